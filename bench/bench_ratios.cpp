@@ -1,0 +1,42 @@
+#include "bench/bench_ratios.h"
+
+#include <cstdio>
+#include <tuple>
+
+namespace orbitra::bench {
+
+namespace {
+
+std::vector<std::tuple<std::string, std::string, std::string>>& Ratios() {
+  static std::vector<std::tuple<std::string, std::string, std::string>> ratios;
+  return ratios;
+}
+
+}  // namespace
+
+void CollectingReporter::ReportRuns(const std::vector<Run>& runs) {
+  for (const Run& run : runs) {
+    if (run.iterations > 0 && run.run_type == Run::RT_Iteration) {
+      nanos_[run.benchmark_name()] = run.GetAdjustedRealTime() * 1e9 /
+                                     benchmark::GetTimeUnitMultiplier(run.time_unit);
+    }
+  }
+  ConsoleReporter::ReportRuns(runs);
+}
+
+int RegisterRatio(const std::string& name, const std::string& numerator, const std::string& denominator) {
+  Ratios().emplace_back(name, numerator, denominator);
+  return static_cast<int>(Ratios().size());
+}
+
+void PrintRatios(const CollectingReporter& reporter) {
+  const auto& nanos = reporter.NanosPerIteration();
+  for (const auto& [name, num, den] : Ratios()) {
+    const auto n = nanos.find(num);
+    const auto d = nanos.find(den);
+    if (n == nanos.end() || d == nanos.end() || d->second <= 0.0) continue;
+    std::printf("ratio %s %.3f\n", name.c_str(), n->second / d->second);
+  }
+}
+
+}  // namespace orbitra::bench

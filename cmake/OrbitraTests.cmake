@@ -1,0 +1,30 @@
+find_package(GTest REQUIRED)
+include(GoogleTest)
+
+# Test doubles shared by the core tests: they link the core only.
+file(GLOB ORBITRA_TEST_SUPPORT_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/support/*.cpp)
+add_library(orbitra_test_support STATIC ${ORBITRA_TEST_SUPPORT_SOURCES})
+target_include_directories(orbitra_test_support PUBLIC ${PROJECT_SOURCE_DIR}/tests)
+target_link_libraries(orbitra_test_support PUBLIC orbitra_core GTest::gtest)
+
+file(GLOB ORBITRA_CORE_TEST_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/core/*.cpp)
+add_executable(orbitra_core_tests ${ORBITRA_CORE_TEST_SOURCES})
+target_link_libraries(orbitra_core_tests PRIVATE orbitra_test_support GTest::gtest_main)
+gtest_discover_tests(orbitra_core_tests DISCOVERY_TIMEOUT 60)
+
+# The core sources never include a Qt header.
+add_test(NAME core_includes_no_qt
+  COMMAND ${CMAKE_COMMAND} -DSOURCE_DIR=${PROJECT_SOURCE_DIR} -P ${PROJECT_SOURCE_DIR}/cmake/CheckCoreHasNoQt.cmake)
+
+# Shell tests: one QtTest program per file, run on the offscreen platform.
+if(ORBITRA_BUILD_APP)
+  find_package(Qt6 REQUIRED COMPONENTS Test)
+  file(GLOB ORBITRA_SHELL_TEST_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/shell/*.cpp)
+  foreach(src IN LISTS ORBITRA_SHELL_TEST_SOURCES)
+    get_filename_component(name ${src} NAME_WE)
+    add_executable(shell_${name} ${src})
+    target_link_libraries(shell_${name} PRIVATE orbitra_shell Qt6::Test)
+    add_test(NAME shell_${name} COMMAND shell_${name})
+    set_tests_properties(shell_${name} PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+  endforeach()
+endif()

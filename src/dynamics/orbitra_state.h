@@ -1,0 +1,24 @@
+#pragma once
+
+#include <filesystem>
+#include <string_view>
+
+#include "dynamics/mapping_model.h"
+#include "dynamics/run_state.h"
+
+namespace orbitra {
+
+// Every process-wide record of the program, gathered in the one object the application
+// owns; core functions receive it (or the records they need) by reference. Files are
+// opened by their names inside WorkDir.
+struct OrbitraState {
+  explicit OrbitraState(std::filesystem::path workDir) : WorkDir(std::move(workDir)) {}
+
+  std::filesystem::path FilePath(std::string_view name) const { return WorkDir / name; }
+
+  std::filesystem::path WorkDir;
+  MappingModel Model;
+  RunState Run;
+};
+
+}  // namespace orbitra

@@ -1,0 +1,116 @@
+#include "platform/canvas.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+#include "platform/refresh_gate.h"
+#include "platform/text_painter.h"
+
+namespace orbitra {
+
+namespace {
+
+// Lines whose ends lie within this margin of the buffer are stepped pixel by pixel;
+// longer ones are first cut to the buffer so that a far-away end never costs time.
+constexpr long long kStepMargin = 4096;
+
+}  // namespace
+
+Canvas::Canvas(int width, int height)
+    : width_(std::max(width, 0)),
+      height_(std::max(height, 0)),
+      pixels_(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_), ToPixel(kWhite)) {}
+
+void Canvas::Clear(Colour colour) { std::fill(pixels_.begin(), pixels_.end(), ToPixel(colour)); }
+
+Colour Canvas::GetPixel(int x, int y) const noexcept {
+  if (!Contains(x, y)) return kWhite;
+  return FromPixel(pixels_[static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) +
+                           static_cast<std::size_t>(x)]);
+}
+
+void Canvas::MoveTo(int x, int y) noexcept {
+  penX_ = x;
+  penY_ = y;
+}
+
+void Canvas::LineTo(int x, int y) noexcept {
+  const long long x0 = penX_, y0 = penY_, x1 = x, y1 = y;
+  penX_ = x;
+  penY_ = y;
+  const bool near = std::min({x0, x1}) >= -kStepMargin && std::max({x0, x1}) <= width_ + kStepMargin &&
+                    std::min({y0, y1}) >= -kStepMargin && std::max({y0, y1}) <= height_ + kStepMargin;
+  if (near) {
+    DrawClippedLine(x0, y0, x1, y1, false);
+    return;
+  }
+  // Liang-Barsky against the buffer widened by one pixel.
+  const double dx = static_cast<double>(x1 - x0), dy = static_cast<double>(y1 - y0);
+  double t0 = 0.0, t1 = 1.0;
+  const double p[4] = {-dx, dx, -dy, dy};
+  const double q[4] = {static_cast<double>(x0) + 1.0, static_cast<double>(width_) - static_cast<double>(x0),
+                       static_cast<double>(y0) + 1.0, static_cast<double>(height_) - static_cast<double>(y0)};
+  for (int i = 0; i < 4; ++i) {
+    if (p[i] == 0.0) {
+      if (q[i] < 0.0) return;
+      continue;
+    }
+    const double r = q[i] / p[i];
+    if (p[i] < 0.0) {
+      t0 = std::max(t0, r);
+    } else {
+      t1 = std::min(t1, r);
+    }
+  }
+  if (t0 > t1) return;
+  const auto at = [](long long a, double d, double t) { return static_cast<long long>(std::llround(a + d * t)); };
+  DrawClippedLine(at(x0, dx, t0), at(y0, dy, t0), at(x0, dx, t1), at(y0, dy, t1), t1 < 1.0);
+}
+
+void Canvas::DrawClippedLine(long long x0, long long y0, long long x1, long long y1, bool lastPixel) noexcept {
+  const Pixel black = ToPixel(kBlack);
+  const long long dx = std::llabs(x1 - x0), dy = -std::llabs(y1 - y0);
+  const long long sx = x0 < x1 ? 1 : -1, sy = y0 < y1 ? 1 : -1;
+  long long err = dx + dy;
+  for (;;) {
+    const bool atEnd = x0 == x1 && y0 == y1;
+    if (atEnd && !lastPixel) break;
+    SetPixelRaw(static_cast<int>(x0), static_cast<int>(y0), black);
+    if (atEnd) break;
+    const long long e2 = 2 * err;
+    if (e2 >= dy) {
+      err += dy;
+      x0 += sx;
+    }
+    if (e2 <= dx) {
+      err += dx;
+      y0 += sy;
+    }
+  }
+}
+
+void Canvas::Rectangle(int left, int top, int right, int bottom) noexcept {
+  if (left > right) std::swap(left, right);
+  if (top > bottom) std::swap(top, bottom);
+  if (right - left < 1 || bottom - top < 1) return;
+  const int x0 = std::max(left, 0), x1 = std::min(right - 1, width_ - 1);
+  const int y0 = std::max(top, 0), y1 = std::min(bottom - 1, height_ - 1);
+  if (x0 > x1 || y0 > y1) return;
+  const Pixel black = ToPixel(kBlack), white = ToPixel(kWhite);
+  for (int y = y0; y <= y1; ++y) {
+    Pixel* row = pixels_.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width_);
+    const bool edgeRow = y == top || y == bottom - 1;
+    for (int x = x0; x <= x1; ++x) {
+      row[x] = (edgeRow || x == left || x == right - 1) ? black : white;
+    }
+  }
+}
+
+void Canvas::TextOut(int x, int y, std::string_view text) {
+  if (textPainter_ != nullptr) textPainter_->DrawText(*this, x, y, text);
+}
+
+bool Canvas::RefreshVisibleNow() { return refreshGate_ == nullptr || refreshGate_->RefreshVisibleNow(); }
+
+}  // namespace orbitra

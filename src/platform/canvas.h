@@ -1,0 +1,88 @@
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+#include "platform/colour.h"
+
+namespace orbitra {
+
+class TextPainter;
+class RefreshGate;
+
+// The picture of the mapping window: a 32-bit pixel buffer (0xFFRRGGBB per pixel, row
+// after row) with a 1-pixel black pen and the classic drawing operations. Every write is
+// clipped to the buffer, whatever the coordinates.
+class Canvas {
+ public:
+  using Pixel = std::uint32_t;
+
+  Canvas(int width, int height);
+
+  int Width() const noexcept { return width_; }
+  int Height() const noexcept { return height_; }
+  Pixel* Bits() noexcept { return pixels_.data(); }
+  const Pixel* Bits() const noexcept { return pixels_.data(); }
+
+  static constexpr Pixel ToPixel(Colour c) noexcept {
+    return 0xFF000000u | (static_cast<Pixel>(c.Red()) << 16) | (static_cast<Pixel>(c.Green()) << 8) |
+           c.Blue();
+  }
+  static constexpr Colour FromPixel(Pixel p) noexcept {
+    return Colour::FromRgb(static_cast<std::uint8_t>(p >> 16), static_cast<std::uint8_t>(p >> 8),
+                           static_cast<std::uint8_t>(p));
+  }
+
+  // Fills the whole picture (an erase paints it white).
+  void Clear(Colour colour = kWhite);
+
+  // One pixel; nothing outside the buffer. The raw form takes a value made by ToPixel
+  // once, for loops that plot many points in one colour.
+  void SetPixel(int x, int y, Colour colour) noexcept { SetPixelRaw(x, y, ToPixel(colour)); }
+  void SetPixelRaw(int x, int y, Pixel pixel) noexcept {
+    if (static_cast<unsigned>(x) < static_cast<unsigned>(width_) &&
+        static_cast<unsigned>(y) < static_cast<unsigned>(height_)) {
+      pixels_[static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) + static_cast<std::size_t>(x)] =
+          pixel;
+    }
+  }
+  // White for a point outside the buffer.
+  Colour GetPixel(int x, int y) const noexcept;
+  bool Contains(int x, int y) const noexcept {
+    return static_cast<unsigned>(x) < static_cast<unsigned>(width_) &&
+           static_cast<unsigned>(y) < static_cast<unsigned>(height_);
+  }
+
+  // The pen: MoveTo sets its position; LineTo draws in black from there up to, but not
+  // including, (x, y), which becomes the new position.
+  void MoveTo(int x, int y) noexcept;
+  void LineTo(int x, int y) noexcept;
+  int PenX() const noexcept { return penX_; }
+  int PenY() const noexcept { return penY_; }
+
+  // Outlines columns left..right-1 and rows top..bottom-1 in black and fills the inside
+  // white. Corners given in any order are put in order first.
+  void Rectangle(int left, int top, int right, int bottom) noexcept;
+
+  // Hands the text to the text painter (nothing without one).
+  void TextOut(int x, int y, std::string_view text);
+  void SetTextPainter(TextPainter* painter) noexcept { textPainter_ = painter; }
+
+  // Whether a status refresh drawn now could be seen (always, without a gate).
+  bool RefreshVisibleNow();
+  void SetRefreshGate(RefreshGate* gate) noexcept { refreshGate_ = gate; }
+
+ private:
+  void DrawClippedLine(long long x0, long long y0, long long x1, long long y1, bool lastPixel) noexcept;
+
+  int width_;
+  int height_;
+  std::vector<Pixel> pixels_;
+  int penX_ = 0;
+  int penY_ = 0;
+  TextPainter* textPainter_ = nullptr;  // not owned
+  RefreshGate* refreshGate_ = nullptr;  // not owned
+};
+
+}  // namespace orbitra

@@ -1,0 +1,98 @@
+#include <gtest/gtest.h>
+
+#include "platform/canvas.h"
+#include "support/recording_text_painter.h"
+
+namespace orbitra {
+namespace {
+
+int CountBlack(const Canvas& c) {
+  int n = 0;
+  for (int y = 0; y < c.Height(); ++y)
+    for (int x = 0; x < c.Width(); ++x) n += c.GetPixel(x, y) == kBlack;
+  return n;
+}
+
+TEST(Canvas, StartsWhiteAndClipsPixels) {
+  Canvas c(10, 8);
+  EXPECT_EQ(c.GetPixel(0, 0), kWhite);
+  c.SetPixel(3, 4, Colour::FromRgb(160, 0, 0));
+  EXPECT_EQ(c.GetPixel(3, 4), Colour::FromRgb(160, 0, 0));
+  EXPECT_EQ(c.Bits()[4 * 10 + 3], 0xFFA00000u);  // 0xFFRRGGBB in memory
+  c.SetPixel(-1, 0, kBlack);
+  c.SetPixel(10, 0, kBlack);
+  c.SetPixel(0, 8, kBlack);
+  c.SetPixel(0, -2147483647 - 1, kBlack);
+  EXPECT_EQ(CountBlack(c), 0);
+}
+
+TEST(Canvas, LineToStopsOnePixelShortOfItsEnd) {
+  Canvas c(20, 20);
+  c.MoveTo(2, 5);
+  c.LineTo(7, 5);
+  for (int x = 2; x < 7; ++x) EXPECT_EQ(c.GetPixel(x, 5), kBlack) << x;
+  EXPECT_EQ(c.GetPixel(7, 5), kWhite);
+  EXPECT_EQ(c.PenX(), 7);
+  EXPECT_EQ(c.PenY(), 5);
+  c.LineTo(7, 1);  // upwards
+  for (int y = 5; y > 1; --y) EXPECT_EQ(c.GetPixel(7, y), kBlack) << y;
+  EXPECT_EQ(c.GetPixel(7, 1), kWhite);
+  EXPECT_EQ(CountBlack(c), 9);
+}
+
+TEST(Canvas, FarAwayLinesAreCutToTheBufferQuickly) {
+  Canvas c(50, 40);
+  c.MoveTo(-2000000000, 10);
+  c.LineTo(2000000000, 10);
+  for (int x = 0; x < 50; ++x) EXPECT_EQ(c.GetPixel(x, 10), kBlack) << x;
+  EXPECT_EQ(CountBlack(c), 50);
+  Canvas d(50, 40);
+  d.MoveTo(25, -2000000000);
+  d.LineTo(25, 20);
+  for (int y = 0; y < 20; ++y) EXPECT_EQ(d.GetPixel(25, y), kBlack) << y;
+  EXPECT_EQ(d.GetPixel(25, 20), kWhite);
+  Canvas e(50, 40);
+  e.MoveTo(-2000000000, -2000000000);
+  e.LineTo(-1999999000, 2000000000);  // entirely left of the buffer
+  EXPECT_EQ(CountBlack(e), 0);
+}
+
+TEST(Canvas, RectangleOutlinesAndFillsWhite) {
+  Canvas c(30, 30);
+  c.Clear(Colour::FromRgb(0, 0, 240));
+  c.Rectangle(5, 6, 15, 12);
+  EXPECT_EQ(c.GetPixel(5, 6), kBlack);
+  EXPECT_EQ(c.GetPixel(14, 6), kBlack);
+  EXPECT_EQ(c.GetPixel(5, 11), kBlack);
+  EXPECT_EQ(c.GetPixel(14, 11), kBlack);
+  EXPECT_EQ(c.GetPixel(15, 6), Colour::FromRgb(0, 0, 240));  // right edge excluded
+  EXPECT_EQ(c.GetPixel(5, 12), Colour::FromRgb(0, 0, 240));  // bottom edge excluded
+  EXPECT_EQ(c.GetPixel(10, 9), kWhite);
+  // Partly outside the buffer: no crash, the visible part is drawn.
+  c.Rectangle(-10, -10, 3, 3);
+  EXPECT_EQ(c.GetPixel(2, 0), kBlack);
+  EXPECT_EQ(c.GetPixel(1, 1), kWhite);
+}
+
+TEST(Canvas, TextGoesToThePainter) {
+  Canvas c(10, 10);
+  c.TextOut(1, 2, "ignored without a painter");
+  testing::RecordingTextPainter painter;
+  c.SetTextPainter(&painter);
+  c.TextOut(3, 5, "  N = 1000  ");
+  ASSERT_EQ(painter.Texts().size(), 1u);
+  EXPECT_EQ(painter.Texts()[0], (testing::RecordingTextPainter::Text{3, 5, "  N = 1000  "}));
+}
+
+TEST(Canvas, EmptyCanvasIsHarmless) {
+  Canvas c(0, 0);
+  c.SetPixel(0, 0, kBlack);
+  c.MoveTo(0, 0);
+  c.LineTo(10, 10);
+  c.Rectangle(0, 0, 5, 5);
+  c.Clear();
+  EXPECT_EQ(c.Width(), 0);
+}
+
+}  // namespace
+}  // namespace orbitra
