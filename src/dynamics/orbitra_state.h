@@ -5,6 +5,10 @@
 
 #include "dynamics/mapping_model.h"
 #include "dynamics/run_state.h"
+#include "plot/plot_boxes.h"
+#include "storage/export_options.h"
+#include "storage/group_state.h"
+#include "storage/point_store.h"
 
 namespace orbitra {
 
@@ -19,6 +23,12 @@ struct OrbitraState {
   std::filesystem::path WorkDir;
   MappingModel Model;
   RunState Run;
+  PlotBoxes Boxes;
+  PointStore Store;
+  GroupState Group;
+  ExportOptions Export;
+  int UseDefaultRange = 1;  // the selection dialog's "Use default graphics range "
+  int RunOnOk = 0;          // the next "Initial conditions" opens with its run box ticked
 };
 
 }  // namespace orbitra
