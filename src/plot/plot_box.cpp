@@ -1,19 +1,25 @@
 #include "plot/plot_box.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace orbitra {
 
 void RoundRange(double& lo, double& hi) noexcept {
   const double span = hi - lo;
-  if (!(span > 1e-9)) return;
+  // An infinite span has no step (and its logarithm no int).
+  if (!(span > 1e-9) || !std::isfinite(span)) return;
   // Truncation toward zero, as the rounding rule has it: spans of 0.0316 to 0.316 get
   // the step 0.1.
   int e = static_cast<int>(std::log10(span) + 0.5);
   e -= 1;
   const double step = std::pow(10.0, e);
-  lo = step * std::floor(lo / step + 0.0555);
-  hi = step * std::ceil(hi / step - 0.0555);
+  const double roundedLo = step * std::floor(lo / step + 0.0555);
+  const double roundedHi = step * std::ceil(hi / step - 0.0555);
+  // Rounding next to the largest double can overflow; such a range is kept as given.
+  if (!std::isfinite(roundedLo) || !std::isfinite(roundedHi)) return;
+  lo = roundedLo;
+  hi = roundedHi;
 }
 
 void PlotBox::SetRange(double xmin, double ymin, double xmax, double ymax) {
@@ -65,42 +71,57 @@ void PlotBox::GetTicks(int& ticksX, int& ticksY, int& tickWidthX, int& tickWidth
 }
 
 void PlotBox::SetScreenRect(int left, int top, int right, int bottom) noexcept {
-  const double hx = (right - left) * 0.01;
-  const double hy = (bottom - top) * 0.01;
+  const double hx = (static_cast<double>(right) - left) * 0.01;
+  const double hy = (static_cast<double>(bottom) - top) * 0.01;
   const int l = Pix(LeftPct * hx);
   const int r = Pix(RightPct * hx);
   const int t = Pix(TopPct * hy);
   const int b = Pix(BottomPct * hy);
-  const double spanX = Xmax - Xmin;
-  const double spanY = Ymax - Ymin;
-  degenerate_ = !(std::isfinite(spanX) && std::isfinite(spanY) && spanX != 0.0 && spanY != 0.0);
+  screenLeft_ = l;
+  screenTop_ = t;
+  screenRight_ = r;
+  screenBottom_ = b;
+  ScaleX = (r - l) / (Xmax - Xmin);
+  OffsetX = ScaleX * Xmin - l;
+  ScaleY = (t - b) / (Ymax - Ymin);
+  OffsetY = ScaleY * Ymin - b;
+  // A zero span gives an infinite or undefined scale, an infinite span or a box without
+  // pixels a zero one; such a transform would scatter pixels or divide by zero on the
+  // way back.
+  const auto usable = [](double scale, double offset) {
+    return std::isfinite(scale) && scale != 0.0 && std::isfinite(offset);
+  };
+  degenerate_ = !(usable(ScaleX, OffsetX) && usable(ScaleY, OffsetY));
   if (degenerate_) {
-    // Every world point falls on the box's left and bottom edges; nothing is plotted.
     ScaleX = 0.0;
     OffsetX = -l;
     ScaleY = 0.0;
     OffsetY = -b;
-  } else {
-    ScaleX = (r - l) / spanX;
-    OffsetX = ScaleX * Xmin - l;
-    ScaleY = (t - b) / spanY;
-    OffsetY = ScaleY * Ymin - b;
   }
 }
 
 bool PlotBox::ScreenToWorld(int px, int py, double& x, double& y) const noexcept {
+  if (degenerate_) {
+    x = Xmin;
+    y = Ymin;
+    return false;
+  }
   x = (px + OffsetX) / ScaleX;
   y = (py + OffsetY) / ScaleY;
-  return !degenerate_ && Inside(x, y);
+  return Inside(x, y);
 }
 
 void PlotBox::PlotBoldPoint(Canvas& canvas, double x, double y, int n, Colour colour, bool clip) const noexcept {
-  if (Visible == 0 || degenerate_) return;
+  if (Visible == 0 || degenerate_ || n < 0) return;
   if (clip && !Inside(x, y)) return;
   const PixelPoint p = WorldToScreen(x, y);
   const Canvas::Pixel pixel = Canvas::ToPixel(colour);
-  for (int i = -n; i <= n; ++i) {
-    for (int j = -n; j <= n; ++j) canvas.SetPixelRaw(p.x + i, p.y + j, pixel);
+  const long long x0 = std::max<long long>(static_cast<long long>(p.x) - n, 0);
+  const long long x1 = std::min<long long>(static_cast<long long>(p.x) + n, canvas.Width() - 1LL);
+  const long long y0 = std::max<long long>(static_cast<long long>(p.y) - n, 0);
+  const long long y1 = std::min<long long>(static_cast<long long>(p.y) + n, canvas.Height() - 1LL);
+  for (long long py = y0; py <= y1; ++py) {
+    for (long long px = x0; px <= x1; ++px) canvas.SetPixelRaw(static_cast<int>(px), static_cast<int>(py), pixel);
   }
 }
 

@@ -56,8 +56,10 @@ class PlotBox {
   // Computes the transform for a client area (left, top, right, bottom).
   void SetScreenRect(int left, int top, int right, int bottom) noexcept;
 
-  // A range of zero (or not finite) width or height: the frame is drawn where it
-  // falls, but nothing is plotted and no pixel maps back inside.
+  // No usable transform: the range has zero, undefined or infinite width or height, the
+  // box has no pixel of width or height, or SetScreenRect has not run yet. Every world
+  // point then maps to the box's bottom-left pixel; nothing is plotted, no pixel maps back
+  // inside, and the box is drawn as an empty frame with its title.
   bool Degenerate() const noexcept { return degenerate_; }
 
   // Bounds included; a coordinate that is not a number is outside.
@@ -68,7 +70,8 @@ class PlotBox {
     if (Visible == 0) return PixelPoint{0, 0};
     return PixelPoint{Pix(x * ScaleX - OffsetX), Pix(y * ScaleY - OffsetY)};
   }
-  // Writes the world point of a pixel; true when it lies inside the range.
+  // Writes the world point of a pixel; true when it lies inside the range. A degenerate
+  // box writes (Xmin, Ymin) and reports outside.
   bool ScreenToWorld(int px, int py, double& x, double& y) const noexcept;
 
   // One pixel at a world point inside a visible box. The raw form takes a pixel value
@@ -81,6 +84,7 @@ class PlotBox {
     canvas.SetPixelRaw(Pix(x * ScaleX - OffsetX), Pix(y * ScaleY - OffsetY), pixel);
   }
   // A (2n+1) by (2n+1) square around a world point; with clip, only inside the range.
+  // Only the part that lies on the canvas is visited, whatever n.
   void PlotBoldPoint(Canvas& canvas, double x, double y, int n, Colour colour, bool clip) const noexcept;
 
   void MoveToWorld(double x, double y) noexcept;
@@ -105,11 +109,16 @@ class PlotBox {
  private:
   static constexpr double kFarPixel = 1e9;
 
-  bool degenerate_ = false;
+  bool degenerate_ = true;
+  // The box's pixel rectangle from the last SetScreenRect, for drawing a degenerate box.
+  int screenLeft_ = 0;
+  int screenTop_ = 0;
+  int screenRight_ = 0;
+  int screenBottom_ = 0;
 };
 
 // Rounds (lo, hi) outward to multiples of a power of ten that suits the span; spans not
-// above 1e-9 (zero, negative or undefined) are left alone.
+// above 1e-9 (zero, negative or undefined) and infinite ones are left alone.
 void RoundRange(double& lo, double& hi) noexcept;
 
 }  // namespace orbitra
