@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
 
 #include "storage/stored_point.h"
@@ -9,10 +10,19 @@ namespace orbitra {
 
 inline constexpr std::int32_t kDefaultBufferCapacity = 1000000;
 
+// The slot block comes from malloc so that allocating it touches no page: the stored
+// point is an aggregate, so the block holds usable (uninitialised) records at once.
+struct SlotBlockDeleter {
+  void operator()(StoredPoint* block) const noexcept { std::free(block); }
+};
+using SlotBlock = std::unique_ptr<StoredPoint[], SlotBlockDeleter>;
+
 // The memory point buffer and the counters of the store. The slots are one block,
 // allocated once and not cleared; points occupy slots 0 to Buf - 1 in storing order.
+// Invariant: 0 <= Buf <= slotCount.
 struct PointStore {
-  std::unique_ptr<StoredPoint[]> slots;
+  SlotBlock slots;
+  std::int32_t slotCount = 0;  // slots actually allocated: 0 before and after a failed allocation
   std::int32_t BufferCapacity = kDefaultBufferCapacity;  // slots asked for
   std::int32_t Buf = 0;  // points in the buffer
   std::int32_t Dsk = 0;  // points in the disk stream

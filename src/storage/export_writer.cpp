@@ -1,0 +1,222 @@
+#include "storage/export_writer.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <system_error>
+
+#include "storage/file_io.h"
+#include "storage/point_buffer.h"
+#include "storage/stream_reader.h"
+#include "storage/text_format.h"
+
+namespace orbitra {
+
+namespace {
+
+constexpr const char* kNothingExported = "\nNothing was exported.";
+constexpr std::size_t kFlushThreshold = std::size_t{1} << 20;
+
+int LastError() noexcept { return errno != 0 ? errno : EIO; }
+
+struct ExportRectangle {
+  double xLower, xUpper, yLower, yUpper;
+  bool Contains(const StoredPoint& p) const noexcept {
+    return p.x >= xLower && p.x <= xUpper && p.y >= yLower && p.y <= yUpper;
+  }
+};
+
+// The new export file, written beside the target under a name of its own and renamed over
+// the target only when complete; destroyed before that, it removes itself.
+class ReplacementFile {
+ public:
+  explicit ReplacementFile(std::filesystem::path target) : target_(std::move(target)) {}
+  ~ReplacementFile() {
+    if (file_ != nullptr) std::fclose(file_);
+    if (!temp_.empty()) {
+      std::error_code ignored;
+      std::filesystem::remove(temp_, ignored);
+    }
+  }
+  ReplacementFile(const ReplacementFile&) = delete;
+  ReplacementFile& operator=(const ReplacementFile&) = delete;
+
+  FileFailure Create() {
+    // "x" never opens a file that is there already, so nothing of the user's is touched.
+    for (int attempt = 0; attempt < 100 && file_ == nullptr; ++attempt) {
+      std::filesystem::path candidate = target_;
+      candidate += ".part" + std::to_string(attempt);
+      errno = 0;
+      file_ = std::fopen(candidate.c_str(), "wx");
+      if (file_ != nullptr) {
+        temp_ = std::move(candidate);
+      } else if (errno != EEXIST) {
+        return FileFailureText("create", target_, LastError());
+      }
+    }
+    if (file_ == nullptr) return FileFailureText("create", target_, EEXIST);
+    return std::nullopt;
+  }
+
+  FileFailure Write(const std::string& text) {
+    errno = 0;
+    if (!text.empty() && std::fwrite(text.data(), 1, text.size(), file_) != text.size()) {
+      return FileFailureText("write", target_, LastError());
+    }
+    return std::nullopt;
+  }
+
+  FileFailure Commit() {
+    errno = 0;
+    const bool flushed = std::fflush(file_) == 0;
+    const int flushError = flushed ? 0 : LastError();
+    errno = 0;
+    const bool closed = std::fclose(file_) == 0;
+    file_ = nullptr;
+    if (!flushed) return FileFailureText("write", target_, flushError);
+    if (!closed) return FileFailureText("write", target_, LastError());
+    std::error_code ec;
+    std::filesystem::rename(temp_, target_, ec);
+    if (ec) return FileFailureText("replace", target_, ec.value());
+    temp_.clear();
+    return std::nullopt;
+  }
+
+ private:
+  std::filesystem::path target_;
+  std::filesystem::path temp_;
+  std::FILE* file_ = nullptr;
+};
+
+// Formats lines into a chunk and hands full chunks to the file.
+class LineWriter {
+ public:
+  LineWriter(ReplacementFile& file, bool highAccuracy) : file_(file), highAccuracy_(highAccuracy) {
+    chunk_.reserve(kFlushThreshold + 1024);
+  }
+
+  FileFailure Add(const StoredPoint& p) {
+    // "%14.12lf %14.12lf\n" or "%f %f\n" in the "C" locale.
+    const int decimals = highAccuracy_ ? 12 : 6;
+    const int width = highAccuracy_ ? 14 : 0;
+    AppendFixed(chunk_, p.x, decimals, width);
+    chunk_ += ' ';
+    AppendFixed(chunk_, p.y, decimals, width);
+    chunk_ += '\n';
+    return chunk_.size() >= kFlushThreshold ? Flush() : std::nullopt;
+  }
+
+  FileFailure Flush() {
+    FileFailure failure = file_.Write(chunk_);
+    chunk_.clear();
+    return failure;
+  }
+
+ private:
+  ReplacementFile& file_;
+  bool highAccuracy_;
+  std::string chunk_;
+};
+
+struct Outcome {
+  std::int64_t lines = 0;
+  FileFailure failure;
+};
+
+Outcome WriteBufferPoints(const PointStore& store, const ExportDialogValues& values, const ExportRectangle& rect,
+                          LineWriter& writer) {
+  Outcome outcome;
+  std::int32_t first = store.Buf;
+  if (values.memoryBuffer) {
+    first = 0;
+  } else if (values.lastTrajectory) {
+    first = store.Buf - std::clamp(LastTrajectoryCount(store), 0, store.Buf);
+  }
+  for (std::int32_t slot = first; slot < store.Buf && !outcome.failure; ++slot) {
+    const StoredPoint& p = store.slots[slot];
+    if (!rect.Contains(p)) continue;
+    outcome.failure = writer.Add(p);
+    ++outcome.lines;
+  }
+  return outcome;
+}
+
+Outcome WriteStreamPoints(const std::filesystem::path& streamFile, const ExportRectangle& rect, LineWriter& writer) {
+  Outcome outcome;
+  StreamReader reader(streamFile);
+  if (!reader.IsOpen()) {
+    outcome.failure = FileFailureText("read", streamFile, reader.OpenError());
+    return outcome;
+  }
+  const SlotBlock block = AllocateSlots(kStreamBlockRecords);
+  if (block == nullptr) {
+    outcome.failure = FileFailureText("read", streamFile, ENOMEM);
+    return outcome;
+  }
+  for (std::size_t n; !outcome.failure && (n = reader.Read(block.get(), kStreamBlockRecords)) > 0;) {
+    for (std::size_t i = 0; i < n && !outcome.failure; ++i) {
+      if (!rect.Contains(block[i])) continue;
+      outcome.failure = writer.Add(block[i]);
+      ++outcome.lines;
+    }
+  }
+  if (!outcome.failure && reader.Failed()) outcome.failure = FileFailureText("read", streamFile, EIO);
+  return outcome;
+}
+
+std::int64_t Fail(Prompter& prompter, const std::string& failure) {
+  prompter.ShowMessage(failure + kNothingExported);
+  return kExportFailed;
+}
+
+}  // namespace
+
+std::int64_t ExportPoints(const OrbitraState& state, Prompter& prompter, const ExportDialogValues& values) {
+  if (values.fileName.empty()) return Fail(prompter, "No file name is given.");
+  const std::filesystem::path target = state.WorkDir / values.fileName;
+
+  std::error_code ec;
+  if (std::filesystem::is_directory(target, ec)) return Fail(prompter, FileFailureText("replace", target, EISDIR));
+  if (std::filesystem::exists(target, ec)) {
+    std::string question = kAskOverwrite;
+    question.replace(question.find("%s"), 2, values.fileName);
+    if (prompter.AskYesNo(question) != Answer::Yes) return kExportDeclined;
+  }
+
+  ReplacementFile file(target);
+  if (FileFailure failure = file.Create()) return Fail(prompter, *failure);
+  LineWriter writer(file, values.highAccuracy);
+  const ExportRectangle rect{values.xLower, values.xUpper, values.yLower, values.yUpper};
+
+  Outcome buffer = WriteBufferPoints(state.Store, values, rect, writer);
+  if (buffer.failure) return Fail(prompter, *buffer.failure);
+  std::int64_t lines = buffer.lines;
+  if (values.diskStream && state.Store.Dsk != 0) {
+    Outcome stream = WriteStreamPoints(state.FilePath(kStreamFileName), rect, writer);
+    if (stream.failure) return Fail(prompter, *stream.failure);
+    lines += stream.lines;
+  }
+  if (FileFailure failure = writer.Flush()) return Fail(prompter, *failure);
+  if (FileFailure failure = file.Commit()) return Fail(prompter, *failure);
+  return lines;
+}
+
+StemAndExtension SplitExtension(std::string_view path) {
+  // '.' never occurs inside a multi-byte character, so a byte search is safe.
+  const std::size_t slash = path.rfind('/');
+  const std::size_t nameStart = slash == std::string_view::npos ? 0 : slash + 1;
+  const std::string_view name = path.substr(nameStart);
+  const std::size_t dot = name.rfind('.');
+  if (dot == std::string_view::npos || dot == 0 || name == "..") {
+    return StemAndExtension{std::string(path), std::string()};
+  }
+  return StemAndExtension{std::string(path.substr(0, nameStart + dot)), std::string(name.substr(dot + 1))};
+}
+
+std::string BrowseResultToFileName(const std::string& chosenPath) {
+  return SplitExtension(chosenPath).stem + ".dat";
+}
+
+}  // namespace orbitra

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <cstdint>
+
+#include "dynamics/orbitra_state.h"
+#include "platform/canvas.h"
+#include "platform/prompter.h"
+#include "storage/point_store.h"
+
+namespace orbitra {
+
+inline constexpr const char* kStreamFileName = "tmpdata.bin";
+inline constexpr const char* kStartUpAllocationFailure = "Memory Allocation Failure! - set buffer";
+
+// The slots that can hold points: BufferCapacity after a successful allocation, 0 after a
+// failed one, so that the buffer then behaves everywhere as a buffer of capacity 0.
+inline std::int32_t UsableCapacity(const PointStore& store) noexcept { return store.slotCount; }
+
+// Appends one point to the buffer and counts it for the current trajectory; a full buffer
+// (or one without slots) takes nothing. Hot path of every run: no allocation.
+inline void StorePoint(PointStore& store, double x, double y, std::uint8_t colour) noexcept {
+  if (store.Buf >= store.slotCount) return;
+  store.slots[store.Buf] = StoredPoint{x, y, colour, {}};
+  ++store.Buf;
+  ++store.DTN;
+}
+
+// True once the buffer holds (usable capacity - 1) points: a run ends there.
+inline bool IsBufferFull(const PointStore& store) noexcept { return store.Buf > UsableCapacity(store) - 2; }
+
+// Points of the current trajectory that are still in the buffer: what "Delete last
+// trajectory" removes and what the export's "Last Trajectory" writes.
+inline std::int32_t LastTrajectoryCount(const PointStore& store) noexcept { return store.DTN; }
+
+// The buffer's fill in percent, rounded to the nearest integer; 0 without slots.
+inline int BufferPercent(const PointStore& store) noexcept {
+  const std::int32_t capacity = UsableCapacity(store);
+  if (capacity <= 0) return 0;
+  return static_cast<int>(store.Buf * 100.0 / capacity + 0.5);
+}
+
+// Replaces the slot block by one of BufferCapacity slots (not cleared) and empties the
+// buffer. False when it cannot be had (a negative capacity included): the buffer then
+// has no slots. The old block is freed first, so a new one of the same size fits.
+bool AllocateBuffer(PointStore& store) noexcept;
+
+// Start-up of the store: allocates the buffer (with its message on failure) and creates
+// "tmpdata.bin" empty; all counters become 0. False when either step failed (reported).
+bool InitStorage(OrbitraState& state, Prompter& prompter);
+
+// Plots every whole record of "tmpdata.bin" into the X-Y box, in the record's colour or in
+// black with "Display Buffer data in black"; returns the number of whole records read.
+// A trailing partial record is ignored; a missing file counts as empty.
+std::int32_t ReplayStream(const OrbitraState& state, Canvas& canvas);
+
+// Plots the buffered points, in storing order, as ReplayStream plots records.
+void ReplayBuffer(const OrbitraState& state, Canvas& canvas);
+
+}  // namespace orbitra

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <cstdint>
+#include <initializer_list>
+#include <string>
+#include <string_view>
+
+namespace orbitra {
+
+// Number formatting and parsing for the program's text files and messages. It never
+// depends on the C locale (the windowing library switches it to the user's, which could
+// turn "0.5" into "0,5"): the results are those of printf and scanf in the "C" locale.
+
+// Appends v as "%*.*f" would: `decimals` decimals, right-aligned in at least `width`
+// characters.
+void AppendFixed(std::string& out, double v, int decimals, int width = 0);
+
+// Appends v as "%d" (or "%lld") would.
+void AppendInteger(std::string& out, std::int64_t v);
+
+// Replaces every "%d" in the pattern by the next value, in order; used for the
+// program's messages.
+std::string FormatCounts(std::string_view pattern, std::initializer_list<std::int64_t> values);
+
+// Whole-token parsing as "%lf" and "%d" accept numbers: an optional sign, no blanks, and
+// nothing left over. False for anything else, and for an int out of range.
+bool ParseDouble(std::string_view token, double& v) noexcept;
+bool ParseInt32(std::string_view token, std::int32_t& v) noexcept;
+
+}  // namespace orbitra
