@@ -1,0 +1,115 @@
+// A whole run, as the mapping window performs it, against the bare orbit loop of the
+// same map in the same process: default settings (storing on, status every 10
+// iterations), display mode 1 so three boxes are plotted, a buffer larger than the run,
+// and a refresh gate that, like the screen, lets a status through once per frame.
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+
+#include "bench/bench_ratios.h"
+#include "dynamics/mapping_catalogue.h"
+#include "dynamics/orbitra_state.h"
+#include "dynamics/startup.h"
+#include "dynamics/trajectory_engine.h"
+#include "platform/canvas.h"
+#include "platform/frame_rate_gate.h"
+#include "platform/prompter.h"
+#include "plot/box_layout.h"
+#include "storage/point_buffer.h"
+
+namespace orbitra::bench {
+namespace {
+
+constexpr std::int32_t kRunLength = 1'000'000;
+
+class SilentPrompter : public Prompter {
+ public:
+  void ShowMessage(std::string_view) override {}
+  Answer AskYesNo(std::string_view) override { return Answer::No; }
+  Answer AskYesNoCancel(std::string_view) override { return Answer::Cancel; }
+};
+
+struct RunFixture {
+  explicit RunFixture(int system)
+      : dir(std::filesystem::temp_directory_path() / "orbitra-run-bench"), canvas(1000, 700) {
+    std::filesystem::create_directories(dir);
+    state = std::make_unique<OrbitraState>(dir);
+    StartUp(*state, prompter);
+    state->Store.BufferCapacity = 2 * kRunLength;
+    AllocateBuffer(state->Store);
+    const SystemDefaults d = LoadSystemDefaults(system);
+    CommitSelection(state->Model, state->Boxes.XYBox.Label, system, d.k1, d.k2, d.k3, d.k4,
+                    PendingSelection{d.routine, d.DefaultRange});
+    state->Boxes.XYBox.SetRange(d.DefaultRange.Xmin, d.DefaultRange.Ymin, d.DefaultRange.Xmax,
+                                d.DefaultRange.Ymax);
+    state->Run.Settings.DisplayMode = 1;
+    state->Boxes.XBox.SetRange(0, d.DefaultRange.Xmin, kRunLength, d.DefaultRange.Xmax);
+    state->Boxes.YBox.SetRange(0, d.DefaultRange.Ymin, kRunLength, d.DefaultRange.Ymax);
+    DrawBoxes(state->Boxes, 1, canvas, 0, 0, canvas.Width(), canvas.Height());
+    canvas.SetRefreshGate(&gate);
+  }
+
+  std::filesystem::path dir;
+  Canvas canvas;
+  SilentPrompter prompter;
+  FrameRateGate gate;
+  std::unique_ptr<OrbitraState> state;
+};
+
+void BM_BareLoop(benchmark::State& bs) {
+  const int system = static_cast<int>(bs.range(0));
+  MappingModel model;
+  const SystemDefaults d = LoadSystemDefaults(system);
+  model.routine = d.routine;
+  model.k1 = d.k1;
+  model.k2 = d.k2;
+  model.k3 = d.k3;
+  model.k4 = d.k4;
+  for (auto _ : bs) {
+    double x = 0.5, y = 0.0;
+    for (std::int32_t i = 0; i < kRunLength; ++i) {
+      const MapImage image = model.routine(model, x, y);
+      x = image.x;
+      y = image.y;
+    }
+    benchmark::DoNotOptimize(x);
+    benchmark::DoNotOptimize(y);
+  }
+  bs.counters["ns_per_iteration"] =
+      benchmark::Counter(static_cast<double>(kRunLength) * static_cast<double>(bs.iterations()),
+                         benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+
+void BM_FullRun(benchmark::State& bs) {
+  const int system = static_cast<int>(bs.range(0));
+  RunFixture f(system);
+  if (bs.range(1) >= 0) f.state->Run.Settings.DisplayMode = static_cast<int>(bs.range(1));
+  if (bs.range(2) >= 0) f.state->Run.Settings.StoreInBuffer = static_cast<int>(bs.range(2));
+  for (auto _ : bs) {
+    f.state->Store.Buf = 0;
+    f.state->Store.RTN = 0;
+    f.state->Store.DTN = 0;
+    f.state->Run.CurrentPoint.x = 0.5;
+    f.state->Run.CurrentPoint.y = 0.0;
+    f.state->Run.RunCount = kRunLength;
+    RunOrbit(*f.state, f.canvas, f.prompter);
+    benchmark::DoNotOptimize(f.state->Run.CurrentPoint.x);
+  }
+  if (f.state->Store.RTN != kRunLength) bs.SkipWithError("the run ended early");
+  bs.counters["ns_per_iteration"] =
+      benchmark::Counter(static_cast<double>(kRunLength) * static_cast<double>(bs.iterations()),
+                         benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+
+BENCHMARK(BM_BareLoop)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->MinTime(0.5);
+BENCHMARK(BM_FullRun)->Args({1, -1, -1})->Args({2, -1, -1})->Unit(benchmark::kMillisecond)->MinTime(0.5);
+BENCHMARK(BM_FullRun)->Args({2, 0, 0})->Args({2, 1, 0})->Args({2, 0, 1})->Unit(benchmark::kMillisecond)->MinTime(0.5);
+
+const int kStandard = RegisterRatio("run_vs_bare_standard_map", "BM_FullRun/1/-1/-1/min_time:0.500", "BM_BareLoop/1/min_time:0.500");
+const int kHenon = RegisterRatio("run_vs_bare_henon", "BM_FullRun/2/-1/-1/min_time:0.500", "BM_BareLoop/2/min_time:0.500");
+
+}  // namespace
+}  // namespace orbitra::bench

@@ -1,0 +1,34 @@
+#include "support/scenario.h"
+
+#include "dynamics/mapping_window_logic.h"
+#include "dynamics/startup.h"
+
+namespace orbitra::testing {
+
+Scenario::Scenario(int width, int height)
+    : state_(std::make_unique<OrbitraState>(dir_.Path())), canvas_(width, height) {
+  canvas_.SetTextPainter(&painter_);
+  StartUp(*state_, prompter_);
+  FullRepaint();
+}
+
+void Scenario::Apply(Invalidation invalidation) {
+  if (invalidation == Invalidation::None) return;
+  if (invalidation == Invalidation::WithErase) canvas_.Clear(kWhite);
+  RepaintMappingWindow(*state_, canvas_, prompter_);
+}
+
+void Scenario::LeftClick(int px, int py) { Apply(OnLeftButtonDown(*state_, px, py)); }
+
+void Scenario::DoubleClick(int px, int py) {
+  LeftClick(px, py);
+  Apply(OnLeftButtonDoubleClick(*state_, px, py));
+}
+
+void Scenario::RightPress(int px, int py) { Apply(OnRightButtonDown(*state_, px, py)); }
+
+void Scenario::RightRelease(int px, int py) { Apply(OnRightButtonUp(*state_, px, py)); }
+
+PixelPoint Scenario::XYPixel(double x, double y) const { return state_->Boxes.XYBox.WorldToScreen(x, y); }
+
+}  // namespace orbitra::testing
