@@ -82,7 +82,7 @@ void BM_ReplayStream(benchmark::State& state) {
   // The stream holds the same million points, written as a transfer writes them.
   std::FILE* file = std::fopen(orbitra.FilePath(kStreamFileName).c_str(), "wb");
   const bool written = file != nullptr &&
-                       std::fwrite(orbitra.Store.slots.get(), sizeof(StoredPoint), kPoints, file) == kPoints;
+                       std::fwrite(orbitra.Store.Slots.get(), sizeof(StoredPoint), kPoints, file) == kPoints;
   if (file != nullptr) std::fclose(file);
   if (!written) {
     state.SkipWithError("cannot write the stream file");

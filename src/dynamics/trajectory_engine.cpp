@@ -26,7 +26,7 @@ void DrawFinalPoint(Canvas& canvas, double x, double y) {
 class BufferWriter {
  public:
   explicit BufferWriter(const PointStore& store) noexcept
-      : slots_(store.slots.get()),
+      : slots_(store.Slots.get()),
         usable_(UsableCapacity(store)),
         buf_(store.Buf),
         rtn_(store.RTN),

@@ -135,7 +135,7 @@ Outcome WriteBufferPoints(const PointStore& store, const ExportDialogValues& val
     first = store.Buf - std::clamp(LastTrajectoryCount(store), 0, store.Buf);
   }
   for (std::int32_t slot = first; slot < store.Buf && !outcome.failure; ++slot) {
-    const StoredPoint& p = store.slots[slot];
+    const StoredPoint& p = store.Slots[slot];
     if (!rect.Contains(p)) continue;
     outcome.failure = writer.Add(p);
     ++outcome.lines;

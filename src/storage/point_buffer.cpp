@@ -35,13 +35,13 @@ void PlotRecords(const PlotBox& xyBox, Canvas& canvas, const StoredPoint* record
 }  // namespace
 
 bool AllocateBuffer(PointStore& store) noexcept {
-  store.slots.reset();
+  store.Slots.reset();
   store.slotCount = 0;
   store.Buf = 0;
   if (store.BufferCapacity < 0) return false;
   if (store.BufferCapacity == 0) return true;
-  store.slots = AllocateSlots(static_cast<std::size_t>(store.BufferCapacity));
-  if (store.slots == nullptr) return false;
+  store.Slots = AllocateSlots(static_cast<std::size_t>(store.BufferCapacity));
+  if (store.Slots == nullptr) return false;
   store.slotCount = store.BufferCapacity;
   return true;
 }
@@ -78,7 +78,7 @@ std::int32_t ReplayStream(const OrbitraState& state, Canvas& canvas) {
 void ReplayBuffer(const OrbitraState& state, Canvas& canvas) {
   const PointStore& store = state.Store;
   if (store.Buf <= 0) return;
-  PlotRecords(state.Boxes.XYBox, canvas, store.slots.get(), static_cast<std::size_t>(store.Buf),
+  PlotRecords(state.Boxes.XYBox, canvas, store.Slots.get(), static_cast<std::size_t>(store.Buf),
               RecordPixels(state.Run));
 }
 

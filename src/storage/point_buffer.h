@@ -20,7 +20,7 @@ inline std::int32_t UsableCapacity(const PointStore& store) noexcept { return st
 // (or one without slots) takes nothing. Hot path of every run: no allocation.
 inline void StorePoint(PointStore& store, double x, double y, std::uint8_t colour) noexcept {
   if (store.Buf >= store.slotCount) return;
-  store.slots[store.Buf] = StoredPoint{x, y, colour, {}};
+  store.Slots[store.Buf] = StoredPoint{x, y, colour, {}};
   ++store.Buf;
   ++store.DTN;
 }

@@ -21,7 +21,7 @@ using SlotBlock = std::unique_ptr<StoredPoint[], SlotBlockDeleter>;
 // allocated once and not cleared; points occupy slots 0 to Buf - 1 in storing order.
 // Invariant: 0 <= Buf <= slotCount.
 struct PointStore {
-  SlotBlock slots;
+  SlotBlock Slots;
   std::int32_t slotCount = 0;  // slots actually allocated: 0 before and after a failed allocation
   std::int32_t BufferCapacity = kDefaultBufferCapacity;  // slots asked for
   std::int32_t Buf = 0;  // points in the buffer

@@ -47,7 +47,7 @@ bool TransferBufferToStream(OrbitraState& state, Prompter& prompter) {
   const std::int64_t points = store.Buf;
   const std::int64_t bytes = points * static_cast<std::int64_t>(sizeof(StoredPoint));
   if (const FileFailure failure =
-          AppendToFile(state.FilePath(kStreamFileName), store.slots.get(), static_cast<std::size_t>(bytes))) {
+          AppendToFile(state.FilePath(kStreamFileName), store.Slots.get(), static_cast<std::size_t>(bytes))) {
     prompter.ShowMessage(*failure + "\nThe points stay in the buffer.");
     return false;
   }

@@ -84,8 +84,8 @@ TEST(EngineScenario, NewRunOfThousandIterationsCountsStoresAndReports) {
   EXPECT_EQ(sc.Texts().TextsEqualTo("  N = 1000  ").back().y, 5);
 
   // Stored in order: slot i holds iterate i + 1; the initial point is never stored.
-  EXPECT_EQ(s.Store.slots[0].x, o.x[1]);
-  EXPECT_EQ(s.Store.slots[999].y, o.y[1000]);
+  EXPECT_EQ(s.Store.Slots[0].x, o.x[1]);
+  EXPECT_EQ(s.Store.Slots[999].y, o.y[1000]);
   // The picture shows P0 to P999 in black; P1000 is not plotted by this run but by the
   // buffer replay of the next repaint.
   EXPECT_EQ(sc.At(sc.XYPixel(o.x[500], o.y[500])), kBlack);
@@ -219,8 +219,8 @@ TEST(EngineScenario, WedgeOutsideItsDomainRepeatsThePoint) {
   sc.Apply(StartRun(s));
   EXPECT_EQ(s.Store.Buf, 10);
   for (int i = 0; i < 10; ++i) {
-    EXPECT_EQ(s.Store.slots[i].x, 2.0);
-    EXPECT_EQ(s.Store.slots[i].y, 0.0);
+    EXPECT_EQ(s.Store.Slots[i].x, 2.0);
+    EXPECT_EQ(s.Store.Slots[i].y, 0.0);
   }
 }
 

@@ -47,9 +47,9 @@ TEST(GroupScenario, ThreeEntriesRunWithTheirColoursAndRestriction) {
   EXPECT_EQ(s.Store.RTN, 600);
   EXPECT_EQ(s.Store.DTN, 600);
   ASSERT_GE(s.Store.Buf, 300);
-  EXPECT_EQ(s.Store.slots[0].colour, 4);
-  EXPECT_EQ(s.Store.slots[100].colour, 7);
-  EXPECT_EQ(s.Store.slots[300].colour, 12);
+  EXPECT_EQ(s.Store.Slots[0].colour, 4);
+  EXPECT_EQ(s.Store.Slots[100].colour, 7);
+  EXPECT_EQ(s.Store.Slots[300].colour, 12);
   // The first entry's first point is drawn again in its colour.
   EXPECT_EQ(sc.At(sc.XYPixel(0.5, 0.0)), Colour::FromRgb(140, 140, 140));
 }

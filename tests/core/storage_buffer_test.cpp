@@ -86,10 +86,10 @@ TEST(PointBuffer, StoringStopsAtCapacityAndFullnessComesOneSlotEarlier) {
   StorePoint(store, 5.0, 5.0, 3);  // no slot left: taken by nobody
   EXPECT_EQ(store.Buf, 4);
   EXPECT_EQ(store.DTN, 4);
-  EXPECT_EQ(store.slots[0].y, -2.0);
-  EXPECT_EQ(store.slots[0].colour, 4);
-  EXPECT_EQ(store.slots[3].x, 4.0);
-  for (std::uint8_t b : store.slots[0].reserved) EXPECT_EQ(b, 0);
+  EXPECT_EQ(store.Slots[0].y, -2.0);
+  EXPECT_EQ(store.Slots[0].colour, 4);
+  EXPECT_EQ(store.Slots[3].x, 4.0);
+  for (std::uint8_t b : store.Slots[0].reserved) EXPECT_EQ(b, 0);
 
   store.BufferCapacity = 1;  // full from the start, but takes its one point
   ASSERT_TRUE(AllocateBuffer(store));

@@ -66,7 +66,7 @@ TEST_F(StoreCommands, TransferAppendsTheExactRecordsAndReportsThem) {
 
   // The next point goes to slot 0 again and lands after the first three.
   StorePoint(state.Store, 1.0, 2.0, 0);
-  EXPECT_EQ(state.Store.slots[0].x, 1.0);
+  EXPECT_EQ(state.Store.Slots[0].x, 1.0);
   EXPECT_TRUE(TransferBufferToStream(state, prompter));
   EXPECT_EQ(dir.Read("tmpdata.bin"), expected + expected.substr(24, 24));
   EXPECT_EQ(state.Store.Dsk, 4);

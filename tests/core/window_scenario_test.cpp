@@ -74,7 +74,7 @@ TEST(WindowScenario, DoubleClickRunsFromTheClickedPoint) {
   EXPECT_EQ(s.Run.InitialPoint.colour, 1);
   EXPECT_EQ(s.Store.RTN, 1000);
   EXPECT_EQ(s.Store.Buf, 1000);
-  EXPECT_EQ(s.Store.slots[0].colour, 1);
+  EXPECT_EQ(s.Store.Slots[0].colour, 1);
   EXPECT_EQ(s.Run.Requests.RunPending, 0);
   // The full repaint erased the red square of the first click; the initial point is
   // drawn as a bold square in the run's colour.
@@ -129,7 +129,7 @@ TEST(WindowScenario, RefreshRedrawsWithoutRunningAndEndsTheTrajectory) {
   EXPECT_EQ(s.Store.RTN, 0);
   EXPECT_EQ(s.Store.DTN, 0);
   // The buffered points are drawn again by the replay.
-  EXPECT_EQ(sc.At(sc.XYPixel(s.Store.slots[10].x, s.Store.slots[10].y)), kBlack);
+  EXPECT_EQ(sc.At(sc.XYPixel(s.Store.Slots[10].x, s.Store.Slots[10].y)), kBlack);
 }
 
 TEST(WindowScenario, RequestedRunIsPerformedByAnyFullRepaint) {
