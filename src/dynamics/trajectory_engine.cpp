@@ -80,9 +80,8 @@ void RunOrbit(OrbitraState& state, Canvas& canvas, Prompter& prompter) {
   // Everything the loop reads is taken into locals once, so that pixel writes (which the
   // compiler must assume may touch any int) never force it to reload them.
   const WorldRange range = state.Boxes.XYBox.GetRange();
-  PixelPlotter xyPlot(state.Boxes.XYBox, canvas);
-  PixelPlotter xPlot(state.Boxes.XBox, canvas);
-  PixelPlotter yPlot(state.Boxes.YBox, canvas);
+  const PixelPlotter xyPlot(state.Boxes.XYBox, canvas);
+  const EvolutionPlotter evolutionPlot(state.Boxes.XBox, state.Boxes.YBox, canvas);
   double x = run.CurrentPoint.x;
   double y = run.CurrentPoint.y;
   const std::uint8_t colourIndex = run.RunColour;
@@ -101,11 +100,7 @@ void RunOrbit(OrbitraState& state, Canvas& canvas, Prompter& prompter) {
   std::int32_t untilStatus = 0;
   for (std::int32_t i = 0; i < count && routine != nullptr; ++i) {
     xyPlot.Plot(x, y, pixel);
-    if (evolution) {
-      const double n = static_cast<double>(i);
-      xPlot.Plot(n, x, pixel);
-      yPlot.Plot(n, y, pixel);
-    }
+    if (evolution) evolutionPlot.Plot(static_cast<double>(i), x, y, pixel);
     const MapImage image = routine(model, x, y);
     if (image.x * image.x + image.y * image.y > infinity) {
       buffer.Commit(store);

@@ -20,7 +20,7 @@ constexpr long long kStepMargin = 4096;
 Canvas::Canvas(int width, int height)
     : width_(std::max(width, 0)),
       height_(std::max(height, 0)),
-      pixels_(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_), ToPixel(kWhite)) {}
+      pixels_(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_) + 1, ToPixel(kWhite)) {}
 
 void Canvas::Clear(Colour colour) { std::fill(pixels_.begin(), pixels_.end(), ToPixel(colour)); }
 

@@ -24,6 +24,9 @@ class Canvas {
   int Height() const noexcept { return height_; }
   Pixel* Bits() noexcept { return pixels_.data(); }
   const Pixel* Bits() const noexcept { return pixels_.data(); }
+  // One pixel past the picture that is never shown: loops that plot without branching
+  // write the points they must not draw there.
+  std::size_t ScratchIndex() const noexcept { return pixels_.size() - 1; }
 
   static constexpr Pixel ToPixel(Colour c) noexcept {
     return 0xFF000000u | (static_cast<Pixel>(c.Red()) << 16) | (static_cast<Pixel>(c.Green()) << 8) |

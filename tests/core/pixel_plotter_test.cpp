@@ -1,0 +1,74 @@
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <random>
+
+#include <gtest/gtest.h>
+
+#include "plot/pixel_plotter.h"
+
+namespace orbitra {
+namespace {
+
+bool SamePicture(const Canvas& a, const Canvas& b) {
+  return std::equal(a.Bits(), a.Bits() + a.Width() * a.Height(), b.Bits());
+}
+
+// The fast plotters of the run loop must set exactly the pixels PlotPixel sets, for
+// points inside, on the bounds, outside, far away and not a number.
+TEST(PixelPlotter, SetsExactlyThePixelsOfPlotPixel) {
+  PlotBox box;
+  box.SetRange(-1.0, -1.0, 1.0, 1.0);
+  box.SetScreenRect(0, 0, 400, 300);
+  std::mt19937 random(7);
+  std::uniform_real_distribution<double> coordinate(-1.3, 1.3);
+  const double specials[] = {-1.0, 1.0, 1e300, -1e300, std::numeric_limits<double>::quiet_NaN(),
+                             std::numeric_limits<double>::infinity()};
+  Canvas expected(400, 300), actual(400, 300);
+  const PixelPlotter plotter(box, actual);
+  for (int i = 0; i < 20000; ++i) {
+    const double x = i < 36 ? specials[i % 6] : coordinate(random);
+    const double y = i < 36 ? specials[i / 6] : coordinate(random);
+    box.PlotPixel(expected, x, y, 0xFF102030u);
+    plotter.Plot(x, y, 0xFF102030u);
+  }
+  EXPECT_TRUE(SamePicture(expected, actual));
+
+  // A box that is not visible, or has no usable range, gets nothing.
+  PlotBox hidden = box;
+  hidden.Visible = 0;
+  PlotBox flat = box;
+  flat.SetRange(0.5, -1.0, 0.5, 1.0);
+  flat.SetScreenRect(0, 0, 400, 300);
+  Canvas untouched(400, 300), plotted(400, 300);
+  const PixelPlotter hiddenPlotter(hidden, plotted), flatPlotter(flat, plotted);
+  hiddenPlotter.Plot(0.0, 0.0, 0xFF000000u);
+  flatPlotter.Plot(0.5, 0.0, 0xFF000000u);
+  EXPECT_TRUE(SamePicture(untouched, plotted));
+}
+
+TEST(EvolutionPlotter, MatchesTwoSeparatePlotsWithSharedOrOwnColumns) {
+  for (bool sameColumns : {true, false}) {
+    PlotBox xBox, yBox;
+    xBox.SetRange(0, -2, 1000, 2);
+    yBox.SetRange(0, -1, sameColumns ? 1000 : 700, 1);
+    xBox.SetScreenPercent(10, 58, 95, 75);
+    yBox.SetScreenPercent(10, 78, 95, 95);
+    xBox.SetScreenRect(0, 0, 800, 600);
+    yBox.SetScreenRect(0, 0, 800, 600);
+    Canvas expected(800, 600), actual(800, 600);
+    const EvolutionPlotter plotter(xBox, yBox, actual);
+    std::mt19937 random(3);
+    std::uniform_real_distribution<double> value(-2.5, 2.5);
+    for (int i = 0; i < 1100; ++i) {
+      const double x = value(random), y = value(random);
+      xBox.PlotPixel(expected, i, x, 0xFF00FF00u);
+      yBox.PlotPixel(expected, i, y, 0xFF00FF00u);
+      plotter.Plot(i, x, y, 0xFF00FF00u);
+    }
+    EXPECT_TRUE(SamePicture(expected, actual)) << sameColumns;
+  }
+}
+
+}  // namespace
+}  // namespace orbitra
