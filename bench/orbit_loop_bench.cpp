@@ -12,13 +12,7 @@ constexpr std::int64_t kIterations = 10'000'000;
 void BM_BareOrbitLoop(benchmark::State& state) {
   const int system = static_cast<int>(state.range(0));
   MappingModel model;
-  const SystemDefaults d = LoadSystemDefaults(system);
-  model.system = system;
-  model.routine = d.routine;
-  model.k1 = d.k1;
-  model.k2 = d.k2;
-  model.k3 = d.k3;
-  model.k4 = d.k4;
+  SelectSystemWithDefaults(model, system);
   const double startX = system == 7 || system == 8 ? 0.25 : 0.5;
   const double startY = system == 7 || system == 8 ? 0.5 : 0.25;
   for (auto _ : state) {

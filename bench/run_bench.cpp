@@ -62,12 +62,7 @@ struct RunFixture {
 void BM_BareLoop(benchmark::State& bs) {
   const int system = static_cast<int>(bs.range(0));
   MappingModel model;
-  const SystemDefaults d = LoadSystemDefaults(system);
-  model.routine = d.routine;
-  model.k1 = d.k1;
-  model.k2 = d.k2;
-  model.k3 = d.k3;
-  model.k4 = d.k4;
+  SelectSystemWithDefaults(model, system);
   for (auto _ : bs) {
     double x = 0.5, y = 0.0;
     for (std::int32_t i = 0; i < kRunLength; ++i) {

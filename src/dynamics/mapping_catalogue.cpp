@@ -57,10 +57,10 @@ void CommitSelection(MappingModel& model, std::string& xyBoxLabel, int t, double
   xyBoxLabel = std::string(CatalogueAt(t).name);
 }
 
-void InitialiseMappingModel(MappingModel& model) {
-  const SystemDefaults d = LoadSystemDefaults(kStandardMap);
+void SelectSystemWithDefaults(MappingModel& model, int t) {
+  const SystemDefaults d = LoadSystemDefaults(t);
   model = MappingModel{};
-  model.system = kStandardMap;
+  model.system = t;
   model.routine = d.routine;
   model.k1 = d.k1;
   model.k2 = d.k2;
@@ -68,5 +68,7 @@ void InitialiseMappingModel(MappingModel& model) {
   model.k4 = d.k4;
   model.DefaultRange = d.DefaultRange;
 }
+
+void InitialiseMappingModel(MappingModel& model) { SelectSystemWithDefaults(model, kStandardMap); }
 
 }  // namespace orbitra

@@ -61,6 +61,9 @@ SystemDefaults LoadSystemDefaults(int t) noexcept;
 void CommitSelection(MappingModel& model, std::string& xyBoxLabel, int t, double k1, double k2, double k3,
                      double k4, const std::optional<PendingSelection>& pending);
 
+// The model with system t and all of its catalogue defaults.
+void SelectSystemWithDefaults(MappingModel& model, int t);
+
 // The model as every start of the program leaves it: "Standard Map" with its defaults.
 void InitialiseMappingModel(MappingModel& model);
 

@@ -20,9 +20,7 @@ void FillColourTable(ColourTable& table) noexcept {
   };
 }
 
-void InitialiseRunState(RunState& run) {
-  run = RunState{};
-  FillColourTable(run.Colours);
+void ResetTrajectoryPoints(RunState& run) {
   run.InitialPoint = TrajectoryPoint{};
   run.InitialPoint.x = 0.5;
   run.InitialPoint.y = 0.0;
@@ -32,6 +30,12 @@ void InitialiseRunState(RunState& run) {
   run.Mouse.ZoomCorner1 = WorldPoint{0.0, 0.0};
   run.Mouse.ZoomCorner2 = run.Mouse.ZoomCorner1;
   run.RunColour = 0;
+}
+
+void InitialiseRunState(RunState& run) {
+  run = RunState{};
+  FillColourTable(run.Colours);
+  ResetTrajectoryPoints(run);
 }
 
 }  // namespace orbitra

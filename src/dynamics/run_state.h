@@ -80,8 +80,11 @@ struct RunState {
   std::int32_t RunCount = 0;  // iterations of the run about to be performed
 };
 
-// Start-up values: the points (0.5, 0) with colour index 0, default settings, no
-// requests, a filled colour table.
+// The trajectory points at (0.5, 0) with colour index 0, the zoom corners at (0, 0) and
+// the run colour "Black", as every start of the program leaves them.
+void ResetTrajectoryPoints(RunState& run);
+
+// Start-up values: the points above, default settings, no requests, a filled colour table.
 void InitialiseRunState(RunState& run);
 
 }  // namespace orbitra

@@ -1,6 +1,5 @@
 #include "dynamics/startup.h"
 
-#include <string>
 
 #include "dynamics/mapping_catalogue.h"
 #include "plot/box_ranges.h"
@@ -15,17 +14,9 @@ void StartUp(OrbitraState& state, Prompter& prompter) {
   FillColourTable(run.Colours);
   ResetRangesToDefault(state.Boxes, state.Model.DefaultRange, run.Settings.Iterations);
   StartGroupAndNotebookFiles(state, prompter);
-  ApplyStartUpBoxSettings(state.Boxes, std::string(CatalogueAt(state.Model.system).name));
+  ApplyStartUpBoxSettings(state.Boxes, CatalogueAt(state.Model.system).name);
 
-  run.InitialPoint = TrajectoryPoint{};
-  run.InitialPoint.x = 0.5;
-  run.InitialPoint.y = 0.0;
-  run.InitialPoint.colour = 0;
-  run.MousePoint = run.InitialPoint;
-  run.CurrentPoint = run.InitialPoint;
-  run.Mouse.ZoomCorner1 = WorldPoint{0.0, 0.0};
-  run.Mouse.ZoomCorner2 = run.Mouse.ZoomCorner1;
-  run.RunColour = 0;
+  ResetTrajectoryPoints(run);
 
   InitStorage(state, prompter);
 }

@@ -12,14 +12,7 @@ namespace {
 
 MappingModel ModelFor(int system) {
   MappingModel m;
-  const SystemDefaults d = LoadSystemDefaults(system);
-  m.system = system;
-  m.routine = d.routine;
-  m.k1 = d.k1;
-  m.k2 = d.k2;
-  m.k3 = d.k3;
-  m.k4 = d.k4;
-  m.DefaultRange = d.DefaultRange;
+  SelectSystemWithDefaults(m, system);
   return m;
 }
 
