@@ -1,0 +1,29 @@
+#pragma once
+
+class QWidget;
+
+namespace orbitra {
+
+struct OrbitraState;
+class EditorPort;
+class Prompter;
+
+// What a command handler may use: the state, the ports, and the few things only the
+// main frame can do. The frame is the one host of the program; tests supply their own.
+class CommandHost {
+ public:
+  virtual ~CommandHost() = default;
+
+  virtual OrbitraState& State() = 0;
+  virtual Prompter& Prompts() = 0;
+  virtual EditorPort& Editor() = 0;
+  // The window that owns the dialogs a command opens.
+  virtual QWidget* DialogParent() = 0;
+
+  virtual void ToggleToolbar() = 0;
+  virtual void ToggleStatusBar() = 0;
+  virtual void CloseMainWindow() = 0;
+  virtual void ShowAboutBox() = 0;
+};
+
+}  // namespace orbitra

@@ -1,0 +1,47 @@
+#pragma once
+
+namespace orbitra {
+
+// The command identifiers of the menu and the toolbar.
+enum class CommandId : int {
+  SelectMapping = 32771,
+  InitialConditions = 32772,
+  EditXYBox = 32773,
+  EditXBox = 32774,
+  EditYBox = 32775,
+  EditGBox = 32776,
+  StartRun = 32778,
+  ContinueRun = 32779,
+  WorkDisplay = 32780,
+  Controls = 32781,
+  DeleteBuffer = 32782,
+  DeleteStream = 32783,
+  DeleteAll = 32784,
+  ShowHideAxis = 32785,
+  StoreBufferInStream = 32786,
+  ZoomIn = 32787,
+  ZoomOut = 32788,
+  ZoomOneToOne = 32789,
+  SetCurrentAsDefault = 32790,
+  DeleteLastTrajectory = 32791,
+  Refresh = 32792,
+  NotebookEdit = 32797,
+  NotebookAddAndEdit = 32798,
+  AddTrajectory = 32799,
+  EditGroup = 32800,
+  RunTrajectoryGroup = 32801,
+  ClearGroup = 32802,
+  ToolbarZoomIn = 32805,
+  ToolbarZoomOut = 32806,
+  ToolbarRunNewTrajectory = 32807,
+  ToolbarContinueIterations = 32808,
+  ToolbarDeleteTrajectoryOrPoints = 32809,
+  ExportData = 32810,
+  ToolbarEditXYBox = 32811,
+  AppExit = 57665,
+  AppAbout = 57664,
+  ViewToolbar = 59392,
+  ViewStatusBar = 59393,
+};
+
+}  // namespace orbitra

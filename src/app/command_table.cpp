@@ -1,0 +1,100 @@
+#include "app/command_table.h"
+
+#include <array>
+
+#include "app/command_handlers.h"
+#include "app/dialog_command_handlers.h"
+
+namespace orbitra {
+
+namespace {
+
+using enum CommandId;
+constexpr CheckFollows kNoCheck = CheckFollows::Nothing;
+
+constexpr std::array kCommands{
+    // &File
+    CommandEntry{SelectMapping, "&File", "", "Select Mapping", "Select particular mapping ", false, "", kNoCheck,
+                 OnSelectMapping},
+    CommandEntry{WorkDisplay, "&File", "", "Work/Display ...", "", true, "", kNoCheck, OnWorkDisplay},
+    CommandEntry{ExportData, "&File", "", "Export Data", "Export point data (ASCII)", true, "", kNoCheck, OnExportData},
+    CommandEntry{AppExit, "&File", "", "E&xit", "Quit the application; prompts to save documents", false, "",
+                 kNoCheck, OnExit},
+    // &View
+    CommandEntry{Refresh, "&View", "", "Refresh", "Refresh screen", true, "", kNoCheck, OnRefresh},
+    CommandEntry{ZoomIn, "&View", "", "Zoom in", "Set rectangle as graphics box", false, "", kNoCheck,
+                 OnZoomIn},
+    CommandEntry{ZoomOut, "&View", "", "Zoom out", "", false, "", kNoCheck, OnZoomOut},
+    CommandEntry{ZoomOneToOne, "&View", "", "Zoom 1:1", "", true, "", kNoCheck, OnZoomOneToOne},
+    CommandEntry{ViewToolbar, "&View", "", "&Toolbar", "Show or hide the toolbar", false, "", CheckFollows::Toolbar,
+                 OnToggleToolbar},
+    CommandEntry{ViewStatusBar, "&View", "", "&Status Bar", "Show or hide the status bar", false, "",
+                 CheckFollows::StatusBar, OnToggleStatusBar},
+    // Trajectory
+    CommandEntry{InitialConditions, "Trajectory", "", "Initial Conditions", "Set Initial conditions and options", true,
+                 "", kNoCheck, OnInitialConditions},
+    CommandEntry{StartRun, "Trajectory", "", "Start run", "Start new run / repeat run starting from the 1st iteration",
+                 false, "", kNoCheck, OnStartRun},
+    CommandEntry{ContinueRun, "Trajectory", "", "Continue ", "Continue run starting from the last iteration", false,
+                 "", kNoCheck, OnContinue},
+    CommandEntry{RunTrajectoryGroup, "Trajectory", "", "Run Trajectory Group",
+                 "Run all trajectories include in the group", true, "", kNoCheck, OnRunTrajectoryGroup},
+    CommandEntry{AddTrajectory, "Trajectory", "Trajectory Group", "Add trajectory", "", false, "", kNoCheck,
+                 OnAddTrajectory},
+    CommandEntry{EditGroup, "Trajectory", "Trajectory Group", "Edit Group", "", false, "", kNoCheck,
+                 OnEditGroup},
+    CommandEntry{ClearGroup, "Trajectory", "Trajectory Group", "Clear Group", "Clear group file", false, "", kNoCheck,
+                 OnClearGroup},
+    CommandEntry{NotebookEdit, "Trajectory", "Notebook", "Edit", "Open notebook for editing", false, "", kNoCheck,
+                 OnNotebookEdit},
+    CommandEntry{NotebookAddAndEdit, "Trajectory", "Notebook", "Add and Edit",
+                 "Add information in notebook and open for editing", false, "", kNoCheck, OnNotebookAddAndEdit},
+    // Graphics
+    CommandEntry{EditXYBox, "Graphics", "", "Mapping X-Y box", "X-Y mapping plane", false, "", kNoCheck, OnEditXYBox},
+    CommandEntry{EditXBox, "Graphics", "", "X-Box", "X-evolution box window", false, "", kNoCheck, OnEditXBox},
+    CommandEntry{EditYBox, "Graphics", "", "Y-Box", "Y-evolution box window", false, "", kNoCheck, OnEditYBox},
+    CommandEntry{EditGBox, "Graphics", "", "G-Box", "Box of General use", true, "", kNoCheck, OnEditGBox},
+    CommandEntry{ShowHideAxis, "Graphics", "", "Show/Hide axis", "", false, "", kNoCheck, OnShowHideAxis},
+    CommandEntry{SetCurrentAsDefault, "Graphics", "", "Set current as default",
+                 "Use current graphics configuration as default plot range", false, "", kNoCheck,
+                 OnSetCurrentAsDefault},
+    // Data
+    CommandEntry{Controls, "Data", "", "Controls", "Setup run control parameters and options", true, "", kNoCheck,
+                 OnControls},
+    CommandEntry{DeleteLastTrajectory, "Data", "", "Delete last trajectory", "Delete data of last run", false, "",
+                 kNoCheck, OnDeleteLastTrajectory},
+    CommandEntry{DeleteBuffer, "Data", "", "Delete Buffer", "delete data in buffer", false, "", kNoCheck,
+                 OnDeleteBuffer},
+    CommandEntry{DeleteStream, "Data", "", "Delete Stream", "delete data stored in disk-stream", false, "", kNoCheck,
+                 OnDeleteStream},
+    CommandEntry{DeleteAll, "Data", "", "Delete All", "delete all data", true, "", kNoCheck, OnDeleteAll},
+    CommandEntry{StoreBufferInStream, "Data", "", "Store Buffer in Stream", "", false, "", kNoCheck,
+                 OnStoreBufferInStream},
+    // &Help
+    CommandEntry{AppAbout, "&Help", "", "&About Orbitra...", "Display program information, version number and copyright",
+                 false, "", kNoCheck, OnAbout},
+    // The toolbar, left to right.
+    CommandEntry{ToolbarRunNewTrajectory, "", "", "", "Run new trajectory", false, ":/icons/run_new_trajectory.png",
+                 kNoCheck, OnRunNewTrajectory},
+    CommandEntry{ToolbarContinueIterations, "", "", "", "Continue iterations", true, ":/icons/continue_iterations.png",
+                 kNoCheck, OnContinue},
+    CommandEntry{ToolbarDeleteTrajectoryOrPoints, "", "", "", "Delete Trajectory / points", true,
+                 ":/icons/delete_trajectory.png", kNoCheck, OnDeleteTrajectoryOrPoints},
+    CommandEntry{ToolbarZoomIn, "", "", "", "Zoom in", false, ":/icons/zoom_in.png", kNoCheck, OnZoomIn},
+    CommandEntry{ToolbarZoomOut, "", "", "", "Zoom out", false, ":/icons/zoom_out.png", kNoCheck, OnZoomOut},
+    CommandEntry{ToolbarEditXYBox, "", "", "", "Mapping graphic window", false, ":/icons/mapping_window.png", kNoCheck,
+                 OnEditXYBox},
+};
+
+}  // namespace
+
+std::span<const CommandEntry> CommandTable() noexcept { return kCommands; }
+
+const CommandEntry* FindCommand(CommandId id) noexcept {
+  for (const CommandEntry& entry : kCommands) {
+    if (entry.id == id) return &entry;
+  }
+  return nullptr;
+}
+
+}  // namespace orbitra

@@ -1,0 +1,187 @@
+#include "app/main_frame.h"
+
+#include <QAction>
+#include <QEvent>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+
+#include "app/about_dialog.h"
+#include "app/lock_keys.h"
+#include "app/mapping_window.h"
+
+// The images live in the shell's static library, which the linker would drop unless
+// something refers to them.
+static void InitResources() { Q_INIT_RESOURCE(orbitra); }
+
+namespace orbitra {
+
+namespace {
+
+QString ToQString(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// The toolbar buttons show their prompt in the status bar and no tooltip.
+class ToolTipBlocker : public QObject {
+ public:
+  using QObject::QObject;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    return event->type() == QEvent::ToolTip || QObject::eventFilter(watched, event);
+  }
+};
+
+QLabel* MakeLockPane(const QString& text, QWidget* parent) {
+  auto* pane = new QLabel(text, parent);
+  pane->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+  pane->setAlignment(Qt::AlignCenter);
+  pane->setMinimumWidth(pane->fontMetrics().horizontalAdvance(QStringLiteral("SCRL")) + 10);
+  return pane;
+}
+
+constexpr int kLockPollMs = 250;
+
+}  // namespace
+
+CMainFrame::CMainFrame(OrbitraState& state, QWidget* parent)
+    : QMainWindow(parent), state_(state), prompter_(this), editor_(prompter_, this) {
+  InitResources();
+  setWindowTitle(QStringLiteral("Orbitra"));
+  setWindowIcon(QIcon(QStringLiteral(":/icons/orbitra.png")));
+
+  mappingWindow_ = new MappingWindow(state_, prompter_, this);
+  setCentralWidget(mappingWindow_);
+  // Whenever the frame gets the focus, the mapping window takes it.
+  setFocusProxy(mappingWindow_);
+
+  toolbar_ = new QToolBar(QStringLiteral("Toolbar"), this);
+  toolbar_->setObjectName(QStringLiteral("Toolbar"));
+  toolbar_->setIconSize(QSize(16, 15));
+  toolbar_->setMovable(true);
+  toolbar_->setFloatable(true);
+  toolbar_->setAllowedAreas(Qt::AllToolBarAreas);
+  addToolBar(Qt::TopToolBarArea, toolbar_);
+
+  BuildStatusBar();
+  BuildCommands();
+
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    resize(screen->availableSize() * 3 / 4);
+  }
+  mappingWindow_->setFocus();
+}
+
+QAction* CMainFrame::Action(CommandId id) const {
+  const auto found = actions_.find(id);
+  return found == actions_.end() ? nullptr : found->second;
+}
+
+void CMainFrame::BuildCommands() {
+  std::map<std::string_view, QMenu*> menus;
+  std::map<std::pair<std::string_view, std::string_view>, QMenu*> submenus;
+  auto* blocker = new ToolTipBlocker(this);
+
+  for (const CommandEntry& entry : CommandTable()) {
+    auto* action = new QAction(this);
+    action->setData(static_cast<int>(entry.id));
+    action->setStatusTip(ToQString(entry.prompt));
+    action->setEnabled(entry.handler != nullptr);
+    action->setCheckable(entry.check != CheckFollows::Nothing);
+    connect(action, &QAction::triggered, this, [this, &entry] { RunCommand(entry); });
+    actions_[entry.id] = action;
+
+    if (IsToolbarButton(entry)) {
+      action->setText(ToQString(entry.prompt));
+      action->setIcon(QIcon(ToQString(entry.icon)));
+      toolbar_->addAction(action);
+      if (QWidget* button = toolbar_->widgetForAction(action)) button->installEventFilter(blocker);
+      if (entry.separatorAfter) toolbar_->addSeparator();
+      continue;
+    }
+
+    action->setText(ToQString(entry.text));
+    QMenu*& menu = menus[entry.menu];
+    if (menu == nullptr) menu = menuBar()->addMenu(ToQString(entry.menu));
+    QMenu* container = menu;
+    if (!entry.submenu.empty()) {
+      QMenu*& submenu = submenus[{entry.menu, entry.submenu}];
+      if (submenu == nullptr) submenu = menu->addMenu(ToQString(entry.submenu));
+      container = submenu;
+    }
+    container->addAction(action);
+    if (entry.separatorAfter) container->addSeparator();
+    if (entry.check != CheckFollows::Nothing) {
+      connect(menu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCheckMarks, Qt::UniqueConnection);
+    }
+  }
+  connect(toolbar_, &QToolBar::visibilityChanged, this, &CMainFrame::UpdateCheckMarks);
+  UpdateCheckMarks();
+}
+
+void CMainFrame::BuildStatusBar() {
+  statusBar_ = new QStatusBar(this);
+  setStatusBar(statusBar_);
+  // A normal status-bar widget: the prompt of the item under the pointer covers it.
+  readyText_ = new QLabel(QStringLiteral("Ready"), statusBar_);
+  statusBar_->addWidget(readyText_, 1);
+  capsPane_ = MakeLockPane(QStringLiteral("CAP"), statusBar_);
+  numPane_ = MakeLockPane(QStringLiteral("NUM"), statusBar_);
+  scrollPane_ = MakeLockPane(QStringLiteral("SCRL"), statusBar_);
+  statusBar_->addPermanentWidget(capsPane_);
+  statusBar_->addPermanentWidget(numPane_);
+  statusBar_->addPermanentWidget(scrollPane_);
+
+  UpdateLockPanes();
+  auto* poll = new QTimer(this);
+  connect(poll, &QTimer::timeout, this, &CMainFrame::UpdateLockPanes);
+  poll->start(kLockPollMs);
+}
+
+void CMainFrame::UpdateLockPanes() {
+  if (statusBar_->isHidden()) return;
+  // A pane is lit while its lock is on; where the system cannot tell, it stays dim.
+  const LockKeyStates locks = ReadLockKeyStates();
+  capsPane_->setEnabled(locks.caps.value_or(false));
+  numPane_->setEnabled(locks.num.value_or(false));
+  scrollPane_->setEnabled(locks.scroll.value_or(false));
+}
+
+void CMainFrame::UpdateCheckMarks() {
+  for (const CommandEntry& entry : CommandTable()) {
+    if (entry.check == CheckFollows::Toolbar) Action(entry.id)->setChecked(!toolbar_->isHidden());
+    if (entry.check == CheckFollows::StatusBar) Action(entry.id)->setChecked(!statusBar_->isHidden());
+  }
+}
+
+void CMainFrame::RunCommand(const CommandEntry& entry) {
+  if (entry.handler == nullptr) return;
+  mappingWindow_->Invalidate(entry.handler(*this));
+}
+
+void CMainFrame::ToggleToolbar() {
+  toolbar_->setVisible(toolbar_->isHidden());
+  UpdateCheckMarks();
+}
+
+void CMainFrame::ToggleStatusBar() {
+  statusBar_->setVisible(statusBar_->isHidden());
+  UpdateCheckMarks();
+  UpdateLockPanes();
+}
+
+void CMainFrame::CloseMainWindow() { close(); }
+
+void CMainFrame::ShowAboutBox() {
+  AboutDialog about(this);
+  about.exec();
+}
+
+}  // namespace orbitra

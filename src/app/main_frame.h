@@ -1,0 +1,72 @@
+#pragma once
+
+#include <map>
+
+#include <QMainWindow>
+
+#include "app/command_host.h"
+#include "app/command_ids.h"
+#include "app/command_table.h"
+#include "app/qt_editor_port.h"
+#include "app/qt_prompter.h"
+
+class QAction;
+class QLabel;
+class QMenu;
+class QStatusBar;
+class QToolBar;
+
+namespace orbitra {
+
+class MappingWindow;
+
+// The main window: menu bar and toolbar built from the command table, the status bar
+// with the prompt area and the lock panes, and the mapping window filling the rest.
+// Commands reach the core through CommandHost; the mapping window repaints as they ask.
+class CMainFrame : public QMainWindow, public CommandHost {
+  Q_OBJECT
+
+ public:
+  explicit CMainFrame(OrbitraState& state, QWidget* parent = nullptr);
+
+  MappingWindow& View() const { return *mappingWindow_; }
+  QToolBar* Toolbar() const { return toolbar_; }
+  QStatusBar* StatusBar() const { return statusBar_; }
+  QLabel* ReadyText() const { return readyText_; }
+  // The menu item or toolbar button of a command.
+  QAction* Action(CommandId id) const;
+
+  // Runs a command's handler and lets the mapping window repaint as it asks.
+  void RunCommand(const CommandEntry& entry);
+
+  // CommandHost
+  OrbitraState& State() override { return state_; }
+  Prompter& Prompts() override { return prompter_; }
+  EditorPort& Editor() override { return editor_; }
+  QWidget* DialogParent() override { return this; }
+  void ToggleToolbar() override;
+  void ToggleStatusBar() override;
+  void CloseMainWindow() override;
+  void ShowAboutBox() override;
+
+ private:
+  void BuildCommands();
+  void BuildStatusBar();
+  void UpdateCheckMarks();
+  void UpdateLockPanes();
+
+  OrbitraState& state_;
+  QtPrompter prompter_;
+  QtEditorPort editor_;
+  // Widgets below are owned by the frame through Qt's parent-child ownership.
+  QStatusBar* statusBar_ = nullptr;
+  QToolBar* toolbar_ = nullptr;
+  MappingWindow* mappingWindow_ = nullptr;
+  QLabel* readyText_ = nullptr;
+  QLabel* capsPane_ = nullptr;
+  QLabel* numPane_ = nullptr;
+  QLabel* scrollPane_ = nullptr;
+  std::map<CommandId, QAction*> actions_;
+};
+
+}  // namespace orbitra

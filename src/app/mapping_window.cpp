@@ -1,0 +1,143 @@
+#include "app/mapping_window.h"
+
+#include <cmath>
+
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+
+#include "dynamics/mapping_window_logic.h"
+
+namespace orbitra {
+
+namespace {
+
+// The pixel under the pointer, in the window's own coordinates.
+QPoint ClientPixel(const QMouseEvent* event) {
+  const QPointF at = event->position();
+  return QPoint(static_cast<int>(std::floor(at.x())), static_cast<int>(std::floor(at.y())));
+}
+
+// Clears the flag when the sequence ends, however it ends.
+class SequenceScope {
+ public:
+  explicit SequenceScope(bool& flag) : flag_(flag) { flag_ = true; }
+  ~SequenceScope() { flag_ = false; }
+  SequenceScope(const SequenceScope&) = delete;
+  SequenceScope& operator=(const SequenceScope&) = delete;
+
+ private:
+  bool& flag_;
+};
+
+}  // namespace
+
+MappingWindow::MappingWindow(OrbitraState& state, Prompter& prompter, QWidget* parent)
+    : QWidget(parent), state_(state), prompter_(prompter), refreshGate_([this] { ShowPictureNow(); }) {
+  setAttribute(Qt::WA_OpaquePaintEvent);  // paintEvent covers every pixel
+  setCursor(Qt::ArrowCursor);
+  setFocusPolicy(Qt::StrongFocus);
+  // Right presses and releases mark zoom corners; no context menu may take them.
+  setContextMenuPolicy(Qt::PreventContextMenu);
+  MakeCanvas(size());
+}
+
+void MappingWindow::Invalidate(Invalidation how) {
+  if (how == Invalidation::None) return;
+  (how == Invalidation::WithErase ? fullPending_ : addPending_) = true;
+  ScheduleRepaintSequence();
+}
+
+void MappingWindow::HoldRepaints(bool hold) {
+  held_ = hold;
+  if (!held_) ScheduleRepaintSequence();
+}
+
+void MappingWindow::ScheduleRepaintSequence() {
+  if (scheduled_ || held_ || inSequence_ || !(addPending_ || fullPending_)) return;
+  scheduled_ = true;
+  QMetaObject::invokeMethod(this, &MappingWindow::RunRepaintSequence, Qt::QueuedConnection);
+}
+
+void MappingWindow::RunRepaintSequence() {
+  scheduled_ = false;
+  // A nested event loop may deliver this call while a sequence is running; the running
+  // one schedules again when it ends.
+  if (held_ || inSequence_ || !(addPending_ || fullPending_)) return;
+  {
+    const SequenceScope scope(inSequence_);
+    if (sizeChanged_ || canvas_->Width() != width() || canvas_->Height() != height()) {
+      MakeCanvas(size());
+      fullPending_ = true;
+    }
+    if (addPending_) {
+      addPending_ = false;
+    } else {
+      fullPending_ = false;
+      canvas_->Clear(kWhite);
+    }
+    ++repaintCount_;
+    RepaintMappingWindow(state_, *canvas_, prompter_);
+  }
+  update();
+  ScheduleRepaintSequence();  // what arrived meanwhile, or the full repaint after a mark
+}
+
+void MappingWindow::MakeCanvas(QSize size) {
+  canvas_ = std::make_unique<Canvas>(size.width(), size.height());
+  canvas_->SetTextPainter(&textPainter_);
+  canvas_->SetRefreshGate(&refreshGate_);
+  picture_ = QImage(reinterpret_cast<uchar*>(canvas_->Bits()), canvas_->Width(), canvas_->Height(),
+                    static_cast<qsizetype>(canvas_->Width()) * 4, QImage::Format_RGB32);
+  sizeChanged_ = false;
+}
+
+void MappingWindow::ShowPictureNow() {
+  // Called by the refresh gate in the middle of a run, outside any paint event.
+  if (isVisible()) repaint();
+}
+
+void MappingWindow::paintEvent(QPaintEvent* event) {
+  QPainter painter(this);
+  // After a resize the picture of the old size shows until the repaint sequence has run.
+  if (picture_.size() != size()) painter.fillRect(event->rect(), Qt::white);
+  if (!picture_.isNull()) painter.drawImage(event->rect().topLeft(), picture_, event->rect());
+}
+
+void MappingWindow::resizeEvent(QResizeEvent* /*event*/) {
+  // The canvas a running sequence draws on must stay alive: a new one is made when it ends.
+  if (inSequence_) {
+    sizeChanged_ = true;
+  } else {
+    MakeCanvas(size());
+  }
+  Invalidate(Invalidation::WithErase);
+}
+
+void MappingWindow::mousePressEvent(QMouseEvent* event) {
+  if (inSequence_) return;
+  const QPoint at = ClientPixel(event);
+  if (event->button() == Qt::LeftButton) {
+    Invalidate(OnLeftButtonDown(state_, at.x(), at.y()));
+  } else if (event->button() == Qt::RightButton) {
+    Invalidate(OnRightButtonDown(state_, at.x(), at.y()));
+  }
+}
+
+void MappingWindow::mouseDoubleClickEvent(QMouseEvent* event) {
+  // The first click of the pair arrived as a press; this replaces the second press. A
+  // right double click is not a second zoom corner: its release pairs with the first press.
+  if (inSequence_ || event->button() != Qt::LeftButton) return;
+  const QPoint at = ClientPixel(event);
+  Invalidate(OnLeftButtonDoubleClick(state_, at.x(), at.y()));
+}
+
+void MappingWindow::mouseReleaseEvent(QMouseEvent* event) {
+  if (inSequence_) return;
+  if (event->button() == Qt::RightButton) {
+    const QPoint at = ClientPixel(event);
+    Invalidate(OnRightButtonUp(state_, at.x(), at.y()));
+  }
+}
+
+}  // namespace orbitra

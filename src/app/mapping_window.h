@@ -1,0 +1,75 @@
+#pragma once
+
+#include <memory>
+
+#include <QImage>
+#include <QWidget>
+
+#include "app/qt_text_painter.h"
+#include "app/screen_refresh_gate.h"
+#include "platform/canvas.h"
+#include "platform/invalidation.h"
+#include "platform/prompter.h"
+
+namespace orbitra {
+
+struct OrbitraState;
+
+// The child window in which every box, point and text is drawn. It owns the picture (a
+// Canvas of its client size) and shows it through a QImage wrapping the canvas memory.
+// Drawing, and every run of the map, happens in the repaint sequence, which runs from a
+// queued call of the event loop (never inside paintEvent, so a run's message boxes may
+// open); paintEvent only copies the picture to the screen.
+class MappingWindow : public QWidget {
+  Q_OBJECT
+
+ public:
+  MappingWindow(OrbitraState& state, Prompter& prompter, QWidget* parent = nullptr);
+
+  // Asks for a run of the repaint sequence. Requests of one kind made before it runs merge
+  // into one; a requested erase (a full repaint from a white picture) is never lost. When
+  // a request to add to the picture (a click's mark) and a full repaint both wait, the mark
+  // is served first on the picture as it is, then the full repaint: an erase served by the
+  // light branch would leave a white picture and the requested run waiting.
+  void Invalidate(Invalidation how);
+
+  // While held, requests are collected but not served; releasing serves them. Start-up
+  // holds the window until the model and the storage exist.
+  void HoldRepaints(bool hold);
+
+  const Canvas& Picture() const { return *canvas_; }
+  // How many times the repaint sequence has run.
+  int RepaintCount() const { return repaintCount_; }
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+
+ private:
+  void ScheduleRepaintSequence();
+  void RunRepaintSequence();
+  void MakeCanvas(QSize size);
+  void ShowPictureNow();
+
+  OrbitraState& state_;
+  Prompter& prompter_;
+  QtTextPainter textPainter_;
+  ScreenRefreshGate refreshGate_;
+  std::unique_ptr<Canvas> canvas_;
+  QImage picture_;  // wraps canvas_'s memory
+
+  bool addPending_ = false;   // a repaint on the picture as it is
+  bool fullPending_ = false;  // a repaint from a white picture
+  bool scheduled_ = false;
+  bool held_ = false;
+  // True while the sequence runs: a run's message box spins a nested event loop, which
+  // must neither start a second sequence nor replace the canvas being drawn on.
+  bool inSequence_ = false;
+  bool sizeChanged_ = false;
+  int repaintCount_ = 0;
+};
+
+}  // namespace orbitra

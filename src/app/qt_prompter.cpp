@@ -1,0 +1,45 @@
+#include "app/qt_prompter.h"
+
+#include <QMessageBox>
+
+namespace orbitra {
+
+namespace {
+
+const QString kCaption = QStringLiteral("Orbitra");
+
+QString ToQString(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// Plain text: the program's texts hold '%' and '<' as they are, never markup.
+QMessageBox::StandardButton Ask(QWidget* parent, QMessageBox::Icon icon, std::string_view text,
+                                QMessageBox::StandardButtons buttons, QMessageBox::StandardButton fallback) {
+  QMessageBox box(icon, kCaption, ToQString(text), buttons, parent);
+  box.setTextFormat(Qt::PlainText);
+  box.setEscapeButton(fallback);
+  const int result = box.exec();
+  return static_cast<QMessageBox::StandardButton>(result);
+}
+
+}  // namespace
+
+void QtPrompter::ShowMessage(std::string_view text) {
+  Ask(parent_, QMessageBox::Warning, text, QMessageBox::Ok, QMessageBox::Ok);
+}
+
+Answer QtPrompter::AskYesNo(std::string_view text) {
+  // Closing the box without a button counts as No, the answer that changes nothing.
+  const auto button = Ask(parent_, QMessageBox::Question, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+  return button == QMessageBox::Yes ? Answer::Yes : Answer::No;
+}
+
+Answer QtPrompter::AskYesNoCancel(std::string_view text) {
+  const auto button = Ask(parent_, QMessageBox::Question, text,
+                          QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Cancel);
+  if (button == QMessageBox::Yes) return Answer::Yes;
+  if (button == QMessageBox::No) return Answer::No;
+  return Answer::Cancel;
+}
+
+}  // namespace orbitra

@@ -1,0 +1,89 @@
+#include "app/text_editor_window.h"
+
+#include <QDialogButtonBox>
+#include <QFile>
+#include <QFontDatabase>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QStringDecoder>
+#include <QVBoxLayout>
+
+namespace orbitra {
+
+TextEditorWindow::TextEditorWindow(std::filesystem::path file, Prompter& prompter, QWidget* parent)
+    : QDialog(parent), file_(std::move(file)), prompter_(prompter), editor_(new QPlainTextEdit(this)) {
+  setWindowTitle(QStringLiteral("%1[*] - Orbitra").arg(FileName()));
+  setWindowFlag(Qt::WindowMaximizeButtonHint);
+  setSizeGripEnabled(true);
+
+  editor_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+  editor_->setLineWrapMode(QPlainTextEdit::NoWrap);
+  connect(editor_->document(), &QTextDocument::modificationChanged, this, &QWidget::setWindowModified);
+
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Save | QDialogButtonBox::Close, this);
+  saveButton_ = buttons->button(QDialogButtonBox::Save);
+  saveButton_->setAutoDefault(false);
+  buttons->button(QDialogButtonBox::Close)->setAutoDefault(false);
+  connect(saveButton_, &QPushButton::clicked, this, [this] { Save(); });
+  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(editor_);
+  layout->addWidget(buttons);
+  resize(640, 480);
+}
+
+QString TextEditorWindow::FileName() const { return QString::fromStdString(file_.filename().string()); }
+
+bool TextEditorWindow::IsModified() const { return editor_->document()->isModified(); }
+
+bool TextEditorWindow::Load() {
+  QFile file(QString::fromStdString(file_.string()));
+  QByteArray bytes;
+  if (file.exists()) {
+    if (!file.open(QIODevice::ReadOnly)) {
+      prompter_.ShowMessage(QStringLiteral("Cannot open %1 for editing:\n%2")
+                                .arg(FileName(), file.errorString())
+                                .toStdString());
+      return false;
+    }
+    bytes = file.readAll();
+  }
+  QStringDecoder utf8(QStringDecoder::Utf8);
+  QString text = utf8(bytes);
+  latin1_ = utf8.hasError();
+  if (latin1_) text = QString::fromLatin1(bytes);
+  editor_->setPlainText(text);
+  editor_->document()->setModified(false);
+  return true;
+}
+
+bool TextEditorWindow::Save() {
+  const QString text = editor_->toPlainText();
+  const QByteArray bytes = latin1_ ? text.toLatin1() : text.toUtf8();
+  QSaveFile file(QString::fromStdString(file_.string()));
+  if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+    // QSaveFile writes beside the file and renames only after a complete write.
+    prompter_.ShowMessage(QStringLiteral("Cannot save %1:\n%2\nThe file on disk is unchanged.")
+                              .arg(FileName(), file.errorString())
+                              .toStdString());
+    return false;
+  }
+  editor_->document()->setModified(false);
+  return true;
+}
+
+void TextEditorWindow::done(int result) {
+  if (IsModified()) {
+    const Answer answer =
+        prompter_.AskYesNoCancel(QStringLiteral("%1 has been changed.\nDo you want to save the changes?")
+                                     .arg(FileName())
+                                     .toStdString());
+    if (answer == Answer::Cancel) return;
+    if (answer == Answer::Yes && !Save()) return;
+  }
+  QDialog::done(result);
+}
+
+}  // namespace orbitra

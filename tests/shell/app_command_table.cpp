@@ -1,0 +1,348 @@
+// The command table and the menus and toolbar the main frame builds from it.
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QTimer>
+#include <QHelpEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QTest>
+#include <QToolBar>
+#include <QToolTip>
+
+#include <set>
+
+#include "app/command_table.h"
+#include "app/main_frame.h"
+#include "app/mapping_window.h"
+#include "dynamics/orbitra_state.h"
+#include "dynamics/startup.h"
+#include "app_test_support.h"
+
+namespace orbitra {
+namespace {
+
+using apptest::PathOf;
+using apptest::ReadFile;
+
+// What the program's menus must hold: "id|text|prompt" per item, "---" per separator,
+// ">title" opening a submenu whose items are indented by two blanks.
+const std::vector<std::pair<QString, std::vector<QString>>> kExpectedMenus = {
+    {"&File",
+     {"32771|Select Mapping|Select particular mapping ", "32780|Work/Display ...|", "---",
+      "32810|Export Data|Export point data (ASCII)", "---",
+      "57665|E&xit|Quit the application; prompts to save documents"}},
+    {"&View",
+     {"32792|Refresh|Refresh screen", "---", "32787|Zoom in|Set rectangle as graphics box", "32788|Zoom out|",
+      "32789|Zoom 1:1|", "---", "59392|&Toolbar|Show or hide the toolbar",
+      "59393|&Status Bar|Show or hide the status bar"}},
+    {"Trajectory",
+     {"32772|Initial Conditions|Set Initial conditions and options", "---",
+      "32778|Start run|Start new run / repeat run starting from the 1st iteration",
+      "32779|Continue |Continue run starting from the last iteration",
+      "32801|Run Trajectory Group|Run all trajectories include in the group", "---", ">Trajectory Group",
+      "  32799|Add trajectory|", "  32800|Edit Group|", "  32802|Clear Group|Clear group file", ">Notebook",
+      "  32797|Edit|Open notebook for editing", "  32798|Add and Edit|Add information in notebook and open for editing"}},
+    {"Graphics",
+     {"32773|Mapping X-Y box|X-Y mapping plane", "32774|X-Box|X-evolution box window",
+      "32775|Y-Box|Y-evolution box window", "32776|G-Box|Box of General use", "---", "32785|Show/Hide axis|",
+      "32790|Set current as default|Use current graphics configuration as default plot range"}},
+    {"Data",
+     {"32781|Controls|Setup run control parameters and options", "---",
+      "32791|Delete last trajectory|Delete data of last run", "32782|Delete Buffer|delete data in buffer",
+      "32783|Delete Stream|delete data stored in disk-stream", "32784|Delete All|delete all data", "---",
+      "32786|Store Buffer in Stream|"}},
+    {"&Help", {"57664|&About Orbitra...|Display program information, version number and copyright"}},
+};
+
+const std::vector<QString> kExpectedToolbar = {
+    "32807|Run new trajectory",         "32808|Continue iterations", "---",
+    "32809|Delete Trajectory / points", "---",                       "32805|Zoom in",
+    "32806|Zoom out",                   "32811|Mapping graphic window"};
+
+// The commands that open a dialog of their own, with the dialog's title.
+const std::vector<std::pair<CommandId, QString>> kDialogCommands = {
+    {CommandId::SelectMapping, "Mapping System Selection"},
+    {CommandId::WorkDisplay, "DisplayMode"},
+    {CommandId::ExportData, "Export data"},
+    {CommandId::InitialConditions, "Initial conditions"},
+    {CommandId::ToolbarRunNewTrajectory, "Initial conditions"},
+    {CommandId::Controls, "Controls"},
+    {CommandId::EditXYBox, "GBox settings"},
+    {CommandId::EditXBox, "GBox settings"},
+    {CommandId::EditYBox, "GBox settings"},
+    {CommandId::EditGBox, "GBox settings"},
+    {CommandId::ToolbarEditXYBox, "GBox settings"},
+};
+
+void ListMenu(const QMenu& menu, const QString& indent, std::vector<QString>& out) {
+  for (QAction* action : menu.actions()) {
+    if (action->isSeparator()) {
+      out.push_back(indent + "---");
+    } else if (QMenu* sub = action->menu()) {
+      out.push_back(indent + ">" + sub->title());
+      ListMenu(*sub, indent + "  ", out);
+    } else {
+      out.push_back(indent + QString::number(action->data().toInt()) + "|" + action->text() + "|" +
+                    action->statusTip());
+    }
+  }
+}
+
+// A host that records what the handlers ask of the frame.
+class SpyHost : public CommandHost {
+ public:
+  explicit SpyHost(const std::filesystem::path& dir) : state(dir) {}
+
+  class Spy : public Prompter, public EditorPort {
+   public:
+    void ShowMessage(std::string_view text) override { shown.emplace_back(text); }
+    Answer AskYesNo(std::string_view text) override {
+      shown.emplace_back(text);
+      return Answer::No;
+    }
+    Answer AskYesNoCancel(std::string_view text) override {
+      shown.emplace_back(text);
+      return Answer::Cancel;
+    }
+    void OpenInEditor(const std::filesystem::path& file) override { edited.push_back(file.filename().string()); }
+    std::vector<std::string> shown;
+    std::vector<std::string> edited;
+  };
+
+  OrbitraState& State() override { return state; }
+  Prompter& Prompts() override { return spy; }
+  EditorPort& Editor() override { return spy; }
+  QWidget* DialogParent() override { return nullptr; }
+  void ToggleToolbar() override { ++toolbarToggles; }
+  void ToggleStatusBar() override { ++statusBarToggles; }
+  void CloseMainWindow() override { ++closes; }
+  void ShowAboutBox() override { ++abouts; }
+
+  Invalidation Run(CommandId id) {
+    spy.shown.clear();
+    spy.edited.clear();
+    return FindCommand(id)->handler(*this);
+  }
+
+  OrbitraState state;
+  Spy spy;
+  int toolbarToggles = 0, statusBarToggles = 0, closes = 0, abouts = 0;
+};
+
+class AppCommandTable : public QObject {
+  Q_OBJECT
+
+ private Q_SLOTS:
+  void TableHasUniqueIdsAndAHandlerForEveryCommand() {
+    std::set<int> ids;
+    for (const CommandEntry& entry : CommandTable()) {
+      const int id = static_cast<int>(entry.id);
+      QVERIFY2(ids.insert(id).second, qPrintable(QString("duplicate id %1").arg(id)));
+      QCOMPARE(FindCommand(entry.id), &entry);
+      QVERIFY2(entry.handler != nullptr, qPrintable(QString::number(id)));
+      QCOMPARE(IsToolbarButton(entry), entry.icon.size() > 0);
+    }
+    QCOMPARE(ids.size(), std::size_t{38});
+  }
+
+  void MenusListEveryItemInOrderWithItsPromptAndSeparators() {
+    QTemporaryDir dir;
+    OrbitraState state(PathOf(dir));
+    CMainFrame frame(state);
+    frame.View().HoldRepaints(true);  // the state was never started: nothing to draw
+    const QList<QAction*> tops = frame.menuBar()->actions();
+    QCOMPARE(tops.size(), qsizetype(kExpectedMenus.size()));
+    for (qsizetype m = 0; m < tops.size(); ++m) {
+      QCOMPARE(tops[m]->text(), kExpectedMenus[m].first);
+      std::vector<QString> items;
+      ListMenu(*tops[m]->menu(), "", items);
+      QCOMPARE(items, kExpectedMenus[m].second);
+    }
+    for (const CommandEntry& entry : CommandTable()) {
+      QAction* action = frame.Action(entry.id);
+      QVERIFY(action != nullptr);
+      QVERIFY2(action->shortcut().isEmpty(), qPrintable(action->text()));
+      // A command whose dialog is not there must not pretend to work.
+      QCOMPARE(action->isEnabled(), entry.handler != nullptr);
+    }
+  }
+
+  void ToolbarHasTheSixButtonsWithImagesPromptsAndNoToolTips() {
+    QTemporaryDir dir;
+    OrbitraState state(PathOf(dir));
+    CMainFrame frame(state);
+    frame.View().HoldRepaints(true);  // the state was never started: nothing to draw
+    frame.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&frame));
+    std::vector<QString> buttons;
+    for (QAction* action : frame.Toolbar()->actions()) {
+      if (action->isSeparator()) {
+        buttons.push_back("---");
+        continue;
+      }
+      buttons.push_back(QString::number(action->data().toInt()) + "|" + action->statusTip());
+      QVERIFY(action->icon().availableSizes().contains(QSize(16, 15)));
+      QVERIFY(action->shortcut().isEmpty());
+    }
+    QCOMPARE(buttons, kExpectedToolbar);
+    QCOMPARE(frame.Toolbar()->iconSize(), QSize(16, 15));
+
+    // The pointer over a button shows its prompt in the status bar, and no tooltip.
+    QWidget* button = frame.Toolbar()->widgetForAction(frame.Action(CommandId::ToolbarContinueIterations));
+    QVERIFY(frame.ReadyText()->isVisible());
+    QCOMPARE(frame.ReadyText()->text(), QString("Ready"));
+    QTest::mouseMove(button, button->rect().center());
+    QTRY_COMPARE(frame.StatusBar()->currentMessage(), QString("Continue iterations"));
+    QVERIFY(!frame.ReadyText()->isVisible());
+    QHelpEvent help(QEvent::ToolTip, button->rect().center(), button->mapToGlobal(button->rect().center()));
+    QApplication::sendEvent(button, &help);
+    QVERIFY(!QToolTip::isVisible());
+  }
+
+  void ToolbarAndStatusBarItemsCarryTheirCheckMarks() {
+    QTemporaryDir dir;
+    OrbitraState state(PathOf(dir));
+    CMainFrame frame(state);
+    frame.View().HoldRepaints(true);  // the state was never started: nothing to draw
+    frame.show();
+    QAction* toolbarItem = frame.Action(CommandId::ViewToolbar);
+    QAction* statusItem = frame.Action(CommandId::ViewStatusBar);
+    QVERIFY(toolbarItem->isChecked() && statusItem->isChecked());
+
+    toolbarItem->trigger();
+    QVERIFY(frame.Toolbar()->isHidden());
+    QVERIFY(!toolbarItem->isChecked());
+    statusItem->trigger();
+    QVERIFY(frame.StatusBar()->isHidden());
+    QVERIFY(!statusItem->isChecked());
+    toolbarItem->trigger();
+    statusItem->trigger();
+    QVERIFY(!frame.Toolbar()->isHidden() && !frame.StatusBar()->isHidden());
+    QVERIFY(toolbarItem->isChecked() && statusItem->isChecked());
+
+    // Hidden some other way (the bars' own context menu), the mark follows when the menu opens.
+    frame.Toolbar()->hide();
+    QMenu* view = frame.menuBar()->actions()[1]->menu();
+    Q_EMIT view->aboutToShow();
+    QVERIFY(!toolbarItem->isChecked());
+  }
+
+  void EveryCommandReachesItsOperation() {
+    QTemporaryDir dir;
+    apptest::WriteFile(PathOf(dir) / "usercomments.txt", "");
+    SpyHost host(PathOf(dir));
+    StartUp(host.state, host.spy);
+    const RunRequests& requests = host.state.Run.Requests;
+    using enum CommandId;
+
+    QCOMPARE(host.Run(AppExit), Invalidation::None);
+    QCOMPARE(host.closes, 1);
+    QCOMPARE(host.Run(ViewToolbar), Invalidation::None);
+    QCOMPARE(host.toolbarToggles, 1);
+    QCOMPARE(host.Run(ViewStatusBar), Invalidation::None);
+    QCOMPARE(host.statusBarToggles, 1);
+    QCOMPARE(host.Run(AppAbout), Invalidation::None);
+    QCOMPARE(host.abouts, 1);
+
+    QCOMPARE(host.Run(Refresh), Invalidation::WithErase);
+    QCOMPARE(requests.RunPending, 0);
+    QCOMPARE(host.Run(StartRun), Invalidation::WithErase);
+    QCOMPARE(requests.RunPending, 1);
+    QCOMPARE(requests.ContinueRun, 0);
+    host.state.Run.Requests = {};
+    QCOMPARE(host.Run(ContinueRun), Invalidation::WithErase);
+    QCOMPARE(requests.ContinueRun, 1);
+    host.state.Run.Requests = {};
+    QCOMPARE(host.Run(ToolbarContinueIterations), Invalidation::WithErase);
+    QCOMPARE(requests.RunPending, 1);
+    QCOMPARE(requests.ContinueRun, 1);
+
+    // Box commands.
+    for (CommandId zoomIn : {ZoomIn, ToolbarZoomIn}) {
+      QCOMPARE(host.Run(zoomIn), Invalidation::None);
+      QCOMPARE(host.spy.shown,
+               std::vector<std::string>{"Rectangle are should be defined using scrolling with RightMouseButton"});
+    }
+    QCOMPARE(host.Run(ShowHideAxis), Invalidation::WithErase);
+    QCOMPARE(host.state.Boxes.ShowAxes, 1);
+    host.state.Boxes.XYBox.SetRange(1, 2, 3, 4);
+    QCOMPARE(host.Run(SetCurrentAsDefault), Invalidation::None);
+    QCOMPARE(host.state.Model.DefaultRange, (WorldRange{1, 3, 2, 4}));
+    host.state.Boxes.XYBox.SetRange(2, 3, 2.5, 3.5);
+    QCOMPARE(host.Run(ZoomOneToOne), Invalidation::WithErase);
+    QCOMPARE(host.state.Boxes.XYBox.GetRange(), (WorldRange{1, 3, 2, 4}));
+    host.state.Boxes.XYBox.SetRange(1.5, 2.5, 2.5, 3.5);
+    for (CommandId zoomOut : {ZoomOut, ToolbarZoomOut}) {
+      QCOMPARE(host.Run(zoomOut), Invalidation::WithErase);
+    }
+    QCOMPARE(host.state.Boxes.XYBox.GetRange(), (WorldRange{1, 3, 2, 4}));
+
+    // Store commands, on an empty store.
+    QCOMPARE(host.Run(StoreBufferInStream), Invalidation::None);
+    QCOMPARE(host.spy.shown, std::vector<std::string>{"Buffer is empty"});
+    QCOMPARE(host.Run(DeleteAll), Invalidation::WithErase);
+    QVERIFY(host.spy.shown.empty());
+    QCOMPARE(host.Run(DeleteBuffer), Invalidation::WithErase);
+    QCOMPARE(host.spy.shown, std::vector<std::string>{"Do you want to delete the data in Buffer?"});
+    QCOMPARE(host.Run(DeleteStream), Invalidation::WithErase);
+    QCOMPARE(host.spy.shown, std::vector<std::string>{"Do you want to delete the data in Disk-Stream?"});
+    QCOMPARE(host.Run(DeleteLastTrajectory), Invalidation::WithErase);
+    QCOMPARE(host.Run(ToolbarDeleteTrajectoryOrPoints), Invalidation::None);
+    host.state.Store.Buf = 5;
+    host.state.Store.RTN = 0;
+    QCOMPARE(host.Run(ToolbarDeleteTrajectoryOrPoints), Invalidation::WithErase);
+    QCOMPARE(host.state.Store.Buf, 0);
+
+    // Group and notebook commands.
+    QCOMPARE(host.Run(RunTrajectoryGroup), Invalidation::None);
+    QVERIFY(host.spy.shown.empty());
+    QCOMPARE(host.Run(AddTrajectory), Invalidation::None);
+    QCOMPARE(host.spy.shown, std::vector<std::string>{"Group contains 1 trajectories"});
+    QCOMPARE(ReadFile(PathOf(dir) / "icgroup.txt"), std::string("0.500000 0.000000 1000 0 0\n"));
+    QCOMPARE(host.Run(EditGroup), Invalidation::None);
+    QCOMPARE(host.spy.edited, std::vector<std::string>{"icgroup.txt"});
+    QCOMPARE(host.Run(RunTrajectoryGroup), Invalidation::None);  // declined
+    QCOMPARE(host.spy.shown, std::vector<std::string>{"Previous data will be deleted, proceed?"});
+    QCOMPARE(host.Run(ClearGroup), Invalidation::None);
+    QCOMPARE(ReadFile(PathOf(dir) / "icgroup.txt"), std::string());
+    QCOMPARE(host.Run(NotebookEdit), Invalidation::None);
+    QCOMPARE(host.spy.edited, std::vector<std::string>{"usercomments.txt"});
+    QCOMPARE(host.Run(NotebookAddAndEdit), Invalidation::None);
+    QCOMPARE(host.spy.edited, std::vector<std::string>{"usercomments.txt"});
+    QVERIFY(ReadFile(PathOf(dir) / "usercomments.txt").starts_with("Standard Map  k1=0.700000 "));
+  }
+
+  // Each dialog command opens its own dialog; closing it with Escape applies nothing.
+  void DialogCommandsOpenTheirDialogs() {
+    QTemporaryDir dir;
+    SpyHost host(PathOf(dir));
+    StartUp(host.state, host.spy);
+    for (const auto& [id, title] : kDialogCommands) {
+      QString seen;
+      bool runTicked = false;
+      QTimer::singleShot(0, [&seen, &runTicked] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal == nullptr) return;
+        seen = modal->windowTitle();
+        for (QCheckBox* box : modal->findChildren<QCheckBox*>()) {
+          if (box->text() == "Run trajectory by pressing Ok") runTicked = box->isChecked();
+        }
+        QTest::keyClick(modal, Qt::Key_Escape);
+      });
+      host.Run(id);
+      QCOMPARE(seen, title);
+      QCOMPARE(runTicked, id == CommandId::ToolbarRunNewTrajectory);
+      QCOMPARE(host.state.RunOnOk, 0);
+    }
+  }
+};
+
+}  // namespace
+}  // namespace orbitra
+
+QTEST_MAIN(orbitra::AppCommandTable)
+#include "app_command_table.moc"
