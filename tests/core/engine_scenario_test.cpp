@@ -8,6 +8,7 @@
 #include "dynamics/mapping_catalogue.h"
 #include "dynamics/run_commands.h"
 #include "dynamics/trajectory_engine.h"
+#include "storage/point_buffer.h"
 #include "support/scenario.h"
 
 namespace orbitra {
@@ -261,6 +262,20 @@ TEST(EngineScenario, FullBufferEndsTheRun) {
   sc.Apply(StartRun(s));
   EXPECT_EQ(sc.Prompts().Messages(), (std::vector<std::string>{kBufferFullMessage}));
   EXPECT_EQ(s.Store.RTN, 1);
+}
+
+TEST(EngineScenario, BufferOfCapacityOneEndsEveryRunAfterItsFirstIteration) {
+  Scenario sc;
+  OrbitraState& s = sc.State();
+  s.Store.BufferCapacity = 1;
+  ASSERT_TRUE(AllocateBuffer(s.Store));
+  for (int run = 0; run < 2; ++run) {
+    sc.Prompts().Clear();
+    sc.Apply(StartRun(s));
+    EXPECT_EQ(sc.Prompts().Messages(), (std::vector<std::string>{kBufferFullMessage})) << run;
+    EXPECT_EQ(s.Store.RTN, 1) << run;
+    EXPECT_LE(s.Store.Buf, 1) << run;
+  }
 }
 
 }  // namespace
