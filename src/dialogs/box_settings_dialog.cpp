@@ -12,22 +12,12 @@
 #include "dialogs/dialog_widgets.h"
 
 namespace orbitra {
-namespace {
-
-QCheckBox* CheckBox(QWidget* parent, const QString& text, const QString& objectName) {
-  auto* box = new QCheckBox(text, parent);
-  box->setObjectName(objectName);
-  return box;
-}
-
-}  // namespace
-
 BoxSettingsDialog::BoxSettingsDialog(const BoxSettings& values, Prompter& prompter, QWidget* parent)
     : QDialog(parent), values_(values), prompter_(prompter) {
   setWindowTitle(QStringLiteral("GBox settings"));
 
   // Left column: "Visible", the range, then the other flags.
-  QCheckBox* visible = CheckBox(this, QStringLiteral("Visible"), QStringLiteral("visible"));
+  QCheckBox* visible = MakeCheckBox(this, QStringLiteral("Visible"), QStringLiteral("visible"));
   QLineEdit* xmin = MakeField(this, QStringLiteral("xmin"));
   QLineEdit* xmax = MakeField(this, QStringLiteral("xmax"));
   QLineEdit* ymin = MakeField(this, QStringLiteral("ymin"));
@@ -37,10 +27,10 @@ BoxSettingsDialog::BoxSettingsDialog(const BoxSettings& values, Prompter& prompt
   range->addRow(QStringLiteral("Xmax"), xmax);
   range->addRow(QStringLiteral("Ymin"), ymin);
   range->addRow(QStringLiteral("Ymax"), ymax);
-  QCheckBox* fatBorder = CheckBox(this, QStringLiteral("Fat Border"), QStringLiteral("fatBorder"));
-  QCheckBox* showLabels = CheckBox(this, QStringLiteral("Show labels"), QStringLiteral("showLabels"));
-  QCheckBox* showTicks = CheckBox(this, QStringLiteral("Show Ticks"), QStringLiteral("showTicks"));
-  QCheckBox* roundScales = CheckBox(this, QStringLiteral("Round Scales"), QStringLiteral("roundScales"));
+  QCheckBox* fatBorder = MakeCheckBox(this, QStringLiteral("Fat Border"), QStringLiteral("fatBorder"));
+  QCheckBox* showLabels = MakeCheckBox(this, QStringLiteral("Show labels"), QStringLiteral("showLabels"));
+  QCheckBox* showTicks = MakeCheckBox(this, QStringLiteral("Show Ticks"), QStringLiteral("showTicks"));
+  QCheckBox* roundScales = MakeCheckBox(this, QStringLiteral("Round Scales"), QStringLiteral("roundScales"));
   auto* left = new QVBoxLayout;
   left->addWidget(visible);
   left->addLayout(range);
@@ -87,15 +77,7 @@ BoxSettingsDialog::BoxSettingsDialog(const BoxSettings& values, Prompter& prompt
   right->addWidget(label);
   right->addStretch();
 
-  auto* columns = new QHBoxLayout;
-  columns->addLayout(left);
-  columns->addLayout(right);
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch();
-  AddOkCancel(this, buttons);
-  auto* page = new QVBoxLayout(this);
-  page->addLayout(columns);
-  page->addLayout(buttons);
+  LayOutTwoColumnPage(this, left, 0, right, 0);
 
   // Member order decides which invalid entry is reported first.
   exchange_.BindIntRange(bottomPct, &values_.BottomPct, 1, 100);

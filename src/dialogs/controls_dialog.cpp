@@ -15,12 +15,6 @@
 namespace orbitra {
 namespace {
 
-QCheckBox* CheckBox(QWidget* parent, const QString& text, const QString& objectName) {
-  auto* box = new QCheckBox(text, parent);
-  box->setObjectName(objectName);
-  return box;
-}
-
 // "<before> [field] <after>" on one row.
 QHBoxLayout* CountRow(QWidget* parent, const QString& before, QLineEdit* field, const QString& after) {
   auto* row = new QHBoxLayout;
@@ -37,16 +31,16 @@ ControlsDialog::ControlsDialog(const ControlsDialogValues& values, Prompter& pro
   setWindowTitle(QStringLiteral("Controls"));
 
   // Left column: the options from the top, then the two iteration counts.
-  QCheckBox* restrict = CheckBox(this, QStringLiteral("Data are restricted by graphic box"),
+  QCheckBox* restrict = MakeCheckBox(this, QStringLiteral("Data are restricted by graphic box"),
                                  QStringLiteral("restrictToBox"));
-  QCheckBox* store = CheckBox(this, QStringLiteral("Store data in buffer"), QStringLiteral("storeInBuffer"));
-  QCheckBox* showBuffer = CheckBox(this, QStringLiteral("Show Buffer points"), QStringLiteral("showBufferPoints"));
+  QCheckBox* store = MakeCheckBox(this, QStringLiteral("Store data in buffer"), QStringLiteral("storeInBuffer"));
+  QCheckBox* showBuffer = MakeCheckBox(this, QStringLiteral("Show Buffer points"), QStringLiteral("showBufferPoints"));
   QCheckBox* showStream =
-      CheckBox(this, QStringLiteral("Show disk-stream points"), QStringLiteral("showStreamPoints"));
+      MakeCheckBox(this, QStringLiteral("Show disk-stream points"), QStringLiteral("showStreamPoints"));
   QCheckBox* black =
-      CheckBox(this, QStringLiteral("Display Buffer data in black"), QStringLiteral("bufferInBlack"));
+      MakeCheckBox(this, QStringLiteral("Display Buffer data in black"), QStringLiteral("bufferInBlack"));
   QCheckBox* bold =
-      CheckBox(this, QStringLiteral("Show initial/pressed point in bold"), QStringLiteral("boldPoints"));
+      MakeCheckBox(this, QStringLiteral("Show initial/pressed point in bold"), QStringLiteral("boldPoints"));
   QLineEdit* continueCount = MakeField(this, QStringLiteral("continueIterations"));
   QLineEdit* infoEvery = MakeField(this, QStringLiteral("infoEvery"));
   auto* left = new QVBoxLayout;
@@ -78,15 +72,7 @@ ControlsDialog::ControlsDialog(const ControlsDialogValues& values, Prompter& pro
   right->addWidget(infinity);
   right->addStretch();
 
-  auto* columns = new QHBoxLayout;
-  columns->addLayout(left, 1);
-  columns->addLayout(right);
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch();
-  AddOkCancel(this, buttons);
-  auto* page = new QVBoxLayout(this);
-  page->addLayout(columns);
-  page->addLayout(buttons);
+  LayOutTwoColumnPage(this, left, 1, right, 0);
 
   // Member order decides which invalid entry is reported first.
   exchange_.BindCheck(black, &values_.bufferInBlack);

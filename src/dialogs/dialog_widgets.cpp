@@ -1,6 +1,7 @@
 #include "dialogs/dialog_widgets.h"
 
 #include <QBoxLayout>
+#include <QCheckBox>
 #include <QDialog>
 #include <QLineEdit>
 #include <QPushButton>
@@ -19,6 +20,12 @@ QLineEdit* MakeReadOnlyField(QWidget* parent, const QString& objectName) {
   return field;
 }
 
+QCheckBox* MakeCheckBox(QWidget* parent, const QString& text, const QString& objectName) {
+  auto* box = new QCheckBox(text, parent);
+  box->setObjectName(objectName);
+  return box;
+}
+
 OkCancelButtons AddOkCancel(QDialog* dialog, QBoxLayout* row) {
   OkCancelButtons buttons;
   buttons.ok = new QPushButton(QStringLiteral("OK"), dialog);
@@ -31,6 +38,18 @@ OkCancelButtons AddOkCancel(QDialog* dialog, QBoxLayout* row) {
   QObject::connect(buttons.ok, &QPushButton::clicked, dialog, &QDialog::accept);
   QObject::connect(buttons.cancel, &QPushButton::clicked, dialog, &QDialog::reject);
   return buttons;
+}
+
+void LayOutTwoColumnPage(QDialog* dialog, QLayout* left, int leftStretch, QLayout* right, int rightStretch) {
+  auto* columns = new QHBoxLayout;
+  columns->addLayout(left, leftStretch);
+  columns->addLayout(right, rightStretch);
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch();
+  AddOkCancel(dialog, buttons);
+  auto* page = new QVBoxLayout(dialog);
+  page->addLayout(columns);
+  page->addLayout(buttons);
 }
 
 }  // namespace orbitra

@@ -3,7 +3,9 @@
 #include <QString>
 
 class QBoxLayout;
+class QCheckBox;
 class QDialog;
+class QLayout;
 class QLineEdit;
 class QPushButton;
 class QWidget;
@@ -17,6 +19,9 @@ QLineEdit* MakeField(QWidget* parent, const QString& objectName);
 // A field the user cannot change; its value is still read back like the others.
 QLineEdit* MakeReadOnlyField(QWidget* parent, const QString& objectName);
 
+// A check box; objectName as for fields.
+QCheckBox* MakeCheckBox(QWidget* parent, const QString& text, const QString& objectName);
+
 struct OkCancelButtons {
   QPushButton* ok = nullptr;
   QPushButton* cancel = nullptr;
@@ -24,5 +29,9 @@ struct OkCancelButtons {
 // "OK" (the default button, accepts through QDialog::accept) and "Cancel" (rejects),
 // added to the end of the given layout.
 OkCancelButtons AddOkCancel(QDialog* dialog, QBoxLayout* row);
+
+// The page of a dialog with a left and a right column above a row with "OK" and
+// "Cancel" at its right end; the stretch factors share out extra width.
+void LayOutTwoColumnPage(QDialog* dialog, QLayout* left, int leftStretch, QLayout* right, int rightStretch);
 
 }  // namespace orbitra

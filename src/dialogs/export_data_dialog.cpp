@@ -72,15 +72,7 @@ ExportDataDialog::ExportDataDialog(const ExportDialogValues& values, Prompter& p
   right->addLayout(bounds);
   right->addStretch();
 
-  auto* columns = new QHBoxLayout;
-  columns->addLayout(left);
-  columns->addLayout(right, 1);
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch();
-  AddOkCancel(this, buttons);
-  auto* page = new QVBoxLayout(this);
-  page->addLayout(columns);
-  page->addLayout(buttons);
+  LayOutTwoColumnPage(this, left, 0, right, 1);
 
   // Member order decides which invalid entry is reported first.
   exchange_.BindCheck(memoryBuffer, &values_.memoryBuffer);
