@@ -23,20 +23,11 @@ using dialogtest::FieldText;
 using dialogtest::RecordingPrompter;
 using dialogtest::SetField;
 using dialogtest::WhenDialogOpens;
+using Fixture = dialogtest::StartedState;
+using dialogtest::Checked;
 
 class ExportDialogTest : public QObject {
   Q_OBJECT
-
- private:
-  struct Fixture {
-    Fixture() : state(std::filesystem::path(dir.path().toStdString())) { StartUp(state, startUpPrompter); }
-    QTemporaryDir dir;
-    RecordingPrompter startUpPrompter;
-    OrbitraState state;
-    RecordingPrompter prompter;
-  };
-
-  static bool Checked(const QWidget& dialog, const char* name) { return Control<QCheckBox>(dialog, name)->isChecked(); }
 
  private Q_SLOTS:
   void opensWithTheRememberedOptionsAndTheBoxRange() {

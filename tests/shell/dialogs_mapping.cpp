@@ -22,19 +22,11 @@ using dialogtest::FieldText;
 using dialogtest::RecordingPrompter;
 using dialogtest::SetField;
 using dialogtest::WhenDialogOpens;
+using Fixture = dialogtest::StartedState;
+using dialogtest::Checked;
 
 class MappingDialogsTest : public QObject {
   Q_OBJECT
-
- private:
-  // A state as the program has it right after start-up, in a fresh directory.
-  struct Fixture {
-    Fixture() : state(std::filesystem::path(dir.path().toStdString())) { StartUp(state, startUpPrompter); }
-    QTemporaryDir dir;
-    RecordingPrompter startUpPrompter;
-    OrbitraState state;
-    RecordingPrompter prompter;
-  };
 
  private Q_SLOTS:
   void selectionOpensWithTheSelectedSystem() {

@@ -4,6 +4,8 @@
 // script, and a way to act on a modal dialog while its command waits in exec().
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QTemporaryDir>
 #include <QDialog>
 #include <QLineEdit>
 #include <QTimer>
@@ -14,6 +16,8 @@
 #include <string>
 #include <vector>
 
+#include "dynamics/orbitra_state.h"
+#include "dynamics/startup.h"
 #include "platform/prompter.h"
 
 namespace orbitra::dialogtest {
@@ -64,5 +68,16 @@ inline QString FieldText(const QWidget& dialog, const char* name) { return Contr
 inline void SetField(const QWidget& dialog, const char* name, const QString& text) {
   Control(dialog, name)->setText(text);
 }
+
+inline bool Checked(const QWidget& dialog, const char* name) { return Control<QCheckBox>(dialog, name)->isChecked(); }
+
+// A state as the program has it right after start-up, in a fresh directory.
+struct StartedState {
+  StartedState() : state(std::filesystem::path(dir.path().toStdString())) { StartUp(state, startUpPrompter); }
+  QTemporaryDir dir;
+  RecordingPrompter startUpPrompter;
+  OrbitraState state;
+  RecordingPrompter prompter;
+};
 
 }  // namespace orbitra::dialogtest
