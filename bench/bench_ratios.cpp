@@ -17,7 +17,7 @@ std::vector<std::tuple<std::string, std::string, std::string>>& Ratios() {
 void CollectingReporter::ReportRuns(const std::vector<Run>& runs) {
   for (const Run& run : runs) {
     if (run.iterations > 0 && run.run_type == Run::RT_Iteration) {
-      nanos_[run.benchmark_name()] = run.GetAdjustedRealTime() * 1e9 /
+      nanos_[run.benchmark_name()] = run.GetAdjustedCPUTime() * 1e9 /
                                      benchmark::GetTimeUnitMultiplier(run.time_unit);
     }
   }
@@ -31,6 +31,9 @@ int RegisterRatio(const std::string& name, const std::string& numerator, const s
 
 void PrintRatios(const CollectingReporter& reporter) {
   const auto& nanos = reporter.NanosPerIteration();
+  // The console reporter may leave a colour reset at the start of the current line; the
+  // ratio lines start on fresh lines of their own.
+  std::printf("\n");
   for (const auto& [name, num, den] : Ratios()) {
     const auto n = nanos.find(num);
     const auto d = nanos.find(den);

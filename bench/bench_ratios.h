@@ -12,7 +12,8 @@ namespace orbitra::bench {
 class CollectingReporter : public benchmark::ConsoleReporter {
  public:
   void ReportRuns(const std::vector<Run>& runs) override;
-  // Nanoseconds per benchmark iteration, by benchmark name; absent when not run.
+  // Processor nanoseconds per benchmark iteration (unlike wall time, not inflated when
+  // other processes take the processor), by benchmark name; absent when not run.
   const std::map<std::string, double>& NanosPerIteration() const { return nanos_; }
 
  private:
