@@ -73,24 +73,33 @@ Invalidation OnLeftButtonDoubleClick(OrbitraState& state, int px, int py) {
   return Invalidation::WithErase;
 }
 
-Invalidation OnRightButtonDown(OrbitraState& state, int px, int py) {
+namespace {
+
+// A corner of the zoom rectangle, recorded only when the click lies inside the box.
+Invalidation RecordZoomCorner(OrbitraState& state, int px, int py, WorldPoint& corner, PixelPoint& pixel,
+                              int& pending, Invalidation repaint) {
   double x = 0.0, y = 0.0;
   if (!state.Boxes.XYBox.ScreenToWorld(px, py, x, y)) return Invalidation::None;
-  MouseState& mouse = state.Run.Mouse;
-  mouse.ZoomCorner1 = WorldPoint{x, y};
-  mouse.PressPixel = PixelPoint{px, py};
-  mouse.RightPressPending = 1;
-  return Invalidation::WithoutErase;
+  corner = WorldPoint{x, y};
+  pixel = PixelPoint{px, py};
+  pending = 1;
+  return repaint;
 }
 
-Invalidation OnRightButtonUp(OrbitraState& state, int px, int py) {
-  double x = 0.0, y = 0.0;
-  if (!state.Boxes.XYBox.ScreenToWorld(px, py, x, y)) return Invalidation::None;
+}  // namespace
+
+// The press is marked with a square on the picture as it is.
+Invalidation OnRightButtonDown(OrbitraState& state, int px, int py) {
   MouseState& mouse = state.Run.Mouse;
-  mouse.ZoomCorner2 = WorldPoint{x, y};
-  mouse.ReleasePixel = PixelPoint{px, py};
-  mouse.RightReleasePending = 1;
-  return Invalidation::WithErase;
+  return RecordZoomCorner(state, px, py, mouse.ZoomCorner1, mouse.PressPixel, mouse.RightPressPending,
+                          Invalidation::WithoutErase);
+}
+
+// The release brings a full repaint, which draws the rectangle.
+Invalidation OnRightButtonUp(OrbitraState& state, int px, int py) {
+  MouseState& mouse = state.Run.Mouse;
+  return RecordZoomCorner(state, px, py, mouse.ZoomCorner2, mouse.ReleasePixel, mouse.RightReleasePending,
+                          Invalidation::WithErase);
 }
 
 }  // namespace orbitra
