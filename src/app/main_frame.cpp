@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QEvent>
+#include <QFrame>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMenu>
@@ -11,6 +12,7 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+#include <QVBoxLayout>
 
 #include "app/about_dialog.h"
 #include "app/lock_keys.h"
@@ -57,8 +59,15 @@ CMainFrame::CMainFrame(OrbitraState& state, QWidget* parent)
   setWindowTitle(QStringLiteral("Orbitra"));
   setWindowIcon(QIcon(QStringLiteral(":/icons/orbitra.png")));
 
-  mappingWindow_ = new MappingWindow(state_, prompter_, this);
-  setCentralWidget(mappingWindow_);
+  // The mapping window sits in a sunken edge; its own client area, where the picture and
+  // the mouse coordinates live, is inside the edge.
+  auto* edge = new QFrame(this);
+  edge->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+  auto* edgeLayout = new QVBoxLayout(edge);
+  edgeLayout->setContentsMargins(0, 0, 0, 0);
+  mappingWindow_ = new MappingWindow(state_, prompter_, edge);
+  edgeLayout->addWidget(mappingWindow_);
+  setCentralWidget(edge);
   // Whenever the frame gets the focus, the mapping window takes it.
   setFocusProxy(mappingWindow_);
 
