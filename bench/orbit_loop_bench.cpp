@@ -2,7 +2,7 @@
 // run loop calls it. Later benchmarks compare whole runs against these figures.
 #include <benchmark/benchmark.h>
 
-#include "dynamics/mapping_catalogue.h"
+#include "maps/mapping_catalogue.h"
 
 namespace orbitra::bench {
 namespace {

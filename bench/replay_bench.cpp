@@ -9,7 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "dynamics/orbitra_state.h"
+#include "explorer/orbitra_state.h"
+#include "explorer/replay.h"
 #include "storage/point_buffer.h"
 
 namespace orbitra::bench {

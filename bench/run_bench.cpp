@@ -10,10 +10,10 @@
 #include <memory>
 
 #include "bench/bench_ratios.h"
-#include "dynamics/mapping_catalogue.h"
-#include "dynamics/orbitra_state.h"
-#include "dynamics/startup.h"
-#include "dynamics/trajectory_engine.h"
+#include "explorer/orbitra_state.h"
+#include "explorer/startup.h"
+#include "explorer/trajectory_engine.h"
+#include "maps/mapping_catalogue.h"
 #include "platform/canvas.h"
 #include "platform/frame_rate_gate.h"
 #include "platform/prompter.h"

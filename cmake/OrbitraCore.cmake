@@ -1,19 +1,21 @@
 # The core: plain C++20, no Qt. Sources are picked up per folder so that a new file
 # needs no edit here.
+# Each folder is one layer: platform < maps < plot, storage < explorer.
 file(GLOB ORBITRA_PLATFORM_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/platform/*.cpp)
-file(GLOB ORBITRA_DYNAMICS_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/dynamics/*.cpp)
-file(GLOB ORBITRA_STORAGE_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/storage/*.cpp)
+file(GLOB ORBITRA_MAPS_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/maps/*.cpp)
 file(GLOB ORBITRA_PLOT_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/plot/*.cpp)
+file(GLOB ORBITRA_STORAGE_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/storage/*.cpp)
+file(GLOB ORBITRA_EXPLORER_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/explorer/*.cpp)
 
 add_library(orbitra_core STATIC
-  ${ORBITRA_PLATFORM_SOURCES} ${ORBITRA_DYNAMICS_SOURCES}
-  ${ORBITRA_STORAGE_SOURCES} ${ORBITRA_PLOT_SOURCES})
+  ${ORBITRA_PLATFORM_SOURCES} ${ORBITRA_MAPS_SOURCES} ${ORBITRA_PLOT_SOURCES}
+  ${ORBITRA_STORAGE_SOURCES} ${ORBITRA_EXPLORER_SOURCES})
 target_include_directories(orbitra_core PUBLIC ${PROJECT_SOURCE_DIR}/src)
 target_compile_features(orbitra_core PUBLIC cxx_std_20)
 
 # GCC 12 at -O2 packs the orbit point into one vector register and bounces it through
 # memory on every iteration; keeping the two coordinates scalar is markedly faster.
-set_source_files_properties(${ORBITRA_DYNAMICS_SOURCES} ${ORBITRA_PLOT_SOURCES}
+set_source_files_properties(${ORBITRA_MAPS_SOURCES} ${ORBITRA_EXPLORER_SOURCES} ${ORBITRA_PLOT_SOURCES}
   PROPERTIES COMPILE_OPTIONS -fno-tree-slp-vectorize)
 
 # The core must never link Qt; checked once every target is known.

@@ -7,7 +7,8 @@ add_library(orbitra_test_support STATIC ${ORBITRA_TEST_SUPPORT_SOURCES})
 target_include_directories(orbitra_test_support PUBLIC ${PROJECT_SOURCE_DIR}/tests)
 target_link_libraries(orbitra_test_support PUBLIC orbitra_core GTest::gtest)
 
-file(GLOB ORBITRA_CORE_TEST_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/core/*.cpp)
+# tests/core mirrors the layers of src/, one folder each.
+file(GLOB_RECURSE ORBITRA_CORE_TEST_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/core/*.cpp)
 add_executable(orbitra_core_tests ${ORBITRA_CORE_TEST_SOURCES})
 target_link_libraries(orbitra_core_tests PRIVATE orbitra_test_support GTest::gtest_main)
 gtest_discover_tests(orbitra_core_tests DISCOVERY_TIMEOUT 60)
@@ -15,6 +16,10 @@ gtest_discover_tests(orbitra_core_tests DISCOVERY_TIMEOUT 60)
 # The core sources never include a Qt header.
 add_test(NAME core_includes_no_qt
   COMMAND ${CMAKE_COMMAND} -DSOURCE_DIR=${PROJECT_SOURCE_DIR} -P ${PROJECT_SOURCE_DIR}/cmake/CheckCoreHasNoQt.cmake)
+
+# No source includes a header of a layer above its own.
+add_test(NAME layers_include_only_below
+  COMMAND ${CMAKE_COMMAND} -DSOURCE_DIR=${PROJECT_SOURCE_DIR} -P ${PROJECT_SOURCE_DIR}/cmake/CheckLayers.cmake)
 
 # Shell tests: one QtTest program per file, run on the offscreen platform.
 if(ORBITRA_BUILD_APP)

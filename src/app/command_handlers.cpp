@@ -1,9 +1,9 @@
 #include "app/command_handlers.h"
 
-#include "dynamics/run_commands.h"
-#include "plot/box_commands.h"
-#include "storage/group_commands.h"
-#include "storage/point_store_commands.h"
+#include "explorer/box_commands.h"
+#include "explorer/group_commands.h"
+#include "explorer/point_store_commands.h"
+#include "explorer/run_commands.h"
 
 namespace orbitra {
 

@@ -1,7 +1,7 @@
 #include "app/dialog_command_handlers.h"
 
 #include "dialogs/dialog_commands.h"
-#include "dynamics/orbitra_state.h"
+#include "explorer/orbitra_state.h"
 
 namespace orbitra {
 

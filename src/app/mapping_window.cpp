@@ -6,7 +6,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 
-#include "dynamics/mapping_window_logic.h"
+#include "explorer/mapping_window_logic.h"
 
 namespace orbitra {
 

@@ -4,8 +4,8 @@
 
 #include "app/main_frame.h"
 #include "app/mapping_window.h"
-#include "dynamics/orbitra_state.h"
-#include "dynamics/startup.h"
+#include "explorer/orbitra_state.h"
+#include "explorer/startup.h"
 
 namespace orbitra {
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "dialogs/data_exchange.h"
-#include "plot/box_commands.h"
+#include "explorer/box_commands.h"
 
 #include <QDialog>
 

@@ -5,7 +5,7 @@
 #include <optional>
 
 #include "dialogs/data_exchange.h"
-#include "dynamics/controls_logic.h"
+#include "explorer/controls_logic.h"
 
 #include <QDialog>
 

@@ -5,8 +5,8 @@
 #include "dialogs/display_mode_dialog.h"
 #include "dialogs/initial_conditions_dialog.h"
 #include "dialogs/mapping_selection_dialog.h"
-#include "storage/export_command.h"
-#include "storage/point_store_commands.h"
+#include "explorer/export_command.h"
+#include "explorer/point_store_commands.h"
 
 namespace orbitra {
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "dialogs/export_data_dialog.h"
-#include "dynamics/orbitra_state.h"
+#include "explorer/orbitra_state.h"
 #include "platform/invalidation.h"
 #include "platform/prompter.h"
 #include "plot/plot_box.h"

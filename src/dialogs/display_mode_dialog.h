@@ -1,7 +1,7 @@
 #pragma once
 
 #include "dialogs/data_exchange.h"
-#include "dynamics/display_mode_logic.h"
+#include "explorer/display_mode_logic.h"
 
 #include <QDialog>
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "dialogs/data_exchange.h"
-#include "dynamics/initial_conditions_logic.h"
+#include "explorer/initial_conditions_logic.h"
 
 #include <QDialog>
 

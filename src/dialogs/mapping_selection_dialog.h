@@ -1,7 +1,7 @@
 #pragma once
 
 #include "dialogs/data_exchange.h"
-#include "dynamics/selection_dialog_logic.h"
+#include "explorer/selection_dialog_logic.h"
 
 #include <QDialog>
 

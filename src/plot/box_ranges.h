@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "dynamics/mapping_model.h"
+#include "maps/world_geometry.h"
 #include "plot/plot_box.h"
 #include "plot/plot_boxes.h"
 

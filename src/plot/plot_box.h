@@ -2,10 +2,10 @@
 
 #include <string>
 
-#include "dynamics/mapping_model.h"
-#include "dynamics/run_state.h"
+#include "maps/world_geometry.h"
 #include "platform/canvas.h"
 #include "platform/colour.h"
+#include "plot/pixel_point.h"
 
 namespace orbitra {
 

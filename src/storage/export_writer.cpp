@@ -173,9 +173,10 @@ std::int64_t Fail(Prompter& prompter, const std::string& failure) {
 
 }  // namespace
 
-std::int64_t ExportPoints(const OrbitraState& state, Prompter& prompter, const ExportDialogValues& values) {
+std::int64_t ExportPoints(const PointStore& store, const std::filesystem::path& workDir, Prompter& prompter,
+                          const ExportDialogValues& values) {
   if (values.fileName.empty()) return Fail(prompter, "No file name is given.");
-  const std::filesystem::path target = state.WorkDir / values.fileName;
+  const std::filesystem::path target = workDir / values.fileName;
 
   std::error_code ec;
   if (std::filesystem::is_directory(target, ec)) return Fail(prompter, FileFailureText("replace", target, EISDIR));
@@ -190,11 +191,11 @@ std::int64_t ExportPoints(const OrbitraState& state, Prompter& prompter, const E
   LineWriter writer(file, values.highAccuracy);
   const ExportRectangle rect{values.xLower, values.xUpper, values.yLower, values.yUpper};
 
-  Outcome buffer = WriteBufferPoints(state.Store, values, rect, writer);
+  Outcome buffer = WriteBufferPoints(store, values, rect, writer);
   if (buffer.failure) return Fail(prompter, *buffer.failure);
   std::int64_t lines = buffer.lines;
-  if (values.diskStream && state.Store.Dsk != 0) {
-    Outcome stream = WriteStreamPoints(state.FilePath(kStreamFileName), rect, writer);
+  if (values.diskStream && store.Dsk != 0) {
+    Outcome stream = WriteStreamPoints(workDir / kStreamFileName, rect, writer);
     if (stream.failure) return Fail(prompter, *stream.failure);
     lines += stream.lines;
   }

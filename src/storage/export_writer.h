@@ -2,10 +2,11 @@
 
 #include <cstdint>
 #include <string>
+#include <filesystem>
 #include <string_view>
 
-#include "dynamics/orbitra_state.h"
 #include "platform/prompter.h"
+#include "storage/point_store.h"
 
 namespace orbitra {
 
@@ -31,9 +32,11 @@ inline constexpr const char* kAskOverwrite = "File %s exists. Overwrite?";
 // Writes the chosen stored points that lie in the rectangle (bounds included) to the file,
 // one "x y" line each: the buffer's points in slot order ("Memory-Buffer points " wins over
 // "Last Trajectory"), then the stream's in file order. An existing file is replaced only
-// after the user agreed, and only by a complete new one. Returns the number of lines,
-// kExportDeclined, or kExportFailed once the failure has been shown.
-std::int64_t ExportPoints(const OrbitraState& state, Prompter& prompter, const ExportDialogValues& values);
+// after the user agreed, and only by a complete new one. The file name and the stream
+// are taken in the working folder. Returns the number of lines, kExportDeclined, or
+// kExportFailed once the failure has been shown.
+std::int64_t ExportPoints(const PointStore& store, const std::filesystem::path& workDir, Prompter& prompter,
+                          const ExportDialogValues& values);
 
 struct StemAndExtension {
   std::string stem;       // the path up to the last '.' of its file name

@@ -4,9 +4,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
-
-// The commands on the group file and the notebook come with the file format.
-#include "storage/group_commands.h"
+#include <string_view>
 
 namespace orbitra {
 

@@ -1,9 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 
-#include "dynamics/orbitra_state.h"
-#include "platform/canvas.h"
 #include "platform/prompter.h"
 #include "storage/point_store.h"
 
@@ -45,15 +44,8 @@ inline int BufferPercent(const PointStore& store) noexcept {
 bool AllocateBuffer(PointStore& store) noexcept;
 
 // Start-up of the store: allocates the buffer (with its message on failure) and creates
-// "tmpdata.bin" empty; all counters become 0. False when either step failed (reported).
-bool InitStorage(OrbitraState& state, Prompter& prompter);
-
-// Plots every whole record of "tmpdata.bin" into the X-Y box, in the record's colour or in
-// black with "Display Buffer data in black"; returns the number of whole records read.
-// A trailing partial record is ignored; a missing file counts as empty.
-std::int32_t ReplayStream(const OrbitraState& state, Canvas& canvas);
-
-// Plots the buffered points, in storing order, as ReplayStream plots records.
-void ReplayBuffer(const OrbitraState& state, Canvas& canvas);
+// "tmpdata.bin" empty in the working folder; all counters become 0. False when either step
+// failed (reported).
+bool InitStorage(PointStore& store, const std::filesystem::path& workDir, Prompter& prompter);
 
 }  // namespace orbitra

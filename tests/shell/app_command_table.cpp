@@ -18,9 +18,9 @@
 #include "app/command_table.h"
 #include "app/main_frame.h"
 #include "app/mapping_window.h"
-#include "dynamics/orbitra_state.h"
-#include "dynamics/startup.h"
 #include "app_test_support.h"
+#include "explorer/orbitra_state.h"
+#include "explorer/startup.h"
 
 namespace orbitra {
 namespace {

@@ -11,8 +11,8 @@
 #include "app/main_frame.h"
 #include "app/mapping_window.h"
 #include "app/orbitra_app.h"
-#include "dynamics/orbitra_state.h"
 #include "app_test_support.h"
+#include "explorer/orbitra_state.h"
 
 namespace orbitra {
 namespace {

@@ -7,8 +7,8 @@
 #include "app/main_frame.h"
 #include "app/mapping_window.h"
 #include "app/qt_prompter.h"
-#include "dynamics/orbitra_state.h"
 #include "app_test_support.h"
+#include "explorer/orbitra_state.h"
 
 namespace orbitra {
 namespace {

@@ -9,8 +9,8 @@
 #include "app/mapping_window.h"
 #include "app/orbitra_app.h"
 #include "app/qt_text_painter.h"
-#include "dynamics/orbitra_state.h"
 #include "app_test_support.h"
+#include "explorer/orbitra_state.h"
 
 namespace orbitra {
 namespace {

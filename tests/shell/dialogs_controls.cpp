@@ -1,12 +1,12 @@
 // "Controls", "DisplayMode" and "GBox settings": opening values, validation, what "OK"
 // and "Cancel" apply, and "reconstruction" rebuilding the buffer with the dialog open.
 
-#include "dialogs/dialog_commands.h"  // first: it brings the storage records before any Qt header
 #include "dialogs/box_settings_dialog.h"
 #include "dialogs/controls_dialog.h"
+#include "dialogs/dialog_commands.h"  // first: it brings the storage records before any Qt header
 #include "dialogs/display_mode_dialog.h"
-#include "dynamics/startup.h"
 #include "dialogs_test_support.h"
+#include "explorer/startup.h"
 
 #include <QCheckBox>
 #include <QPushButton>

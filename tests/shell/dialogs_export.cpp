@@ -2,13 +2,13 @@
 // export from the dialog to the file.
 
 // The storage records come before any Qt header: they use a name that Qt defines as a macro.
-#include "storage/export_command.h"
+#include "explorer/export_command.h"
 #include "storage/point_buffer.h"
 
 #include "dialogs/dialog_commands.h"
 #include "dialogs/export_data_dialog.h"
-#include "dynamics/startup.h"
 #include "dialogs_test_support.h"
+#include "explorer/startup.h"
 
 #include <QCheckBox>
 #include <QFile>

@@ -4,8 +4,8 @@
 #include "dialogs/dialog_commands.h"  // first: it brings the storage records before any Qt header
 #include "dialogs/initial_conditions_dialog.h"
 #include "dialogs/mapping_selection_dialog.h"
-#include "dynamics/startup.h"
 #include "dialogs_test_support.h"
+#include "explorer/startup.h"
 
 #include <QCheckBox>
 #include <QComboBox>

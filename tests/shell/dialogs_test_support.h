@@ -16,8 +16,8 @@
 #include <string>
 #include <vector>
 
-#include "dynamics/orbitra_state.h"
-#include "dynamics/startup.h"
+#include "explorer/orbitra_state.h"
+#include "explorer/startup.h"
 #include "platform/prompter.h"
 
 namespace orbitra::dialogtest {

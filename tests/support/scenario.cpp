@@ -1,7 +1,7 @@
 #include "support/scenario.h"
 
-#include "dynamics/mapping_window_logic.h"
-#include "dynamics/startup.h"
+#include "explorer/mapping_window_logic.h"
+#include "explorer/startup.h"
 
 namespace orbitra::testing {
 

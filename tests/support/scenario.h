@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "dynamics/orbitra_state.h"
+#include "explorer/orbitra_state.h"
 #include "platform/canvas.h"
 #include "platform/invalidation.h"
 #include "support/recording_text_painter.h"

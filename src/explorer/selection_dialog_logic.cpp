@@ -1,0 +1,53 @@
+#include "explorer/selection_dialog_logic.h"
+
+#include "explorer/orbitra_state.h"
+#include "explorer/point_store_commands.h"
+#include "plot/box_ranges.h"
+
+namespace orbitra {
+
+SelectionDialogValues PrepareSelectionDialog(const OrbitraState& state) {
+  const MappingModel& model = state.Model;
+  const CatalogueEntry& entry = CatalogueAt(model.system);
+  SelectionDialogValues values;
+  values.listPosition = model.system - kFirstSystem;
+  values.k1 = model.k1;
+  values.k2 = model.k2;
+  values.k3 = model.k3;
+  values.k4 = model.k4;
+  values.systemNumber = model.system;
+  values.useDefaultRange = state.UseDefaultRange;
+  values.formulaLine1 = std::string(entry.formulaLine1);
+  values.formulaLine2 = std::string(entry.formulaLine2);
+  values.systemAtOpening = model.system;
+  return values;
+}
+
+void PickSystemInList(SelectionDialogValues& values, int position) {
+  if (position < 0 || position >= kSystemListSize) return;
+  const int t = position + kFirstSystem;
+  const SystemDefaults defaults = LoadSystemDefaults(t);
+  const CatalogueEntry& entry = CatalogueAt(t);
+  values.listPosition = position;
+  values.k1 = defaults.k1;
+  values.k2 = defaults.k2;
+  values.k3 = defaults.k3;
+  values.k4 = defaults.k4;
+  values.systemNumber = t;
+  values.formulaLine1 = std::string(entry.formulaLine1);
+  values.formulaLine2 = std::string(entry.formulaLine2);
+  values.pending = PendingSelection{defaults.routine, defaults.DefaultRange};
+}
+
+Invalidation ApplySelectionDialog(OrbitraState& state, Prompter& prompter, const SelectionDialogValues& values) {
+  CommitSelection(state.Model, state.Boxes.XYBox.Label, values.systemNumber, values.k1, values.k2, values.k3,
+                  values.k4, values.pending);
+  DeleteAll(state, prompter, /*force=*/state.Model.system != values.systemAtOpening);
+  state.UseDefaultRange = values.useDefaultRange;
+  if (state.UseDefaultRange != 0) {
+    ResetRangesToDefault(state.Boxes, state.Model.DefaultRange, state.Run.Settings.Iterations);
+  }
+  return Invalidation::WithErase;
+}
+
+}  // namespace orbitra

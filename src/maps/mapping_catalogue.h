@@ -1,0 +1,70 @@
+#pragma once
+
+#include <array>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "maps/mapping_model.h"
+
+namespace orbitra {
+
+inline constexpr double kTwoPi = 6.283185307179586;
+
+struct CatalogueEntry {
+  std::string_view name;
+  std::string_view formulaLine1;
+  std::string_view formulaLine2;
+  IterationRoutine routine = nullptr;
+  double k1 = 0.0;
+  double k2 = 0.0;
+  double k3 = 0.0;
+  double k4 = 0.0;
+  WorldRange range;
+};
+
+inline constexpr int kNoMapping = 0;
+inline constexpr int kFirstSystem = 1;
+inline constexpr int kLastSystem = 10;
+inline constexpr int kStandardMap = 1;
+
+// Entry 0 is "No mapping", never offered; entries 1 to 10 are the maps, in list order.
+extern const std::array<CatalogueEntry, 11> MappingCatalogue;
+
+// The entry of index t, or entry 0 for an index outside the catalogue.
+const CatalogueEntry& CatalogueAt(int t) noexcept;
+
+// v reduced into [0, period]: fmod with the sign of v, then shifted up when negative.
+double ReduceModulo(double v, double period) noexcept;
+
+struct SystemDefaults {
+  IterationRoutine routine = nullptr;
+  double k1 = 0.0;
+  double k2 = 0.0;
+  double k3 = 0.0;
+  double k4 = 0.0;
+  WorldRange DefaultRange;
+};
+
+// What the selection dialog keeps for the system last picked in its list.
+struct PendingSelection {
+  IterationRoutine routine = nullptr;
+  WorldRange DefaultRange;
+};
+
+// Pure lookup of entry t (1 to 10).
+SystemDefaults LoadSystemDefaults(int t) noexcept;
+
+// "OK" of the selection dialog: the model takes system t and the parameters as the user
+// left them; routine and default range come from the pending pick, if there was one.
+// The X-Y box title becomes the system's name.
+void CommitSelection(MappingModel& model, std::string& xyBoxLabel, int t, double k1, double k2, double k3,
+                     double k4, const std::optional<PendingSelection>& pending);
+
+// The model with system t and all of its catalogue defaults.
+void SelectSystemWithDefaults(MappingModel& model, int t);
+
+// The model as every start of the program leaves it: "Standard Map" with its defaults.
+void InitialiseMappingModel(MappingModel& model);
+
+}  // namespace orbitra

@@ -1,0 +1,282 @@
+#include <cmath>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "explorer/run_commands.h"
+#include "explorer/trajectory_engine.h"
+#include "maps/mapping_catalogue.h"
+#include "storage/point_buffer.h"
+#include "support/scenario.h"
+
+namespace orbitra {
+namespace {
+
+using testing::Scenario;
+
+// The Standard Map with k1 = 0.7, evaluated here from its formula.
+struct Orbit {
+  std::vector<double> x, y;
+};
+Orbit StandardMapOrbit(double x, double y, int n) {
+  Orbit o;
+  for (int i = 0; i <= n; ++i) {
+    o.x.push_back(x);
+    o.y.push_back(y);
+    const double x1 = x + y;
+    const double y1 = y + 0.7 * std::sin(x1);
+    x = std::fmod(x1, kTwoPi);
+    if (x < 0) x += kTwoPi;
+    y = std::fmod(y1, kTwoPi);
+    if (y < 0) y += kTwoPi;
+  }
+  return o;
+}
+
+std::string Format(const char* format, double a, double b) {
+  char text[128];
+  std::snprintf(text, sizeof text, format, a, b);
+  return text;
+}
+
+// A map that sends every point to (k1, k2): puts an iterate exactly where a test wants it.
+MapImage FixedImage(const MappingModel& m, double, double) { return MapImage{m.k1, m.k2}; }
+
+void UseFixedImage(OrbitraState& s, double x, double y) {
+  s.Model.routine = &FixedImage;
+  s.Model.k1 = x;
+  s.Model.k2 = y;
+}
+
+std::vector<std::string> RtnTexts(const testing::RecordingTextPainter& painter) {
+  std::vector<std::string> texts;
+  for (const auto& t : painter.TextsStartingWith("RTN = ")) texts.push_back(t.text);
+  return texts;
+}
+
+TEST(EngineScenario, NewRunOfThousandIterationsCountsStoresAndReports) {
+  Scenario sc;
+  OrbitraState& s = sc.State();
+  EXPECT_EQ(s.Boxes.XYBox.Label, "Standard Map");
+  sc.Texts().Clear();
+  sc.Apply(StartRun(s));
+
+  EXPECT_EQ(s.Store.RTN, 1000);
+  EXPECT_EQ(s.Store.DTN, 1000);
+  EXPECT_EQ(s.Store.Buf, 1000);
+  EXPECT_TRUE(sc.Prompts().All().empty());
+
+  const Orbit o = StandardMapOrbit(0.5, 0.0, 1000);
+  EXPECT_EQ(s.Run.CurrentPoint.x, o.x[1000]);
+  EXPECT_EQ(s.Run.CurrentPoint.y, o.y[1000]);
+  const auto finals = sc.Texts().TextsEqualTo(Format("x=%4.3f  y=%4.3f", o.x[1000], o.y[1000]));
+  ASSERT_EQ(finals.size(), 1u);
+  EXPECT_EQ(finals[0].x, 1);
+  EXPECT_EQ(finals[0].y, 100);
+
+  // Status before the repaint's work, after iterations 1, 11, ..., 991, and at the end.
+  std::vector<std::string> expected{"RTN = 0  "};
+  for (int i = 1; i <= 991; i += 10) expected.push_back("RTN = " + std::to_string(i) + "  ");
+  expected.push_back("RTN = 1000  ");
+  EXPECT_EQ(RtnTexts(sc.Texts()), expected);
+  EXPECT_EQ(sc.Texts().TextsEqualTo("Buf = 1000 (0%) ").size(), 1u);
+  EXPECT_EQ(sc.Texts().TextsEqualTo("  N = 1000  ").back().y, 5);
+
+  // Stored in order: slot i holds iterate i + 1; the initial point is never stored.
+  EXPECT_EQ(s.Store.Slots[0].x, o.x[1]);
+  EXPECT_EQ(s.Store.Slots[999].y, o.y[1000]);
+  // The picture shows P0 to P999 in black; P1000 is not plotted by this run but by the
+  // buffer replay of the next repaint.
+  EXPECT_EQ(sc.At(sc.XYPixel(o.x[500], o.y[500])), kBlack);
+}
+
+TEST(EngineScenario, StatusRefreshFollowsInfoEveryAndZeroMeansNone) {
+  Scenario sc;
+  OrbitraState& s = sc.State();
+  s.Run.Settings.Iterations = 25;
+  s.Run.Settings.InfoEvery = 7;
+  sc.Texts().Clear();
+  sc.Apply(StartRun(s));
+  EXPECT_EQ(RtnTexts(sc.Texts()),
+            (std::vector<std::string>{"RTN = 0  ", "RTN = 1  ", "RTN = 8  ", "RTN = 15  ", "RTN = 22  ",
+                                      "RTN = 25  "}));
+  s.Run.Settings.InfoEvery = 0;
+  sc.Texts().Clear();
+  sc.Apply(StartRun(s));
+  EXPECT_EQ(RtnTexts(sc.Texts()), (std::vector<std::string>{"RTN = 25  ", "RTN = 25  "}));
+}
+
+TEST(EngineScenario, EscapeIsTestedOnTheSquaredDistance) {
+  Scenario sc;
+  OrbitraState& s = sc.State();
+  s.Run.Settings.Iterations = 3;
+  UseFixedImage(s, 60.0, 80.0);  // squared distance exactly 10000: stays
+  sc.Apply(StartRun(s));
+  EXPECT_TRUE(sc.Prompts().All().empty());
+  EXPECT_EQ(s.Store.RTN, 3);
+
+  UseFixedImage(s, 60.0, 80.001);
+  sc.Apply(StartRun(s));
+  EXPECT_EQ(sc.Prompts().Messages(), (std::vector<std::string>{kEscapeMessage}));
+  EXPECT_EQ(s.Store.RTN, 0);
+  EXPECT_EQ(s.Run.CurrentPoint.x, 0.5);
+  EXPECT_EQ(s.Run.CurrentPoint.y, 0.0);
+}
+
+TEST(EngineScenario, NotANumberDoesNotStopARun) {
+  Scenario sc;
+  OrbitraState& s = sc.State();
+  s.Run.Settings.Iterations = 5;
+  UseFixedImage(s, std::nan(""), 1.0);
+  sc.Apply(StartRun(s));
+  EXPECT_TRUE(sc.Prompts().All().empty());
+  EXPECT_EQ(s.Store.RTN, 5);
+  EXPECT_EQ(s.Store.Buf, 5);
+}
+
+TEST(EngineScenario, HenonFromFarAwayEscapesAtOnce) {
+  Scenario sc;
+  OrbitraState& s = sc.State();
+  const SystemDefaults henon = LoadSystemDefaults(2);
+  CommitSelection(s.Model, s.Boxes.XYBox.Label, 2, henon.k1, henon.k2, henon.k3, henon.k4,
+                  PendingSelection{henon.routine, henon.DefaultRange});
+  s.Run.InitialPoint.x = 10.0;
+  s.Run.InitialPoint.y = 10.0;
+  sc.Apply(StartRun(s));
+  EXPECT_EQ(sc.Prompts().Messages(), (std::vector<std::string>{kEscapeMessage}));
+  EXPECT_EQ(s.Store.Buf, 0);
+  EXPECT_EQ(s.Store.RTN, 0);
+  EXPECT_EQ(s.Run.CurrentPoint.x, 10.0);
+  EXPECT_EQ(s.Run.CurrentPoint.y, 10.0);
+}
+
+TEST(EngineScenario, RestrictionStoresPointsOnTheBoundaryOnly) {
+  Scenario sc;
+  OrbitraState& s = sc.State();
+  ASSERT_EQ(s.Boxes.XYBox.Xmax, 7.0);
+  s.Run.Settings.RestrictToBox = 1;
+  s.Run.Settings.Iterations = 4;
+  UseFixedImage(s, 7.0, 0.0);  // the corner (Xmax, Ymin)
+  sc.Apply(StartRun(s));
+  EXPECT_EQ(s.Store.RTN, 4);
+  EXPECT_EQ(s.Store.DTN, 4);
+  UseFixedImage(s, std::nextafter(7.0, 8.0), 0.0);
+  sc.Apply(StartRun(s));
+  EXPECT_EQ(s.Store.RTN, 4);
+  EXPECT_EQ(s.Store.DTN, 0);
+  EXPECT_EQ(s.Store.Buf, 4);
+}
+
+TEST(EngineScenario, ContinuationKeepsCountingFromTheLastPoint) {
+  Scenario sc;
+  OrbitraState& s = sc.State();
+  s.Run.Settings.StoreInBuffer = 0;
+  sc.Apply(StartRun(s));
+  const Orbit o = StandardMapOrbit(0.5, 0.0, 1500);
+  const PixelPoint early = sc.XYPixel(o.x[10], o.y[10]);
+  ASSERT_EQ(sc.At(early), kBlack);
+
+  s.Run.Settings.ContinueIterations = 500;
+  sc.Apply(ContinueTrajectory(s));
+  EXPECT_EQ(s.Store.RTN, 1500);
+  EXPECT_EQ(s.Store.DTN, 0);
+  EXPECT_EQ(s.Run.CurrentPoint.x, o.x[1500]);
+  // The previous last point is the continuation's first plotted point.
+  EXPECT_EQ(sc.At(sc.XYPixel(o.x[1000], o.y[1000])), kBlack);
+  // Unstored points of the first run are gone after the repaint (unless a later point
+  // happens to fall on the same pixel).
+  bool sharedPixel = false;
+  for (int i = 1000; i < 1500; ++i) {
+    const PixelPoint p = sc.XYPixel(o.x[i], o.y[i]);
+    sharedPixel = sharedPixel || (p == early);
+  }
+  if (!sharedPixel) EXPECT_EQ(sc.At(early), kWhite);
+  // Evolution boxes span the continuation's length.
+  EXPECT_EQ(s.Boxes.XBox.Xmax, 500.0);
+}
+
+TEST(EngineScenario, RunOfZeroOnlyReportsTheUnchangedPoint) {
+  Scenario sc;
+  OrbitraState& s = sc.State();
+  s.Run.Settings.Iterations = 0;
+  sc.Texts().Clear();
+  sc.Apply(StartRun(s));
+  EXPECT_EQ(s.Store.Buf, 0);
+  EXPECT_EQ(s.Store.RTN, 0);
+  EXPECT_EQ(sc.Texts().TextsEqualTo("x=0.500  y=0.000").size(), 1u);
+}
+
+TEST(EngineScenario, WedgeOutsideItsDomainRepeatsThePoint) {
+  Scenario sc;
+  OrbitraState& s = sc.State();
+  const SystemDefaults wedge = LoadSystemDefaults(10);
+  CommitSelection(s.Model, s.Boxes.XYBox.Label, 10, wedge.k1, 0, 0, 0,
+                  PendingSelection{wedge.routine, wedge.DefaultRange});
+  s.Run.InitialPoint.x = 2.0;
+  s.Run.InitialPoint.y = 0.0;
+  s.Run.Settings.Iterations = 10;
+  sc.Apply(StartRun(s));
+  EXPECT_EQ(s.Store.Buf, 10);
+  for (int i = 0; i < 10; ++i) {
+    EXPECT_EQ(s.Store.Slots[i].x, 2.0);
+    EXPECT_EQ(s.Store.Slots[i].y, 0.0);
+  }
+}
+
+TEST(EngineScenario, DisplayModeOnePlotsTheEvolutionBoxes) {
+  Scenario sc;
+  OrbitraState& s = sc.State();
+  s.Run.Settings.DisplayMode = 1;
+  s.Run.Settings.ShowBufferPoints = 0;  // only the run's own plotting
+  s.Run.RunColour = 12;
+  sc.Apply(StartRun(s));
+  EXPECT_EQ(s.Boxes.XBox.Xmin, 0.0);
+  EXPECT_EQ(s.Boxes.XBox.Xmax, 1000.0);
+  const Orbit o = StandardMapOrbit(0.5, 0.0, 1000);
+  const Colour red = Colour::FromRgb(240, 0, 0);
+  for (int i : {0, 1, 500, 999}) {
+    const PixelPoint px = s.Boxes.XBox.WorldToScreen(i, o.x[i]);
+    const PixelPoint py = s.Boxes.YBox.WorldToScreen(i, o.y[i]);
+    EXPECT_EQ(sc.Picture().GetPixel(px.x, px.y), red) << i;
+    EXPECT_EQ(sc.Picture().GetPixel(py.x, py.y), red) << i;
+  }
+  // The X-Y box took the upper-right layout of this mode.
+  EXPECT_EQ(s.Boxes.XYBox.LeftPct, 50);
+  EXPECT_EQ(s.Boxes.XYBox.BottomPct, 50);
+}
+
+TEST(EngineScenario, FullBufferEndsTheRun) {
+  Scenario sc;
+  OrbitraState& s = sc.State();
+  s.Run.Settings.Iterations = 1000000;
+  s.Run.Settings.InfoEvery = 100000;
+  sc.Apply(StartRun(s));
+  EXPECT_EQ(sc.Prompts().Messages(), (std::vector<std::string>{kBufferFullMessage}));
+  EXPECT_EQ(s.Store.Buf, 999999);
+  EXPECT_EQ(s.Store.RTN, 999999);
+  // Every later run ends after its first iteration, stored or not.
+  s.Run.Settings.StoreInBuffer = 0;
+  sc.Prompts().Clear();
+  sc.Apply(StartRun(s));
+  EXPECT_EQ(sc.Prompts().Messages(), (std::vector<std::string>{kBufferFullMessage}));
+  EXPECT_EQ(s.Store.RTN, 1);
+}
+
+TEST(EngineScenario, BufferOfCapacityOneEndsEveryRunAfterItsFirstIteration) {
+  Scenario sc;
+  OrbitraState& s = sc.State();
+  s.Store.BufferCapacity = 1;
+  ASSERT_TRUE(AllocateBuffer(s.Store));
+  for (int run = 0; run < 2; ++run) {
+    sc.Prompts().Clear();
+    sc.Apply(StartRun(s));
+    EXPECT_EQ(sc.Prompts().Messages(), (std::vector<std::string>{kBufferFullMessage})) << run;
+    EXPECT_EQ(s.Store.RTN, 1) << run;
+    EXPECT_LE(s.Store.Buf, 1) << run;
+  }
+}
+
+}  // namespace
+}  // namespace orbitra

@@ -1,0 +1,145 @@
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "explorer/mapping_window_logic.h"
+#include "explorer/run_commands.h"
+#include "support/scenario.h"
+
+namespace orbitra {
+namespace {
+
+using testing::Scenario;
+
+constexpr Colour kRed = Colour::FromRgb(160, 0, 0);
+
+int CountColour(const Canvas& c, Colour colour) {
+  int n = 0;
+  for (int y = 0; y < c.Height(); ++y)
+    for (int x = 0; x < c.Width(); ++x) n += c.GetPixel(x, y) == colour;
+  return n;
+}
+
+// At start the X-Y box spans columns 240..792 and rows 60..540 for the range [0, 7]^2,
+// so pixel (516, 300) is the world point (3.5, 3.5).
+TEST(WindowScenario, LeftClickMarksThePointWithoutErasing) {
+  Scenario sc;
+  OrbitraState& s = sc.State();
+  sc.Apply(StartRun(s));
+  const int blackBefore = CountColour(sc.Picture(), kBlack);
+  sc.Texts().Clear();
+  sc.LeftClick(516, 300);
+  EXPECT_DOUBLE_EQ(s.Run.MousePoint.x, 3.5);
+  EXPECT_DOUBLE_EQ(s.Run.MousePoint.y, 3.5);
+  EXPECT_EQ(sc.Texts().TextsEqualTo("xm=3.500000000").size(), 1u);
+  EXPECT_EQ(sc.Texts().TextsEqualTo("ym=3.500000000").size(), 1u);
+  EXPECT_EQ(sc.Texts().TextsEqualTo("--Mouse--")[0].y, 140);
+  // The run's picture stays; a 5 x 5 red square is added.
+  EXPECT_EQ(CountColour(sc.Picture(), kRed), 25);
+  EXPECT_EQ(sc.Picture().GetPixel(514, 298), kRed);
+  EXPECT_EQ(sc.Picture().GetPixel(518, 302), kRed);
+  EXPECT_GE(CountColour(sc.Picture(), kBlack), blackBefore - 25);
+  EXPECT_EQ(s.Run.Mouse.LeftClickPending, 0);
+
+  // Without bold points only the readout changes.
+  s.Run.Settings.BoldPoints = 0;
+  sc.LeftClick(240, 540);
+  EXPECT_EQ(s.Run.MousePoint.x, 0.0);
+  EXPECT_EQ(CountColour(sc.Picture(), kRed), 25);
+}
+
+TEST(WindowScenario, ClicksOutsideTheBoxChangeNothing) {
+  Scenario sc;
+  OrbitraState& s = sc.State();
+  const Canvas before = sc.Picture();
+  sc.LeftClick(100, 300);  // in the status area
+  sc.LeftClick(793, 300);  // one pixel right of the range
+  sc.DoubleClick(516, 541);
+  sc.RightPress(10, 10);
+  EXPECT_EQ(s.Run.MousePoint.x, 0.5);
+  EXPECT_EQ(s.Run.Requests.RunPending, 0);
+  EXPECT_EQ(s.Run.Mouse.RightPressPending, 0);
+  EXPECT_TRUE(std::equal(before.Bits(), before.Bits() + 800 * 600, sc.Picture().Bits()));
+}
+
+TEST(WindowScenario, DoubleClickRunsFromTheClickedPoint) {
+  Scenario sc;
+  OrbitraState& s = sc.State();
+  s.Run.RunColour = 1;
+  sc.DoubleClick(516, 300);
+  EXPECT_DOUBLE_EQ(s.Run.InitialPoint.x, 3.5);
+  EXPECT_DOUBLE_EQ(s.Run.InitialPoint.y, 3.5);
+  EXPECT_EQ(s.Run.MousePoint.x, s.Run.InitialPoint.x);
+  EXPECT_EQ(s.Run.InitialPoint.colour, 1);
+  EXPECT_EQ(s.Store.RTN, 1000);
+  EXPECT_EQ(s.Store.Buf, 1000);
+  EXPECT_EQ(s.Store.Slots[0].colour, 1);
+  EXPECT_EQ(s.Run.Requests.RunPending, 0);
+  // The full repaint erased the red square of the first click; the initial point is
+  // drawn as a bold square in the run's colour.
+  EXPECT_EQ(CountColour(sc.Picture(), kRed), 0);
+  EXPECT_EQ(sc.Picture().GetPixel(514, 298), Colour::FromRgb(0, 0, 180));
+}
+
+TEST(WindowScenario, BothClicksBeforeARepaintServeTheLeftClickFirst) {
+  Scenario sc;
+  OrbitraState& s = sc.State();
+  // Both messages handled, then one repaint: only the light branch runs.
+  OnLeftButtonDown(s, 516, 300);
+  OnLeftButtonDoubleClick(s, 516, 300);
+  sc.Apply(Invalidation::WithErase);
+  EXPECT_EQ(s.Store.RTN, 0);
+  EXPECT_EQ(s.Run.Requests.RunPending, 1);
+  sc.FullRepaint();
+  EXPECT_EQ(s.Store.RTN, 1000);
+}
+
+TEST(WindowScenario, RightDragDefinesTheZoomRectangle) {
+  Scenario sc;
+  OrbitraState& s = sc.State();
+  sc.RightPress(300, 200);
+  EXPECT_EQ(s.Run.Mouse.PressPixel, (PixelPoint{300, 200}));
+  EXPECT_EQ(sc.Picture().GetPixel(298, 198), kBlack);  // the corner's black square
+  EXPECT_EQ(s.Boxes.ZoomRectDefined, 0);
+  sc.RightRelease(400, 260);
+  EXPECT_EQ(s.Boxes.ZoomRectDefined, 1);
+  EXPECT_EQ(s.Run.Mouse.RightPressPending, 0);
+  EXPECT_EQ(s.Run.Mouse.RightReleasePending, 0);
+  // The outline runs from the press pixel to the release pixel (right/bottom excluded).
+  EXPECT_EQ(sc.Picture().GetPixel(300, 230), kBlack);
+  EXPECT_EQ(sc.Picture().GetPixel(399, 230), kBlack);
+  EXPECT_EQ(sc.Picture().GetPixel(350, 200), kBlack);
+  EXPECT_EQ(sc.Picture().GetPixel(350, 259), kBlack);
+  EXPECT_EQ(sc.Picture().GetPixel(350, 230), kWhite);
+  const double x1 = s.Run.Mouse.ZoomCorner1.x, x2 = s.Run.Mouse.ZoomCorner2.x;
+  EXPECT_NEAR(x1, (300 - 240) * 7.0 / 552.0, 1e-12);
+  EXPECT_NEAR(x2, (400 - 240) * 7.0 / 552.0, 1e-12);
+  // Any other full repaint forgets the rectangle.
+  sc.FullRepaint();
+  EXPECT_EQ(s.Boxes.ZoomRectDefined, 0);
+}
+
+TEST(WindowScenario, RefreshRedrawsWithoutRunningAndEndsTheTrajectory) {
+  Scenario sc;
+  OrbitraState& s = sc.State();
+  sc.Apply(StartRun(s));
+  sc.Apply(RefreshView(s));
+  EXPECT_EQ(s.Store.Buf, 1000);
+  EXPECT_EQ(s.Store.RTN, 0);
+  EXPECT_EQ(s.Store.DTN, 0);
+  // The buffered points are drawn again by the replay.
+  EXPECT_EQ(sc.At(sc.XYPixel(s.Store.Slots[10].x, s.Store.Slots[10].y)), kBlack);
+}
+
+TEST(WindowScenario, RequestedRunIsPerformedByAnyFullRepaint) {
+  Scenario sc;
+  OrbitraState& s = sc.State();
+  StartRun(s);  // its repaint has not come yet
+  sc.FullRepaint();
+  EXPECT_EQ(s.Store.RTN, 1000);
+  EXPECT_EQ(s.Run.Requests.RunPending, 0);
+}
+
+}  // namespace
+}  // namespace orbitra
