@@ -38,6 +38,12 @@ enum class CommandId : int {
   ToolbarDeleteTrajectoryOrPoints = 32809,
   ExportData = 32810,
   ToolbarEditXYBox = 32811,
+  // Commands added after the first release, in the order they came.
+  StopRun = 32812,
+  SavePicture = 32813,
+  CopyPicture = 32814,
+  DefineMap = 32815,
+  OrbitInspector = 32816,
   AppExit = 57665,
   AppAbout = 57664,
   ViewToolbar = 59392,
