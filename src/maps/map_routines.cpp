@@ -3,7 +3,7 @@
 #include <bit>
 #include <cmath>
 
-#include "maps/mapping_catalogue.h"
+#include "maps/map_steps.h"
 
 namespace orbitra {
 
@@ -23,111 +23,54 @@ const K1DerivedConstants& Derived(K1DerivedConstants& cache, double k1, Compute 
   return cache;
 }
 
-const K1DerivedConstants& RotationConstants(const MappingModel& m) {
-  return Derived(m.rotationConstants, m.k1, [](K1DerivedConstants& c, double k1) {
+HenonRotationStep RotationStep(const MappingModel& m) {
+  const K1DerivedConstants& c = Derived(m.rotationConstants, m.k1, [](K1DerivedConstants& c, double k1) {
     c.value1 = std::cos(k1);
     c.value2 = std::sin(k1);
   });
+  return HenonRotationStep(c.value1, c.value2);
 }
 
-// value1 = s2, value2 = c2, value3 = G of the wedge angle k1 (degrees).
-const K1DerivedConstants& WedgeConstants(const MappingModel& m) {
-  return Derived(m.wedgeConstants, m.k1, [](K1DerivedConstants& c, double k1) {
-    const double theta = k1 * kDegree;
-    const double s = std::sin(theta);
-    const double s2 = s * s;
-    const double c2 = 1.0 - s2;
-    const double t = s2 / c2;
-    const double onePlusT = 1.0 + t;
-    c.value1 = s2;
-    c.value2 = c2;
-    c.value3 = (1.0 - t) / (onePlusT * onePlusT);
+WedgeMapStep CachedWedgeStep(const MappingModel& m) {
+  const K1DerivedConstants& c = Derived(m.wedgeConstants, m.k1, [](K1DerivedConstants& c, double k1) {
+    const WedgeMapStep step = WedgeStepOfAngle(k1);
+    c.value1 = step.s2;
+    c.value2 = step.c2;
+    c.value3 = step.g;
   });
+  return WedgeMapStep(c.value1, c.value2, c.value3);
 }
 
 }  // namespace
 
-MapImage StandardMapRoutine(const MappingModel& m, double x, double y) {
-  const double x1 = x + y;
-  const double y1 = y + m.k1 * std::sin(x1);
-  return {ReduceModulo(x1, kTwoPi), ReduceModulo(y1, kTwoPi)};
+WedgeMapStep WedgeStepOfAngle(double k1) noexcept {
+  const double theta = k1 * kDegree;
+  const double s = std::sin(theta);
+  const double s2 = s * s;
+  const double c2 = 1.0 - s2;
+  const double t = s2 / c2;
+  const double onePlusT = 1.0 + t;
+  return WedgeMapStep(s2, c2, (1.0 - t) / (onePlusT * onePlusT));
 }
 
-MapImage HenonDcMapRoutine(const MappingModel& m, double x, double y) {
-  return {1.0 - m.k1 * x * x + m.k3 * y, m.k2 * x};
-}
-
-MapImage HyperbolicCRoutine(const MappingModel& m, double x, double y) {
-  const double r = std::pow(x * x + y * y + m.k3, m.k2);
-  const double c = std::cos(r);
-  const double s = std::sin(r);
-  return {m.k1 * (c * x + s * y), (c * y - s * x) * (1.0 / m.k1)};
-}
-
-MapImage HenonRotationRoutine(const MappingModel& m, double x, double y) {
-  const K1DerivedConstants& k = RotationConstants(m);
-  const double c = k.value1;
-  const double s = k.value2;
-  return {c * x - s * y + s * x * x, c * y + s * x - c * x * x};
-}
-
+MapImage StandardMapRoutine(const MappingModel& m, double x, double y) { return StandardMapStep(m)(x, y); }
+MapImage HenonDcMapRoutine(const MappingModel& m, double x, double y) { return HenonDcMapStep(m)(x, y); }
+MapImage HyperbolicCRoutine(const MappingModel& m, double x, double y) { return HyperbolicCStep(m)(x, y); }
+MapImage HenonRotationRoutine(const MappingModel& m, double x, double y) { return RotationStep(m)(x, y); }
 MapImage DimerizedChainsRoutine(const MappingModel& m, double x, double y) {
-  const double y1 = y - m.k1 * std::sin(x);
-  return {ReduceModulo(x + y1 - m.k2 * y1 * y1, kTwoPi), y1};
+  return DimerizedChainsStep(m)(x, y);
 }
-
-MapImage VortexFlowRoutine(const MappingModel& m, double x, double y) {
-  const double y1 = y / (1.0 - m.k1 * std::sin(x));
-  return {ReduceModulo(x + m.k2 - y1 * y1 + m.k1 * std::cos(x), kTwoPi), y1};
-}
-
-MapImage FermiSineRoutine(const MappingModel& m, double x, double y) {
-  const double y1 = std::fabs(y + std::sin(kTwoPi * x));
-  return {ReduceModulo(x + m.k1 / y1, 1.0), y1};
-}
-
-MapImage FermiSawtoothRoutine(const MappingModel& m, double x, double y) {
-  const double y1 = std::fabs(y + x - 0.5);
-  return {ReduceModulo(x + m.k1 / y1, 1.0), y1};
-}
-
+MapImage VortexFlowRoutine(const MappingModel& m, double x, double y) { return VortexFlowStep(m)(x, y); }
+MapImage FermiSineRoutine(const MappingModel& m, double x, double y) { return FermiSineStep(m)(x, y); }
+MapImage FermiSawtoothRoutine(const MappingModel& m, double x, double y) { return FermiSawtoothStep(m)(x, y); }
 MapImage DoublyKickedRotatorRoutine(const MappingModel& m, double x, double y) {
-  const double y1 = y + m.k1 * std::sin(x) + m.k2 * std::sin(m.k3 * x + m.k4);
-  return {ReduceModulo(x + y1, kTwoPi), ReduceModulo(y1, kTwoPi)};
+  return DoublyKickedRotatorStep(m)(x, y);
 }
-
-namespace {
-
-// The wedge's image, or false where it has none.
-bool WedgeImage(const MappingModel& m, double x, double y, MapImage& image) {
-  const K1DerivedConstants& k = WedgeConstants(m);
-  const double s2 = k.value1;
-  const double c2 = k.value2;
-  if (c2 * x * x + s2 * y * y > 1.0) return false;
-  const double g = k.value3;
-  const double u = x - 2.0 * y;
-  if (c2 * u * u + s2 * y * y <= 1.0) {
-    image = {u, y};
-    return true;
-  }
-  const double d = 2.0 * g * ((y - x) * (y - x)) + 2.0 - y * y;
-  if (d < 0.0) return false;
-  const double y1 = std::sqrt(d);
-  image = {(y - x) - y1, y1};
-  return true;
-}
-
-}  // namespace
-
-MapImage WedgeMapRoutine(const MappingModel& m, double x, double y) {
-  MapImage image{x, y};
-  WedgeImage(m, x, y, image);
-  return image;
-}
+MapImage WedgeMapRoutine(const MappingModel& m, double x, double y) { return CachedWedgeStep(m)(x, y); }
 
 bool WedgeHasImage(const MappingModel& m, double x, double y) {
   MapImage ignored{x, y};
-  return WedgeImage(m, x, y, ignored);
+  return CachedWedgeStep(m).Image(x, y, ignored);
 }
 
 }  // namespace orbitra

@@ -1,7 +1,5 @@
 #include "maps/mapping_catalogue.h"
 
-#include <cmath>
-
 #include "maps/map_routines.h"
 
 namespace orbitra {
@@ -31,11 +29,6 @@ const std::array<CatalogueEntry, 11> MappingCatalogue = {{
 const CatalogueEntry& CatalogueAt(int t) noexcept {
   if (t < 0 || t >= static_cast<int>(MappingCatalogue.size())) return MappingCatalogue[kNoMapping];
   return MappingCatalogue[static_cast<std::size_t>(t)];
-}
-
-double ReduceModulo(double v, double period) noexcept {
-  const double r = std::fmod(v, period);
-  return r < 0.0 ? r + period : r;
 }
 
 SystemDefaults LoadSystemDefaults(int t) noexcept {

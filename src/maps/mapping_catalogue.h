@@ -5,11 +5,10 @@
 #include <string>
 #include <string_view>
 
+#include "maps/map_steps.h"
 #include "maps/mapping_model.h"
 
 namespace orbitra {
-
-inline constexpr double kTwoPi = 6.283185307179586;
 
 struct CatalogueEntry {
   std::string_view name;
@@ -33,9 +32,6 @@ extern const std::array<CatalogueEntry, 11> MappingCatalogue;
 
 // The entry of index t, or entry 0 for an index outside the catalogue.
 const CatalogueEntry& CatalogueAt(int t) noexcept;
-
-// v reduced into [0, period]: fmod with the sign of v, then shifted up when negative.
-double ReduceModulo(double v, double period) noexcept;
 
 struct SystemDefaults {
   IterationRoutine routine = nullptr;
