@@ -1,7 +1,9 @@
 // A whole run, as the mapping window performs it, against the bare orbit loop of the
 // same map in the same process: default settings (storing on, status every 10
 // iterations), display mode 1 so three boxes are plotted, a buffer larger than the run,
-// and a refresh gate that, like the screen, lets a status through once per frame.
+// and a refresh gate that, like the screen, never draws a status in the middle of a slice.
+// The bare loop is the map's formula inlined into a plain loop: the true limit. The loop
+// through the routine pointer, the reference of earlier releases, is kept as a second line.
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -10,12 +12,14 @@
 #include <memory>
 
 #include "bench/bench_ratios.h"
+#include "explorer/orbit_run.h"
 #include "explorer/orbitra_state.h"
 #include "explorer/startup.h"
 #include "explorer/trajectory_engine.h"
+#include "maps/map_steps.h"
 #include "maps/mapping_catalogue.h"
 #include "platform/canvas.h"
-#include "platform/frame_rate_gate.h"
+#include "platform/refresh_gate.h"
 #include "platform/prompter.h"
 #include "plot/box_layout.h"
 #include "storage/point_buffer.h"
@@ -24,6 +28,13 @@ namespace orbitra::bench {
 namespace {
 
 constexpr std::int32_t kRunLength = 1'000'000;
+
+// The screen's gate during a run: a status due in a slice is drawn when the slice ends.
+class SliceEndGate : public RefreshGate {
+ public:
+  bool RefreshVisibleNow() override { return false; }
+  bool ShowsOnlyBetweenSlices() const override { return true; }
+};
 
 class SilentPrompter : public Prompter {
  public:
@@ -55,11 +66,39 @@ struct RunFixture {
   std::filesystem::path dir;
   Canvas canvas;
   SilentPrompter prompter;
-  FrameRateGate gate;
+  SliceEndGate gate;
   std::unique_ptr<OrbitraState> state;
 };
 
+template <class Step>
+void BareLoop(benchmark::State& bs, int system) {
+  MappingModel model;
+  SelectSystemWithDefaults(model, system);
+  const Step step(model);
+  for (auto _ : bs) {
+    double x = 0.5, y = 0.0;
+    for (std::int32_t i = 0; i < kRunLength; ++i) {
+      const MapImage image = step(x, y);
+      x = image.x;
+      y = image.y;
+    }
+    benchmark::DoNotOptimize(x);
+    benchmark::DoNotOptimize(y);
+  }
+  bs.counters["ns_per_iteration"] =
+      benchmark::Counter(static_cast<double>(kRunLength) * static_cast<double>(bs.iterations()),
+                         benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+
 void BM_BareLoop(benchmark::State& bs) {
+  if (bs.range(0) == 1) {
+    BareLoop<StandardMapStep>(bs, 1);
+  } else {
+    BareLoop<HenonDcMapStep>(bs, 2);
+  }
+}
+
+void BM_BarePointerLoop(benchmark::State& bs) {
   const int system = static_cast<int>(bs.range(0));
   MappingModel model;
   SelectSystemWithDefaults(model, system);
@@ -78,33 +117,70 @@ void BM_BareLoop(benchmark::State& bs) {
                          benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
-void BM_FullRun(benchmark::State& bs) {
-  const int system = static_cast<int>(bs.range(0));
-  RunFixture f(system);
-  if (bs.range(1) >= 0) f.state->Run.Settings.DisplayMode = static_cast<int>(bs.range(1));
-  if (bs.range(2) >= 0) f.state->Run.Settings.StoreInBuffer = static_cast<int>(bs.range(2));
-  for (auto _ : bs) {
-    f.state->Store.Buf = 0;
-    f.state->Store.RTN = 0;
-    f.state->Store.DTN = 0;
-    f.state->Run.CurrentPoint.x = 0.5;
-    f.state->Run.CurrentPoint.y = 0.0;
-    f.state->Run.RunCount = kRunLength;
-    RunOrbit(*f.state, f.canvas, f.prompter);
-    benchmark::DoNotOptimize(f.state->Run.CurrentPoint.x);
-  }
+void StartRun(RunFixture& f) {
+  f.state->Store.Buf = 0;
+  f.state->Store.RTN = 0;
+  f.state->Store.DTN = 0;
+  f.state->Run.CurrentPoint.x = 0.5;
+  f.state->Run.CurrentPoint.y = 0.0;
+  f.state->Run.RunCount = kRunLength;
+}
+
+void Report(benchmark::State& bs, const RunFixture& f) {
   if (f.state->Store.RTN != kRunLength) bs.SkipWithError("the run ended early");
   bs.counters["ns_per_iteration"] =
       benchmark::Counter(static_cast<double>(kRunLength) * static_cast<double>(bs.iterations()),
                          benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
-BENCHMARK(BM_BareLoop)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->MinTime(0.5);
-BENCHMARK(BM_FullRun)->Args({1, -1, -1})->Args({2, -1, -1})->Unit(benchmark::kMillisecond)->MinTime(0.5);
-BENCHMARK(BM_FullRun)->Args({2, 0, 0})->Args({2, 1, 0})->Args({2, 0, 1})->Unit(benchmark::kMillisecond)->MinTime(0.5);
+void BM_FullRun(benchmark::State& bs) {
+  const int system = static_cast<int>(bs.range(0));
+  RunFixture f(system);
+  if (bs.range(1) >= 0) f.state->Run.Settings.DisplayMode = static_cast<int>(bs.range(1));
+  if (bs.range(2) >= 0) f.state->Run.Settings.StoreInBuffer = static_cast<int>(bs.range(2));
+  if (bs.range(3) > 0) {
+    // Zoomed in on the left half of the picture: about half the iterates fall outside the
+    // X-Y box, in no order a branch could predict.
+    PlotBox& xy = f.state->Boxes.XYBox;
+    xy.SetRange(xy.Xmin, xy.Ymin, 0.5 * (xy.Xmin + xy.Xmax), xy.Ymax);
+    DrawBoxes(f.state->Boxes, 1, f.canvas, 0, 0, f.canvas.Width(), f.canvas.Height());
+  }
+  for (auto _ : bs) {
+    StartRun(f);
+    RunOrbit(*f.state, f.canvas, f.prompter);
+    benchmark::DoNotOptimize(f.state->Run.CurrentPoint.x);
+  }
+  Report(bs, f);
+}
 
-const int kStandard = RegisterRatio("run_vs_bare_standard_map", "BM_FullRun/1/-1/-1/min_time:0.500", "BM_BareLoop/1/min_time:0.500");
-const int kHenon = RegisterRatio("run_vs_bare_henon", "BM_FullRun/2/-1/-1/min_time:0.500", "BM_BareLoop/2/min_time:0.500");
+// The same run in slices of range(1) iterations, as the window performs it (a Henon slice
+// of a frame is some two million iterations; these are far shorter, to show the cost).
+void BM_SlicedRun(benchmark::State& bs) {
+  RunFixture f(static_cast<int>(bs.range(0)));
+  const std::int64_t slice = bs.range(1);
+  for (auto _ : bs) {
+    StartRun(f);
+    OrbitRun run(*f.state, f.canvas);
+    while (run.Advance(slice) == RunEnd::Running) {
+    }
+    run.Finish(f.prompter);
+    benchmark::DoNotOptimize(f.state->Run.CurrentPoint.x);
+  }
+  Report(bs, f);
+}
+
+BENCHMARK(BM_BareLoop)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->MinTime(0.5);
+BENCHMARK(BM_BarePointerLoop)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->MinTime(0.5);
+BENCHMARK(BM_FullRun)->Args({1, -1, -1, 0})->Args({2, -1, -1, 0})->Unit(benchmark::kMillisecond)->MinTime(0.5);
+BENCHMARK(BM_FullRun)->Args({2, 0, 0, 0})->Args({2, 1, 0, 0})->Args({2, 0, 1, 0})->Unit(benchmark::kMillisecond)->MinTime(0.5);
+BENCHMARK(BM_FullRun)->Args({1, 0, 0, 0})->Args({1, 1, 0, 0})->Args({1, 0, 1, 0})->Args({2, -1, -1, 1})->Unit(benchmark::kMillisecond)->MinTime(0.5);
+BENCHMARK(BM_SlicedRun)->Args({2, 50'000})->Unit(benchmark::kMillisecond)->MinTime(0.5);
+
+const int kStandard = RegisterRatio("run_vs_bare_standard_map", "BM_FullRun/1/-1/-1/0/min_time:0.500", "BM_BareLoop/1/min_time:0.500");
+const int kHenon = RegisterRatio("run_vs_bare_henon", "BM_FullRun/2/-1/-1/0/min_time:0.500", "BM_BareLoop/2/min_time:0.500");
+const int kStandardPointer = RegisterRatio("run_vs_pointer_loop_standard_map", "BM_FullRun/1/-1/-1/0/min_time:0.500", "BM_BarePointerLoop/1/min_time:0.500");
+const int kHenonPointer = RegisterRatio("run_vs_pointer_loop_henon", "BM_FullRun/2/-1/-1/0/min_time:0.500", "BM_BarePointerLoop/2/min_time:0.500");
+const int kSliced = RegisterRatio("sliced_vs_unsliced_henon", "BM_SlicedRun/2/50000/min_time:0.500", "BM_FullRun/2/-1/-1/0/min_time:0.500");
 
 }  // namespace
 }  // namespace orbitra::bench

@@ -10,7 +10,12 @@ inline constexpr double kTwoPi = 6.283185307179586;
 
 // v reduced into [0, period]: fmod with the sign of v, then shifted up when negative.
 inline double ReduceModulo(double v, double period) noexcept {
-  const double r = std::fmod(v, period);
+  // The maps' values nearly always lie within (-period, 2 period), where fmod's exact
+  // result is v itself or v - period (exact too: v and period are within a factor of two
+  // of each other); the library call is kept for the rest.
+  // Branches, not selects: they are predicted well enough, and keep the comparisons off
+  // the orbit's chain of dependent operations (measured faster on every map that reduces).
+  const double r = v > -period && v < 2.0 * period ? v - (v >= period ? period : 0.0) : std::fmod(v, period);
   return r < 0.0 ? r + period : r;
 }
 

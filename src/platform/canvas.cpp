@@ -111,6 +111,14 @@ void Canvas::TextOut(int x, int y, std::string_view text) {
   if (textPainter_ != nullptr) textPainter_->DrawText(*this, x, y, text);
 }
 
+void Canvas::PresentNow() {
+  if (refreshGate_ != nullptr) refreshGate_->PresentNow();
+}
+
+bool Canvas::ShowsOnlyBetweenSlices() const {
+  return refreshGate_ != nullptr && refreshGate_->ShowsOnlyBetweenSlices();
+}
+
 bool Canvas::RefreshVisibleNow() { return refreshGate_ == nullptr || refreshGate_->RefreshVisibleNow(); }
 
 }  // namespace orbitra

@@ -74,7 +74,10 @@ class Canvas {
 
   // Whether a status refresh drawn now could be seen (always, without a gate).
   bool RefreshVisibleNow();
+  bool ShowsOnlyBetweenSlices() const;
   void SetRefreshGate(RefreshGate* gate) noexcept { refreshGate_ = gate; }
+  // Puts the picture on the screen now, through the gate (nothing without one).
+  void PresentNow();
 
  private:
   void DrawClippedLine(long long x0, long long y0, long long x1, long long y1, bool lastPixel) noexcept;

@@ -8,6 +8,13 @@ class RefreshGate {
  public:
   virtual ~RefreshGate() = default;
   virtual bool RefreshVisibleNow() = 0;
+  // True for a screen that shows the picture only between the slices of long work: a
+  // run then draws only the last status refresh that fell due in a slice, when the slice
+  // ends, and never asks RefreshVisibleNow.
+  virtual bool ShowsOnlyBetweenSlices() const { return false; }
+  // Puts the picture drawn so far on the screen at once: before a message box opens in
+  // the middle of long work, so that the picture behind it is current.
+  virtual void PresentNow() {}
 };
 
 }  // namespace orbitra

@@ -32,9 +32,14 @@ GroupFileReader::GroupFileReader(const std::filesystem::path& file) {
   readFailed_ = std::ferror(in.get()) != 0;
 }
 
+namespace {
+
+// The blanks of scanf: space, tab, line break, vertical tab, form feed, carriage return.
+constexpr std::string_view kBlanks = " \t\n\v\f\r";
+
+}  // namespace
+
 bool GroupFileReader::NextToken(std::string_view& token) noexcept {
-  // The blanks of scanf: space, tab, line break, vertical tab, form feed, carriage return.
-  constexpr std::string_view kBlanks = " \t\n\v\f\r";
   const std::string_view rest = std::string_view(content_).substr(position_);
   const std::size_t start = rest.find_first_not_of(kBlanks);
   if (start == std::string_view::npos) {
@@ -45,6 +50,16 @@ bool GroupFileReader::NextToken(std::string_view& token) noexcept {
   token = rest.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
   position_ += start + token.size();
   return true;
+}
+
+std::size_t GroupFileReader::EntriesLeft() const noexcept {
+  const std::string_view rest = std::string_view(content_).substr(position_);
+  std::size_t fields = 0;
+  for (std::size_t at = rest.find_first_not_of(kBlanks); at != std::string_view::npos;
+       at = rest.find_first_not_of(kBlanks, rest.find_first_of(kBlanks, at))) {
+    ++fields;
+  }
+  return (fields + 4) / 5;
 }
 
 GroupFileReader::Result GroupFileReader::Next(GroupLine& line) {

@@ -39,6 +39,9 @@ class GroupFileReader {
   // kind, or the file ends inside an entry (or could not be read to its end).
   Result Next(GroupLine& line);
 
+  // How many entries the rest of the file holds, counting a short last one: for progress.
+  std::size_t EntriesLeft() const noexcept;
+
  private:
   bool NextToken(std::string_view& token) noexcept;
 

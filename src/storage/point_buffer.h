@@ -31,12 +31,13 @@ inline bool IsBufferFull(const PointStore& store) noexcept { return store.Buf > 
 // trajectory" removes and what the export's "Last Trajectory" writes.
 inline std::int32_t LastTrajectoryCount(const PointStore& store) noexcept { return store.DTN; }
 
-// The buffer's fill in percent, rounded to the nearest integer; 0 without slots.
-inline int BufferPercent(const PointStore& store) noexcept {
-  const std::int32_t capacity = UsableCapacity(store);
+// The fill in percent of `buf` points in `capacity` slots, rounded to the nearest integer;
+// 0 without slots.
+inline int BufferPercent(std::int32_t buf, std::int32_t capacity) noexcept {
   if (capacity <= 0) return 0;
-  return static_cast<int>(store.Buf * 100.0 / capacity + 0.5);
+  return static_cast<int>(buf * 100.0 / capacity + 0.5);
 }
+inline int BufferPercent(const PointStore& store) noexcept { return BufferPercent(store.Buf, UsableCapacity(store)); }
 
 // Replaces the slot block by one of BufferCapacity slots (not cleared) and empties the
 // buffer. False when it cannot be had (a negative capacity included): the buffer then

@@ -1,6 +1,7 @@
 #include "support/scenario.h"
 
 #include "explorer/mapping_window_logic.h"
+#include "explorer/repaint_work.h"
 #include "explorer/startup.h"
 
 namespace orbitra::testing {
@@ -16,6 +17,13 @@ void Scenario::Apply(Invalidation invalidation) {
   if (invalidation == Invalidation::None) return;
   if (invalidation == Invalidation::WithErase) canvas_.Clear(kWhite);
   RepaintMappingWindow(*state_, canvas_, prompter_);
+}
+
+void Scenario::ApplySliced(Invalidation invalidation, std::int64_t budget) {
+  if (invalidation == Invalidation::None) return;
+  if (invalidation == Invalidation::WithErase) canvas_.Clear(kWhite);
+  RepaintWork work(*state_, canvas_, prompter_);
+  while (!work.Done()) work.Advance(budget);
 }
 
 void Scenario::LeftClick(int px, int py) { Apply(OnLeftButtonDown(*state_, px, py)); }

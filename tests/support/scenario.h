@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -29,6 +30,8 @@ class Scenario {
 
   // Repaints as the window would for this invalidation.
   void Apply(Invalidation invalidation);
+  // The same repaint, done in slices of `budget` iterations or points each.
+  void ApplySliced(Invalidation invalidation, std::int64_t budget);
   // A full repaint for a reason of the window system (uncovering, "Refresh").
   void FullRepaint() { Apply(Invalidation::WithErase); }
 

@@ -1,6 +1,10 @@
+#include <bit>
+#include <cstdint>
 #include <cmath>
 #include <limits>
+#include <random>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -82,6 +86,33 @@ TEST(MappingCatalogue, DefaultsComeBackFromTheLookup) {
   EXPECT_EQ(dimer.DefaultRange, (WorldRange{0, 6.283185307179586, -2, 3}));
   EXPECT_EQ(LoadSystemDefaults(9).k3, 1.5);
   EXPECT_EQ(LoadSystemDefaults(10).DefaultRange, (WorldRange{-1.5, 1.5, 0, 2.5}));
+}
+
+// The quick path for values near the period must give fmod's bits, signed zeros included.
+TEST(ReduceModulo, EqualsTheLibraryReductionBitForBit) {
+  const auto reference = [](double v, double period) {
+    const double r = std::fmod(v, period);
+    return r < 0.0 ? r + period : r;
+  };
+  const auto bits = [](double v) { return std::bit_cast<std::uint64_t>(v); };
+  std::vector<double> values = {0.0, -0.0, kTwoPi, -kTwoPi, 2 * kTwoPi, -2 * kTwoPi, 1.0, -1.0, 2.0, 0.5,
+                                std::nextafter(kTwoPi, 0.0), std::nextafter(kTwoPi, 10.0),
+                                std::nextafter(2 * kTwoPi, 0.0), std::nextafter(-kTwoPi, 0.0), 1e300, -1e-300,
+                                std::numeric_limits<double>::infinity(), std::numeric_limits<double>::quiet_NaN()};
+  std::mt19937_64 random(11);
+  std::uniform_real_distribution<double> near(-3 * kTwoPi, 3 * kTwoPi);
+  for (int i = 0; i < 200000; ++i) values.push_back(near(random));
+  for (const double period : {kTwoPi, 1.0}) {
+    for (const double v : values) {
+      const double expected = reference(v, period);
+      const double actual = ReduceModulo(v, period);
+      if (std::isnan(expected)) {
+        EXPECT_TRUE(std::isnan(actual)) << v;
+      } else {
+        ASSERT_EQ(bits(actual), bits(expected)) << v << " mod " << period;
+      }
+    }
+  }
 }
 
 TEST(ReduceModulo, KeepsTheSignConventionOfTheFormulas) {

@@ -70,5 +70,38 @@ TEST(EvolutionPlotter, MatchesTwoSeparatePlotsWithSharedOrOwnColumns) {
   }
 }
 
+// A long run stays in one column for many iterations: plotted a segment at a time, with
+// only the rows computed per point, the pixels are those of plotting every point on its own,
+// also where the iteration number enters and leaves the boxes' ranges.
+TEST(EvolutionPlotter, SegmentsOfSharedColumnsMatchPointByPointPlots) {
+  PlotBox xBox, yBox;
+  xBox.RoundScales = yBox.RoundScales = 0;
+  xBox.SetRange(1234.5, -2, 150000, 2);
+  yBox.SetRange(0, -1, 200000, 1);
+  xBox.SetScreenPercent(10, 58, 100, 75);
+  yBox.SetScreenPercent(10, 78, 95, 100);
+  xBox.SetScreenRect(0, 0, 800, 600);
+  yBox.SetScreenRect(0, 0, 800, 600);
+  Canvas expected(800, 600), actual(800, 600);
+  const EvolutionPlotter plotter(xBox, yBox, actual);
+  std::mt19937 random(5);
+  std::uniform_real_distribution<double> value(-2.5, 2.5);
+  constexpr std::int64_t kEnd = 210000;
+  EvolutionPlotter::Segment segment = plotter.SegmentAt(0, kEnd);
+  int segments = 1;
+  for (std::int64_t n = 0; n < kEnd; ++n) {
+    if (n == segment.end) {
+      segment = plotter.SegmentAt(n, kEnd);
+      ++segments;
+    }
+    const double x = value(random), y = value(random);
+    xBox.PlotPixel(expected, static_cast<double>(n), x, 0xFF00FF00u);
+    yBox.PlotPixel(expected, static_cast<double>(n), y, 0xFF00FF00u);
+    plotter.PlotRows(plotter.Target(), segment, x, y, 0xFF00FF00u);
+  }
+  EXPECT_TRUE(SamePicture(expected, actual));
+  EXPECT_LT(segments, 2000);  // about one a column, not one a point
+}
+
 }  // namespace
 }  // namespace orbitra

@@ -1,0 +1,185 @@
+#include "explorer/run_loop.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "maps/map_routines.h"
+#include "maps/map_steps.h"
+
+namespace orbitra {
+
+namespace {
+
+// A map evaluated at run time: one call through the routine pointer per iterate.
+struct RoutineStep {
+  IterationRoutine routine;
+  const MappingModel* model;
+  explicit RoutineStep(const MappingModel& m) noexcept : routine(m.routine), model(&m) {}
+  MapImage operator()(double x, double y) const { return routine(*model, x, y); }
+};
+
+// Restriction test with bounds included; a coordinate that is not a number is outside.
+// No branch: an orbit that wanders in and out of the box would mispredict it.
+inline std::int32_t InRange(const WorldRange& r, double x, double y) noexcept {
+  return static_cast<std::int32_t>((r.Xmin <= x) & (x <= r.Xmax) & (r.Ymin <= y) & (y <= r.Ymax));
+}
+
+// The loop proper works in chunks: a chunk ends where something other than the orbit
+// needs attention (a status refresh falls due, the evolution boxes move to a new column,
+// the buffer could become full, the slice's budget is spent), so that per iterate only
+// the plots, the map, the escape test and the store remain. Chunk ends are computed from
+// the counters, never from the clock, so the same iterations happen in the same order
+// however a run is sliced.
+template <class Step, bool kEvolution, bool kStoring, bool kRestricted>
+RunEnd RunSliceOf(RunLoop& loop, const MappingModel& model, std::int64_t budget) {
+  const Step step(model);
+  // Everything the loop touches lives in locals for the length of the slice.
+  const PixelTarget target = loop.xy.Target();
+  const PixelPlotter xyPlot = loop.xy;
+  const EvolutionPlotter evolutionPlot = loop.evolution;
+  const WorldRange range = loop.range;
+  const Canvas::Pixel pixel = loop.pixel;
+  // The colour index and the reserved zeros of a stored point, written as one word.
+  std::uint64_t tail = 0;
+  static_assert(sizeof(StoredPoint) == 2 * sizeof(double) + sizeof tail);
+  std::memcpy(&tail, &loop.colour, 1);
+  const double infinity = loop.infinity;
+  const std::int32_t infoEvery = loop.infoEvery;
+  // The counters at any iteration of a chunk follow from those at its end, unless the
+  // restriction decides which iterates are stored: only then must a chunk end at every
+  // status refresh that falls due, to take the counters there.
+  const bool stopAtEveryStatus = !loop.statusAtSliceEnd || kRestricted;
+  StoredPoint* const slots = loop.slots;
+  const std::int32_t usable = loop.usable;
+  const std::int32_t end = loop.end;
+  const std::int32_t firstBuf = loop.buf;
+  const std::int32_t firstI = loop.i;
+  std::int32_t buf = loop.buf;
+  std::int32_t i = loop.i;
+  double x = loop.x;
+  double y = loop.y;
+  const std::int32_t stop = budget >= static_cast<std::int64_t>(end) - i
+                                ? end
+                                : i + static_cast<std::int32_t>(budget > 0 ? budget : 0);
+
+  EvolutionPlotter::Segment segment;
+  if constexpr (kEvolution) segment = evolutionPlot.SegmentAt(i, end);
+
+  RunEnd result = RunEnd::Running;
+  while (i < stop) {
+    std::int32_t chunkEnd = stop;
+    // The status is due after iteration i whenever i - 1 is a multiple of InfoEvery
+    // (counted from the run's start): untilStatus more iterations, then the due one.
+    if (infoEvery > 0 && stopAtEveryStatus) {
+      chunkEnd = static_cast<std::int32_t>(std::min<std::int64_t>(chunkEnd, std::int64_t{i} + loop.untilStatus + 1));
+    }
+    if constexpr (kEvolution) {
+      if (i == segment.end) segment = evolutionPlot.SegmentAt(i, end);
+      chunkEnd = static_cast<std::int32_t>(std::min<std::int64_t>(chunkEnd, segment.end));
+    }
+    // The buffer is full once it holds usable - 1 points; a point more per iterate at most.
+    const std::int32_t room = buf < usable - 1 ? usable - 1 - buf : 1;
+    if (kStoring || buf > usable - 2) chunkEnd = static_cast<std::int32_t>(std::min<std::int64_t>(chunkEnd, std::int64_t{i} + room));
+    const std::int32_t chunkStart = i;
+
+    // Plots the iterate the loop stands on, and stores the next one.
+    const auto plot = [&](double px, double py) {
+      xyPlot.PlotInto(target, px, py, pixel);
+      if constexpr (kEvolution) evolutionPlot.PlotRows(target, segment, px, py, pixel);
+    };
+    const auto store = [&](double sx, double sy) {
+      if constexpr (kStoring) {
+        // Within a chunk the buffer has room; only a buffer that was full already has none.
+        if (buf < usable) {
+          StoredPoint& slot = slots[buf];
+          slot.x = sx;
+          slot.y = sy;
+          std::memcpy(&slot.colour, &tail, sizeof tail);
+          buf += kRestricted ? InRange(range, sx, sy) : 1;
+        }
+      }
+    };
+    for (; i < chunkEnd; ++i) {
+      plot(x, y);
+      const MapImage image = step(x, y);
+      if (image.x * image.x + image.y * image.y > infinity) {
+        result = RunEnd::Escaped;
+        break;
+      }
+      x = image.x;
+      y = image.y;
+      store(x, y);
+    }
+
+    // Refreshes that fell due in the chunk: the last one is after iteration `due`.
+    std::int32_t due = -1;
+    if (infoEvery > 0) {
+      const std::int32_t done = i - chunkStart;
+      if (done > loop.untilStatus) {
+        const std::int32_t first = chunkStart + loop.untilStatus + 1;
+        due = first + (i - first) / infoEvery * infoEvery;
+        loop.untilStatus = infoEvery - 1 - (i - due);
+      } else {
+        loop.untilStatus -= done;
+      }
+    }
+    if (result == RunEnd::Escaped) break;
+    if (buf > usable - 2) {
+      result = RunEnd::BufferFull;
+      break;
+    }
+    if (due >= 0) {
+      // Without the restriction every iterate of the chunk was stored, or none was.
+      const std::int32_t bufThen = kStoring ? buf - (i - due) : buf;
+      loop.status = StatusCounters{loop.rtn + (due - firstI), loop.dtn + (bufThen - firstBuf), bufThen};
+      // Text costs thousands of pixels: drawn now only when somebody could see it now,
+      // otherwise when the slice ends.
+      if (!loop.statusAtSliceEnd && loop.canvas->RefreshVisibleNow()) {
+        loop.drawStatus = true;
+        break;
+      }
+      loop.statusPending = true;
+    }
+  }
+  if (result == RunEnd::Running && i == end) result = i == loop.count ? RunEnd::Completed : RunEnd::CounterLimit;
+
+  loop.rtn += i - firstI;
+  loop.dtn += buf - firstBuf;
+  loop.buf = buf;
+  loop.x = x;
+  loop.y = y;
+  loop.i = i;
+  return result;
+}
+
+// The loop of one map, for every combination of display mode and storing.
+template <class Step>
+constexpr RunSliceVariants kVariants{{{&RunSliceOf<Step, false, false, false>, &RunSliceOf<Step, false, true, false>,
+                                       &RunSliceOf<Step, false, true, true>},
+                                      {&RunSliceOf<Step, true, false, false>, &RunSliceOf<Step, true, true, false>,
+                                       &RunSliceOf<Step, true, true, true>}}};
+
+}  // namespace
+
+RunSliceVariants RunSliceFor(const MappingModel& model) noexcept {
+  const IterationRoutine r = model.routine;
+  if (r == &StandardMapRoutine) return kVariants<StandardMapStep>;
+  if (r == &HenonDcMapRoutine) return kVariants<HenonDcMapStep>;
+  if (r == &HyperbolicCRoutine) return kVariants<HyperbolicCStep>;
+  if (r == &HenonRotationRoutine) return kVariants<HenonRotationStep>;
+  if (r == &DimerizedChainsRoutine) return kVariants<DimerizedChainsStep>;
+  if (r == &VortexFlowRoutine) return kVariants<VortexFlowStep>;
+  if (r == &FermiSineRoutine) return kVariants<FermiSineStep>;
+  if (r == &FermiSawtoothRoutine) return kVariants<FermiSawtoothStep>;
+  if (r == &DoublyKickedRotatorRoutine) return kVariants<DoublyKickedRotatorStep>;
+  if (r == &WedgeMapRoutine) return kVariants<WedgeMapStep>;
+  return kVariants<RoutineStep>;
+}
+
+RunSliceVariants RunSlicesThroughPointer() noexcept { return kVariants<RoutineStep>; }
+
+RunSlice RunSliceVariants::For(bool evolution, bool storing, bool restricted) const noexcept {
+  return slices[evolution ? 1 : 0][storing ? (restricted ? 2 : 1) : 0];
+}
+
+}  // namespace orbitra

@@ -1,0 +1,232 @@
+#include <algorithm>
+#include <cstdint>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "explorer/group_commands.h"
+#include "explorer/point_store_commands.h"
+#include "explorer/repaint_work.h"
+#include "explorer/run_commands.h"
+#include "maps/mapping_catalogue.h"
+#include "plot/box_ranges.h"
+#include "storage/point_buffer.h"
+#include "support/scenario.h"
+
+namespace orbitra {
+namespace {
+
+using testing::Scenario;
+
+void SelectSystem(OrbitraState& s, int t) {
+  const SystemDefaults d = LoadSystemDefaults(t);
+  CommitSelection(s.Model, s.Boxes.XYBox.Label, t, d.k1, d.k2, d.k3, d.k4, PendingSelection{d.routine, d.DefaultRange});
+  ResetRangesToDefault(s.Boxes, d.DefaultRange, s.Run.Settings.Iterations);
+}
+
+// Everything a repaint leaves behind that a user or a later command can see.
+void ExpectSameOutcome(Scenario& a, Scenario& b, const std::string& what) {
+  const OrbitraState& s = a.State();
+  const OrbitraState& t = b.State();
+  EXPECT_EQ(s.Store.Buf, t.Store.Buf) << what;
+  EXPECT_EQ(s.Store.Dsk, t.Store.Dsk) << what;
+  EXPECT_EQ(s.Store.RTN, t.Store.RTN) << what;
+  EXPECT_EQ(s.Store.DTN, t.Store.DTN) << what;
+  EXPECT_EQ(s.Run.CurrentPoint.x, t.Run.CurrentPoint.x) << what;
+  EXPECT_EQ(s.Run.CurrentPoint.y, t.Run.CurrentPoint.y) << what;
+  const std::size_t bytes = sizeof(StoredPoint) * static_cast<std::size_t>(std::min(s.Store.Buf, t.Store.Buf));
+  EXPECT_TRUE(std::equal(reinterpret_cast<const char*>(s.Store.Slots.get()),
+                         reinterpret_cast<const char*>(s.Store.Slots.get()) + bytes,
+                         reinterpret_cast<const char*>(t.Store.Slots.get())))
+      << what;
+  const Canvas& p = a.Picture();
+  EXPECT_TRUE(std::equal(p.Bits(), p.Bits() + p.Width() * p.Height(), b.Picture().Bits())) << what;
+  EXPECT_EQ(a.Prompts().Texts(), b.Prompts().Texts()) << what;
+  EXPECT_EQ(a.Texts().Texts(), b.Texts().Texts()) << what;
+}
+
+// Each case sets a scenario up, then asks for the repaint under test.
+struct Case {
+  const char* name;
+  void (*prepare)(Scenario&);
+  Invalidation (*command)(Scenario&);
+};
+
+const Case kCases[] = {
+    {"standard map with the evolution boxes",
+     [](Scenario& sc) {
+       sc.State().Run.Settings.DisplayMode = 1;
+       sc.State().Run.Settings.Iterations = 5000;
+       sc.State().Run.Settings.InfoEvery = 333;
+     },
+     [](Scenario& sc) { return StartRun(sc.State()); }},
+    {"henon zoomed, storing only inside the box, then escaping",
+     [](Scenario& sc) {
+       OrbitraState& s = sc.State();
+       SelectSystem(s, 2);
+       s.Model.k1 = 1.4;
+       s.Model.k2 = 0.3;
+       s.Model.k3 = 1.0;
+       s.Boxes.XYBox.SetRange(-1.5, -0.5, 0.0, 0.5);
+       s.Run.Settings.RestrictToBox = 1;
+       s.Run.Settings.Iterations = 3000;
+       s.Run.InitialPoint.x = 0.1;
+       s.Run.InitialPoint.y = 0.1;
+       s.Model.k1 = 1.4 + 1e-3;  // leaves the attractor's basin after a while
+     },
+     [](Scenario& sc) { return StartRun(sc.State()); }},
+    {"a buffer that fills in the middle of a run",
+     [](Scenario& sc) {
+       OrbitraState& s = sc.State();
+       s.Store.BufferCapacity = 777;
+       AllocateBuffer(s.Store);
+       s.Run.Settings.Iterations = 2000;
+     },
+     [](Scenario& sc) { return StartRun(sc.State()); }},
+    {"a group of three, one of them escaping, after a stream replay",
+     [](Scenario& sc) {
+       OrbitraState& s = sc.State();
+       s.Run.Settings.Iterations = 900;
+       sc.Apply(StartRun(s));
+       TransferBufferToStream(s, sc.Prompts());
+       s.Run.Settings.ShowStreamPoints = 1;
+       sc.Dir().Write("icgroup.txt", "0.5 0.25 700 3 0\n1.5 2.5 400 5 1\n9e9 0 100 7 0\n");
+     },
+     [](Scenario& sc) {
+       sc.State().Run.Requests.GroupPending = 1;
+       return Invalidation::WithErase;
+     }},
+    {"a continuation replaying the stream and the buffer",
+     [](Scenario& sc) {
+       OrbitraState& s = sc.State();
+       s.Run.Settings.Iterations = 1500;
+       sc.Apply(StartRun(s));
+       TransferBufferToStream(s, sc.Prompts());
+       sc.Apply(StartRun(s));
+       s.Run.Settings.ShowStreamPoints = 1;
+     },
+     [](Scenario& sc) { return ContinueTrajectory(sc.State()); }},
+};
+
+// However a repaint is sliced, it leaves what one unbroken repaint leaves.
+TEST(LiveRun, ASlicedRepaintEqualsAnUnbrokenOne) {
+  for (const Case& c : kCases) {
+    for (const std::int64_t budget : {std::int64_t{1}, std::int64_t{7}, std::int64_t{1000}, std::int64_t{65536}}) {
+      Scenario whole, sliced;
+      for (Scenario* sc : {&whole, &sliced}) {
+        sc->Prompts().Script({Answer::Yes, Answer::Yes, Answer::Yes});
+        c.prepare(*sc);
+        sc->Prompts().Clear();
+        sc->Texts().Clear();
+      }
+      whole.Apply(c.command(whole));
+      sliced.ApplySliced(c.command(sliced), budget);
+      ExpectSameOutcome(whole, sliced, std::string(c.name) + ", slices of " + std::to_string(budget));
+    }
+  }
+}
+
+// A run stopped after k iterations and continued for N - k ends as one run of N.
+TEST(LiveRun, StopThenContinueEqualsOneRun) {
+  constexpr std::int32_t kWhole = 20000, kStopAfter = 7321;
+  Scenario one, stopped;
+  for (Scenario* sc : {&one, &stopped}) {
+    SelectSystem(sc->State(), 9);
+    sc->State().Run.Settings.Iterations = kWhole;
+  }
+  one.Apply(StartRun(one.State()));
+
+  stopped.Picture().Clear(kWhite);
+  {
+    const Invalidation how = StartRun(stopped.State());
+    ASSERT_EQ(how, Invalidation::WithErase);
+    RepaintWork work(stopped.State(), stopped.Picture(), stopped.Prompts());
+    work.Advance(kStopAfter);
+    ASSERT_FALSE(work.Done());
+    work.Stop();
+    EXPECT_TRUE(work.Done());
+  }
+  EXPECT_EQ(stopped.State().Store.RTN, kStopAfter);
+  EXPECT_EQ(stopped.State().Store.Buf, kStopAfter);
+  EXPECT_TRUE(stopped.Prompts().All().empty());
+  stopped.State().Run.Settings.ContinueIterations = kWhole - kStopAfter;
+  stopped.Apply(ContinueTrajectory(stopped.State()));
+
+  // The pictures differ only in what the run drew but did not keep; redrawn from the kept
+  // points they are the same.
+  for (Scenario* sc : {&one, &stopped}) {
+    sc->Prompts().Clear();
+    sc->Texts().Clear();
+    sc->Apply(RefreshView(sc->State()));
+  }
+  ExpectSameOutcome(one, stopped, "stopped at 7321, continued");
+}
+
+// Before a run's message box opens, the status lines show the run's final counters.
+class StatusAtMessage : public testing::ScriptedPrompter {
+ public:
+  explicit StatusAtMessage(const testing::RecordingTextPainter& painter) : painter_(painter) {}
+  void ShowMessage(std::string_view text) override {
+    const auto rtn = painter_.TextsStartingWith("RTN = ");
+    const auto buf = painter_.TextsStartingWith("Buf = ");
+    seen.push_back(rtn.back().text + "|" + buf.back().text);
+    ScriptedPrompter::ShowMessage(text);
+  }
+  std::vector<std::string> seen;
+
+ private:
+  const testing::RecordingTextPainter& painter_;
+};
+
+TEST(LiveRun, StatusLinesAreCurrentBehindTheMessageBoxes) {
+  Scenario sc;
+  OrbitraState& s = sc.State();
+  s.Store.BufferCapacity = 50;
+  AllocateBuffer(s.Store);
+  s.Run.Settings.InfoEvery = 1000;  // no refresh during the run but after the first iterate
+  s.Run.Settings.Iterations = 100;
+  StatusAtMessage prompter(sc.Texts());
+  StartRun(s);
+  sc.Picture().Clear(kWhite);
+  RepaintWork(s, sc.Picture(), prompter).RunToEnd();
+  EXPECT_EQ(prompter.Messages(), (std::vector<std::string>{"Buffer is Full"}));
+  EXPECT_EQ(prompter.seen, (std::vector<std::string>{"RTN = 49  |Buf = 49 (98%) "}));
+}
+
+TEST(LiveRun, ARunEndsBeforeTheIterationCounterWouldOverflow) {
+  Scenario sc;
+  OrbitraState& s = sc.State();
+  sc.Apply(StartRun(s));
+  s.Store.RTN = std::numeric_limits<std::int32_t>::max() - 5;
+  const StoredPoint before = s.Run.CurrentPoint;
+  sc.Apply(ContinueTrajectory(s));
+  EXPECT_EQ(s.Store.RTN, 2147483647);
+  EXPECT_EQ(sc.Prompts().Messages(),
+            (std::vector<std::string>{"The trajectory has reached 2147483647 iterations, the most its counter can "
+                                      "hold.\nStart a new trajectory to go on."}));
+  MappingModel m;
+  SelectSystemWithDefaults(m, kStandardMap);
+  double x = before.x, y = before.y;
+  for (int i = 0; i < 5; ++i) {
+    const MapImage image = m.routine(m, x, y);
+    x = image.x;
+    y = image.y;
+  }
+  EXPECT_EQ(s.Run.CurrentPoint.x, x);
+  EXPECT_EQ(s.Run.CurrentPoint.y, y);
+}
+
+TEST(LiveRun, ProgressLines) {
+  WorkProgress run{WorkProgress::Kind::Run, 42'000'000, 100'000'000, 0, 0, 62'000'000};
+  EXPECT_EQ(ProgressText(run, 2.0), "Running: 42% of 100000000 iterations, 31 M/s");
+  WorkProgress group{WorkProgress::Kind::Run, 500, 1000, 3, 12, 2'500'000};
+  EXPECT_EQ(ProgressText(group, 1.0), "Running trajectory 3 of 12: 50% of 1000 iterations, 2.5 M/s");
+  WorkProgress replay{WorkProgress::Kind::Replay, 1, 3, 0, 0, 1};
+  EXPECT_EQ(ProgressText(replay, 0.0), "Replaying stored points: 33% of 3");
+  EXPECT_EQ(ProgressText(WorkProgress{}, 1.0), "");
+}
+
+}  // namespace
+}  // namespace orbitra
