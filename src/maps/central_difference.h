@@ -3,17 +3,11 @@
 #include <algorithm>
 #include <cmath>
 
+#include "maps/coordinate_wrap.h"
 #include "maps/map_jacobian.h"
 #include "maps/mapping_model.h"
 
 namespace orbitra {
-
-// The periods a map reduces its image coordinates by (0 for a coordinate it does not
-// reduce), so that a difference across the cut is taken the short way round.
-struct CoordinateWrap {
-  double x = 0.0;
-  double y = 0.0;
-};
 
 // Relative step of the central differences: the cube root of the double epsilon, which
 // balances the truncation error (of order h^2) against rounding (of order eps / h).
