@@ -3,6 +3,8 @@
 #include <cmath>
 #include <filesystem>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -11,19 +13,12 @@
 #include "explorer/orbitra_state.h"
 #include "maps/map_steps.h"
 #include "maps/mapping_catalogue.h"
+#include "support/map_model.h"
 
 namespace orbitra {
 namespace {
 
-MappingModel Model(int system, double k1, double k2 = 0.0, double k3 = 0.0, double k4 = 0.0) {
-  MappingModel m;
-  SelectSystemWithDefaults(m, system);
-  m.k1 = k1;
-  m.k2 = k2;
-  m.k3 = k3;
-  m.k4 = k4;
-  return m;
-}
+using testing::MapModel;
 
 // n iterates of `step` from `from` (or from where the inspector stopped, continuing),
 // each observed; returns the last point.
@@ -64,7 +59,7 @@ struct ListedStep {
 };
 
 TEST(LyapunovExponents, HenonStrangeAttractor) {
-  const MappingModel m = Model(2, 1.4, 0.3, 1.0);
+  const MappingModel m = MapModel(2, 1.4, 0.3, 1.0);
   OrbitInspector inspector;
   Iterate(inspector, m, HenonDcMapStep(m), {0.1, 0.1}, 1'000'000);
   const LyapunovEstimate e = inspector.Exponents();
@@ -81,10 +76,10 @@ TEST(LyapunovExponents, AreaPreservingMapsSumToZero) {
     WorldPoint from;
   };
   const Case cases[] = {
-      {"standard, chaotic", Model(1, 5.0), {0.5, 0.25}},
-      {"standard, regular", Model(1, 0.7), {3.0, 0.5}},
-      {"rotation", Model(4, 1.57), {0.3, 0.1}},
-      {"rotator", Model(9, 2.5, 0.6, 2.0, 0.3), {0.5, 0.25}},
+      {"standard, chaotic", MapModel(1, 5.0), {0.5, 0.25}},
+      {"standard, regular", MapModel(1, 0.7), {3.0, 0.5}},
+      {"rotation", MapModel(4, 1.57), {0.3, 0.1}},
+      {"rotator", MapModel(9, 2.5, 0.6, 2.0, 0.3), {0.5, 0.25}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -100,16 +95,14 @@ TEST(LyapunovExponents, AreaPreservingMapsSumToZero) {
     EXPECT_NEAR(e.Sum(), 0.0, 1e-9);
     EXPECT_NEAR(e.meanLogDet, 0.0, 1e-12);
     EXPECT_GE(e.lambda1, 0.0);
-    std::printf("%s: %.9f %.9f %.3g\n", c.name, e.lambda1, e.lambda2, e.Sum());
   }
 }
 
 TEST(LyapunovExponents, RegularStandardMapOrbitHasNoStretching) {
-  const MappingModel m = Model(1, 0.7);
+  const MappingModel m = MapModel(1, 0.7);
   OrbitInspector inspector;
   Iterate(inspector, m, StandardMapStep(m), {3.0, 0.5}, 1'000'000);
   EXPECT_LT(inspector.Exponents().lambda1, 0.001);
-  std::printf("regular: %.9f\n", inspector.Exponents().lambda1);
 }
 
 TEST(LyapunovExponents, ConstantMatricesGiveTheLogsOfTheirEigenvalues) {
@@ -128,7 +121,7 @@ TEST(LyapunovExponents, ConstantMatricesGiveTheLogsOfTheirEigenvalues) {
   };
   for (const Case& c : cases) {
     OrbitInspector inspector;
-    Iterate(inspector, Model(2, 0, 0, 0), LinearStep{c.m}, {0.0, 0.0}, 4000);
+    Iterate(inspector, MapModel(2, 0, 0, 0), LinearStep{c.m}, {0.0, 0.0}, 4000);
     const LyapunovEstimate e = inspector.Exponents();
     EXPECT_NEAR(e.lambda1, c.lambda1, 2e-3) << c.m.dxdx;
     EXPECT_NEAR(e.lambda2, c.lambda2, 2e-3) << c.m.dxdx;
@@ -139,7 +132,7 @@ TEST(LyapunovExponents, ConstantMatricesGiveTheLogsOfTheirEigenvalues) {
 TEST(OrbitPeriod, HenonSettlesOnItsCycles) {
   const WorldRange box{-1, 1, -1, 1};
   for (const auto& [k1, period] : {std::pair{0.6, 2}, std::pair{0.2, 1}}) {
-    const MappingModel m = Model(2, k1, 0.3, 1.0);
+    const MappingModel m = MapModel(2, k1, 0.3, 1.0);
     OrbitInspector inspector;
     Iterate(inspector, m, HenonDcMapStep(m), {0.1, 0.1}, 10'000);
     EXPECT_EQ(inspector.Period(box).period, period) << k1;
@@ -147,7 +140,7 @@ TEST(OrbitPeriod, HenonSettlesOnItsCycles) {
     EXPECT_LT(inspector.Exponents().lambda2, 0.0);
   }
   // The strange attractor has no period; a short orbit is searched as far as it allows.
-  const MappingModel chaotic = Model(2, 1.4, 0.3, 1.0);
+  const MappingModel chaotic = MapModel(2, 1.4, 0.3, 1.0);
   OrbitInspector inspector;
   Iterate(inspector, chaotic, HenonDcMapStep(chaotic), {0.1, 0.1}, 20);
   EXPECT_EQ(inspector.Period(box).period, 0);
@@ -163,17 +156,17 @@ TEST(OrbitPeriod, WrappedCoordinatesAreCloseAcrossTheCut) {
                                           {1e-9, 1.0},          {1.0, 2.0}, {3.0, 3.0}};
   const WorldRange box{0, kTwoPi, 0, kTwoPi};
   OrbitInspector onTorus;
-  Iterate(onTorus, Model(1, 0.7), ListedStep{&points}, {5.0, 5.0}, 60);
+  Iterate(onTorus, MapModel(1, 0.7), ListedStep{&points}, {5.0, 5.0}, 60);
   EXPECT_EQ(onTorus.Period(box).period, 3);
   OrbitInspector inPlane;  // Henon does not wrap: the two visits differ
-  Iterate(inPlane, Model(2, 1.4, 0.3, 1.0), ListedStep{&points}, {5.0, 5.0}, 60);
+  Iterate(inPlane, MapModel(2, 1.4, 0.3, 1.0), ListedStep{&points}, {5.0, 5.0}, 60);
   EXPECT_EQ(inPlane.Period(box).period, 6);
   // The tolerance follows the box: in a box a million times smaller the points differ.
   EXPECT_EQ(onTorus.Period({0, kTwoPi * 1e-6, 0, kTwoPi * 1e-6}).period, 6);
 }
 
 TEST(OrbitInspector, ContinuesOnlyTheTrajectoryItFollows) {
-  const MappingModel m = Model(2, 1.4, 0.3, 1.0);
+  const MappingModel m = MapModel(2, 1.4, 0.3, 1.0);
   const HenonDcMapStep step(m);
   OrbitInspector inspector;
   const WorldPoint end = Iterate(inspector, m, step, {0.1, 0.1}, 300);
@@ -208,7 +201,7 @@ TEST(OrbitReport, LinesAndClipboardText) {
             "\u03bb1: -\n\u03bb2: -\n\u03bb1 + \u03bb2: -\nPeriod: -\n");
 
   // The wedge outside its domain keeps its point: a fixed point with no stretching.
-  const MappingModel wedge = Model(10, 30);
+  const MappingModel wedge = MapModel(10, 30);
   Iterate(state.Inspector, wedge, WedgeMapStep(wedge), {2.0, 0.0}, 20);
   EXPECT_EQ(FormatOrbitReport(MakeOrbitReport(state)),
             "Map: Wedge map\n"
@@ -222,7 +215,7 @@ TEST(OrbitReport, LinesAndClipboardText) {
             "Period: period 1\n");
 
   // An escape: the run's last accepted point stays, and the period says so.
-  const MappingModel henon = Model(2, 1.4, 0.3, 1.0);
+  const MappingModel henon = MapModel(2, 1.4, 0.3, 1.0);
   OrbitObserver observer = state.Inspector.BeginRun(henon, {10.0, 10.0}, false);
   observer.Escaped();
   state.Inspector.Commit(observer);

@@ -11,6 +11,7 @@
 #include "maps/central_difference.h"
 #include "maps/map_steps.h"
 #include "maps/mapping_catalogue.h"
+#include "support/map_model.h"
 
 namespace orbitra {
 namespace {
@@ -20,15 +21,7 @@ constexpr CoordinateWrap kWrapX{kTwoPi, 0.0};
 constexpr CoordinateWrap kWrapBoth{kTwoPi, kTwoPi};
 constexpr CoordinateWrap kWrapUnitX{1.0, 0.0};
 
-MappingModel Model(int system, double k1, double k2 = 0.0, double k3 = 0.0, double k4 = 0.0) {
-  MappingModel m;
-  SelectSystemWithDefaults(m, system);
-  m.k1 = k1;
-  m.k2 = k2;
-  m.k3 = k3;
-  m.k4 = k4;
-  return m;
-}
+using testing::MapModel;
 
 // Each row of the analytic Jacobian agrees with the differences to 1e-6 of the row's size.
 template <typename Step>
@@ -63,33 +56,33 @@ void ExpectAgreementOver(const Step& step, CoordinateWrap wrap, WorldRange r,
 
 TEST(MapJacobian, SmoothMapsAgreeWithDifferencesEverywhere) {
   const WorldRange torus{-1.0, 7.5, -1.0, 7.5};  // beyond [0, 2pi] so that images wrap both ways
-  for (const MappingModel& m : {Model(1, 0.7), Model(1, 5.3)}) ExpectAgreementOver(StandardMapStep(m), kWrapBoth, torus);
-  for (const MappingModel& m : {Model(2, 0.95, 1, -1), Model(2, 1.4, 0.3, 1)}) {
+  for (const MappingModel& m : {MapModel(1, 0.7), MapModel(1, 5.3)}) ExpectAgreementOver(StandardMapStep(m), kWrapBoth, torus);
+  for (const MappingModel& m : {MapModel(2, 0.95, 1, -1), MapModel(2, 1.4, 0.3, 1)}) {
     ExpectAgreementOver(HenonDcMapStep(m), kNoWrap, {-2, 2, -2, 2});
   }
-  for (const MappingModel& m : {Model(3, 1.2, 1.5, 0), Model(3, 0.8, 2.0, -0.5), Model(3, 1.1, 0.7, 0.3)}) {
+  for (const MappingModel& m : {MapModel(3, 1.2, 1.5, 0), MapModel(3, 0.8, 2.0, -0.5), MapModel(3, 1.1, 0.7, 0.3)}) {
     // Away from x*x + y*y + k3 = 0, where a non-integer power is not differentiable.
     ExpectAgreementOver(HyperbolicCStep(m), kNoWrap, {-2, 2, -2, 2},
                         [&m](double x, double y) { return x * x + y * y + m.k3 > 0.05; });
   }
-  for (const MappingModel& m : {Model(4, 1.57), Model(4, 0.3)}) {
+  for (const MappingModel& m : {MapModel(4, 1.57), MapModel(4, 0.3)}) {
     ExpectAgreementOver(HenonRotationStep(m), kNoWrap, {-1.5, 1.5, -1.5, 1.5});
   }
-  for (const MappingModel& m : {Model(5, 0.3, 0.8), Model(5, 2.5, -0.4)}) {
+  for (const MappingModel& m : {MapModel(5, 0.3, 0.8), MapModel(5, 2.5, -0.4)}) {
     ExpectAgreementOver(DimerizedChainsStep(m), kWrapX, {-1, 7.5, -3, 4});
   }
-  for (const MappingModel& m : {Model(6, 0.3, 0.5), Model(6, 0.9, 1.7)}) {
+  for (const MappingModel& m : {MapModel(6, 0.3, 0.5), MapModel(6, 0.9, 1.7)}) {
     ExpectAgreementOver(VortexFlowStep(m), kWrapX, {-1, 7.5, -2.5, 2.5});
   }
-  for (const MappingModel& m : {Model(9, 0.3, 0.01, 1.5, 0), Model(9, 1.9, 0.8, 3.0, 0.4)}) {
+  for (const MappingModel& m : {MapModel(9, 0.3, 0.01, 1.5, 0), MapModel(9, 1.9, 0.8, 3.0, 0.4)}) {
     ExpectAgreementOver(DoublyKickedRotatorStep(m), kWrapBoth, torus);
   }
 }
 
 TEST(MapJacobian, FermiMapsFlipTheSignWhereTheAbsoluteValueDoes) {
   for (double k1 : {10.0, 0.7}) {
-    const FermiSineStep sine(Model(7, k1));
-    const FermiSawtoothStep saw(Model(8, k1));
+    const FermiSineStep sine(MapModel(7, k1));
+    const FermiSawtoothStep saw(MapModel(8, k1));
     // Away from the kink y + t(x) = 0, where y' = 0 and the map blows up.
     ExpectAgreementOver(sine, kWrapUnitX, {-0.5, 1.5, -3, 20},
                         [](double x, double y) { return std::fabs(y + std::sin(kTwoPi * x)) > 0.1; });
@@ -97,8 +90,8 @@ TEST(MapJacobian, FermiMapsFlipTheSignWhereTheAbsoluteValueDoes) {
                         [](double x, double y) { return std::fabs(y + x - 0.5) > 0.1; });
   }
   // One point on each side of the kink, by hand: the determinant is the sign of the argument.
-  const FermiSineStep sine(Model(7, 10));
-  const FermiSawtoothStep saw(Model(8, 10));
+  const FermiSineStep sine(MapModel(7, 10));
+  const FermiSawtoothStep saw(MapModel(8, 10));
   EXPECT_TRUE(AgreesAt(sine, kWrapUnitX, 0.25, 0.5));    // t = 1.5
   EXPECT_TRUE(AgreesAt(sine, kWrapUnitX, 0.25, -1.5));   // t = -0.5
   EXPECT_NEAR(sine.Jacobian(0.25, 0.5).Determinant(), 1.0, 1e-12);
@@ -111,12 +104,12 @@ TEST(MapJacobian, FermiMapsFlipTheSignWhereTheAbsoluteValueDoes) {
 
 TEST(MapJacobian, WrapsLeaveTheDerivativesAlone) {
   // Images that wrap: x + y = 7 > 2pi, a negative sum, and y' of the rotator beyond 2pi.
-  const StandardMapStep standard(Model(1, 0.7));
+  const StandardMapStep standard(MapModel(1, 0.7));
   EXPECT_TRUE(AgreesAt(standard, kWrapBoth, 4.0, 3.0));
   EXPECT_TRUE(AgreesAt(standard, kWrapBoth, 0.1, -0.5));
-  const DimerizedChainsStep chains(Model(5, 0.3, 0.8));
+  const DimerizedChainsStep chains(MapModel(5, 0.3, 0.8));
   EXPECT_TRUE(AgreesAt(chains, kWrapX, 0.2, -2.0));
-  const DoublyKickedRotatorStep rotator(Model(9, 0.3, 0.01, 1.5, 0));
+  const DoublyKickedRotatorStep rotator(MapModel(9, 0.3, 0.01, 1.5, 0));
   EXPECT_TRUE(AgreesAt(rotator, kWrapBoth, 6.0, 6.2));
   // The differences themselves are taken the short way round a cut.
   const MapJacobian j = CentralDifferenceJacobian(standard, 3.0, kTwoPi - 3.0, kWrapBoth);
@@ -159,7 +152,7 @@ TEST(MapJacobian, WedgeOnEachBranchAndWithoutAnImage) {
 
 TEST(MapJacobian, RoutineStepDifferencesTheModelsRoutine) {
   // A map evaluated at run time: the differences of its routine match the formula's Jacobian.
-  const MappingModel henon = Model(2, 1.4, 0.3, 1);
+  const MappingModel henon = MapModel(2, 1.4, 0.3, 1);
   const RoutineStep step{&henon, henon.routine, kNoWrap};
   for (double x : {-1.2, -0.3, 0.0, 0.7, 1.1}) {
     const MapJacobian n = step.Jacobian(x, 0.2);
@@ -168,7 +161,7 @@ TEST(MapJacobian, RoutineStepDifferencesTheModelsRoutine) {
     EXPECT_NEAR(n.dydx, 0.3, 1e-9);
     EXPECT_NEAR(n.dydy, 0.0, 1e-9);
   }
-  const MappingModel standard = Model(1, 0.7);
+  const MappingModel standard = MapModel(1, 0.7);
   const RoutineStep wrapped{&standard, standard.routine, kWrapBoth};
   EXPECT_TRUE(AgreesAt(StandardMapStep(standard), kWrapBoth, 3.0, kTwoPi - 3.0));
   const MapJacobian j = wrapped.Jacobian(3.0, kTwoPi - 3.0);
