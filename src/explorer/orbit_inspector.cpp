@@ -5,8 +5,7 @@ namespace orbitra {
 OrbitInspector::OrbitInspector() : ring_(std::make_unique<WorldPoint[]>(kRecentCapacity)) {}
 
 bool OrbitInspector::SameMap(const MappingModel& model) const noexcept {
-  return system_ == model.system && routine_ == model.routine && k_[0] == model.k1 && k_[1] == model.k2 &&
-         k_[2] == model.k3 && k_[3] == model.k4;
+  return system_ == model.system && routine_ == model.routine && k_ == std::array{model.k1, model.k2, model.k3, model.k4};
 }
 
 OrbitObserver OrbitInspector::BeginRun(const MappingModel& model, WorldPoint from, bool continuing) {
@@ -15,10 +14,7 @@ OrbitObserver OrbitInspector::BeginRun(const MappingModel& model, WorldPoint fro
     following_ = true;
     system_ = model.system;
     routine_ = model.routine;
-    k_[0] = model.k1;
-    k_[1] = model.k2;
-    k_[2] = model.k3;
-    k_[3] = model.k4;
+    k_ = {model.k1, model.k2, model.k3, model.k4};
     wrap_ = WrapOfSystem(model.system);
     initial_ = from;
     lyapunov_ = LyapunovAccumulator{};

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 
@@ -53,7 +54,7 @@ class OrbitInspector {
 
   bool Following() const noexcept { return following_; }
   int System() const noexcept { return system_; }
-  const double* Parameters() const noexcept { return k_; }  // k1 to k4
+  const std::array<double, 4>& Parameters() const noexcept { return k_; }  // k1 to k4
   WorldPoint InitialPoint() const noexcept { return initial_; }
   // The newest point: the initial one before the first iterate.
   WorldPoint CurrentPoint() const noexcept;
@@ -71,7 +72,7 @@ class OrbitInspector {
   bool following_ = false;
   int system_ = 0;
   IterationRoutine routine_ = nullptr;
-  double k_[4] = {0.0, 0.0, 0.0, 0.0};
+  std::array<double, 4> k_{};
   CoordinateWrap wrap_;
   WorldPoint initial_;
   LyapunovAccumulator lyapunov_;

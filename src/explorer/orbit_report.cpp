@@ -36,7 +36,7 @@ OrbitReport MakeOrbitReport(const OrbitraState& state) {
   report.following = inspector.Following();
   if (!report.following) return report;
   report.mapName = CatalogueAt(inspector.System()).name;
-  for (int i = 0; i < 4; ++i) report.k[i] = inspector.Parameters()[i];
+  report.k = inspector.Parameters();
   report.initialPoint = inspector.InitialPoint();
   report.iterations = inspector.Iterations();
   report.currentPoint = inspector.CurrentPoint();

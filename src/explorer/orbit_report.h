@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -17,7 +18,7 @@ struct OrbitraState;
 struct OrbitReport {
   bool following = false;  // false before the first run with the inspector shown
   std::string_view mapName;
-  double k[4] = {0.0, 0.0, 0.0, 0.0};
+  std::array<double, 4> k{};
   WorldPoint initialPoint;
   std::int64_t iterations = 0;
   WorldPoint currentPoint;

@@ -39,15 +39,11 @@ class AppOrbitInspector : public QObject {
     InspectorPanel* panel = frame.Inspector();
 
     // Hidden at start, and the core knows it: runs need not feed it.
-    QVERIFY(item->isCheckable());
-    QVERIFY(!item->isChecked());
-    QVERIFY(panel->isHidden());
-    QVERIFY(!app.State().Inspector.Shown());
+    QVERIFY(item->isCheckable() && !item->isChecked());
+    QVERIFY(panel->isHidden() && !app.State().Inspector.Shown());
 
     item->trigger();
-    QVERIFY(panel->isVisible());
-    QVERIFY(item->isChecked());
-    QVERIFY(app.State().Inspector.Shown());
+    QVERIFY(panel->isVisible() && item->isChecked() && app.State().Inspector.Shown());
     QCOMPARE(frame.dockWidgetArea(panel), Qt::RightDockWidgetArea);
     QVERIFY(panel->features().testFlag(QDockWidget::DockWidgetMovable));
     QTRY_VERIFY(panel->geometry().left() >= frame.centralWidget()->geometry().right());
@@ -77,15 +73,11 @@ class AppOrbitInspector : public QObject {
 
     // Closed by its own button: the check mark and the core's flag follow.
     QVERIFY(panel->close());
-    QVERIFY(panel->isHidden());
-    QVERIFY(!app.State().Inspector.Shown());
-    QVERIFY(!item->isChecked());
+    QVERIFY(panel->isHidden() && !item->isChecked() && !app.State().Inspector.Shown());
     item->trigger();
-    QVERIFY(panel->isVisible());
-    QVERIFY(item->isChecked());
+    QVERIFY(panel->isVisible() && item->isChecked() && app.State().Inspector.Shown());
     item->trigger();
-    QVERIFY(panel->isHidden());
-    QVERIFY(!app.State().Inspector.Shown());
+    QVERIFY(panel->isHidden() && !item->isChecked() && !app.State().Inspector.Shown());
     QCOMPARE(answers.Unscripted(), 0);
   }
 };
