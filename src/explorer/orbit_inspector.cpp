@@ -5,7 +5,8 @@ namespace orbitra {
 OrbitInspector::OrbitInspector() : ring_(std::make_unique<WorldPoint[]>(kRecentCapacity)) {}
 
 bool OrbitInspector::SameMap(const MappingModel& model) const noexcept {
-  return system_ == model.system && routine_ == model.routine && k_ == std::array{model.k1, model.k2, model.k3, model.k4};
+  return system_ == model.system && routine_ == model.routine &&
+         k_ == std::array{model.k1, model.k2, model.k3, model.k4};
 }
 
 OrbitObserver OrbitInspector::BeginRun(const MappingModel& model, WorldPoint from, bool continuing) {
