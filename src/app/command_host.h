@@ -22,6 +22,7 @@ class CommandHost {
 
   virtual void ToggleToolbar() = 0;
   virtual void ToggleStatusBar() = 0;
+  virtual void ToggleOrbitInspector() = 0;
   virtual void CloseMainWindow() = 0;
   virtual void ShowAboutBox() = 0;
 };

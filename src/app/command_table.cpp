@@ -30,6 +30,8 @@ constexpr std::array kCommands{
                  OnToggleToolbar},
     CommandEntry{ViewStatusBar, "&View", "", "&Status Bar", "Show or hide the status bar", false, "",
                  CheckFollows::StatusBar, OnToggleStatusBar},
+    CommandEntry{OrbitInspector, "&View", "", "Orbit Inspector", "Show or hide the orbit inspector", false, "",
+                 CheckFollows::OrbitInspector, OnToggleOrbitInspector},
     // Trajectory
     CommandEntry{InitialConditions, "Trajectory", "", "Initial Conditions", "Set Initial conditions and options", true,
                  "", kNoCheck, OnInitialConditions},

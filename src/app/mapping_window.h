@@ -41,6 +41,10 @@ class MappingWindow : public QWidget {
   // How many times the repaint sequence has run.
   int RepaintCount() const { return repaintCount_; }
 
+ Q_SIGNALS:
+  // A run of the repaint sequence (and any run it performed) has ended.
+  void RepaintEnded();
+
  protected:
   void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;

@@ -38,7 +38,7 @@ const std::vector<std::pair<QString, std::vector<QString>>> kExpectedMenus = {
     {"&View",
      {"32792|Refresh|Refresh screen", "---", "32787|Zoom in|Set rectangle as graphics box", "32788|Zoom out|",
       "32789|Zoom 1:1|", "---", "59392|&Toolbar|Show or hide the toolbar",
-      "59393|&Status Bar|Show or hide the status bar"}},
+      "59393|&Status Bar|Show or hide the status bar", "32816|Orbit Inspector|Show or hide the orbit inspector"}},
     {"Trajectory",
      {"32772|Initial Conditions|Set Initial conditions and options", "---",
       "32778|Start run|Start new run / repeat run starting from the 1st iteration",
@@ -119,6 +119,7 @@ class SpyHost : public CommandHost {
   QWidget* DialogParent() override { return nullptr; }
   void ToggleToolbar() override { ++toolbarToggles; }
   void ToggleStatusBar() override { ++statusBarToggles; }
+  void ToggleOrbitInspector() override { ++inspectorToggles; }
   void CloseMainWindow() override { ++closes; }
   void ShowAboutBox() override { ++abouts; }
 
@@ -130,7 +131,7 @@ class SpyHost : public CommandHost {
 
   OrbitraState state;
   Spy spy;
-  int toolbarToggles = 0, statusBarToggles = 0, closes = 0, abouts = 0;
+  int toolbarToggles = 0, statusBarToggles = 0, inspectorToggles = 0, closes = 0, abouts = 0;
 };
 
 class AppCommandTable : public QObject {
@@ -146,7 +147,7 @@ class AppCommandTable : public QObject {
       QVERIFY2(entry.handler != nullptr, qPrintable(QString::number(id)));
       QCOMPARE(IsToolbarButton(entry), entry.icon.size() > 0);
     }
-    QCOMPARE(ids.size(), std::size_t{38});
+    QCOMPARE(ids.size(), std::size_t{39});
   }
 
   void MenusListEveryItemInOrderWithItsPromptAndSeparators() {
@@ -245,6 +246,8 @@ class AppCommandTable : public QObject {
     QCOMPARE(host.toolbarToggles, 1);
     QCOMPARE(host.Run(ViewStatusBar), Invalidation::None);
     QCOMPARE(host.statusBarToggles, 1);
+    QCOMPARE(host.Run(OrbitInspector), Invalidation::None);
+    QCOMPARE(host.inspectorToggles, 1);
     QCOMPARE(host.Run(AppAbout), Invalidation::None);
     QCOMPARE(host.abouts, 1);
 
