@@ -186,6 +186,8 @@ void CMainFrame::ToggleStatusBar() {
   UpdateLockPanes();
 }
 
+const Canvas& CMainFrame::ShownPicture() { return mappingWindow_->Picture(); }
+
 void CMainFrame::CloseMainWindow() { close(); }
 
 void CMainFrame::ShowAboutBox() {
