@@ -4,6 +4,7 @@ class QWidget;
 
 namespace orbitra {
 
+class Canvas;
 struct OrbitraState;
 class EditorPort;
 class Prompter;
@@ -19,6 +20,8 @@ class CommandHost {
   virtual EditorPort& Editor() = 0;
   // The window that owns the dialogs a command opens.
   virtual QWidget* DialogParent() = 0;
+  // The picture as the mapping window shows it.
+  virtual const Canvas& ShownPicture() = 0;
 
   virtual void ToggleToolbar() = 0;
   virtual void ToggleStatusBar() = 0;

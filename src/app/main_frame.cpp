@@ -209,6 +209,8 @@ void CMainFrame::ToggleOrbitInspector() {
   InspectorVisibilityChanged();
 }
 
+const Canvas& CMainFrame::ShownPicture() { return mappingWindow_->Picture(); }
+
 void CMainFrame::CloseMainWindow() { close(); }
 
 void CMainFrame::ShowAboutBox() {

@@ -46,6 +46,7 @@ class CMainFrame : public QMainWindow, public CommandHost {
   Prompter& Prompts() override { return prompter_; }
   EditorPort& Editor() override { return editor_; }
   QWidget* DialogParent() override { return this; }
+  const Canvas& ShownPicture() override;
   void ToggleToolbar() override;
   void ToggleStatusBar() override;
   void ToggleOrbitInspector() override;

@@ -5,7 +5,7 @@
 #include <QImage>
 #include <QWidget>
 
-#include "app/qt_text_painter.h"
+#include "render/qt_text_painter.h"
 #include "app/screen_refresh_gate.h"
 #include "platform/canvas.h"
 #include "platform/invalidation.h"

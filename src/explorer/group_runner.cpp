@@ -12,6 +12,7 @@ void RunGroup(OrbitraState& state, Canvas& canvas, Prompter& prompter) {
   RunSettings& settings = run.Settings;
 
   settings.DisplayMode = 0;
+  run.UnkeptPointsShown = 0;
   DrawBoxes(state.Boxes, settings.DisplayMode, canvas, 0, 0, canvas.Width(), canvas.Height());
   state.Boxes.ZoomRectDefined = 0;
   settings.ShowBufferPoints = 1;

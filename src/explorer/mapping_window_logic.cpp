@@ -11,16 +11,16 @@ namespace {
 
 constexpr Colour kPickedPointColour = Colour::FromRgb(160, 0, 0);
 
+}  // namespace
+
 void DrawMouseReadout(const OrbitraState& state, Canvas& canvas) {
   char text[64];
-  canvas.TextOut(3, 140, "--Mouse--");
+  canvas.TextOutScaled(3, 140, "--Mouse--");
   std::snprintf(text, sizeof text, "xm=%10.9f", state.Run.MousePoint.x);
-  canvas.TextOut(3, 155, text);
+  canvas.TextOutScaled(3, 155, text);
   std::snprintf(text, sizeof text, "ym=%10.9f", state.Run.MousePoint.y);
-  canvas.TextOut(3, 170, text);
+  canvas.TextOutScaled(3, 170, text);
 }
-
-}  // namespace
 
 void RepaintMappingWindow(OrbitraState& state, Canvas& canvas, Prompter& prompter) {
   RunState& run = state.Run;
@@ -32,7 +32,8 @@ void RepaintMappingWindow(OrbitraState& state, Canvas& canvas, Prompter& prompte
 
   if (mouse.LeftClickPending != 0) {
     if (run.Settings.BoldPoints != 0) {
-      xyBox.PlotBoldPoint(canvas, run.MousePoint.x, run.MousePoint.y, 2, kPickedPointColour, false);
+      xyBox.PlotBoldPoint(canvas, run.MousePoint.x, run.MousePoint.y, MarkHalfSize(canvas), kPickedPointColour,
+                          false);
     }
     mouse.LeftClickPending = 0;
     mouse.RightReleasePending = 0;
@@ -40,7 +41,7 @@ void RepaintMappingWindow(OrbitraState& state, Canvas& canvas, Prompter& prompte
     return;
   }
   if (mouse.RightPressPending != 0) {
-    xyBox.PlotBoldPoint(canvas, mouse.ZoomCorner1.x, mouse.ZoomCorner1.y, 2, kBlack, false);
+    xyBox.PlotBoldPoint(canvas, mouse.ZoomCorner1.x, mouse.ZoomCorner1.y, MarkHalfSize(canvas), kBlack, false);
     mouse.RightPressPending = 0;
     return;
   }

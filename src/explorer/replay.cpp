@@ -34,27 +34,33 @@ void PlotRecords(const PlotBox& xyBox, Canvas& canvas, const StoredPoint* record
 
 }  // namespace
 
-std::int32_t ReplayStream(const OrbitraState& state, Canvas& canvas) {
-  StreamReader reader(state.FilePath(kStreamFileName));
+std::int32_t ReplayStream(const std::filesystem::path& workDir, const PlotBox& xyBox, const RunState& run,
+                          Canvas& canvas) {
+  StreamReader reader(workDir / kStreamFileName);
   if (!reader.IsOpen()) return 0;
   const SlotBlock block = AllocateSlots(kStreamBlockRecords);
   if (block == nullptr) return 0;
-  const PixelTable pixels = RecordPixels(state.Run);
-  const PlotBox& box = state.Boxes.XYBox;
+  const PixelTable pixels = RecordPixels(run);
   std::int64_t count = 0;
   for (std::size_t n; (n = reader.Read(block.get(), kStreamBlockRecords)) > 0;) {
-    PlotRecords(box, canvas, block.get(), n, pixels);
+    PlotRecords(xyBox, canvas, block.get(), n, pixels);
     count += static_cast<std::int64_t>(n);
   }
   constexpr std::int64_t kMaxCount = std::numeric_limits<std::int32_t>::max();
   return static_cast<std::int32_t>(count < kMaxCount ? count : kMaxCount);
 }
 
-void ReplayBuffer(const OrbitraState& state, Canvas& canvas) {
-  const PointStore& store = state.Store;
+void ReplayBuffer(const PointStore& store, const PlotBox& xyBox, const RunState& run, Canvas& canvas) {
   if (store.Buf <= 0) return;
-  PlotRecords(state.Boxes.XYBox, canvas, store.Slots.get(), static_cast<std::size_t>(store.Buf),
-              RecordPixels(state.Run));
+  PlotRecords(xyBox, canvas, store.Slots.get(), static_cast<std::size_t>(store.Buf), RecordPixels(run));
+}
+
+std::optional<std::int32_t> ReplayKeptPoints(const PointStore& store, const std::filesystem::path& workDir,
+                                             const PlotBox& xyBox, const RunState& run, Canvas& canvas) {
+  std::optional<std::int32_t> streamRecords;
+  if (run.Settings.ShowStreamPoints != 0) streamRecords = ReplayStream(workDir, xyBox, run, canvas);
+  if (run.Settings.ShowBufferPoints != 0) ReplayBuffer(store, xyBox, run, canvas);
+  return streamRecords;
 }
 
 }  // namespace orbitra

@@ -19,7 +19,7 @@ inline bool InRange(const WorldRange& r, double x, double y) noexcept {
 void DrawFinalPoint(Canvas& canvas, double x, double y) {
   char text[96];
   std::snprintf(text, sizeof text, "x=%4.3f  y=%4.3f", x, y);
-  canvas.TextOut(1, 100, text);
+  canvas.TextOutScaled(1, 100, text);
 }
 
 // The buffer and the trajectory counters held in locals for the run loop, with the
@@ -61,15 +61,15 @@ void DrawStatus(const OrbitraState& state, Canvas& canvas) {
   const PointStore& store = state.Store;
   char text[64];
   std::snprintf(text, sizeof text, "  N = %d  ", state.Run.Settings.Iterations);
-  canvas.TextOut(3, 5, text);
+  canvas.TextOutScaled(3, 5, text);
   std::snprintf(text, sizeof text, "RTN = %d  ", store.RTN);
-  canvas.TextOut(3, 20, text);
+  canvas.TextOutScaled(3, 20, text);
   std::snprintf(text, sizeof text, "DTN = %d  ", store.DTN);
-  canvas.TextOut(3, 35, text);
+  canvas.TextOutScaled(3, 35, text);
   std::snprintf(text, sizeof text, "Buf = %d (%d%%) ", store.Buf, BufferPercent(store));
-  canvas.TextOut(3, 55, text);
+  canvas.TextOutScaled(3, 55, text);
   std::snprintf(text, sizeof text, "Dsk = %d  ", store.Dsk);
-  canvas.TextOut(3, 70, text);
+  canvas.TextOutScaled(3, 70, text);
 }
 
 void RunOrbit(OrbitraState& state, Canvas& canvas, Prompter& prompter) {
@@ -130,9 +130,19 @@ void RunOrbit(OrbitraState& state, Canvas& canvas, Prompter& prompter) {
     }
   }
   buffer.Commit(store);
+  // The evolution boxes are never stored; the run's own points only when stored and shown.
+  if (count > 0 && routine != nullptr && (evolution || !storing || settings.ShowBufferPoints == 0)) {
+    run.UnkeptPointsShown = 1;
+  }
   run.CurrentPoint.x = x;
   run.CurrentPoint.y = y;
   DrawFinalPoint(canvas, x, y);
+}
+
+void MarkInitialPoint(const RunState& run, const PlotBox& xyBox, Canvas& canvas) {
+  if (run.Settings.BoldPoints == 0) return;
+  xyBox.PlotBoldPoint(canvas, run.InitialPoint.x, run.InitialPoint.y, MarkHalfSize(canvas),
+                      ColourOf(run.Colours, run.RunColour), true);
 }
 
 void RedrawAndRun(OrbitraState& state, Canvas& canvas, Prompter& prompter) {
@@ -142,6 +152,7 @@ void RedrawAndRun(OrbitraState& state, Canvas& canvas, Prompter& prompter) {
   MouseState& mouse = run.Mouse;
 
   run.RunCount = settings.ContinueIterations;
+  run.UnkeptPointsShown = 0;
   DrawBoxes(boxes, settings.DisplayMode, canvas, 0, 0, canvas.Width(), canvas.Height());
 
   boxes.ZoomRectDefined = 0;
@@ -152,8 +163,9 @@ void RedrawAndRun(OrbitraState& state, Canvas& canvas, Prompter& prompter) {
     boxes.ZoomRectDefined = 1;
   }
 
-  if (settings.ShowStreamPoints != 0) state.Store.Dsk = ReplayStream(state, canvas);
-  if (settings.ShowBufferPoints != 0) ReplayBuffer(state, canvas);
+  if (const auto records = ReplayKeptPoints(state.Store, state.WorkDir, boxes.XYBox, run, canvas)) {
+    state.Store.Dsk = *records;
+  }
 
   if (run.Requests.ContinueRun == 0) {
     state.Store.DTN = 0;
@@ -161,10 +173,7 @@ void RedrawAndRun(OrbitraState& state, Canvas& canvas, Prompter& prompter) {
     run.RunCount = settings.Iterations;
   }
 
-  if (settings.BoldPoints != 0) {
-    boxes.XYBox.PlotBoldPoint(canvas, run.InitialPoint.x, run.InitialPoint.y, 2, ColourOf(run.Colours, run.RunColour),
-                              true);
-  }
+  MarkInitialPoint(run, boxes.XYBox, canvas);
 
   if (run.Requests.RunPending != 0) RunOrbit(state, canvas, prompter);
   DrawStatus(state, canvas);

@@ -22,6 +22,9 @@ void RunOrbit(OrbitraState& state, Canvas& canvas, Prompter& prompter);
 // The five status lines N, RTN, DTN, Buf and Dsk.
 void DrawStatus(const OrbitraState& state, Canvas& canvas);
 
+// With "Bold points" on, the initial point as a square in the run colour, clipped to the box.
+void MarkInitialPoint(const RunState& run, const PlotBox& xyBox, Canvas& canvas);
+
 // A run from a clicked world point: it becomes the mouse, current and initial point.
 void RequestRunFrom(OrbitraState& state, double x, double y);
 
