@@ -69,7 +69,7 @@ void BM_ReplayBuffer(benchmark::State& state) {
   PrepareState(orbitra);
   Canvas canvas(800, 600);
   for (auto _ : state) {
-    ReplayBuffer(orbitra, canvas);
+    ReplayBuffer(orbitra.Store, orbitra.Boxes.XYBox, orbitra.Run, canvas);
     benchmark::ClobberMemory();
   }
   ReportPerPoint(state);
@@ -92,7 +92,7 @@ void BM_ReplayStream(benchmark::State& state) {
   Canvas canvas(800, 600);
   std::int32_t records = 0;
   for (auto _ : state) {
-    records = ReplayStream(orbitra, canvas);
+    records = ReplayStream(orbitra.WorkDir, orbitra.Boxes.XYBox, orbitra.Run, canvas);
     benchmark::ClobberMemory();
   }
   if (records != kPoints) state.SkipWithError("the stream did not replay whole");

@@ -14,7 +14,7 @@ file(GLOB ORBITRA_RESOURCE_FILES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/resourc
 add_library(orbitra_shell STATIC ${ORBITRA_APP_SOURCES} ${ORBITRA_DIALOG_SOURCES}
   ${ORBITRA_RESOURCE_FILES})
 target_include_directories(orbitra_shell PUBLIC ${PROJECT_SOURCE_DIR}/src)
-target_link_libraries(orbitra_shell PUBLIC orbitra_core Qt6::Widgets)
+target_link_libraries(orbitra_shell PUBLIC orbitra_core orbitra_render Qt6::Widgets)
 target_compile_definitions(orbitra_shell PUBLIC ORBITRA_VERSION="${PROJECT_VERSION}")
 
 add_executable(orbitra ${PROJECT_SOURCE_DIR}/src/app/main.cpp)

@@ -39,6 +39,11 @@ Invalidation OnToggleStatusBar(CommandHost& host) {
   return Invalidation::None;
 }
 
+Invalidation OnToggleOrbitInspector(CommandHost& host) {
+  host.ToggleOrbitInspector();
+  return Invalidation::None;
+}
+
 Invalidation OnStartRun(CommandHost& host) { return StartRun(host.State()); }
 
 Invalidation OnContinue(CommandHost& host) { return ContinueTrajectory(host.State()); }

@@ -13,6 +13,7 @@ Invalidation OnZoomOut(CommandHost& host);
 Invalidation OnZoomOneToOne(CommandHost& host);
 Invalidation OnToggleToolbar(CommandHost& host);
 Invalidation OnToggleStatusBar(CommandHost& host);
+Invalidation OnToggleOrbitInspector(CommandHost& host);
 Invalidation OnStartRun(CommandHost& host);
 Invalidation OnContinue(CommandHost& host);
 Invalidation OnRunTrajectoryGroup(CommandHost& host);

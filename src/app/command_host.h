@@ -4,6 +4,7 @@ class QWidget;
 
 namespace orbitra {
 
+class Canvas;
 struct OrbitraState;
 class EditorPort;
 class Prompter;
@@ -19,9 +20,12 @@ class CommandHost {
   virtual EditorPort& Editor() = 0;
   // The window that owns the dialogs a command opens.
   virtual QWidget* DialogParent() = 0;
+  // The picture as the mapping window shows it.
+  virtual const Canvas& ShownPicture() = 0;
 
   virtual void ToggleToolbar() = 0;
   virtual void ToggleStatusBar() = 0;
+  virtual void ToggleOrbitInspector() = 0;
   virtual void CloseMainWindow() = 0;
   virtual void ShowAboutBox() = 0;
 };

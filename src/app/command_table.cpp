@@ -4,6 +4,7 @@
 
 #include "app/command_handlers.h"
 #include "app/dialog_command_handlers.h"
+#include "app/picture_command_handlers.h"
 
 namespace orbitra {
 
@@ -17,7 +18,12 @@ constexpr std::array kCommands{
     CommandEntry{SelectMapping, "&File", "", "Select Mapping", "Select particular mapping ", false, "", kNoCheck,
                  OnSelectMapping},
     CommandEntry{WorkDisplay, "&File", "", "Work/Display ...", "", true, "", kNoCheck, OnWorkDisplay},
-    CommandEntry{ExportData, "&File", "", "Export Data", "Export point data (ASCII)", true, "", kNoCheck, OnExportData},
+    CommandEntry{ExportData, "&File", "", "Export Data", "Export point data (ASCII)", false, "", kNoCheck,
+                 OnExportData},
+    CommandEntry{SavePicture, "&File", "", "Save Picture...", "Save the picture as an image file", false, "", kNoCheck,
+                 OnSavePicture},
+    CommandEntry{CopyPicture, "&File", "", "Copy Picture", "Copy the picture to the clipboard", true, "", kNoCheck,
+                 OnCopyPicture},
     CommandEntry{AppExit, "&File", "", "E&xit", "Quit the application; prompts to save documents", false, "",
                  kNoCheck, OnExit},
     // &View
@@ -30,6 +36,8 @@ constexpr std::array kCommands{
                  OnToggleToolbar},
     CommandEntry{ViewStatusBar, "&View", "", "&Status Bar", "Show or hide the status bar", false, "",
                  CheckFollows::StatusBar, OnToggleStatusBar},
+    CommandEntry{OrbitInspector, "&View", "", "Orbit Inspector", "Show or hide the orbit inspector", false, "",
+                 CheckFollows::OrbitInspector, OnToggleOrbitInspector},
     // Trajectory
     CommandEntry{InitialConditions, "Trajectory", "", "Initial Conditions", "Set Initial conditions and options", true,
                  "", kNoCheck, OnInitialConditions},

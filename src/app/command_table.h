@@ -13,8 +13,8 @@ namespace orbitra {
 // A handler does the command's work and says how the mapping window must repaint.
 using CommandHandler = Invalidation (*)(CommandHost& host);
 
-// Which bar's visibility an item's check mark follows.
-enum class CheckFollows { Nothing, Toolbar, StatusBar };
+// Which bar or panel's visibility an item's check mark follows.
+enum class CheckFollows { Nothing, Toolbar, StatusBar, OrbitInspector };
 
 // One command of the menu or the toolbar. The frame builds every menu item and every
 // toolbar button from these entries, in table order.

@@ -15,8 +15,11 @@
 #include <QVBoxLayout>
 
 #include "app/about_dialog.h"
+#include "app/inspector_panel.h"
 #include "app/lock_keys.h"
 #include "app/mapping_window.h"
+#include "app/qt_string.h"
+#include "explorer/orbitra_state.h"
 
 // The images live in the shell's static library, which the linker would drop unless
 // something refers to them.
@@ -25,10 +28,6 @@ static void InitResources() { Q_INIT_RESOURCE(orbitra); }
 namespace orbitra {
 
 namespace {
-
-QString ToQString(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 // The toolbar buttons show their prompt in the status bar and no tooltip.
 class ToolTipBlocker : public QObject {
@@ -80,6 +79,7 @@ CMainFrame::CMainFrame(OrbitraState& state, QWidget* parent)
   addToolBar(Qt::TopToolBarArea, toolbar_);
 
   BuildStatusBar();
+  BuildInspectorPanel();
   BuildCommands();
 
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -154,6 +154,23 @@ void CMainFrame::BuildStatusBar() {
   poll->start(kLockPollMs);
 }
 
+void CMainFrame::BuildInspectorPanel() {
+  // Beside the picture, hidden until asked for; runs feed the inspector only while shown.
+  inspectorPanel_ = new InspectorPanel(state_, this);
+  addDockWidget(Qt::RightDockWidgetArea, inspectorPanel_);
+  inspectorPanel_->hide();
+  state_.Inspector.SetShown(false);
+  connect(inspectorPanel_, &QDockWidget::visibilityChanged, this, &CMainFrame::InspectorVisibilityChanged);
+  connect(mappingWindow_, &MappingWindow::RepaintEnded, inspectorPanel_, &InspectorPanel::Refresh);
+}
+
+void CMainFrame::InspectorVisibilityChanged() {
+  // Closed by its own button, or shown again: the flag and the check mark follow.
+  state_.Inspector.SetShown(!inspectorPanel_->isHidden());
+  UpdateCheckMarks();
+  inspectorPanel_->Refresh();
+}
+
 void CMainFrame::UpdateLockPanes() {
   if (statusBar_->isHidden()) return;
   // A pane is lit while its lock is on; where the system cannot tell, it stays dim.
@@ -167,6 +184,7 @@ void CMainFrame::UpdateCheckMarks() {
   for (const CommandEntry& entry : CommandTable()) {
     if (entry.check == CheckFollows::Toolbar) Action(entry.id)->setChecked(!toolbar_->isHidden());
     if (entry.check == CheckFollows::StatusBar) Action(entry.id)->setChecked(!statusBar_->isHidden());
+    if (entry.check == CheckFollows::OrbitInspector) Action(entry.id)->setChecked(!inspectorPanel_->isHidden());
   }
 }
 
@@ -185,6 +203,13 @@ void CMainFrame::ToggleStatusBar() {
   UpdateCheckMarks();
   UpdateLockPanes();
 }
+
+void CMainFrame::ToggleOrbitInspector() {
+  inspectorPanel_->setVisible(inspectorPanel_->isHidden());
+  InspectorVisibilityChanged();
+}
+
+const Canvas& CMainFrame::ShownPicture() { return mappingWindow_->Picture(); }
 
 void CMainFrame::CloseMainWindow() { close(); }
 

@@ -18,6 +18,7 @@ class QToolBar;
 
 namespace orbitra {
 
+class InspectorPanel;
 class MappingWindow;
 
 // The main window: menu bar and toolbar built from the command table, the status bar
@@ -33,6 +34,7 @@ class CMainFrame : public QMainWindow, public CommandHost {
   QToolBar* Toolbar() const { return toolbar_; }
   QStatusBar* StatusBar() const { return statusBar_; }
   QLabel* ReadyText() const { return readyText_; }
+  InspectorPanel* Inspector() const { return inspectorPanel_; }
   // The menu item or toolbar button of a command.
   QAction* Action(CommandId id) const;
 
@@ -44,14 +46,18 @@ class CMainFrame : public QMainWindow, public CommandHost {
   Prompter& Prompts() override { return prompter_; }
   EditorPort& Editor() override { return editor_; }
   QWidget* DialogParent() override { return this; }
+  const Canvas& ShownPicture() override;
   void ToggleToolbar() override;
   void ToggleStatusBar() override;
+  void ToggleOrbitInspector() override;
   void CloseMainWindow() override;
   void ShowAboutBox() override;
 
  private:
   void BuildCommands();
   void BuildStatusBar();
+  void BuildInspectorPanel();
+  void InspectorVisibilityChanged();
   void UpdateCheckMarks();
   void UpdateLockPanes();
 
@@ -62,6 +68,7 @@ class CMainFrame : public QMainWindow, public CommandHost {
   QStatusBar* statusBar_ = nullptr;
   QToolBar* toolbar_ = nullptr;
   MappingWindow* mappingWindow_ = nullptr;
+  InspectorPanel* inspectorPanel_ = nullptr;
   QLabel* readyText_ = nullptr;
   QLabel* capsPane_ = nullptr;
   QLabel* numPane_ = nullptr;

@@ -80,6 +80,7 @@ void MappingWindow::RunRepaintSequence() {
     RepaintMappingWindow(state_, *canvas_, prompter_);
   }
   update();
+  Q_EMIT RepaintEnded();
   ScheduleRepaintSequence();  // what arrived meanwhile, or the full repaint after a mark
 }
 

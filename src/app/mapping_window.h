@@ -5,7 +5,7 @@
 #include <QImage>
 #include <QWidget>
 
-#include "app/qt_text_painter.h"
+#include "render/qt_text_painter.h"
 #include "app/screen_refresh_gate.h"
 #include "platform/canvas.h"
 #include "platform/invalidation.h"
@@ -40,6 +40,10 @@ class MappingWindow : public QWidget {
   const Canvas& Picture() const { return *canvas_; }
   // How many times the repaint sequence has run.
   int RepaintCount() const { return repaintCount_; }
+
+ Q_SIGNALS:
+  // A run of the repaint sequence (and any run it performed) has ended.
+  void RepaintEnded();
 
  protected:
   void paintEvent(QPaintEvent* event) override;

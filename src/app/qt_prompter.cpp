@@ -2,15 +2,13 @@
 
 #include <QMessageBox>
 
+#include "app/qt_string.h"
+
 namespace orbitra {
 
 namespace {
 
 const QString kCaption = QStringLiteral("Orbitra");
-
-QString ToQString(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 // Plain text: the program's texts hold '%' and '<' as they are, never markup.
 QMessageBox::StandardButton Ask(QWidget* parent, QMessageBox::Icon icon, std::string_view text,

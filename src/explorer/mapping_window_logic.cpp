@@ -1,9 +1,20 @@
 #include "explorer/mapping_window_logic.h"
 
+#include <cstdio>
+
 #include "explorer/repaint_work.h"
 #include "explorer/trajectory_engine.h"
 
 namespace orbitra {
+
+void DrawMouseReadout(const OrbitraState& state, Canvas& canvas) {
+  char text[64];
+  canvas.TextOutScaled(3, 140, "--Mouse--");
+  std::snprintf(text, sizeof text, "xm=%10.9f", state.Run.MousePoint.x);
+  canvas.TextOutScaled(3, 155, text);
+  std::snprintf(text, sizeof text, "ym=%10.9f", state.Run.MousePoint.y);
+  canvas.TextOutScaled(3, 170, text);
+}
 
 void RepaintMappingWindow(OrbitraState& state, Canvas& canvas, Prompter& prompter) {
   RepaintWork(state, canvas, prompter).RunToEnd();

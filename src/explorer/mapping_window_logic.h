@@ -13,6 +13,9 @@ namespace orbitra {
 // served requests are cleared. The run's message boxes are shown through the prompter.
 void RepaintMappingWindow(OrbitraState& state, Canvas& canvas, Prompter& prompter);
 
+// "--Mouse--" and the mouse point's "xm=" and "ym=" below the status lines.
+void DrawMouseReadout(const OrbitraState& state, Canvas& canvas);
+
 // Mouse handlers, with client pixel coordinates. Each says how the window must repaint.
 Invalidation OnLeftButtonDown(OrbitraState& state, int px, int py);
 Invalidation OnLeftButtonDoubleClick(OrbitraState& state, int px, int py);

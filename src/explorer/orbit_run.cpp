@@ -13,21 +13,21 @@ void DrawStatusLines(Canvas& canvas, std::int32_t iterations, const StatusCounte
                      std::int32_t dsk) {
   char text[64];
   std::snprintf(text, sizeof text, "  N = %d  ", iterations);
-  canvas.TextOut(3, 5, text);
+  canvas.TextOutScaled(3, 5, text);
   std::snprintf(text, sizeof text, "RTN = %d  ", counters.RTN);
-  canvas.TextOut(3, 20, text);
+  canvas.TextOutScaled(3, 20, text);
   std::snprintf(text, sizeof text, "DTN = %d  ", counters.DTN);
-  canvas.TextOut(3, 35, text);
+  canvas.TextOutScaled(3, 35, text);
   std::snprintf(text, sizeof text, "Buf = %d (%d%%) ", counters.Buf, percent);
-  canvas.TextOut(3, 55, text);
+  canvas.TextOutScaled(3, 55, text);
   std::snprintf(text, sizeof text, "Dsk = %d  ", dsk);
-  canvas.TextOut(3, 70, text);
+  canvas.TextOutScaled(3, 70, text);
 }
 
 void DrawFinalPoint(Canvas& canvas, double x, double y) {
   char text[96];
   std::snprintf(text, sizeof text, "x=%4.3f  y=%4.3f", x, y);
-  canvas.TextOut(1, 100, text);
+  canvas.TextOutScaled(1, 100, text);
 }
 
 const char* EndMessage(RunEnd end) noexcept {
@@ -121,6 +121,12 @@ void OrbitRun::Finish(Prompter& prompter) {
     DrawStatus(state_, canvas_);
     canvas_.PresentNow();
     prompter.ShowMessage(message);
+  }
+  // The evolution boxes are never stored; the run's own points only when stored and shown.
+  const RunSettings& settings = state_.Run.Settings;
+  if (loop_.count > 0 &&
+      (settings.DisplayMode == 1 || settings.StoreInBuffer == 0 || settings.ShowBufferPoints == 0)) {
+    state_.Run.UnkeptPointsShown = 1;
   }
   state_.Run.CurrentPoint.x = loop_.x;
   state_.Run.CurrentPoint.y = loop_.y;

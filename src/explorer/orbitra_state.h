@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <string_view>
 
+#include "explorer/orbit_inspector.h"
 #include "explorer/run_state.h"
 #include "maps/mapping_model.h"
 #include "plot/plot_boxes.h"
@@ -27,6 +28,7 @@ struct OrbitraState {
   PointStore Store;
   GroupState Group;
   ExportOptions Export;
+  OrbitInspector Inspector;  // the orbit inspector's trajectory, and whether its panel is shown
   int UseDefaultRange = 1;  // the selection dialog's "Use default graphics range "
   int RunOnOk = 0;          // the next "Initial conditions" opens with its run box ticked
 };

@@ -1,9 +1,10 @@
 #include "explorer/repaint_work.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <limits>
 
+#include "explorer/mapping_window_logic.h"
+#include "explorer/trajectory_engine.h"
 #include "plot/box_layout.h"
 #include "storage/point_buffer.h"
 
@@ -13,15 +14,6 @@ namespace {
 
 constexpr Colour kPickedPointColour = Colour::FromRgb(160, 0, 0);
 constexpr std::int64_t kLargestCount = std::numeric_limits<std::int32_t>::max();
-
-void DrawMouseReadout(const OrbitraState& state, Canvas& canvas) {
-  char text[64];
-  canvas.TextOut(3, 140, "--Mouse--");
-  std::snprintf(text, sizeof text, "xm=%10.9f", state.Run.MousePoint.x);
-  canvas.TextOut(3, 155, text);
-  std::snprintf(text, sizeof text, "ym=%10.9f", state.Run.MousePoint.y);
-  canvas.TextOut(3, 170, text);
-}
 
 }  // namespace
 
@@ -36,7 +28,8 @@ RepaintWork::RepaintWork(OrbitraState& state, Canvas& canvas, Prompter& prompter
 
   if (mouse.LeftClickPending != 0) {
     if (run.Settings.BoldPoints != 0) {
-      xyBox.PlotBoldPoint(canvas, run.MousePoint.x, run.MousePoint.y, 2, kPickedPointColour, false);
+      xyBox.PlotBoldPoint(canvas, run.MousePoint.x, run.MousePoint.y, MarkHalfSize(canvas), kPickedPointColour,
+                          false);
     }
     mouse.LeftClickPending = 0;
     mouse.RightReleasePending = 0;
@@ -44,7 +37,7 @@ RepaintWork::RepaintWork(OrbitraState& state, Canvas& canvas, Prompter& prompter
     return;
   }
   if (mouse.RightPressPending != 0) {
-    xyBox.PlotBoldPoint(canvas, mouse.ZoomCorner1.x, mouse.ZoomCorner1.y, 2, kBlack, false);
+    xyBox.PlotBoldPoint(canvas, mouse.ZoomCorner1.x, mouse.ZoomCorner1.y, MarkHalfSize(canvas), kBlack, false);
     mouse.RightPressPending = 0;
     return;
   }
@@ -64,6 +57,7 @@ void RepaintWork::BeginFullRepaint() {
   MouseState& mouse = run.Mouse;
 
   run.RunCount = settings.ContinueIterations;
+  run.UnkeptPointsShown = 0;
   DrawBoxes(boxes, settings.DisplayMode, canvas_, 0, 0, canvas_.Width(), canvas_.Height());
 
   boxes.ZoomRectDefined = 0;
@@ -74,8 +68,8 @@ void RepaintWork::BeginFullRepaint() {
     boxes.ZoomRectDefined = 1;
   }
   // The replays take the box transforms the layout has just made.
-  if (settings.ShowStreamPoints != 0) stream_.emplace(state_, canvas_);
-  if (settings.ShowBufferPoints != 0) buffer_.emplace(state_, canvas_);
+  if (settings.ShowStreamPoints != 0) stream_.emplace(state_.WorkDir, boxes.XYBox, run, canvas_);
+  if (settings.ShowBufferPoints != 0) buffer_.emplace(state_.Store, boxes.XYBox, run, canvas_);
   phase_ = stream_ ? Phase::ReplayStream : buffer_ ? Phase::ReplayBuffer : Phase::StartRun;
 }
 
@@ -87,10 +81,7 @@ void RepaintWork::StartRequestedRun() {
     state_.Store.RTN = 0;
     run.RunCount = settings.Iterations;
   }
-  if (settings.BoldPoints != 0) {
-    state_.Boxes.XYBox.PlotBoldPoint(canvas_, run.InitialPoint.x, run.InitialPoint.y, 2,
-                                     ColourOf(run.Colours, run.RunColour), true);
-  }
+  MarkInitialPoint(run, state_.Boxes.XYBox, canvas_);
   if (run.Requests.RunPending != 0 && !stopping_) {
     run_.emplace(state_, canvas_);
     phase_ = Phase::Run;
@@ -102,6 +93,7 @@ void RepaintWork::StartRequestedRun() {
 void RepaintWork::BeginGroupRun() {
   RunSettings& settings = state_.Run.Settings;
   settings.DisplayMode = 0;
+  state_.Run.UnkeptPointsShown = 0;
   DrawBoxes(state_.Boxes, settings.DisplayMode, canvas_, 0, 0, canvas_.Width(), canvas_.Height());
   state_.Boxes.ZoomRectDefined = 0;
   settings.ShowBufferPoints = 1;

@@ -37,14 +37,12 @@ RecordPixels MakeRecordPixels(const RunState& run) noexcept {
   return pixels;
 }
 
-StreamReplay::StreamReplay(const OrbitraState& state, Canvas& canvas)
-    : reader_(state.FilePath(kStreamFileName)),
-      pixels_(MakeRecordPixels(state.Run)),
-      box_(state.Boxes.XYBox),
-      canvas_(canvas) {
+StreamReplay::StreamReplay(const std::filesystem::path& workDir, const PlotBox& xyBox, const RunState& run,
+                           Canvas& canvas)
+    : reader_(workDir / kStreamFileName), pixels_(MakeRecordPixels(run)), box_(xyBox), canvas_(canvas) {
   if (reader_.IsOpen()) {
     block_ = AllocateSlots(kStreamBlockRecords);
-    total_ = WholeRecordsIn(state.FilePath(kStreamFileName));
+    total_ = WholeRecordsIn(workDir / kStreamFileName);
   }
   exhausted_ = block_ == nullptr;
 }
@@ -64,11 +62,11 @@ bool StreamReplay::Advance(std::int64_t budget) {
   return !exhausted_;
 }
 
-BufferReplay::BufferReplay(const OrbitraState& state, Canvas& canvas)
-    : points_(state.Store.Slots.get()),
-      count_(state.Store.Buf > 0 ? state.Store.Buf : 0),
-      pixels_(MakeRecordPixels(state.Run)),
-      box_(state.Boxes.XYBox),
+BufferReplay::BufferReplay(const PointStore& store, const PlotBox& xyBox, const RunState& run, Canvas& canvas)
+    : points_(store.Slots.get()),
+      count_(store.Buf > 0 ? store.Buf : 0),
+      pixels_(MakeRecordPixels(run)),
+      box_(xyBox),
       canvas_(canvas) {}
 
 bool BufferReplay::Advance(std::int64_t budget) {
@@ -80,16 +78,25 @@ bool BufferReplay::Advance(std::int64_t budget) {
   return next_ < count_;
 }
 
-std::int32_t ReplayStream(const OrbitraState& state, Canvas& canvas) {
-  StreamReplay replay(state, canvas);
+std::int32_t ReplayStream(const std::filesystem::path& workDir, const PlotBox& xyBox, const RunState& run,
+                          Canvas& canvas) {
+  StreamReplay replay(workDir, xyBox, run, canvas);
   while (replay.Advance(std::numeric_limits<std::int64_t>::max())) {
   }
   return static_cast<std::int32_t>(std::min(replay.Replayed(), kLargestCount));
 }
 
-void ReplayBuffer(const OrbitraState& state, Canvas& canvas) {
-  BufferReplay replay(state, canvas);
+void ReplayBuffer(const PointStore& store, const PlotBox& xyBox, const RunState& run, Canvas& canvas) {
+  BufferReplay replay(store, xyBox, run, canvas);
   replay.Advance(std::numeric_limits<std::int64_t>::max());
+}
+
+std::optional<std::int32_t> ReplayKeptPoints(const PointStore& store, const std::filesystem::path& workDir,
+                                             const PlotBox& xyBox, const RunState& run, Canvas& canvas) {
+  std::optional<std::int32_t> streamRecords;
+  if (run.Settings.ShowStreamPoints != 0) streamRecords = ReplayStream(workDir, xyBox, run, canvas);
+  if (run.Settings.ShowBufferPoints != 0) ReplayBuffer(store, xyBox, run, canvas);
+  return streamRecords;
 }
 
 }  // namespace orbitra

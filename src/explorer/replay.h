@@ -2,24 +2,31 @@
 
 #include <array>
 #include <cstdint>
+#include <filesystem>
+#include <optional>
 
-#include "explorer/orbitra_state.h"
+#include "explorer/run_state.h"
 #include "platform/canvas.h"
 #include "plot/plot_box.h"
+#include "storage/point_store.h"
 #include "storage/stream_reader.h"
 
 namespace orbitra {
+
+// The replays take plain records (the store, the working folder, the box, the run state
+// for the colours and display options), never the whole state: a picture of another
+// size replays into a copy of the box and leaves the program's records as they are.
 
 // The pixel of every colour index a stored point can carry, made once per replay: the
 // point's own colour, or black with "Display Buffer data in black".
 using RecordPixels = std::array<Canvas::Pixel, 256>;
 RecordPixels MakeRecordPixels(const RunState& run) noexcept;
 
-// Plots the whole records of "tmpdata.bin" into the X-Y box, oldest first, in slices.
-// A trailing partial record is ignored; a missing file counts as empty.
+// Plots the whole records of "tmpdata.bin" in the working folder into the X-Y box, oldest
+// first, in slices. A trailing partial record is ignored; a missing file counts as empty.
 class StreamReplay {
  public:
-  StreamReplay(const OrbitraState& state, Canvas& canvas);
+  StreamReplay(const std::filesystem::path& workDir, const PlotBox& xyBox, const RunState& run, Canvas& canvas);
 
   // Plots up to `budget` more records; false once the stream is exhausted.
   bool Advance(std::int64_t budget);
@@ -42,7 +49,7 @@ class StreamReplay {
 // Plots the buffered points, in storing order, in slices.
 class BufferReplay {
  public:
-  BufferReplay(const OrbitraState& state, Canvas& canvas);
+  BufferReplay(const PointStore& store, const PlotBox& xyBox, const RunState& run, Canvas& canvas);
 
   // Plots up to `budget` more points; false once every point is plotted.
   bool Advance(std::int64_t budget);
@@ -60,9 +67,16 @@ class BufferReplay {
 };
 
 // Plots every whole record of "tmpdata.bin" at once; returns the number of records read.
-std::int32_t ReplayStream(const OrbitraState& state, Canvas& canvas);
+std::int32_t ReplayStream(const std::filesystem::path& workDir, const PlotBox& xyBox, const RunState& run,
+                          Canvas& canvas);
 
 // Plots the buffered points at once.
-void ReplayBuffer(const OrbitraState& state, Canvas& canvas);
+void ReplayBuffer(const PointStore& store, const PlotBox& xyBox, const RunState& run, Canvas& canvas);
+
+// The stored points as the display options show them: the stream (when shown), then the
+// buffer (when shown) over it. Returns the stream's record count, or nothing when the
+// stream is not shown.
+std::optional<std::int32_t> ReplayKeptPoints(const PointStore& store, const std::filesystem::path& workDir,
+                                             const PlotBox& xyBox, const RunState& run, Canvas& canvas);
 
 }  // namespace orbitra

@@ -68,6 +68,10 @@ struct RunState {
   RunRequests Requests;
   MouseState Mouse;
   std::int32_t RunCount = 0;  // iterations of the run about to be performed
+  // The picture shows points of a run since the last full repaint that the store does not
+  // keep (storing off, buffer points hidden, or the evolution boxes): a picture drawn anew
+  // from the stored points lacks them.
+  int UnkeptPointsShown = 0;
 };
 
 // The trajectory points at (0.5, 0) with colour index 0, the zoom corners at (0, 0) and

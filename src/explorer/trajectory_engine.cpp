@@ -10,6 +10,12 @@ void RunOrbit(OrbitraState& state, Canvas& canvas, Prompter& prompter) {
   run.Finish(prompter);
 }
 
+void MarkInitialPoint(const RunState& run, const PlotBox& xyBox, Canvas& canvas) {
+  if (run.Settings.BoldPoints == 0) return;
+  xyBox.PlotBoldPoint(canvas, run.InitialPoint.x, run.InitialPoint.y, MarkHalfSize(canvas),
+                      ColourOf(run.Colours, run.RunColour), true);
+}
+
 void RequestRunFrom(OrbitraState& state, double x, double y) {
   RunState& run = state.Run;
   run.MousePoint.x = x;

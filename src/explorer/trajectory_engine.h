@@ -10,6 +10,9 @@ namespace orbitra {
 // One run of Run.RunCount iterations from CurrentPoint, in one go (see OrbitRun).
 void RunOrbit(OrbitraState& state, Canvas& canvas, Prompter& prompter);
 
+// With "Bold points" on, the initial point as a square in the run colour, clipped to the box.
+void MarkInitialPoint(const RunState& run, const PlotBox& xyBox, Canvas& canvas);
+
 // A run from a clicked world point: it becomes the mouse, current and initial point.
 void RequestRunFrom(OrbitraState& state, double x, double y);
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <string_view>
 #include <vector>
@@ -71,6 +72,21 @@ class Canvas {
   // Hands the text to the text painter (nothing without one).
   void TextOut(int x, int y, std::string_view text);
   void SetTextPainter(TextPainter* painter) noexcept { textPainter_ = painter; }
+  // A text at a fixed place of the window given in screen pixels (the status lines).
+  void TextOutScaled(int x, int y, std::string_view text) {
+    TextOut(static_cast<int>(Scaled(x)), static_cast<int>(Scaled(y)), text);
+  }
+
+  // How much larger than on screen the picture's texts and their pixel offsets are drawn:
+  // 1 in the window, 2 for a picture saved at twice the window's size. The text painter
+  // scales its font by it, and the layout scales its fixed offsets with Scaled.
+  double TextScale() const noexcept { return textScale_; }
+  void SetTextScale(double scale) noexcept { textScale_ = scale > 0.0 ? scale : 1.0; }
+  // A layout offset given in screen pixels, in this picture's pixels (rounded half away
+  // from zero, so that an offset and its negation stay symmetric). Exact at scale 1.
+  long long Scaled(long long pixels) const noexcept {
+    return textScale_ == 1.0 ? pixels : std::llround(static_cast<double>(pixels) * textScale_);
+  }
 
   // Whether a status refresh drawn now could be seen (always, without a gate).
   bool RefreshVisibleNow();
@@ -87,6 +103,7 @@ class Canvas {
   std::vector<Pixel> pixels_;
   int penX_ = 0;
   int penY_ = 0;
+  double textScale_ = 1.0;
   TextPainter* textPainter_ = nullptr;  // not owned
   RefreshGate* refreshGate_ = nullptr;  // not owned
 };

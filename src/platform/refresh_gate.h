@@ -17,4 +17,11 @@ class RefreshGate {
   virtual void PresentNow() {}
 };
 
+// For a picture nobody watches while it is drawn (a file): no status refresh during a
+// run; the status drawn when the run ends is the one that counts.
+class UnwatchedRefreshGate : public RefreshGate {
+ public:
+  bool RefreshVisibleNow() override { return false; }
+};
+
 }  // namespace orbitra

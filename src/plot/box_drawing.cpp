@@ -97,9 +97,10 @@ void PlotBox::DrawFrame(Canvas& canvas) {
   }
   if (ShowLabels == 0) return;
 
-  // Labels at the long ticks: centred under the horizontal ones, three pixels above the
-  // tick's end; ending near the vertical ones' outer end, centred on them. The values are
-  // the computed tick positions, not the bounds.
+  // Labels at the long ticks (offsets in screen pixels, scaled with the picture's text):
+  // centred under the horizontal ones, three pixels above the tick's end; ending near the
+  // vertical ones' outer end, centred on them. The values are the computed tick positions,
+  // not the bounds.
   LabelBuffer buffer;
   if (ticksX) {
     for (int i = 0; i <= TicksX; i += 2) {
@@ -107,7 +108,7 @@ void PlotBox::DrawFrame(Canvas& canvas) {
       if (x > Xmax + kLabelSlack) break;
       const PixelPoint p = WorldToScreen(x, Ymin - lenX);
       const std::string_view text = FormatLabel(buffer, x, DigitsX);
-      TextAt(canvas, p.x - 4LL * static_cast<long long>(text.size()), p.y - 3LL, text);
+      TextAt(canvas, p.x - canvas.Scaled(4LL * static_cast<long long>(text.size())), p.y - canvas.Scaled(3), text);
     }
   }
   if (ticksY) {
@@ -116,7 +117,7 @@ void PlotBox::DrawFrame(Canvas& canvas) {
       if (y > Ymax + kLabelSlack) break;
       const PixelPoint p = WorldToScreen(Xmin - lenY, y);
       const std::string_view text = FormatLabel(buffer, y, DigitsY);
-      TextAt(canvas, p.x - 7LL * static_cast<long long>(text.size()), p.y - 8LL, text);
+      TextAt(canvas, p.x - canvas.Scaled(7LL * static_cast<long long>(text.size())), p.y - canvas.Scaled(8), text);
     }
   }
 }
@@ -126,7 +127,7 @@ void PlotBox::DrawTitle(Canvas& canvas) {
   const double middle = (static_cast<double>(screenLeft_) + screenRight_) * 0.5;
   const PixelPoint p =
       Degenerate() ? PixelPoint{Pix(middle), screenTop_} : WorldToScreen(Xmin + (Xmax - Xmin) * 0.5, Ymax);
-  TextAt(canvas, p.x - 4LL * static_cast<long long>(Label.size()), p.y - 25LL, Label);
+  TextAt(canvas, p.x - canvas.Scaled(4LL * static_cast<long long>(Label.size())), p.y - canvas.Scaled(25), Label);
 }
 
 }  // namespace orbitra

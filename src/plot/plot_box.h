@@ -117,6 +117,9 @@ class PlotBox {
   int screenBottom_ = 0;
 };
 
+// The half size of the 5 by 5 squares that mark a point, grown with the picture's text.
+inline int MarkHalfSize(const Canvas& canvas) noexcept { return static_cast<int>(canvas.Scaled(2)); }
+
 // Rounds (lo, hi) outward to multiples of a power of ten that suits the span; spans not
 // above 1e-9 (zero, negative or undefined) and infinite ones are left alone.
 void RoundRange(double& lo, double& hi) noexcept;

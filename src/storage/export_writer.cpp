@@ -178,13 +178,8 @@ std::int64_t ExportPoints(const PointStore& store, const std::filesystem::path& 
   if (values.fileName.empty()) return Fail(prompter, "No file name is given.");
   const std::filesystem::path target = workDir / values.fileName;
 
-  std::error_code ec;
-  if (std::filesystem::is_directory(target, ec)) return Fail(prompter, FileFailureText("replace", target, EISDIR));
-  if (std::filesystem::exists(target, ec)) {
-    std::string question = kAskOverwrite;
-    question.replace(question.find("%s"), 2, values.fileName);
-    if (prompter.AskYesNo(question) != Answer::Yes) return kExportDeclined;
-  }
+  if (FileFailure failure = CheckReplaceable(target)) return Fail(prompter, *failure);
+  if (!AgreeToReplace(target, values.fileName, prompter)) return kExportDeclined;
 
   ReplacementFile file(target);
   if (FileFailure failure = file.Create()) return Fail(prompter, *failure);

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "platform/prompter.h"
+#include "storage/file_io.h"
 #include "storage/point_store.h"
 
 namespace orbitra {
@@ -26,8 +27,6 @@ struct ExportDialogValues {
 
 inline constexpr std::int64_t kExportDeclined = -1;  // the user did not want the file overwritten
 inline constexpr std::int64_t kExportFailed = -2;    // the export failed and was reported
-
-inline constexpr const char* kAskOverwrite = "File %s exists. Overwrite?";
 
 // Writes the chosen stored points that lie in the rectangle (bounds included) to the file,
 // one "x y" line each: the buffer's points in slot order ("Memory-Buffer points " wins over

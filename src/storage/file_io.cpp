@@ -18,13 +18,31 @@ bool CloseChecked(std::FILE* file) noexcept { return std::fclose(file) == 0; }
 }  // namespace
 
 std::string FileFailureText(std::string_view action, const std::filesystem::path& file, int error) {
+  return FileFailureText(action, file, std::generic_category().message(error));
+}
+
+std::string FileFailureText(std::string_view action, const std::filesystem::path& file, std::string_view reason) {
   std::string text = "Cannot ";
   text += action;
   text += " \"";
   text += file.string();
   text += "\": ";
-  text += std::generic_category().message(error);
+  text += reason;
   return text;
+}
+
+FileFailure CheckReplaceable(const std::filesystem::path& target) {
+  std::error_code ec;
+  if (std::filesystem::is_directory(target, ec)) return FileFailureText("replace", target, EISDIR);
+  return std::nullopt;
+}
+
+bool AgreeToReplace(const std::filesystem::path& target, std::string_view shownName, Prompter& prompter) {
+  std::error_code ec;
+  if (!std::filesystem::exists(target, ec)) return true;
+  std::string question = kAskOverwrite;
+  question.replace(question.find("%s"), 2, shownName);
+  return prompter.AskYesNo(question) == Answer::Yes;
 }
 
 FileFailure TruncateFile(const std::filesystem::path& file) {

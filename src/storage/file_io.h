@@ -6,7 +6,11 @@
 #include <string>
 #include <string_view>
 
+#include "platform/prompter.h"
+
 namespace orbitra {
+
+inline constexpr const char* kAskOverwrite = "File %s exists. Overwrite?";
 
 // The outcome of a file operation: nothing when it succeeded, otherwise the message the
 // user must be shown, which names the file and the reason.
@@ -14,6 +18,16 @@ using FileFailure = std::optional<std::string>;
 
 // "Cannot <action> "<file>": <reason of the error number>".
 std::string FileFailureText(std::string_view action, const std::filesystem::path& file, int error);
+// The same with a reason given as text (a library's own error message).
+std::string FileFailureText(std::string_view action, const std::filesystem::path& file, std::string_view reason);
+
+// Before a file is written in place of whatever is at target: a folder there is a failure
+// (the returned text); nothing when the target is free or a file.
+[[nodiscard]] FileFailure CheckReplaceable(const std::filesystem::path& target);
+
+// True when nothing is at target, or the user agreed to "File %s exists. Overwrite?"
+// asked with shownName.
+bool AgreeToReplace(const std::filesystem::path& target, std::string_view shownName, Prompter& prompter);
 
 // Creates the file empty, or cuts an existing one to length 0.
 [[nodiscard]] FileFailure TruncateFile(const std::filesystem::path& file);

@@ -3,6 +3,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
+#include <QImage>
 #include <QTimer>
 #include <QHelpEvent>
 #include <QLabel>
@@ -33,12 +35,13 @@ using apptest::ReadFile;
 const std::vector<std::pair<QString, std::vector<QString>>> kExpectedMenus = {
     {"&File",
      {"32771|Select Mapping|Select particular mapping ", "32780|Work/Display ...|", "---",
-      "32810|Export Data|Export point data (ASCII)", "---",
+      "32810|Export Data|Export point data (ASCII)", "32813|Save Picture...|Save the picture as an image file",
+      "32814|Copy Picture|Copy the picture to the clipboard", "---",
       "57665|E&xit|Quit the application; prompts to save documents"}},
     {"&View",
      {"32792|Refresh|Refresh screen", "---", "32787|Zoom in|Set rectangle as graphics box", "32788|Zoom out|",
       "32789|Zoom 1:1|", "---", "59392|&Toolbar|Show or hide the toolbar",
-      "59393|&Status Bar|Show or hide the status bar"}},
+      "59393|&Status Bar|Show or hide the status bar", "32816|Orbit Inspector|Show or hide the orbit inspector"}},
     {"Trajectory",
      {"32772|Initial Conditions|Set Initial conditions and options", "---",
       "32778|Start run|Start new run / repeat run starting from the 1st iteration",
@@ -68,6 +71,7 @@ const std::vector<std::pair<CommandId, QString>> kDialogCommands = {
     {CommandId::SelectMapping, "Mapping System Selection"},
     {CommandId::WorkDisplay, "DisplayMode"},
     {CommandId::ExportData, "Export data"},
+    {CommandId::SavePicture, "Save picture"},
     {CommandId::InitialConditions, "Initial conditions"},
     {CommandId::ToolbarRunNewTrajectory, "Initial conditions"},
     {CommandId::Controls, "Controls"},
@@ -117,8 +121,10 @@ class SpyHost : public CommandHost {
   Prompter& Prompts() override { return spy; }
   EditorPort& Editor() override { return spy; }
   QWidget* DialogParent() override { return nullptr; }
+  const Canvas& ShownPicture() override { return picture; }
   void ToggleToolbar() override { ++toolbarToggles; }
   void ToggleStatusBar() override { ++statusBarToggles; }
+  void ToggleOrbitInspector() override { ++inspectorToggles; }
   void CloseMainWindow() override { ++closes; }
   void ShowAboutBox() override { ++abouts; }
 
@@ -129,8 +135,9 @@ class SpyHost : public CommandHost {
   }
 
   OrbitraState state;
+  Canvas picture{40, 30};
   Spy spy;
-  int toolbarToggles = 0, statusBarToggles = 0, closes = 0, abouts = 0;
+  int toolbarToggles = 0, statusBarToggles = 0, inspectorToggles = 0, closes = 0, abouts = 0;
 };
 
 class AppCommandTable : public QObject {
@@ -146,7 +153,7 @@ class AppCommandTable : public QObject {
       QVERIFY2(entry.handler != nullptr, qPrintable(QString::number(id)));
       QCOMPARE(IsToolbarButton(entry), entry.icon.size() > 0);
     }
-    QCOMPARE(ids.size(), std::size_t{38});
+    QCOMPARE(ids.size(), std::size_t{41});
   }
 
   void MenusListEveryItemInOrderWithItsPromptAndSeparators() {
@@ -245,8 +252,18 @@ class AppCommandTable : public QObject {
     QCOMPARE(host.toolbarToggles, 1);
     QCOMPARE(host.Run(ViewStatusBar), Invalidation::None);
     QCOMPARE(host.statusBarToggles, 1);
+    QCOMPARE(host.Run(OrbitInspector), Invalidation::None);
+    QCOMPARE(host.inspectorToggles, 1);
     QCOMPARE(host.Run(AppAbout), Invalidation::None);
     QCOMPARE(host.abouts, 1);
+
+    // The picture as shown goes to the clipboard.
+    host.picture.SetPixel(7, 5, Colour::FromRgb(1, 2, 3));
+    QCOMPARE(host.Run(CopyPicture), Invalidation::None);
+    const QImage copied = QGuiApplication::clipboard()->image();
+    QCOMPARE(copied.size(), QSize(40, 30));
+    QCOMPARE(copied.pixel(7, 5), qRgb(1, 2, 3));
+    QCOMPARE(copied.pixel(8, 5), qRgb(255, 255, 255));
 
     QCOMPARE(host.Run(Refresh), Invalidation::WithErase);
     QCOMPARE(requests.RunPending, 0);

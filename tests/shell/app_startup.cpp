@@ -8,7 +8,7 @@
 #include "app/main_frame.h"
 #include "app/mapping_window.h"
 #include "app/orbitra_app.h"
-#include "app/qt_text_painter.h"
+#include "render/qt_text_painter.h"
 #include "app_test_support.h"
 #include "explorer/orbitra_state.h"
 

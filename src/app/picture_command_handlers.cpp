@@ -1,0 +1,79 @@
+#include "app/picture_command_handlers.h"
+
+#include <memory>
+#include <new>
+
+#include <QClipboard>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QRegularExpression>
+
+#include "explorer/picture.h"
+#include "render/picture_file.h"
+#include "render/qt_text_painter.h"
+#include "storage/text_format.h"
+
+namespace orbitra {
+
+namespace {
+
+constexpr const char* kNoMemoryForPicture = "There is not enough memory for a picture of %d by %d pixels.";
+
+// The picture drawn anew at the chosen size, written to the target.
+FileFailure WriteLargerPicture(const OrbitraState& state, const PictureSize& size,
+                               const std::filesystem::path& target) {
+  std::unique_ptr<Canvas> canvas;
+  try {
+    canvas = std::make_unique<Canvas>(size.width, size.height);
+  } catch (const std::bad_alloc&) {
+    return FormatCounts(kNoMemoryForPicture, {size.width, size.height});
+  }
+  QtTextPainter painter;
+  canvas->SetTextPainter(&painter);
+  canvas->SetTextScale(size.textScale);
+  DrawPicture(state, *canvas);
+  return WritePicture(*canvas, target);
+}
+
+}  // namespace
+
+QString ChoosePictureFile(QWidget* parent, const QString& current) {
+  QString filter;
+  QString chosen = QFileDialog::getSaveFileName(parent, QStringLiteral("Save Picture"), current,
+                                                PictureFileFilters(), &filter, QFileDialog::DontConfirmOverwrite);
+  if (!chosen.isEmpty() && QFileInfo(chosen).suffix().isEmpty()) {
+    // The first pattern of the chosen filter, "*.png" in "PNG image (*.png)".
+    const QRegularExpressionMatch match = QRegularExpression(QStringLiteral("\\*(\\.\\w+)")).match(filter);
+    chosen += match.hasMatch() ? match.captured(1) : QStringLiteral(".png");
+  }
+  return chosen;
+}
+
+Invalidation SavePictureCommand(QWidget* parent, const OrbitraState& state, Prompter& prompter, const Canvas& shown,
+                                PictureFileChooser chooser) {
+  SavePictureDialog dialog(PrepareSavePictureDialog(state, shown.Width(), shown.Height()), prompter,
+                           std::move(chooser), parent);
+  if (dialog.exec() != QDialog::Accepted) return Invalidation::None;
+  const SavePictureValues& values = dialog.Values();
+  const auto scale = static_cast<PictureScale>(values.scale);
+  const PictureSize size = ChoosePictureSize(scale, shown.Width(), shown.Height(), values.width, values.height);
+  const std::filesystem::path target = PictureTarget(state, values.fileName);
+  if (!ConfirmPictureTarget(target, values, size, prompter)) return Invalidation::None;
+
+  const FileFailure failure = scale == PictureScale::AsShown ? WritePicture(shown, target)
+                                                             : WriteLargerPicture(state, size, target);
+  if (failure) prompter.ShowMessage(*failure);
+  return Invalidation::None;
+}
+
+Invalidation OnSavePicture(CommandHost& host) {
+  return SavePictureCommand(host.DialogParent(), host.State(), host.Prompts(), host.ShownPicture());
+}
+
+Invalidation OnCopyPicture(CommandHost& host) {
+  if (QClipboard* clipboard = QGuiApplication::clipboard()) clipboard->setImage(PictureImage(host.ShownPicture()));
+  return Invalidation::None;
+}
+
+}  // namespace orbitra

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "maps/coordinate_wrap.h"
+#include "maps/world_geometry.h"
+
+namespace orbitra {
+
+// The longest period looked for.
+inline constexpr int kLongestPeriod = 1000;
+// However short the period, at least this many iterates must have repeated.
+inline constexpr int kFewestRepeats = 8;
+// Two points are the same when they differ by at most this part of the box's width in x
+// and of its height in y: far below a pixel.
+inline constexpr double kPeriodTolerance = 1e-6;
+// Points the inspector keeps: enough for a longest period seen twice over.
+inline constexpr std::size_t kRecentCapacity = 2048;
+static_assert(kRecentCapacity >= 2 * kLongestPeriod && (kRecentCapacity & (kRecentCapacity - 1)) == 0);
+
+// The newest points of an orbit, in a ring of kRecentCapacity points: `count` points were
+// written so far, point k at ring[k % kRecentCapacity].
+struct RecentPoints {
+  const WorldPoint* ring = nullptr;
+  std::uint64_t count = 0;
+
+  // The point `age` iterations before the newest (0: the newest); age < min(count, capacity).
+  const WorldPoint& Back(std::uint64_t age) const noexcept {
+    return ring[(count - 1 - age) & (kRecentCapacity - 1)];
+  }
+};
+
+struct PeriodFinding {
+  int period = 0;        // the period found; 0 for none
+  int searchedUpTo = 0;  // the longest period the points allowed to look for
+};
+
+// The orbit has period p when each of its newest max(p, kFewestRepeats) points lies within
+// the tolerance of the point p iterations before it, and no shorter p qualifies; p runs up
+// to kLongestPeriod, or less while the orbit is too short to show it. On a wrapped
+// coordinate the distance is taken the short way round.
+PeriodFinding FindPeriod(const RecentPoints& points, CoordinateWrap wrap, const WorldRange& box) noexcept;
+
+}  // namespace orbitra

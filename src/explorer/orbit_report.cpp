@@ -1,0 +1,73 @@
+#include "explorer/orbit_report.h"
+
+#include <cinttypes>
+#include <cmath>
+#include <cstdio>
+
+#include "explorer/orbitra_state.h"
+#include "maps/mapping_catalogue.h"
+
+namespace orbitra {
+
+namespace {
+
+template <typename... Args>
+std::string Format(const char* format, Args... args) {
+  char text[160];
+  std::snprintf(text, sizeof text, format, args...);
+  return text;
+}
+
+std::string PointText(WorldPoint p) { return Format("x=%.10g  y=%.10g", p.x, p.y); }
+
+std::string ExponentText(double value) { return std::isnan(value) ? "-" : Format("%.6f", value); }
+
+std::string PeriodText(const OrbitReport& report) {
+  if (report.escaped) return "escaped";
+  if (report.period.period > 0) return Format("period %d", report.period.period);
+  return Format("no period up to %d", report.period.searchedUpTo);
+}
+
+}  // namespace
+
+OrbitReport MakeOrbitReport(const OrbitraState& state) {
+  const OrbitInspector& inspector = state.Inspector;
+  OrbitReport report;
+  report.following = inspector.Following();
+  if (!report.following) return report;
+  report.mapName = CatalogueAt(inspector.System()).name;
+  report.k = inspector.Parameters();
+  report.initialPoint = inspector.InitialPoint();
+  report.iterations = inspector.Iterations();
+  report.currentPoint = inspector.CurrentPoint();
+  report.exponents = inspector.Exponents();
+  report.escaped = inspector.Escaped();
+  report.period = inspector.Period(state.Boxes.XYBox.GetRange());
+  return report;
+}
+
+std::vector<ReportLine> OrbitReportLines(const OrbitReport& r) {
+  std::vector<ReportLine> lines = {{"Map", "-"},     {"Parameters", "-"}, {"Initial point", "-"},
+                                   {"Iterations", "-"}, {"Current point", "-"}, {"\u03bb1", "-"},
+                                   {"\u03bb2", "-"},   {"\u03bb1 + \u03bb2", "-"}, {"Period", "-"}};
+  if (!r.following) return lines;
+  const LyapunovEstimate& e = r.exponents;
+  lines[0].value = std::string(r.mapName);
+  lines[1].value = Format("k1=%.10g  k2=%.10g  k3=%.10g  k4=%.10g", r.k[0], r.k[1], r.k[2], r.k[3]);
+  lines[2].value = PointText(r.initialPoint);
+  lines[3].value = Format("%" PRId64, r.iterations);
+  lines[4].value = PointText(r.currentPoint);
+  lines[5].value = ExponentText(e.lambda1);
+  lines[6].value = ExponentText(e.lambda2);
+  if (e.steps > 0) lines[7].value = ExponentText(e.Sum()) + "  (mean log|det J| = " + ExponentText(e.meanLogDet) + ")";
+  lines[8].value = PeriodText(r);
+  return lines;
+}
+
+std::string FormatOrbitReport(const OrbitReport& report) {
+  std::string text;
+  for (const ReportLine& line : OrbitReportLines(report)) text += line.label + ": " + line.value + "\n";
+  return text;
+}
+
+}  // namespace orbitra

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "explorer/lyapunov_accumulator.h"
+#include "explorer/orbit_period.h"
+#include "maps/world_geometry.h"
+
+namespace orbitra {
+
+struct OrbitraState;
+
+// What the orbit inspector shows of the trajectory it follows.
+struct OrbitReport {
+  bool following = false;  // false before the first run with the inspector shown
+  std::string_view mapName;
+  std::array<double, 4> k{};
+  WorldPoint initialPoint;
+  std::int64_t iterations = 0;
+  WorldPoint currentPoint;
+  LyapunovEstimate exponents;
+  bool escaped = false;
+  PeriodFinding period;
+};
+
+// The report of the state's inspector; the period's tolerance comes from the X-Y box.
+OrbitReport MakeOrbitReport(const OrbitraState& state);
+
+// One line of the panel: a label and its value.
+struct ReportLine {
+  std::string label;
+  std::string value;
+};
+
+// The panel's lines, in order: map, parameters, initial point, iterations, current point,
+// the two exponents, their sum beside the mean of log|det J|, and the period. Values are
+// "-" where there is nothing to show yet.
+std::vector<ReportLine> OrbitReportLines(const OrbitReport& report);
+
+// The lines as text, "label: value" each, for the clipboard.
+std::string FormatOrbitReport(const OrbitReport& report);
+
+}  // namespace orbitra

@@ -1,0 +1,89 @@
+#include "explorer/picture.h"
+
+#include <algorithm>
+
+#include "explorer/mapping_window_logic.h"
+#include "explorer/replay.h"
+#include "explorer/trajectory_engine.h"
+#include "maps/mapping_catalogue.h"
+#include "plot/box_layout.h"
+#include "storage/export_writer.h"
+#include "storage/file_io.h"
+#include "storage/text_format.h"
+
+namespace orbitra {
+
+void DrawPicture(const OrbitraState& state, Canvas& canvas) {
+  const RunState& run = state.Run;
+  // The layout writes each box's transform for this canvas into the box: copies take it.
+  PlotBoxes boxes = state.Boxes;
+  canvas.Clear(kWhite);
+  DrawStatus(state, canvas);
+  DrawMouseReadout(state, canvas);
+  DrawBoxes(boxes, run.Settings.DisplayMode, canvas, 0, 0, canvas.Width(), canvas.Height());
+  ReplayKeptPoints(state.Store, state.WorkDir, boxes.XYBox, run, canvas);
+  MarkInitialPoint(run, boxes.XYBox, canvas);
+  DrawStatus(state, canvas);
+}
+
+PictureSize ChoosePictureSize(PictureScale scale, std::int32_t shownWidth, std::int32_t shownHeight,
+                              std::int32_t width, std::int32_t height) noexcept {
+  if (scale == PictureScale::WidthByHeight) {
+    double textScale = 1.0;
+    if (shownWidth > 0 && shownHeight > 0) {
+      textScale = std::min(static_cast<double>(width) / shownWidth, static_cast<double>(height) / shownHeight);
+    }
+    return PictureSize{width, height, textScale > 0.0 ? textScale : 1.0};
+  }
+  const int factor = static_cast<int>(scale) + 1;
+  const auto times = [factor](std::int32_t side) {
+    return static_cast<std::int32_t>(std::min<std::int64_t>(std::int64_t{side} * factor, kLargestPictureSide + 1));
+  };
+  return PictureSize{times(shownWidth), times(shownHeight), static_cast<double>(factor)};
+}
+
+bool PictureSizeAllowed(const PictureSize& size) noexcept {
+  return size.width >= 1 && size.height >= 1 && size.width <= kLargestPictureSide &&
+         size.height <= kLargestPictureSide &&
+         std::int64_t{size.width} * std::int64_t{size.height} <= kLargestPicturePixels;
+}
+
+SavePictureValues PrepareSavePictureDialog(const OrbitraState& state, std::int32_t shownWidth,
+                                           std::int32_t shownHeight) {
+  SavePictureValues values;
+  values.fileName = (state.WorkDir / (std::string(CatalogueAt(state.Model.system).name) + ".png")).string();
+  values.scale = static_cast<int>(PictureScale::AsShown);
+  values.width = shownWidth;
+  values.height = shownHeight;
+  values.unkeptPoints = state.Run.UnkeptPointsShown != 0;
+  return values;
+}
+
+bool WarnOfUnkeptPoints(const SavePictureValues& values) noexcept {
+  return values.unkeptPoints && values.scale != static_cast<int>(PictureScale::AsShown);
+}
+
+std::filesystem::path PictureTarget(const OrbitraState& state, const std::string& fileName) {
+  std::string name = fileName;
+  if (!name.empty() && SplitExtension(name).extension.empty()) name += ".png";
+  return state.WorkDir / name;
+}
+
+bool ConfirmPictureTarget(const std::filesystem::path& target, const SavePictureValues& values,
+                          const PictureSize& size, Prompter& prompter) {
+  if (values.fileName.empty()) {
+    prompter.ShowMessage(kNoPictureName);
+    return false;
+  }
+  if (!PictureSizeAllowed(size)) {
+    prompter.ShowMessage(FormatCounts(kPictureTooLarge, {size.width, size.height}));
+    return false;
+  }
+  if (FileFailure failure = CheckReplaceable(target)) {
+    prompter.ShowMessage(*failure);
+    return false;
+  }
+  return AgreeToReplace(target, target.filename().string(), prompter);
+}
+
+}  // namespace orbitra

@@ -1,0 +1,76 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+#include "explorer/orbitra_state.h"
+#include "platform/canvas.h"
+#include "platform/prompter.h"
+
+namespace orbitra {
+
+// The picture of the mapping window drawn anew from the kept points, on a canvas of any
+// size: the calls of the window's full repaint (status and mouse readout, the boxes laid
+// out for the canvas, the stream and the buffer, the initial point's mark, the status
+// again) on copies of the boxes. It never runs the map, serves no request and changes
+// nothing in the state. What a run drew but the store does not keep is not in it.
+void DrawPicture(const OrbitraState& state, Canvas& canvas);
+
+// The "Size" list of "Save picture", in list order.
+enum class PictureScale : int { AsShown = 0, Twice, ThreeTimes, FourTimes, WidthByHeight };
+inline constexpr int kPictureScaleCount = 5;
+// A side of a picture drawn anew is 1 to this many pixels; at most this many pixels in all
+// (4 bytes each), so that a typing slip cannot ask for gigabytes.
+inline constexpr std::int32_t kLargestPictureSide = 16000;
+inline constexpr std::int64_t kLargestPicturePixels = 100'000'000;
+
+inline constexpr const char* kUnkeptPointsNote =
+    "Points of runs that were not stored (storing off, buffer points hidden, or the X(n) and "
+    "Y(n) boxes) cannot be drawn again: they will be missing at this size.";
+inline constexpr const char* kPictureTooLarge = "A picture of %d by %d pixels is too large to draw.";
+inline constexpr const char* kNoPictureName = "No file name is given.";
+
+struct PictureSize {
+  std::int32_t width = 0;
+  std::int32_t height = 0;
+  double textScale = 1.0;  // texts and layout offsets, relative to the window
+};
+
+// The size a choice of the list gives, from the picture on screen: n times its sides with
+// texts n times larger, or the given width and height with texts scaled by the smaller of
+// the two ratios (1 when nothing is shown).
+PictureSize ChoosePictureSize(PictureScale scale, std::int32_t shownWidth, std::int32_t shownHeight,
+                              std::int32_t width, std::int32_t height) noexcept;
+
+// Whether a picture of that size may be drawn (sides and pixel count within the limits).
+bool PictureSizeAllowed(const PictureSize& size) noexcept;
+
+// The values of the "Save picture" dialog.
+struct SavePictureValues {
+  std::string fileName;
+  int scale = 0;  // position in the "Size" list
+  std::int32_t width = 0;
+  std::int32_t height = 0;
+  bool unkeptPoints = false;  // not a control: the picture on screen holds points not kept
+};
+
+// The dialog as it opens: "<selected map>.png" in the working folder, the picture as shown,
+// the width and height of the picture on screen.
+SavePictureValues PrepareSavePictureDialog(const OrbitraState& state, std::int32_t shownWidth,
+                                           std::int32_t shownHeight);
+
+// Whether the dialog must say that the chosen size lacks points the screen shows.
+bool WarnOfUnkeptPoints(const SavePictureValues& values) noexcept;
+
+// The file a name stands for: taken in the working folder (an absolute name as it is),
+// with ".png" added when the name has no extension.
+std::filesystem::path PictureTarget(const OrbitraState& state, const std::string& fileName);
+
+// "OK" of the dialog, before anything is drawn: a name is given, no folder stands at the
+// target, the size can be drawn, and an existing file is replaced only when the user
+// agreed. Failures are shown; false when nothing must be written.
+bool ConfirmPictureTarget(const std::filesystem::path& target, const SavePictureValues& values,
+                          const PictureSize& size, Prompter& prompter);
+
+}  // namespace orbitra

@@ -1,0 +1,138 @@
+#include "explorer/render_job.h"
+
+#include <algorithm>
+#include <cctype>
+#include <limits>
+#include <system_error>
+
+#include "explorer/box_commands.h"
+#include "explorer/display_mode_logic.h"
+#include "explorer/group_commands.h"
+#include "explorer/initial_conditions_logic.h"
+#include "explorer/mapping_window_logic.h"
+#include "explorer/point_store_commands.h"
+#include "explorer/selection_dialog_logic.h"
+#include "maps/mapping_catalogue.h"
+#include "storage/file_io.h"
+#include "storage/group_file.h"
+#include "storage/point_store.h"
+#include "storage/text_format.h"
+
+namespace orbitra {
+
+namespace {
+
+bool SameLetters(std::string_view a, std::string_view b) noexcept {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char p, char q) {
+           return std::tolower(static_cast<unsigned char>(p)) == std::tolower(static_cast<unsigned char>(q));
+         });
+}
+
+// The full repaint that a command's invalidation asks for, on a cleared picture. Every run
+// of a job happens here.
+void FullRepaint(OrbitraState& state, Canvas& canvas, Prompter& prompter) {
+  canvas.Clear(kWhite);
+  RepaintMappingWindow(state, canvas, prompter);
+}
+
+std::int64_t GroupIterations(const std::filesystem::path& file) {
+  GroupFileReader reader(file);
+  std::int64_t total = 0;
+  GroupLine line;
+  while (reader.IsOpen() && reader.Next(line) == GroupFileReader::Result::Entry) {
+    total += std::max<std::int32_t>(line.iterations, 0);
+  }
+  return total;
+}
+
+}  // namespace
+
+std::optional<int> FindSystem(std::string_view nameOrNumber) {
+  std::int32_t number = 0;
+  if (ParseInt32(nameOrNumber, number)) {
+    if (number >= kFirstSystem && number <= kLastSystem) return number;
+    return std::nullopt;
+  }
+  for (int t = kFirstSystem; t <= kLastSystem; ++t) {
+    if (SameLetters(CatalogueAt(t).name, nameOrNumber)) return t;
+  }
+  return std::nullopt;
+}
+
+std::optional<int> FindColour(std::string_view nameOrPosition) {
+  const auto& names = SortedColourNames();
+  std::int32_t position = 0;
+  if (ParseInt32(nameOrPosition, position)) {
+    if (position >= 0 && position < static_cast<std::int32_t>(names.size())) return position;
+    return std::nullopt;
+  }
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    if (SameLetters(names[i], nameOrPosition)) return static_cast<int>(i);
+  }
+  return std::nullopt;
+}
+
+std::int32_t RenderBufferCapacity(const RenderJob& job) {
+  if (job.bufferCapacity) return *job.bufferCapacity;
+  const std::int64_t perRun = std::max<std::int32_t>(job.iterations.value_or(RunSettings{}.Iterations), 0);
+  std::int64_t asked = perRun * static_cast<std::int64_t>(job.starts.size());
+  if (job.group) asked += GroupIterations(*job.group);
+  // A run ends once the buffer holds capacity - 1 points: two slots to spare.
+  const std::int64_t wanted = std::max<std::int64_t>(asked + 2, kDefaultBufferCapacity);
+  return static_cast<std::int32_t>(std::min<std::int64_t>(wanted, std::numeric_limits<std::int32_t>::max()));
+}
+
+bool PerformRenderJob(OrbitraState& state, const RenderJob& job, Canvas& canvas, Prompter& prompter) {
+  SelectionDialogValues selection = PrepareSelectionDialog(state);
+  PickSystemInList(selection, job.system - kFirstSystem);
+  double* const parameters[] = {&selection.k1, &selection.k2, &selection.k3, &selection.k4};
+  for (std::size_t i = 0; i < job.k.size(); ++i) {
+    if (job.k[i]) *parameters[i] = *job.k[i];
+  }
+  selection.useDefaultRange = 1;
+  ApplySelectionDialog(state, prompter, selection);
+
+  const std::int32_t capacity = RenderBufferCapacity(job);
+  if (capacity != state.Store.BufferCapacity) ReconstructBuffer(state, prompter, [capacity] { return capacity; });
+
+  if (job.displayMode) ApplyDisplayModeDialog(state, DisplayModeValues{*job.displayMode});
+  if (job.range) {
+    BoxSettings box = ReadBoxSettings(state.Boxes.XYBox);
+    box.Xmin = job.range->Xmin;
+    box.Xmax = job.range->Xmax;
+    box.Ymin = job.range->Ymin;
+    box.Ymax = job.range->Ymax;
+    ApplyBoxSettings(state.Boxes.XYBox, box);
+  }
+
+  InitialConditionsValues initial = PrepareInitialConditionsDialog(state);
+  if (job.iterations) initial.iterations = *job.iterations;
+  if (job.colour) initial.colourIndex = *job.colour;
+  initial.runOnOk = 0;
+  ApplyInitialConditionsDialog(state, initial);
+
+  if (job.group) {
+    std::error_code ec;
+    std::filesystem::copy_file(*job.group, state.FilePath(kGroupFileName),
+                               std::filesystem::copy_options::overwrite_existing, ec);
+    if (ec) {
+      prompter.ShowMessage(FileFailureText("copy", *job.group, ec.message()));
+      return false;
+    }
+    state.Group.GroupEmpty = false;
+    RunTrajectoryGroup(state, prompter);
+    FullRepaint(state, canvas, prompter);
+    return true;
+  }
+  for (const WorldPoint& start : job.starts) {
+    initial.x0 = start.x;
+    initial.y0 = start.y;
+    initial.runOnOk = 1;
+    ApplyInitialConditionsDialog(state, initial);
+    FullRepaint(state, canvas, prompter);
+  }
+  if (job.starts.empty()) FullRepaint(state, canvas, prompter);
+  return true;
+}
+
+}  // namespace orbitra

@@ -1,0 +1,11 @@
+#include "render/console_prompter.h"
+
+namespace orbitra {
+
+void ConsolePrompter::ShowMessage(std::string_view text) { err_ << "orbitra-render: " << text << '\n' << std::flush; }
+
+Answer ConsolePrompter::AskYesNo(std::string_view /*text*/) { return Answer::Yes; }
+
+Answer ConsolePrompter::AskYesNoCancel(std::string_view /*text*/) { return Answer::Yes; }
+
+}  // namespace orbitra

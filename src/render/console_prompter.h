@@ -1,0 +1,24 @@
+#pragma once
+
+#include <ostream>
+
+#include "platform/prompter.h"
+
+namespace orbitra {
+
+// The prompter of a program without a window: every message goes to the error stream, one
+// per line after the program's name; questions are not asked but answered Yes, since
+// giving a command line is the user's consent (to run a group, to replace an output file).
+class ConsolePrompter : public Prompter {
+ public:
+  explicit ConsolePrompter(std::ostream& err) : err_(err) {}
+
+  void ShowMessage(std::string_view text) override;
+  Answer AskYesNo(std::string_view text) override;
+  Answer AskYesNoCancel(std::string_view text) override;
+
+ private:
+  std::ostream& err_;
+};
+
+}  // namespace orbitra

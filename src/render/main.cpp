@@ -1,0 +1,28 @@
+#include <clocale>
+#include <iostream>
+
+#include <QGuiApplication>
+
+#include "render/render_program.h"
+
+namespace {
+
+// Qt's notes about the desktop session (no runtime folder, no display) mean nothing to a
+// program that writes files; only its errors reach the user.
+void KeepQtErrorsOnly(QtMsgType type, const QMessageLogContext& /*context*/, const QString& message) {
+  if (type == QtCriticalMsg || type == QtFatalMsg) std::cerr << "orbitra-render: " << message.toStdString() << '\n';
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // Text needs fonts, fonts a QGuiApplication, and that a platform: unless the caller chose
+  // one, draw offscreen, so that no display is needed.
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  qInstallMessageHandler(KeepQtErrorsOnly);
+  QGuiApplication application(argc, argv);
+  QCoreApplication::setApplicationName(QStringLiteral("orbitra-render"));
+  // Qt takes the user's locale for the C library too; numbers keep their decimal point.
+  std::setlocale(LC_NUMERIC, "C");
+  return orbitra::RunRenderProgram(QCoreApplication::arguments(), std::cout, std::cerr);
+}

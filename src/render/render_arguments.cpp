@@ -1,0 +1,234 @@
+#include "render/render_arguments.h"
+
+#include <QCommandLineParser>
+#include <QFileInfo>
+
+#include <limits>
+
+#include "storage/text_format.h"
+
+namespace orbitra {
+
+namespace {
+
+// Reading stops at the first wrong value; its message is the one the user sees.
+class ValueReader {
+ public:
+  explicit ValueReader(const QCommandLineParser& parser) : parser_(parser) {}
+
+  bool Failed() const { return !error_.empty(); }
+  const std::string& Error() const { return error_; }
+
+  std::optional<std::string> Text(const QString& name) const {
+    if (!parser_.isSet(name)) return std::nullopt;
+    return parser_.value(name).toStdString();
+  }
+
+  std::optional<double> Number(const QString& name) { return Parsed<double>(name, "a number", ParseDouble); }
+
+  std::optional<std::int32_t> WholeNumber(const QString& name, std::int32_t lo, std::int32_t hi) {
+    const std::string what = "a whole number from " + std::to_string(lo) + " to " + std::to_string(hi);
+    std::optional<std::int32_t> v = Parsed<std::int32_t>(name, what.c_str(), ParseInt32);
+    if (v && (*v < lo || *v > hi)) return Fail<std::int32_t>(name, what, parser_.value(name).toStdString());
+    return v;
+  }
+
+  // Numbers separated by commas, exactly `count` of them.
+  std::optional<std::vector<double>> Numbers(const std::string& name, const std::string& text, std::size_t count,
+                                             const char* what) {
+    std::vector<double> values;
+    std::size_t start = 0;
+    for (;;) {
+      const std::size_t comma = text.find(',', start);
+      double v = 0.0;
+      if (!ParseDouble(std::string_view(text).substr(start, comma - start), v)) break;
+      values.push_back(v);
+      if (comma == std::string::npos) {
+        if (values.size() == count) return values;
+        break;
+      }
+      start = comma + 1;
+    }
+    return Fail<std::vector<double>>(QString::fromStdString(name), what, text);
+  }
+
+  template <typename T>
+  std::optional<T> Fail(const QString& name, const std::string& what, const std::string& given) {
+    if (error_.empty()) error_ = "--" + name.toStdString() + " takes " + what + ", not \"" + given + "\"";
+    return std::nullopt;
+  }
+  void Fail(const std::string& message) {
+    if (error_.empty()) error_ = message;
+  }
+
+ private:
+  template <typename T, typename Parse>
+  std::optional<T> Parsed(const QString& name, const std::string& what, Parse parse) {
+    if (!parser_.isSet(name)) return std::nullopt;
+    const std::string given = parser_.value(name).toStdString();
+    T v{};
+    if (!parse(given, v)) return Fail<T>(name, what, given);
+    return v;
+  }
+
+  const QCommandLineParser& parser_;
+  std::string error_;
+};
+
+std::filesystem::path Absolute(const std::string& file) { return std::filesystem::absolute(file); }
+
+void AddOptions(QCommandLineParser& parser) {
+  parser.setApplicationDescription(QStringLiteral(
+      "Runs a built-in map of Orbitra without a window and writes the picture (PNG) and/or the\n"
+      "stored points as the ASCII export of \"Export Data\". The map runs as in the program: each\n"
+      "--from is a new run of --iterations iterations, storing every iterate; the picture is the\n"
+      "mapping window's at --size. Messages of the runs (an escape, a full buffer) go to the error\n"
+      "stream and the picture is still made. Exit status: 0 done, 1 a file could not be written,\n"
+      "2 wrong arguments."));
+  parser.addHelpOption();
+  parser.addOptions({
+      {QStringLiteral("map"),
+       QStringLiteral("The map, by name (\"Henon D-C Map\") or number 1 to 10. Default: Standard Map."),
+       QStringLiteral("name")},
+      {QStringLiteral("k1"), QStringLiteral("Parameter k1 (default: the map's)."), QStringLiteral("value")},
+      {QStringLiteral("k2"), QStringLiteral("Parameter k2."), QStringLiteral("value")},
+      {QStringLiteral("k3"), QStringLiteral("Parameter k3."), QStringLiteral("value")},
+      {QStringLiteral("k4"), QStringLiteral("Parameter k4."), QStringLiteral("value")},
+      {QStringLiteral("from"), QStringLiteral("A starting point; repeat for several runs."), QStringLiteral("x,y")},
+      {QStringLiteral("group"),
+       QStringLiteral("A group file (lines \"X0 Y0 iterations colour restricted\") run as \"Run Trajectory Group\"."),
+       QStringLiteral("file")},
+      {QStringLiteral("iterations"), QStringLiteral("Iterations of each run (default 1000)."), QStringLiteral("n")},
+      {QStringLiteral("colour"), QStringLiteral("Colour of the runs, by name (\"Blue\") or list position 0 to 12."),
+       QStringLiteral("name")},
+      {QStringLiteral("display"), QStringLiteral("0: the X-Y box alone (default); 1: with the X(n) and Y(n) boxes."),
+       QStringLiteral("mode")},
+      {QStringLiteral("range"),
+       QStringLiteral("Range of the X-Y box (default: the map's), rounded as the box settings round it."),
+       QStringLiteral("xmin,xmax,ymin,ymax")},
+      {QStringLiteral("size"), QStringLiteral("Picture size in pixels (default 800x600)."), QStringLiteral("WxH")},
+      {QStringLiteral("scale"),
+       QStringLiteral("Text and marks this many times larger, as \"Save Picture...\" draws a larger size (default 1)."),
+       QStringLiteral("factor")},
+      {QStringLiteral("buffer"),
+       QStringLiteral("Buffer capacity in points (default: room for every iteration, at least 1000000)."),
+       QStringLiteral("points")},
+      {QStringLiteral("png"), QStringLiteral("Write the picture to this PNG file."), QStringLiteral("file")},
+      {QStringLiteral("export"), QStringLiteral("Write the stored points inside the X-Y box to this text file."),
+       QStringLiteral("file")},
+      {QStringLiteral("high-accuracy"), QStringLiteral("Export with 12 decimals instead of 6.")},
+  });
+}
+
+// The picture's size from "WxH".
+std::optional<PictureSize> ReadSize(ValueReader& reader, const std::string& text) {
+  const std::size_t x = text.find_first_of("xX");
+  std::int32_t width = 0, height = 0;
+  if (x == std::string::npos || !ParseInt32(text.substr(0, x), width) || !ParseInt32(text.substr(x + 1), height) ||
+      !PictureSizeAllowed(PictureSize{width, height, 1.0})) {
+    return reader.Fail<PictureSize>(QStringLiteral("size"),
+                                    "a width and a height such as 1600x1200, each from 1 to " +
+                                        std::to_string(kLargestPictureSide) + ", at most " +
+                                        std::to_string(kLargestPicturePixels) + " pixels in all",
+                                    text);
+  }
+  return PictureSize{width, height, 1.0};
+}
+
+void ReadJob(const QCommandLineParser& parser, ValueReader& reader, RenderJob& job) {
+  if (const auto map = reader.Text(QStringLiteral("map"))) {
+    if (const auto system = FindSystem(*map)) {
+      job.system = *system;
+    } else {
+      reader.Fail<int>(QStringLiteral("map"), "a map's name or a number from 1 to 10", *map);
+    }
+  }
+  const QString parameters[] = {QStringLiteral("k1"), QStringLiteral("k2"), QStringLiteral("k3"),
+                                QStringLiteral("k4")};
+  for (std::size_t i = 0; i < job.k.size(); ++i) job.k[i] = reader.Number(parameters[i]);
+  for (const QString& from : parser.values(QStringLiteral("from"))) {
+    if (const auto xy = reader.Numbers("from", from.toStdString(), 2, "a point x,y")) {
+      job.starts.push_back(WorldPoint{(*xy)[0], (*xy)[1]});
+    }
+  }
+  if (const auto group = reader.Text(QStringLiteral("group"))) {
+    const QFileInfo file(QString::fromStdString(*group));
+    if (group->empty() || !file.isFile() || !file.isReadable()) {
+      reader.Fail("cannot read the group file \"" + *group + "\"");
+    } else {
+      job.group = Absolute(*group);
+    }
+  }
+  if (!job.starts.empty() && job.group) reader.Fail("--from and --group cannot be used together");
+  job.iterations = reader.WholeNumber(QStringLiteral("iterations"), 0, std::numeric_limits<std::int32_t>::max());
+  if (const auto colour = reader.Text(QStringLiteral("colour"))) {
+    job.colour = FindColour(*colour);
+    if (!job.colour) reader.Fail<int>(QStringLiteral("colour"), "a colour's name or a number from 0 to 12", *colour);
+  }
+  job.displayMode = reader.WholeNumber(QStringLiteral("display"), 0, 1);
+  if (const auto range = reader.Text(QStringLiteral("range"))) {
+    if (const auto r = reader.Numbers("range", *range, 4, "four numbers xmin,xmax,ymin,ymax")) {
+      if ((*r)[0] < (*r)[1] && (*r)[2] < (*r)[3]) {
+        job.range = WorldRange{(*r)[0], (*r)[1], (*r)[2], (*r)[3]};
+      } else {
+        reader.Fail<int>(QStringLiteral("range"), "xmin,xmax,ymin,ymax with xmin below xmax and ymin below ymax",
+                         *range);
+      }
+    }
+  }
+  job.bufferCapacity = reader.WholeNumber(QStringLiteral("buffer"), 0, std::numeric_limits<std::int32_t>::max());
+}
+
+}  // namespace
+
+RenderArguments ParseRenderArguments(const QStringList& arguments) {
+  QCommandLineParser parser;
+  AddOptions(parser);
+  RenderArguments result;
+  if (!parser.parse(arguments)) {
+    result.error = parser.errorText().toStdString();
+    return result;
+  }
+  if (parser.isSet(QStringLiteral("help"))) {
+    result.helpText = parser.helpText().toStdString();
+    return result;
+  }
+  if (!parser.positionalArguments().isEmpty()) {
+    result.error = "unexpected argument \"" + parser.positionalArguments().first().toStdString() + "\"";
+    return result;
+  }
+
+  RenderRequest request;
+  ValueReader reader(parser);
+  ReadJob(parser, reader, request.job);
+  if (const auto size = reader.Text(QStringLiteral("size"))) {
+    if (const auto picture = ReadSize(reader, *size)) request.picture = *picture;
+  }
+  if (const auto scale = reader.Number(QStringLiteral("scale"))) {
+    if (*scale > 0.0 && *scale <= 16.0) {
+      request.picture.textScale = *scale;
+    } else {
+      reader.Fail<double>(QStringLiteral("scale"), "a number above 0 and at most 16",
+                          parser.value(QStringLiteral("scale")).toStdString());
+    }
+  }
+  if (const auto png = reader.Text(QStringLiteral("png"))) {
+    if (png->empty()) reader.Fail("--png takes a file name");
+    request.png = Absolute(*png);
+  }
+  if (const auto file = reader.Text(QStringLiteral("export"))) {
+    if (file->empty()) reader.Fail("--export takes a file name");
+    request.exportFile = Absolute(*file);
+  }
+  request.highAccuracy = parser.isSet(QStringLiteral("high-accuracy"));
+  if (!request.png && !request.exportFile) reader.Fail("nothing to write: give --png FILE and/or --export FILE");
+
+  if (reader.Failed()) {
+    result.error = reader.Error();
+  } else {
+    result.request = std::move(request);
+  }
+  return result;
+}
+
+}  // namespace orbitra

@@ -1,0 +1,80 @@
+#include "render/render_program.h"
+
+#include <memory>
+#include <new>
+
+#include <QTemporaryDir>
+
+#include "explorer/export_command.h"
+#include "explorer/startup.h"
+#include "platform/refresh_gate.h"
+#include "render/console_prompter.h"
+#include "render/picture_file.h"
+#include "render/qt_text_painter.h"
+#include "render/render_arguments.h"
+#include "storage/export_writer.h"
+
+namespace orbitra {
+
+namespace {
+
+// The export as "Export Data" writes it with the dialog's first choices: the whole buffer,
+// inside the X-Y box's range.
+bool WriteExport(OrbitraState& state, const RenderRequest& request, Prompter& prompter) {
+  ExportDialogValues values = PrepareExportDialog(state);
+  values.fileName = request.exportFile->string();
+  values.highAccuracy = request.highAccuracy;
+  return ExportPoints(state.Store, state.WorkDir, prompter, values) >= 0;
+}
+
+int Render(const RenderRequest& request, std::ostream& err) {
+  ConsolePrompter prompter(err);
+  const QTemporaryDir folder;
+  if (!folder.isValid()) {
+    prompter.ShowMessage("cannot create a temporary working folder: " + folder.errorString().toStdString());
+    return kRenderWriteFailed;
+  }
+  OrbitraState state(folder.path().toStdString());
+  StartUp(state, prompter);
+
+  std::unique_ptr<Canvas> canvas;
+  try {
+    canvas = std::make_unique<Canvas>(request.picture.width, request.picture.height);
+  } catch (const std::bad_alloc&) {
+    prompter.ShowMessage("not enough memory for a picture of that size");
+    return kRenderWriteFailed;
+  }
+  QtTextPainter painter;
+  UnwatchedRefreshGate gate;
+  canvas->SetTextPainter(&painter);
+  canvas->SetRefreshGate(&gate);
+  canvas->SetTextScale(request.picture.textScale);
+  if (!PerformRenderJob(state, request.job, *canvas, prompter)) return kRenderWriteFailed;
+
+  int status = kRenderDone;
+  if (request.png) {
+    if (const FileFailure failure = WritePicture(*canvas, *request.png)) {
+      prompter.ShowMessage(*failure);
+      status = kRenderWriteFailed;
+    }
+  }
+  if (request.exportFile && !WriteExport(state, request, prompter)) status = kRenderWriteFailed;
+  return status;
+}
+
+}  // namespace
+
+int RunRenderProgram(const QStringList& arguments, std::ostream& out, std::ostream& err) {
+  const RenderArguments parsed = ParseRenderArguments(arguments);
+  if (!parsed.helpText.empty()) {
+    out << parsed.helpText;
+    return kRenderDone;
+  }
+  if (!parsed.request) {
+    err << "orbitra-render: " << parsed.error << "\nTry \"orbitra-render --help\".\n";
+    return kRenderBadArguments;
+  }
+  return Render(*parsed.request, err);
+}
+
+}  // namespace orbitra

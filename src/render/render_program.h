@@ -1,0 +1,19 @@
+#pragma once
+
+#include <ostream>
+
+#include <QStringList>
+
+namespace orbitra {
+
+inline constexpr int kRenderDone = 0;
+inline constexpr int kRenderWriteFailed = 1;
+inline constexpr int kRenderBadArguments = 2;
+
+// orbitra-render: reads the command line, runs the map in a fresh temporary working folder
+// (the user's own "tmpdata.bin" and "icgroup.txt" are never touched) and writes the picture
+// and the export. Help goes to out, messages and errors to err. Returns the exit status.
+// Needs a QGuiApplication.
+int RunRenderProgram(const QStringList& arguments, std::ostream& out, std::ostream& err);
+
+}  // namespace orbitra

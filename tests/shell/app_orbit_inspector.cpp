@@ -1,0 +1,89 @@
+// The orbit inspector's panel: shown and hidden from "&View" with a check mark, docked
+// beside the picture, closable, refreshed when a repaint ends, and copied as text.
+
+#include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+
+#include "app/inspector_panel.h"
+#include "app/main_frame.h"
+#include "app/mapping_window.h"
+#include "app/orbitra_app.h"
+#include "app_test_support.h"
+#include "explorer/orbit_report.h"
+#include "explorer/orbitra_state.h"
+#include "maps/map_steps.h"
+#include "maps/mapping_catalogue.h"
+
+namespace orbitra {
+namespace {
+
+using namespace apptest;
+
+class AppOrbitInspector : public QObject {
+  Q_OBJECT
+
+ private Q_SLOTS:
+  void PanelFollowsTheMenuItemAndShowsTheFollowedOrbit() {
+    QTemporaryDir dir;
+    ModalAnswerer answers;
+    OrbitraApp app(PathOf(dir));
+    app.Start();
+    CMainFrame& frame = app.Frame();
+    QVERIFY(QTest::qWaitForWindowExposed(&frame));
+    QTRY_VERIFY(frame.View().RepaintCount() >= 1);
+    QAction* item = frame.Action(CommandId::OrbitInspector);
+    InspectorPanel* panel = frame.Inspector();
+
+    // Hidden at start, and the core knows it: runs need not feed it.
+    QVERIFY(item->isCheckable() && !item->isChecked());
+    QVERIFY(panel->isHidden() && !app.State().Inspector.Shown());
+
+    item->trigger();
+    QVERIFY(panel->isVisible() && item->isChecked() && app.State().Inspector.Shown());
+    QCOMPARE(frame.dockWidgetArea(panel), Qt::RightDockWidgetArea);
+    QVERIFY(panel->features().testFlag(QDockWidget::DockWidgetMovable));
+    QTRY_VERIFY(panel->geometry().left() >= frame.centralWidget()->geometry().right());
+    QCOMPARE(panel->Values()[0]->text(), QString("-"));
+
+    // An orbit the inspector followed (the wedge outside its domain keeps its point),
+    // shown once the next repaint ends.
+    MappingModel wedge;
+    SelectSystemWithDefaults(wedge, 10);
+    const WedgeMapStep step(wedge);
+    OrbitObserver observer = app.State().Inspector.BeginRun(wedge, {2.0, 0.0}, false);
+    for (int i = 0; i < 20; ++i) observer.Observe(step, 2.0, 0.0, step(2.0, 0.0));
+    app.State().Inspector.Commit(observer);
+    const int repaints = frame.View().RepaintCount();
+    frame.Action(CommandId::Refresh)->trigger();
+    QTRY_VERIFY(frame.View().RepaintCount() > repaints);
+    QCOMPARE(panel->Values()[0]->text(), QString("Wedge map"));
+    QCOMPARE(panel->Values()[3]->text(), QString("20"));
+    QCOMPARE(panel->Values()[8]->text(), QString("period 1"));
+
+    QGuiApplication::clipboard()->clear();
+    QTest::mouseClick(panel->CopyButton(), Qt::LeftButton);
+    const QString copied = QGuiApplication::clipboard()->text();
+    QCOMPARE(copied, QString::fromStdString(FormatOrbitReport(MakeOrbitReport(app.State()))));
+    QVERIFY(copied.startsWith("Map: Wedge map\n"));
+    QVERIFY(copied.endsWith("Period: period 1\n"));
+
+    // Closed by its own button: the check mark and the core's flag follow.
+    QVERIFY(panel->close());
+    QVERIFY(panel->isHidden() && !item->isChecked() && !app.State().Inspector.Shown());
+    item->trigger();
+    QVERIFY(panel->isVisible() && item->isChecked() && app.State().Inspector.Shown());
+    item->trigger();
+    QVERIFY(panel->isHidden() && !item->isChecked() && !app.State().Inspector.Shown());
+    QCOMPARE(answers.Unscripted(), 0);
+  }
+};
+
+}  // namespace
+}  // namespace orbitra
+
+QTEST_MAIN(orbitra::AppOrbitInspector)
+#include "app_orbit_inspector.moc"

@@ -1,0 +1,231 @@
+// Pictures out of the program: "Save Picture..." through its dialog, and orbitra-render
+// run as a user runs it, compared with what the real mapping window shows and exports.
+
+#include <QAction>
+#include <QComboBox>
+#include <QDialog>
+#include <QImage>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QTest>
+
+#include "app/main_frame.h"
+#include "app/mapping_window.h"
+#include "app/orbitra_app.h"
+#include "app_test_support.h"
+#include "explorer/orbitra_state.h"
+#include "explorer/picture.h"
+#include "render/qt_text_painter.h"
+
+namespace orbitra {
+namespace {
+
+using namespace apptest;
+
+// A started program in a fresh working directory with one run of the Standard Map from
+// (0.5, 0) on its picture.
+struct RunningWithOrbit {
+  RunningWithOrbit() : app(PathOf(dir)) {
+    app.Start();
+    QVERIFY(QTest::qWaitForWindowExposed(&app.Frame()));
+    Command(CommandId::StartRun);
+  }
+
+  MappingWindow& View() { return app.Frame().View(); }
+  const Canvas& Picture() { return View().Picture(); }
+  void Settle() {
+    int seen = -1;
+    while (seen != View().RepaintCount()) {
+      seen = View().RepaintCount();
+      QTest::qWait(30);
+    }
+  }
+  void Command(CommandId id) {
+    app.Frame().Action(id)->trigger();
+    Settle();
+  }
+
+  QTemporaryDir dir;
+  ModalAnswerer answers;
+  OrbitraApp app;
+};
+
+// Fills the next "Save picture" dialog and presses OK.
+void AnswerSaveDialog(ModalAnswerer& answers, const QString& file, int sizePosition) {
+  answers.Then([file, sizePosition](QWidget& dialog) {
+    dialog.findChild<QLineEdit*>("fileName")->setText(file);
+    dialog.findChild<QComboBox*>("size")->setCurrentIndex(sizePosition);
+    dialog.findChild<QPushButton*>("ok")->click();
+  });
+}
+
+// Pixels of an image file against a canvas; the first difference is reported.
+void ComparePixels(const QString& file, const Canvas& canvas) {
+  const QImage image(file);
+  QCOMPARE(image.size(), QSize(canvas.Width(), canvas.Height()));
+  for (int y = 0; y < canvas.Height(); ++y) {
+    for (int x = 0; x < canvas.Width(); ++x) {
+      const Colour c = canvas.GetPixel(x, y);
+      if (image.pixel(x, y) != qRgb(c.Red(), c.Green(), c.Blue())) {
+        QFAIL(qPrintable(QString("pixel %1,%2 differs").arg(x).arg(y)));
+      }
+    }
+  }
+}
+
+struct Outcome {
+  int exitCode = -1;
+  QString err;
+};
+
+// orbitra-render in the given folder, as a shell would start it.
+Outcome RunRender(const QString& folder, const QStringList& arguments) {
+  QProcess process;
+  process.setWorkingDirectory(folder);
+  process.start(QStringLiteral(ORBITRA_RENDER_PROGRAM), arguments);
+  if (!process.waitForFinished(60000)) return {};
+  return Outcome{process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+                 QString::fromUtf8(process.readAllStandardError())};
+}
+
+class RenderPictures : public QObject {
+  Q_OBJECT
+
+ private Q_SLOTS:
+  void SavePictureWritesTheScreenOrALargerPictureDrawnAnew() {
+    RunningWithOrbit running;
+    const QString shown = running.dir.filePath("shown.png");
+    AnswerSaveDialog(running.answers, shown, 0);
+    running.Command(CommandId::SavePicture);
+    ComparePixels(shown, running.Picture());
+
+    // Twice the size: the same drawing on a canvas of twice the size, texts twice as large.
+    const QString twice = running.dir.filePath("twice.png");
+    AnswerSaveDialog(running.answers, twice, 1);
+    running.Command(CommandId::SavePicture);
+    Canvas expected(running.Picture().Width() * 2, running.Picture().Height() * 2);
+    QtTextPainter painter;
+    expected.SetTextPainter(&painter);
+    expected.SetTextScale(2.0);
+    DrawPicture(running.app.State(), expected);
+    ComparePixels(twice, expected);
+    QVERIFY(running.answers.SeenWindows().size() == 2 && running.answers.Unscripted() == 0);
+
+    // An existing file is replaced only after Yes; No keeps it whole.
+    WriteFile(PathOf(running.dir) / "kept.png", "mine");
+    AnswerSaveDialog(running.answers, running.dir.filePath("kept.png"), 0);
+    running.answers.Press(QMessageBox::No);
+    running.Command(CommandId::SavePicture);
+    QCOMPARE(running.answers.Texts().back(), QString("File kept.png exists. Overwrite?"));
+    QCOMPARE(ReadFile(PathOf(running.dir) / "kept.png"), std::string("mine"));
+
+    // A folder that cannot be: the file and the reason are shown, nothing is written.
+    WriteFile(PathOf(running.dir) / "plain", "");
+    const QString impossible = running.dir.filePath("plain/picture.png");
+    AnswerSaveDialog(running.answers, impossible, 1);
+    running.answers.Press(QMessageBox::Ok);
+    running.Command(CommandId::SavePicture);
+    QCOMPARE(running.answers.Texts().back(),
+             QString("Cannot create \"%1\": Not a directory").arg(impossible));
+    QVERIFY(running.answers.ScriptUsedUp());
+  }
+
+  void CommandLinePictureAndExportEqualTheWindows() {
+    RunningWithOrbit running;
+    const Canvas& picture = running.Picture();
+    const QString windowExport = running.dir.filePath("window.dat");
+    running.answers.Then([&windowExport](QWidget& dialog) {
+      dialog.findChild<QLineEdit*>("fileName")->setText(windowExport);
+      dialog.findChild<QPushButton*>("ok")->click();
+    });
+    running.answers.Press(QMessageBox::Ok);  // "1000 points exported (about 20 KBytes)"
+    running.Command(CommandId::ExportData);
+    QCOMPARE(running.answers.Texts().back(), QString("1000 points exported (about 20 KBytes)"));
+
+    QTemporaryDir cwd;
+    const Outcome outcome =
+        RunRender(cwd.path(), {"--map", "Standard Map", "--from", "0.5,0", "--iterations", "1000", "--size",
+                               QString("%1x%2").arg(picture.Width()).arg(picture.Height()), "--png", "cli.png",
+                               "--export", "cli.dat"});
+    QCOMPARE(outcome.err, QString());
+    QCOMPARE(outcome.exitCode, 0);
+    ComparePixels(cwd.filePath("cli.png"), picture);
+    const std::string exported = ReadFile(PathOf(cwd) / "cli.dat");
+    QCOMPARE(exported.size(), ReadFile(windowExport.toStdString()).size());
+    QVERIFY(exported == ReadFile(windowExport.toStdString()));
+  }
+
+  // A group with an entry that escapes: the message goes to the error stream and the picture
+  // is still made; the caller's own program files are not touched.
+  void CommandLineGroupRunsInItsOwnFolder() {
+    QTemporaryDir cwd;
+    WriteFile(PathOf(cwd) / "tmpdata.bin", "keep");
+    WriteFile(PathOf(cwd) / "icgroup.txt", "keep too");
+    WriteFile(PathOf(cwd) / "g.txt", "0.1 0.1 500 4 0\n10 10 500 1 0\n");
+    const Outcome outcome = RunRender(cwd.path(), {"--map", "2", "--group", "g.txt", "--png", "group.png"});
+    QCOMPARE(outcome.exitCode, 0);
+    QCOMPARE(outcome.err, QString("orbitra-render:  Escape to Infinity\n or Initials are out of valid range\n"));
+    QCOMPARE(QImage(cwd.filePath("group.png")).size(), QSize(800, 600));
+    QCOMPARE(ReadFile(PathOf(cwd) / "tmpdata.bin"), std::string("keep"));
+    QCOMPARE(ReadFile(PathOf(cwd) / "icgroup.txt"), std::string("keep too"));
+  }
+
+  void CommandLineRefusesBadArgumentsWithStatusTwo_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("unknown map") << QStringList{"--map", "Nowhere Map", "--png", "x.png"}
+                                 << "--map takes a map's name or a number from 1 to 10, not \"Nowhere Map\"";
+    QTest::newRow("point") << QStringList{"--from", "1;2", "--png", "x.png"}
+                           << "--from takes a point x,y, not \"1;2\"";
+    QTest::newRow("negative count") << QStringList{"--iterations", "-5", "--png", "x.png"}
+                                    << "--iterations takes a whole number from 0 to 2147483647, not \"-5\"";
+    QTest::newRow("size") << QStringList{"--size", "0x600", "--png", "x.png"}
+                          << "--size takes a width and a height such as 1600x1200, each from 1 to 16000, at most "
+                             "100000000 pixels in all, not \"0x600\"";
+    QTest::newRow("range") << QStringList{"--range", "1,0,0,1", "--png", "x.png"}
+                           << "--range takes xmin,xmax,ymin,ymax with xmin below xmax and ymin below ymax, not "
+                              "\"1,0,0,1\"";
+    QTest::newRow("both") << QStringList{"--from", "0,0", "--group", "g.txt", "--png", "x.png"}
+                          << "--from and --group cannot be used together";
+    QTest::newRow("no group") << QStringList{"--group", "missing.txt", "--png", "x.png"}
+                              << "cannot read the group file \"missing.txt\"";
+    QTest::newRow("no output") << QStringList{"--from", "0,0"}
+                               << "nothing to write: give --png FILE and/or --export FILE";
+    QTest::newRow("unknown option") << QStringList{"--bogus", "--png", "x.png"} << "Unknown option 'bogus'.";
+  }
+  void CommandLineRefusesBadArgumentsWithStatusTwo() {
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, message);
+    QTemporaryDir cwd;
+    WriteFile(PathOf(cwd) / "g.txt", "0 0 10 0 0\n");
+    const Outcome outcome = RunRender(cwd.path(), arguments);
+    QCOMPARE(outcome.exitCode, 2);
+    QCOMPARE(outcome.err, "orbitra-render: " + message + "\nTry \"orbitra-render --help\".\n");
+    QVERIFY(!QFile::exists(cwd.filePath("x.png")));
+  }
+
+  void CommandLineReportsUnwritableTargetsWithStatusOne() {
+    QTemporaryDir cwd;
+    WriteFile(PathOf(cwd) / "plain", "");
+    const QString png = cwd.filePath("plain/x.png");
+    Outcome outcome = RunRender(cwd.path(), {"--from", "0.5,0", "--png", "plain/x.png"});
+    QCOMPARE(outcome.exitCode, 1);
+    QCOMPARE(outcome.err, QString("orbitra-render: Cannot create \"%1\": Not a directory\n").arg(png));
+
+    outcome = RunRender(cwd.path(), {"--from", "0.5,0", "--png", "x.gif5", "--export", "plain/x.dat"});
+    QCOMPARE(outcome.exitCode, 1);
+    QVERIFY2(outcome.err.startsWith(QString("orbitra-render: Cannot write \"%1\": no image format has the "
+                                            "extension \".gif5\"\n")
+                                        .arg(cwd.filePath("x.gif5"))),
+             qPrintable(outcome.err));
+    QVERIFY2(outcome.err.endsWith("Nothing was exported.\n"), qPrintable(outcome.err));
+    QVERIFY(!QFile::exists(cwd.filePath("x.gif5")));
+  }
+};
+
+}  // namespace
+}  // namespace orbitra
+
+QTEST_MAIN(orbitra::RenderPictures)
+#include "render_pictures.moc"
