@@ -5,6 +5,7 @@
 
 #include "explorer/run_state.h"
 #include "maps/mapping_model.h"
+#include "maps/user_map_table.h"
 #include "plot/plot_boxes.h"
 #include "storage/export_options.h"
 #include "storage/group_state.h"
@@ -27,6 +28,8 @@ struct OrbitraState {
   PointStore Store;
   GroupState Group;
   ExportOptions Export;
+  UserMapTable UserMaps;         // the user's maps, systems 11 and up, kept in "usermaps.txt"
+  bool UserMapFileDamaged = false;  // read with faults: the first save keeps a copy of it
   int UseDefaultRange = 1;  // the selection dialog's "Use default graphics range "
   int RunOnOk = 0;          // the next "Initial conditions" opens with its run box ticked
 };
