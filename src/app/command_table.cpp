@@ -16,6 +16,8 @@ constexpr std::array kCommands{
     // &File
     CommandEntry{SelectMapping, "&File", "", "Select Mapping", "Select particular mapping ", false, "", kNoCheck,
                  OnSelectMapping},
+    CommandEntry{DefineMap, "&File", "", "Define Map...", "Define, edit or delete your own maps", false, "", kNoCheck,
+                 OnDefineMap},
     CommandEntry{WorkDisplay, "&File", "", "Work/Display ...", "", true, "", kNoCheck, OnWorkDisplay},
     CommandEntry{ExportData, "&File", "", "Export Data", "Export point data (ASCII)", true, "", kNoCheck, OnExportData},
     CommandEntry{AppExit, "&File", "", "E&xit", "Quit the application; prompts to save documents", false, "",

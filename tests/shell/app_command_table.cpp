@@ -32,7 +32,8 @@ using apptest::ReadFile;
 // ">title" opening a submenu whose items are indented by two blanks.
 const std::vector<std::pair<QString, std::vector<QString>>> kExpectedMenus = {
     {"&File",
-     {"32771|Select Mapping|Select particular mapping ", "32780|Work/Display ...|", "---",
+     {"32771|Select Mapping|Select particular mapping ", "32815|Define Map...|Define, edit or delete your own maps",
+      "32780|Work/Display ...|", "---",
       "32810|Export Data|Export point data (ASCII)", "---",
       "57665|E&xit|Quit the application; prompts to save documents"}},
     {"&View",
@@ -66,6 +67,7 @@ const std::vector<QString> kExpectedToolbar = {
 // The commands that open a dialog of their own, with the dialog's title.
 const std::vector<std::pair<CommandId, QString>> kDialogCommands = {
     {CommandId::SelectMapping, "Mapping System Selection"},
+    {CommandId::DefineMap, "Define Map"},
     {CommandId::WorkDisplay, "DisplayMode"},
     {CommandId::ExportData, "Export data"},
     {CommandId::InitialConditions, "Initial conditions"},
@@ -146,7 +148,7 @@ class AppCommandTable : public QObject {
       QVERIFY2(entry.handler != nullptr, qPrintable(QString::number(id)));
       QCOMPARE(IsToolbarButton(entry), entry.icon.size() > 0);
     }
-    QCOMPARE(ids.size(), std::size_t{38});
+    QCOMPARE(ids.size(), std::size_t{39});
   }
 
   void MenusListEveryItemInOrderWithItsPromptAndSeparators() {
