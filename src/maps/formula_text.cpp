@@ -73,6 +73,84 @@ std::string_view TrimBlanks(std::string_view text) noexcept {
   return text;
 }
 
+namespace {
+
+bool IsDigit(char c) noexcept { return c >= '0' && c <= '9'; }
+
+// Numbers, "pi", blanks, parentheses and + - * / ^ only, with an operator and a value.
+bool IsConstantSegment(std::string_view text) noexcept {
+  bool anyOperator = false;
+  bool anyValue = false;
+  std::size_t i = 0;
+  while (i < text.size()) {
+    const char c = text[i];
+    if (IsBlank(c) || c == '(' || c == ')') {
+      ++i;
+    } else if (c == '+' || c == '-' || c == '*' || c == '/' || c == '^') {
+      anyOperator = true;
+      ++i;
+    } else if (IsDigit(c) || c == '.') {
+      while (i < text.size() && (IsDigit(text[i]) || text[i] == '.')) ++i;
+      if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+        ++i;
+        if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+        while (i < text.size() && IsDigit(text[i])) ++i;
+      }
+      anyValue = true;
+    } else if (IsNameChar(c)) {
+      const std::size_t start = i;
+      while (i < text.size() && IsNameChar(text[i])) ++i;
+      if (text.substr(start, i - start) != "pi") return false;
+      anyValue = true;
+    } else {
+      return false;
+    }
+  }
+  return anyOperator && anyValue;
+}
+
+}  // namespace
+
+std::string FoldConstantSegments(std::string_view formula,
+                                 const std::function<std::optional<std::string>(std::string_view)>& valueOf) {
+  if (IsConstantSegment(formula)) {
+    if (const std::optional<std::string> value = valueOf(formula)) return "(" + *value + ")";
+  }
+  std::string out;
+  std::size_t i = 0;
+  while (i < formula.size()) {
+    if (formula[i] != '(') {
+      out += formula[i++];
+      continue;
+    }
+    // The group up to its closing parenthesis, its segments split at its own commas.
+    std::size_t close = i + 1;
+    int depth = 1;
+    for (; close < formula.size(); ++close) {
+      if (formula[close] == '(') ++depth;
+      if (formula[close] == ')' && --depth == 0) break;
+    }
+    if (close >= formula.size()) {
+      out.append(formula.substr(i));
+      break;
+    }
+    out += '(';
+    std::size_t start = i + 1;
+    depth = 0;
+    for (std::size_t j = i + 1; j < close; ++j) {
+      if (formula[j] == '(') ++depth;
+      if (formula[j] == ')') --depth;
+      if (formula[j] == ',' && depth == 0) {
+        out += FoldConstantSegments(formula.substr(start, j - start), valueOf) + ",";
+        start = j + 1;
+      }
+    }
+    out += FoldConstantSegments(formula.substr(start, close - start), valueOf) + ")";
+    i = close + 1;
+  }
+  return out;
+}
+
 std::optional<HelperLineParts> SplitHelperLine(std::string_view line) noexcept {
   const std::size_t equals = line.find('=');
   if (equals == std::string_view::npos) return std::nullopt;

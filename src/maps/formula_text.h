@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -24,6 +25,14 @@ bool IsFormulaName(std::string_view name) noexcept;
 
 // The text without blanks (spaces, tabs, line ends) at either end.
 std::string_view TrimBlanks(std::string_view text) noexcept;
+
+// A segment of a formula is the whole formula, one argument of a function, or the inside
+// of a parenthesis. Each largest segment made only of numbers, "pi", blanks, parentheses
+// and the operators + - * / ^ (at least one) is replaced by "(" + valueOf(segment) + ")",
+// unless valueOf gives nothing. Replacing a whole segment cannot change how the text
+// around it reads. The formula must be one the expression library accepts.
+std::string FoldConstantSegments(std::string_view formula,
+                                 const std::function<std::optional<std::string>(std::string_view)>& valueOf);
 
 // A helper line "name = formula" split at its first '='; positions are those of the line.
 struct HelperLineParts {

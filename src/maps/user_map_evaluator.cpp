@@ -2,6 +2,9 @@
 
 #include <muParser.h>
 
+#include <bit>
+#include <charconv>
+#include <cmath>
 #include <limits>
 #include <string>
 #include <string_view>
@@ -188,9 +191,35 @@ std::optional<FormulaError> CheckDefinition(const UserMapDefinition& d, std::vec
   return std::nullopt;
 }
 
+// The value of a part made of numbers and pi, as a number that the library reads back as
+// exactly that value; nothing when there is none (not finite, or not read back exactly).
+class ConstantValues {
+ public:
+  ConstantValues() { SetUpFormulaLanguage(parser_); }
+
+  std::optional<std::string> operator()(std::string_view segment) {
+    try {
+      parser_.SetExpr(std::string(segment));
+      const double value = parser_.Eval();
+      if (!std::isfinite(value)) return std::nullopt;
+      char digits[32];
+      const std::to_chars_result r = std::to_chars(digits, digits + sizeof digits, value);
+      std::string text(digits, r.ptr);
+      parser_.SetExpr("(" + text + ")");
+      if (std::bit_cast<std::uint64_t>(parser_.Eval()) != std::bit_cast<std::uint64_t>(value)) return std::nullopt;
+      return text;
+    } catch (const mu::ParserError&) {
+      return std::nullopt;
+    }
+  }
+
+ private:
+  mu::Parser parser_;
+};
+
 }  // namespace
 
-UserMapCompilation CompileUserMap(const UserMapDefinition& definition) {
+UserMapCompilation CompileUserMap(const UserMapDefinition& definition, ConstantFolding folding) {
   std::vector<Helper> helpers;
   try {
     if (auto error = CheckDefinition(definition, helpers)) return {nullptr, std::move(error)};
@@ -201,12 +230,17 @@ UserMapCompilation CompileUserMap(const UserMapDefinition& definition) {
     mu::Parser& parser = impl->parser;
     SetUpFormulaLanguage(parser);
     BindVariables(parser, &impl->x, &impl->y, &impl->k1, &impl->k2, &impl->k3, &impl->k4);
+    ConstantValues constants;
+    const auto prepared = [&](std::string_view formula) {
+      return folding == ConstantFolding::Fold ? FoldConstantSegments(formula, std::ref(constants))
+                                              : std::string(formula);
+    };
     std::string expression;
     for (std::size_t i = 0; i < helpers.size(); ++i) {
       parser.DefineVar(helpers[i].name, &impl->helpers[i]);
-      expression += helpers[i].name + "=(" + helpers[i].formula + "),";
+      expression += helpers[i].name + "=(" + prepared(helpers[i].formula) + "),";
     }
-    expression += "(" + definition.xFormula + "),(" + definition.yFormula + ")";
+    expression += "(" + prepared(definition.xFormula) + "),(" + prepared(definition.yFormula) + ")";
     parser.SetExpr(expression);
     int results = 0;
     parser.Eval(results);

@@ -17,9 +17,16 @@ struct UserMapCompilation {
   std::optional<FormulaError> error;                  // set otherwise: the first fault
 };
 
+// Whether parts of a formula made only of numbers and pi are computed once when the map
+// is compiled (see FoldConstantSegments). Either way every result is the same, to the bit:
+// a part is computed by the same operations, and replaced only by a number that reads back
+// as exactly its value. Keep serves tests that check this.
+enum class ConstantFolding { Fold, Keep };
+
 // Checks every helper line and both formulas, each on its own so that a fault is placed
 // in its own text, then compiles the whole map into one expression evaluated by one call.
-UserMapCompilation CompileUserMap(const UserMapDefinition& definition);
+UserMapCompilation CompileUserMap(const UserMapDefinition& definition,
+                                  ConstantFolding folding = ConstantFolding::Fold);
 
 // A user map ready to iterate: helpers and both formulas compiled once, evaluated per
 // point in one call of the expression library. The library reads its variables from
@@ -37,7 +44,7 @@ class UserMapEvaluator {
  private:
   struct Impl;
   explicit UserMapEvaluator(std::unique_ptr<Impl> impl) noexcept;
-  friend UserMapCompilation CompileUserMap(const UserMapDefinition& definition);
+  friend UserMapCompilation CompileUserMap(const UserMapDefinition& definition, ConstantFolding folding);
 
   std::unique_ptr<Impl> impl_;
 };

@@ -88,6 +88,8 @@ struct Damage {
   std::string what;
 };
 
+void PrintTo(const Damage& damage, std::ostream* os) { *os << damage.name; }
+
 class DamagedUserMapFile : public ::testing::TestWithParam<Damage> {};
 
 TEST_P(DamagedUserMapFile, LoadsTheGoodMapsAndNamesTheFirstBadLine) {
