@@ -1,6 +1,7 @@
 #include "explorer/user_map_commands.h"
 
 #include "explorer/point_store_commands.h"
+#include "plot/box_ranges.h"
 #include "maps/formula_text.h"
 #include "maps/system_catalogue.h"
 #include "storage/text_format.h"
@@ -143,6 +144,17 @@ MapSaveOutcome SaveUserMap(OrbitraState& state, Prompter& prompter, std::optiona
     outcome.repaint = Invalidation::WithErase;
   }
   return outcome;
+}
+
+bool SelectUserMapByName(OrbitraState& state, std::string_view name) {
+  const std::optional<int> i = state.UserMaps.Find(name);
+  if (!i) return false;
+  const int t = kFirstUserSystem + *i;
+  const SystemDefaults d = LoadSystemDefaults(state.UserMaps, t);
+  CommitSelection(state.Model, state.Boxes.XYBox.Label, state.UserMaps, t, d.k1, d.k2, d.k3, d.k4,
+                  PendingSelection{d.routine, d.DefaultRange, d.userMap});
+  ResetRangesToDefault(state.Boxes, state.Model.DefaultRange, state.Run.Settings.Iterations);
+  return true;
 }
 
 bool DeleteUserMap(OrbitraState& state, Prompter& prompter, int i) {

@@ -50,6 +50,12 @@ struct MapSaveOutcome {
 MapSaveOutcome SaveUserMap(OrbitraState& state, Prompter& prompter, std::optional<int> editing,
                            const UserMapDefinition& definition);
 
+// The user map of exactly this name becomes the map in use with all its defaults, and the
+// boxes take its range, as a fresh picture of it needs (the command-line renderer, with
+// the state's maps read from any map file). Stored points are left alone. False when no
+// map has that name.
+bool SelectUserMapByName(OrbitraState& state, std::string_view name);
+
 // "Delete" of the user map at position i, after the user agreed; refused for the map in
 // use. Later maps move up one system index, the model's index with them. True when done.
 bool DeleteUserMap(OrbitraState& state, Prompter& prompter, int i);

@@ -16,6 +16,13 @@ bool SameName(std::string_view a, std::string_view b) noexcept {
   return true;
 }
 
+// Characters of UTF-8 text: every byte but the continuation bytes 10xxxxxx.
+std::size_t CharacterCount(std::string_view text) noexcept {
+  std::size_t count = 0;
+  for (char c : text) count += (static_cast<unsigned char>(c) & 0xC0) != 0x80 ? 1 : 0;
+  return count;
+}
+
 }  // namespace
 
 SystemText SystemTextAt(const UserMapTable& users, int t) noexcept {
@@ -51,7 +58,7 @@ void CommitSelection(MappingModel& model, std::string& xyBoxLabel, const UserMap
 std::optional<MapNameProblem> CheckMapName(const UserMapTable& users, std::string_view name,
                                            std::optional<int> self) {
   if (name.empty()) return MapNameProblem::Empty;
-  if (name.size() > kMaxMapNameLength) return MapNameProblem::TooLong;
+  if (CharacterCount(name) > kMaxMapNameLength) return MapNameProblem::TooLong;
   for (char c : name) {
     if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) return MapNameProblem::ControlCharacter;
   }

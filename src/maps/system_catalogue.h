@@ -37,7 +37,7 @@ void CommitSelection(MappingModel& model, std::string& xyBoxLabel, const UserMap
 
 // Why a name cannot be given to a user map.
 enum class MapNameProblem { Empty, TooLong, ControlCharacter, BuiltIn, Taken };
-inline constexpr std::size_t kMaxMapNameLength = 40;
+inline constexpr std::size_t kMaxMapNameLength = 40;  // characters of its UTF-8 text
 
 // The problem of a (trimmed) name for a user map, comparing letters without case; the map
 // at position `self` (the one being renamed) does not count as taking it.

@@ -70,6 +70,14 @@ TEST(UserMapCommands, ADamagedFileLoadsWhatItCanAndIsKeptUntilAChangeIsSaved) {
   EXPECT_TRUE(quiet.All().empty());
   ASSERT_EQ(next.UserMaps.Count(), 3);
   EXPECT_EQ(next.UserMaps.At(2).definition, TypedHenon());
+  // What a command-line program does with a map's name.
+  EXPECT_FALSE(SelectUserMapByName(next, "my henon"));
+  ASSERT_TRUE(SelectUserMapByName(next, "My Henon"));
+  EXPECT_EQ(next.Model.system, 13);
+  EXPECT_EQ(next.Model.k3, -1.0);
+  EXPECT_EQ(next.Boxes.XYBox.Label, "My Henon");
+  EXPECT_EQ(next.Boxes.XYBox.GetRange(), (WorldRange{-1, 1, -1, 1}));
+  EXPECT_EQ(next.Model.routine(next.Model, 0.5, 0.0).x, 0.7625);
 }
 
 TEST(UserMapCommands, SavingRefusesWhatCannotBeAMapAndWritesNothing) {
