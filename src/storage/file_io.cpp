@@ -43,7 +43,7 @@ bool AgreeToReplace(const std::filesystem::path& target, std::string_view shownN
   std::error_code ec;
   if (!std::filesystem::exists(target, ec)) return true;
   std::string question = kAskOverwrite;
-  question.replace(question.find("%s"), 2, shownName);
+  if (const std::size_t at = question.find("%s"); at != std::string::npos) question.replace(at, 2, shownName);
   return prompter.AskYesNo(question) == Answer::Yes;
 }
 
