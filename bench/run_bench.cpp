@@ -18,6 +18,7 @@
 #include "explorer/trajectory_engine.h"
 #include "maps/map_steps.h"
 #include "maps/mapping_catalogue.h"
+#include "maps/system_catalogue.h"
 #include "platform/canvas.h"
 #include "platform/refresh_gate.h"
 #include "platform/prompter.h"
@@ -43,17 +44,28 @@ class SilentPrompter : public Prompter {
   Answer AskYesNoCancel(std::string_view) override { return Answer::Cancel; }
 };
 
+// Built-in maps typed by the user, with the built-in defaults.
+const UserMapDefinition kTypedStandardMap{
+    "Typed Standard Map", {"t = x + y"}, "mod(t, 2*pi)", "mod(y + k1*sin(t), 2*pi)", 0.7, 0, 0, 0,
+    {0, kTwoPi, 0, kTwoPi}};
+const UserMapDefinition kTypedHenon{"Typed Henon", {}, "1 - k1*x*x + k3*y", "k2*x", 0.95, 1, -1, 0, {-1, 1, -1, 1}};
+
 struct RunFixture {
-  explicit RunFixture(int system)
+  // The built-in system, or with `typed` that map as the user's map 11.
+  explicit RunFixture(int system, const UserMapDefinition* typed = nullptr)
       : dir(std::filesystem::temp_directory_path() / "orbitra-run-bench"), canvas(1000, 700) {
     std::filesystem::create_directories(dir);
     state = std::make_unique<OrbitraState>(dir);
     StartUp(*state, prompter);
     state->Store.BufferCapacity = 2 * kRunLength;
     AllocateBuffer(state->Store);
-    const SystemDefaults d = LoadSystemDefaults(system);
-    CommitSelection(state->Model, state->Boxes.XYBox.Label, system, d.k1, d.k2, d.k3, d.k4,
-                    PendingSelection{d.routine, d.DefaultRange});
+    if (typed != nullptr) {
+      state->UserMaps.Add(*MakeUserMap(*typed).map);
+      system = kFirstUserSystem;
+    }
+    const SystemDefaults d = LoadSystemDefaults(state->UserMaps, system);
+    CommitSelection(state->Model, state->Boxes.XYBox.Label, state->UserMaps, system, d.k1, d.k2, d.k3, d.k4,
+                    PendingSelection{d.routine, d.DefaultRange, d.userMap});
     state->Boxes.XYBox.SetRange(d.DefaultRange.Xmin, d.DefaultRange.Ymin, d.DefaultRange.Xmax,
                                 d.DefaultRange.Ymax);
     state->Run.Settings.DisplayMode = 1;
@@ -153,6 +165,17 @@ void BM_FullRun(benchmark::State& bs) {
   Report(bs, f);
 }
 
+// The same full run with the built-in map 1 or 2 typed as the user's formulas.
+void BM_UserFullRun(benchmark::State& bs) {
+  RunFixture f(0, bs.range(0) == 1 ? &kTypedStandardMap : &kTypedHenon);
+  for (auto _ : bs) {
+    StartRun(f);
+    RunOrbit(*f.state, f.canvas, f.prompter);
+    benchmark::DoNotOptimize(f.state->Run.CurrentPoint.x);
+  }
+  Report(bs, f);
+}
+
 // The same run in slices of range(1) iterations, as the window performs it (a Henon slice
 // of a frame is some two million iterations; these are far shorter, to show the cost).
 void BM_SlicedRun(benchmark::State& bs) {
@@ -174,12 +197,17 @@ BENCHMARK(BM_BarePointerLoop)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->Mi
 BENCHMARK(BM_FullRun)->Args({1, -1, -1, 0})->Args({2, -1, -1, 0})->Unit(benchmark::kMillisecond)->MinTime(0.5);
 BENCHMARK(BM_FullRun)->Args({2, 0, 0, 0})->Args({2, 1, 0, 0})->Args({2, 0, 1, 0})->Unit(benchmark::kMillisecond)->MinTime(0.5);
 BENCHMARK(BM_FullRun)->Args({1, 0, 0, 0})->Args({1, 1, 0, 0})->Args({1, 0, 1, 0})->Args({2, -1, -1, 1})->Unit(benchmark::kMillisecond)->MinTime(0.5);
+BENCHMARK(BM_UserFullRun)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->MinTime(0.5);
 BENCHMARK(BM_SlicedRun)->Args({2, 50'000})->Unit(benchmark::kMillisecond)->MinTime(0.5);
 
 const int kStandard = RegisterRatio("run_vs_bare_standard_map", "BM_FullRun/1/-1/-1/0/min_time:0.500", "BM_BareLoop/1/min_time:0.500");
 const int kHenon = RegisterRatio("run_vs_bare_henon", "BM_FullRun/2/-1/-1/0/min_time:0.500", "BM_BareLoop/2/min_time:0.500");
 const int kStandardPointer = RegisterRatio("run_vs_pointer_loop_standard_map", "BM_FullRun/1/-1/-1/0/min_time:0.500", "BM_BarePointerLoop/1/min_time:0.500");
 const int kHenonPointer = RegisterRatio("run_vs_pointer_loop_henon", "BM_FullRun/2/-1/-1/0/min_time:0.500", "BM_BarePointerLoop/2/min_time:0.500");
+const int kUserHenon = RegisterRatio("user_vs_builtin_henon", "BM_UserFullRun/2/min_time:0.500",
+                                     "BM_FullRun/2/-1/-1/0/min_time:0.500");
+const int kUserStandard = RegisterRatio("user_vs_builtin_standard_map", "BM_UserFullRun/1/min_time:0.500",
+                                        "BM_FullRun/1/-1/-1/0/min_time:0.500");
 const int kSliced = RegisterRatio("sliced_vs_unsliced_henon", "BM_SlicedRun/2/50000/min_time:0.500", "BM_FullRun/2/-1/-1/0/min_time:0.500");
 
 }  // namespace

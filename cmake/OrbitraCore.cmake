@@ -13,6 +13,11 @@ add_library(orbitra_core STATIC
 target_include_directories(orbitra_core PUBLIC ${PROJECT_SOURCE_DIR}/src)
 target_compile_features(orbitra_core PUBLIC cxx_std_20)
 
+# User maps are compiled by muParser (Debian's libmuparser-dev); only src/maps includes it.
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(MUPARSER REQUIRED IMPORTED_TARGET muparser)
+target_link_libraries(orbitra_core PRIVATE PkgConfig::MUPARSER)
+
 # GCC 12 at -O2 packs the orbit point into one vector register and bounces it through
 # memory on every iteration; keeping the two coordinates scalar is markedly faster.
 set_source_files_properties(${ORBITRA_MAPS_SOURCES} ${ORBITRA_EXPLORER_SOURCES} ${ORBITRA_PLOT_SOURCES}

@@ -3,7 +3,8 @@
 # machine lacks. Does nothing when everything is there.
 set -euo pipefail
 
-packages=(g++ make cmake qt6-base-dev libgtest-dev libgmock-dev libbenchmark-dev fonts-dejavu-core)
+packages=(g++ make cmake pkgconf qt6-base-dev libgtest-dev libgmock-dev libbenchmark-dev libmuparser-dev
+          fonts-dejavu-core)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -17,6 +17,8 @@ constexpr std::array kCommands{
     // &File
     CommandEntry{SelectMapping, "&File", "", "Select Mapping", "Select particular mapping ", false, "", kNoCheck,
                  OnSelectMapping},
+    CommandEntry{DefineMap, "&File", "", "Define Map...", "Define, edit or delete your own maps", false, "", kNoCheck,
+                 OnDefineMap},
     CommandEntry{WorkDisplay, "&File", "", "Work/Display ...", "", true, "", kNoCheck, OnWorkDisplay},
     CommandEntry{ExportData, "&File", "", "Export Data", "Export point data (ASCII)", false, "", kNoCheck,
                  OnExportData},

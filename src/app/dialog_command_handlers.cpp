@@ -9,6 +9,10 @@ Invalidation OnSelectMapping(CommandHost& host) {
   return SelectMappingCommand(host.DialogParent(), host.State(), host.Prompts());
 }
 
+Invalidation OnDefineMap(CommandHost& host) {
+  return DefineMapCommand(host.DialogParent(), host.State(), host.Prompts());
+}
+
 Invalidation OnWorkDisplay(CommandHost& host) {
   return DisplayModeCommand(host.DialogParent(), host.State(), host.Prompts());
 }

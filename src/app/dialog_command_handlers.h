@@ -8,6 +8,7 @@ namespace orbitra {
 // The commands that open a dialog: each shows it over the main frame and applies it
 // through the core.
 Invalidation OnSelectMapping(CommandHost& host);
+Invalidation OnDefineMap(CommandHost& host);
 Invalidation OnWorkDisplay(CommandHost& host);
 Invalidation OnExportData(CommandHost& host);
 Invalidation OnInitialConditions(CommandHost& host);

@@ -2,6 +2,7 @@
 
 #include "dialogs/box_settings_dialog.h"
 #include "dialogs/controls_dialog.h"
+#include "dialogs/define_map_dialog.h"
 #include "dialogs/display_mode_dialog.h"
 #include "dialogs/initial_conditions_dialog.h"
 #include "dialogs/mapping_selection_dialog.h"
@@ -14,6 +15,12 @@ Invalidation SelectMappingCommand(QWidget* parent, OrbitraState& state, Prompter
   MappingSelectionDialog dialog(PrepareSelectionDialog(state), prompter, parent);
   if (dialog.exec() != QDialog::Accepted) return Invalidation::None;
   return ApplySelectionDialog(state, prompter, dialog.Values());
+}
+
+Invalidation DefineMapCommand(QWidget* parent, OrbitraState& state, Prompter& prompter) {
+  DefineMapDialog dialog(state, prompter, parent);
+  dialog.exec();
+  return dialog.Repaint();
 }
 
 Invalidation EditInitialConditionsCommand(QWidget* parent, OrbitraState& state, Prompter& prompter) {

@@ -22,6 +22,9 @@ Invalidation EditInitialConditionsCommand(QWidget* parent, OrbitraState& state, 
 Invalidation RunNewTrajectoryCommand(QWidget* parent, OrbitraState& state, Prompter& prompter);
 // "Controls": repaints whichever button closed it; "reconstruction" rebuilds the buffer.
 Invalidation ControlsCommand(QWidget* parent, OrbitraState& state, Prompter& prompter);
+// "Define Map...": the user's maps are saved and deleted while it is open; repaints when
+// the map in use changed.
+Invalidation DefineMapCommand(QWidget* parent, OrbitraState& state, Prompter& prompter);
 // "Work/Display ...": "Cancel" does not repaint.
 Invalidation DisplayModeCommand(QWidget* parent, OrbitraState& state, Prompter& prompter);
 // "GBox settings" on one of the state's boxes; "Cancel" changes nothing and does not repaint.

@@ -94,9 +94,7 @@ MappingSelectionDialog::MappingSelectionDialog(const SelectionDialogValues& valu
   exchange_.BindText(formula2, &values_.formulaLine2);
   exchange_.WriteAll();
 
-  for (int t = kFirstSystem; t <= kLastSystem; ++t) {
-    systemList_->addItem(ToQString(CatalogueAt(t).name));
-  }
+  for (const std::string& name : SystemListNames(values_)) systemList_->addItem(ToQString(name));
   systemList_->setCurrentIndex(values_.listPosition);
   // Connected after the opening selection, so only the user's picks load defaults.
   connect(systemList_, &QComboBox::currentIndexChanged, this, &MappingSelectionDialog::OnSystemPicked);

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "explorer/orbitra_state.h"
-#include "maps/mapping_catalogue.h"
+#include "maps/system_catalogue.h"
 #include "plot/box_ranges.h"
 
 namespace orbitra {
@@ -37,7 +37,7 @@ InitialConditionsValues PrepareInitialConditionsDialog(const OrbitraState& state
   values.k1 = state.Model.k1;
   values.k2 = state.Model.k2;
   values.k3 = state.Model.k3;
-  values.systemName = std::string(CatalogueAt(state.Model.system).name);
+  values.systemName = std::string(SystemName(state.UserMaps, state.Model.system));
   values.x0 = run.InitialPoint.x;
   values.y0 = run.InitialPoint.y;
   values.xc = run.CurrentPoint.x;

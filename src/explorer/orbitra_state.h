@@ -6,6 +6,7 @@
 #include "explorer/orbit_inspector.h"
 #include "explorer/run_state.h"
 #include "maps/mapping_model.h"
+#include "maps/user_map_table.h"
 #include "plot/plot_boxes.h"
 #include "storage/export_options.h"
 #include "storage/group_state.h"
@@ -29,6 +30,8 @@ struct OrbitraState {
   GroupState Group;
   ExportOptions Export;
   OrbitInspector Inspector;  // the orbit inspector's trajectory, and whether its panel is shown
+  UserMapTable UserMaps;         // the user's maps, systems 11 and up, kept in "usermaps.txt"
+  bool UserMapFileDamaged = false;  // read with faults: the first save keeps a copy of it
   int UseDefaultRange = 1;  // the selection dialog's "Use default graphics range "
   int RunOnOk = 0;          // the next "Initial conditions" opens with its run box ticked
 };

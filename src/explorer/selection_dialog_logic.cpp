@@ -8,7 +8,7 @@ namespace orbitra {
 
 SelectionDialogValues PrepareSelectionDialog(const OrbitraState& state) {
   const MappingModel& model = state.Model;
-  const CatalogueEntry& entry = CatalogueAt(model.system);
+  const SystemText entry = SystemTextAt(state.UserMaps, model.system);
   SelectionDialogValues values;
   values.listPosition = model.system - kFirstSystem;
   values.k1 = model.k1;
@@ -20,14 +20,23 @@ SelectionDialogValues PrepareSelectionDialog(const OrbitraState& state) {
   values.formulaLine1 = std::string(entry.formulaLine1);
   values.formulaLine2 = std::string(entry.formulaLine2);
   values.systemAtOpening = model.system;
+  values.userMaps = state.UserMaps;
   return values;
 }
 
+std::vector<std::string> SystemListNames(const SelectionDialogValues& values) {
+  std::vector<std::string> names;
+  for (int t = kFirstSystem; t <= LastSystem(values.userMaps); ++t) {
+    names.emplace_back(SystemName(values.userMaps, t));
+  }
+  return names;
+}
+
 void PickSystemInList(SelectionDialogValues& values, int position) {
-  if (position < 0 || position >= kSystemListSize) return;
   const int t = position + kFirstSystem;
-  const SystemDefaults defaults = LoadSystemDefaults(t);
-  const CatalogueEntry& entry = CatalogueAt(t);
+  if (position < 0 || t > LastSystem(values.userMaps)) return;
+  const SystemDefaults defaults = LoadSystemDefaults(values.userMaps, t);
+  const SystemText entry = SystemTextAt(values.userMaps, t);
   values.listPosition = position;
   values.k1 = defaults.k1;
   values.k2 = defaults.k2;
@@ -36,12 +45,12 @@ void PickSystemInList(SelectionDialogValues& values, int position) {
   values.systemNumber = t;
   values.formulaLine1 = std::string(entry.formulaLine1);
   values.formulaLine2 = std::string(entry.formulaLine2);
-  values.pending = PendingSelection{defaults.routine, defaults.DefaultRange};
+  values.pending = PendingSelection{defaults.routine, defaults.DefaultRange, defaults.userMap};
 }
 
 Invalidation ApplySelectionDialog(OrbitraState& state, Prompter& prompter, const SelectionDialogValues& values) {
-  CommitSelection(state.Model, state.Boxes.XYBox.Label, values.systemNumber, values.k1, values.k2, values.k3,
-                  values.k4, values.pending);
+  CommitSelection(state.Model, state.Boxes.XYBox.Label, values.userMaps, values.systemNumber, values.k1, values.k2,
+                  values.k3, values.k4, values.pending);
   DeleteAll(state, prompter, /*force=*/state.Model.system != values.systemAtOpening);
   state.UseDefaultRange = values.useDefaultRange;
   if (state.UseDefaultRange != 0) {

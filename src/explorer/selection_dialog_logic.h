@@ -3,8 +3,9 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
-#include "maps/mapping_catalogue.h"
+#include "maps/system_catalogue.h"
 #include "platform/invalidation.h"
 #include "platform/prompter.h"
 
@@ -27,18 +28,21 @@ struct SelectionDialogValues {
   std::optional<PendingSelection> pending;
   // The selected system when the dialog opened: a change of system deletes without asking.
   std::int32_t systemAtOpening = 1;
+  // The user's maps as they were at opening; the list shows them after the built-in ones.
+  UserMapTable userMaps;
 };
 
-// The names the "System" list holds, catalogue entries 1 to 10 in order.
-inline constexpr int kSystemListSize = kLastSystem - kFirstSystem + 1;
+// The names the "System" list holds: systems 1 to 10, then the user's maps, in order.
+std::vector<std::string> SystemListNames(const SelectionDialogValues& values);
 
 // The dialog as it opens: the model's system and parameters, its formula lines and the
 // remembered "Use default graphics range ".
 SelectionDialogValues PrepareSelectionDialog(const OrbitraState& state);
 
 // The user picked list position i: the parameters, the number, the formula lines and the
-// pending entry become those of system i + 1; everything else in the dialog stays. The
-// model is not touched. A position outside the list changes nothing.
+// pending entry become those of system i + 1 (a user map's formulas with it); everything
+// else in the dialog stays. The model is not touched. A position outside the list changes
+// nothing.
 void PickSystemInList(SelectionDialogValues& values, int position);
 
 // "OK": commits the system and parameters, deletes stored points (without a question when

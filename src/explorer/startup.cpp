@@ -1,8 +1,8 @@
 #include "explorer/startup.h"
 
-
 #include "explorer/group_commands.h"
-#include "maps/mapping_catalogue.h"
+#include "explorer/user_map_commands.h"
+#include "maps/system_catalogue.h"
 #include "plot/box_ranges.h"
 #include "storage/point_buffer.h"
 
@@ -14,7 +14,8 @@ void StartUp(OrbitraState& state, Prompter& prompter) {
   FillColourTable(run.Colours);
   ResetRangesToDefault(state.Boxes, state.Model.DefaultRange, run.Settings.Iterations);
   StartGroupAndNotebookFiles(state, prompter);
-  ApplyStartUpBoxSettings(state.Boxes, CatalogueAt(state.Model.system).name);
+  LoadUserMaps(state, prompter);
+  ApplyStartUpBoxSettings(state.Boxes, SystemName(state.UserMaps, state.Model.system));
 
   ResetTrajectoryPoints(run);
 

@@ -6,8 +6,9 @@
 namespace orbitra {
 
 // The model and storage start-up, in the program's fixed order: "Standard Map", the
-// colour table, the default ranges, the group and notebook files, the boxes' screen
-// settings, the trajectory points, then the point buffer and an emptied disk stream.
+// colour table, the default ranges, the group and notebook files, the user's maps, the
+// boxes' screen settings, the trajectory points, then the point buffer and an emptied
+// disk stream.
 void StartUp(OrbitraState& state, Prompter& prompter);
 
 }  // namespace orbitra

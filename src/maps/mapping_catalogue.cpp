@@ -1,6 +1,7 @@
 #include "maps/mapping_catalogue.h"
 
 #include "maps/map_routines.h"
+#include "maps/system_catalogue.h"
 
 namespace orbitra {
 
@@ -33,21 +34,13 @@ const CatalogueEntry& CatalogueAt(int t) noexcept {
 
 SystemDefaults LoadSystemDefaults(int t) noexcept {
   const CatalogueEntry& e = CatalogueAt(t);
-  return SystemDefaults{e.routine, e.k1, e.k2, e.k3, e.k4, e.range};
+  return SystemDefaults{e.routine, e.k1, e.k2, e.k3, e.k4, e.range, nullptr};
 }
 
 void CommitSelection(MappingModel& model, std::string& xyBoxLabel, int t, double k1, double k2, double k3,
                      double k4, const std::optional<PendingSelection>& pending) {
-  model.system = t;
-  model.k1 = k1;
-  model.k2 = k2;
-  model.k3 = k3;
-  model.k4 = k4;
-  if (pending) {
-    model.routine = pending->routine;
-    model.DefaultRange = pending->DefaultRange;
-  }
-  xyBoxLabel = std::string(CatalogueAt(t).name);
+  const UserMapTable noUserMaps;
+  CommitSelection(model, xyBoxLabel, noUserMaps, t, k1, k2, k3, k4, pending);
 }
 
 void SelectSystemWithDefaults(MappingModel& model, int t) {

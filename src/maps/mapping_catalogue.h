@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -40,20 +41,20 @@ struct SystemDefaults {
   double k3 = 0.0;
   double k4 = 0.0;
   WorldRange DefaultRange;
+  std::shared_ptr<const UserMapEvaluator> userMap = nullptr;  // the formulas of a user map
 };
 
 // What the selection dialog keeps for the system last picked in its list.
 struct PendingSelection {
   IterationRoutine routine = nullptr;
   WorldRange DefaultRange;
+  std::shared_ptr<const UserMapEvaluator> userMap = nullptr;
 };
 
 // Pure lookup of entry t (1 to 10).
 SystemDefaults LoadSystemDefaults(int t) noexcept;
 
-// "OK" of the selection dialog: the model takes system t and the parameters as the user
-// left them; routine and default range come from the pending pick, if there was one.
-// The X-Y box title becomes the system's name.
+// CommitSelection of system_catalogue.h for a built-in system t.
 void CommitSelection(MappingModel& model, std::string& xyBoxLabel, int t, double k1, double k2, double k3,
                      double k4, const std::optional<PendingSelection>& pending);
 

@@ -1,12 +1,14 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "maps/world_geometry.h"
 
 namespace orbitra {
 
 struct MappingModel;
+class UserMapEvaluator;
 
 // The image of a point. Two doubles come back in registers, which keeps the call through
 // the routine pointer cheap (a struct with a third field would go through memory).
@@ -34,13 +36,15 @@ struct K1DerivedConstants {
 
 // The selected map and its parameters; one for the whole program.
 struct MappingModel {
-  std::int32_t system = 1;  // catalogue index, 1 to 10
+  std::int32_t system = 1;  // catalogue index: 1 to 10 built in, from 11 the user's maps
   double k1 = 0.0;
   double k2 = 0.0;
   double k3 = 0.0;
   double k4 = 0.0;
   IterationRoutine routine = nullptr;
   WorldRange DefaultRange;
+  // The compiled formulas of a user map, which its routine evaluates; none for a built-in.
+  std::shared_ptr<const UserMapEvaluator> userMap;
 
   mutable K1DerivedConstants rotationConstants;  // cos k1, sin k1
   mutable K1DerivedConstants wedgeConstants;     // s2, c2, G of the wedge angle

@@ -16,6 +16,12 @@ void AppendFixed(std::string& out, double v, int decimals, int width) {
   out.append(digits, length);
 }
 
+void AppendShortest(std::string& out, double v) {
+  char digits[32];
+  const std::to_chars_result r = std::to_chars(digits, digits + sizeof digits, v);
+  out.append(digits, static_cast<std::size_t>(r.ptr - digits));
+}
+
 void AppendInteger(std::string& out, std::int64_t v) {
   char digits[24];
   const std::to_chars_result r = std::to_chars(digits, digits + sizeof digits, v);

@@ -15,6 +15,9 @@ namespace orbitra {
 // characters.
 void AppendFixed(std::string& out, double v, int decimals, int width = 0);
 
+// Appends v in the fewest digits that read back as exactly v ("0.1", "6.283185307179586").
+void AppendShortest(std::string& out, double v);
+
 // Appends v as "%d" (or "%lld") would.
 void AppendInteger(std::string& out, std::int64_t v);
 

@@ -34,7 +34,8 @@ using apptest::ReadFile;
 // ">title" opening a submenu whose items are indented by two blanks.
 const std::vector<std::pair<QString, std::vector<QString>>> kExpectedMenus = {
     {"&File",
-     {"32771|Select Mapping|Select particular mapping ", "32780|Work/Display ...|", "---",
+     {"32771|Select Mapping|Select particular mapping ", "32815|Define Map...|Define, edit or delete your own maps",
+      "32780|Work/Display ...|", "---",
       "32810|Export Data|Export point data (ASCII)", "32813|Save Picture...|Save the picture as an image file",
       "32814|Copy Picture|Copy the picture to the clipboard", "---",
       "57665|E&xit|Quit the application; prompts to save documents"}},
@@ -69,6 +70,7 @@ const std::vector<QString> kExpectedToolbar = {
 // The commands that open a dialog of their own, with the dialog's title.
 const std::vector<std::pair<CommandId, QString>> kDialogCommands = {
     {CommandId::SelectMapping, "Mapping System Selection"},
+    {CommandId::DefineMap, "Define Map"},
     {CommandId::WorkDisplay, "DisplayMode"},
     {CommandId::ExportData, "Export data"},
     {CommandId::SavePicture, "Save picture"},
@@ -153,7 +155,7 @@ class AppCommandTable : public QObject {
       QVERIFY2(entry.handler != nullptr, qPrintable(QString::number(id)));
       QCOMPARE(IsToolbarButton(entry), entry.icon.size() > 0);
     }
-    QCOMPARE(ids.size(), std::size_t{41});
+    QCOMPARE(ids.size(), std::size_t{42});
   }
 
   void MenusListEveryItemInOrderWithItsPromptAndSeparators() {

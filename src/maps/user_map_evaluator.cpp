@@ -1,0 +1,286 @@
+#include "maps/user_map_evaluator.h"
+
+#include <muParser.h>
+
+#include <bit>
+#include <charconv>
+#include <cmath>
+#include <limits>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "maps/formula_language.h"
+#include "maps/formula_text.h"
+
+namespace orbitra {
+
+struct UserMapEvaluator::Impl {
+  explicit Impl(std::size_t helperCount) : helpers(helperCount, 0.0) {}
+
+  // The library keeps pointers to these; the Impl never moves once made.
+  double x = 0.0;
+  double y = 0.0;
+  double k1 = 0.0;
+  double k2 = 0.0;
+  double k3 = 0.0;
+  double k4 = 0.0;
+  std::vector<double> helpers;
+  mu::Parser parser;
+};
+
+namespace {
+
+// Where a formula sits in the text the user typed it in.
+struct FormulaPlace {
+  FormulaPart part;
+  int helperLine;
+  std::size_t offset;  // position of the formula's first character in its field or line
+};
+
+FormulaError ErrorAt(const FormulaPlace& place, std::size_t position, std::size_t length, std::string what) {
+  return FormulaError{place.part, place.helperLine, static_cast<int>(place.offset + position + 1),
+                      static_cast<int>(length), std::move(what)};
+}
+
+FormulaError WholeTextError(const FormulaPlace& place, std::string what) {
+  return FormulaError{place.part, place.helperLine, 0, 0, std::move(what)};
+}
+
+std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
+
+// The library's report in the program's words, placed at the library's position.
+FormulaError LibraryError(const mu::ParserError& e, std::string_view formula, const FormulaPlace& place) {
+  const std::string fullToken = e.GetToken();
+  const std::string_view token = TrimBlanks(fullToken);
+  std::string what;
+  switch (e.GetCode()) {
+    case mu::ecUNEXPECTED_OPERATOR:
+      what = "unexpected operator " + Quoted(token);
+      break;
+    case mu::ecUNASSIGNABLE_TOKEN:
+      if (!token.empty() && ((token[0] >= '0' && token[0] <= '9') || token[0] == '.')) {
+        what = "invalid number " + Quoted(token);
+      } else if (IsFormulaName(token)) {
+        what = "unknown name " + Quoted(token);
+      } else {
+        what = "unexpected character " + Quoted(token.substr(0, 1));
+      }
+      break;
+    case mu::ecUNEXPECTED_EOF:
+      what = "the formula ends too early";
+      break;
+    case mu::ecUNEXPECTED_ARG_SEP:
+    case mu::ecUNEXPECTED_ARG:
+      what = "unexpected \",\"";
+      break;
+    case mu::ecUNEXPECTED_VAL:
+    case mu::ecUNEXPECTED_VAR:
+    case mu::ecUNEXPECTED_FUN:
+      what = "missing operator before " + Quoted(token);
+      break;
+    case mu::ecUNEXPECTED_PARENS:
+      what = "unexpected parenthesis " + Quoted(token);
+      break;
+    case mu::ecMISSING_PARENS:
+      what = "missing closing parenthesis";
+      break;
+    case mu::ecTOO_MANY_PARAMS:
+      what = "too many arguments for " + Quoted(token);
+      break;
+    case mu::ecTOO_FEW_PARAMS:
+      what = "too few arguments for " + Quoted(token);
+      break;
+    case mu::ecUNEXPECTED_CONDITIONAL:
+    case mu::ecMISSING_ELSE_CLAUSE:
+    case mu::ecMISPLACED_COLON:
+      what = "incomplete condition \"? :\"";
+      break;
+    default:
+      what = e.GetMsg();
+      break;
+  }
+  // The library may point just past the end (a missing parenthesis) or nowhere.
+  const int reported = e.GetPos();
+  const std::size_t position =
+      reported < 0 ? formula.size() : std::min(static_cast<std::size_t>(reported), formula.size());
+  std::size_t length = 0;
+  if (!token.empty() && formula.substr(position, token.size()) == token) {
+    length = token.size();
+  } else if (position < formula.size()) {
+    length = 1;
+  }
+  return ErrorAt(place, position, length, std::move(what));
+}
+
+// Compiles one formula on its own; the parser knows the names the formula may use.
+std::optional<FormulaError> CheckFormula(mu::Parser& parser, std::string_view formula, const FormulaPlace& place) {
+  if (TrimBlanks(formula).empty()) return WholeTextError(place, "the formula is empty");
+  if (const auto at = FindControlCharacter(formula)) return ErrorAt(place, *at, 1, "unexpected control character");
+  if (const auto at = FindAssignment(formula)) return ErrorAt(place, *at, 1, "unexpected \"=\"");
+  if (const auto at = FindStrayComma(formula)) return ErrorAt(place, *at, 1, "unexpected \",\"");
+  try {
+    parser.SetExpr(std::string(formula));
+    parser.Eval();
+  } catch (const mu::ParserError& e) {
+    return LibraryError(e, formula, place);
+  }
+  return std::nullopt;
+}
+
+std::optional<FormulaError> TooLong(std::string_view text, const FormulaPlace& place) {
+  if (text.size() <= kMaxFormulaLength) return std::nullopt;
+  return FormulaError{place.part, place.helperLine, static_cast<int>(kMaxFormulaLength + 1),
+                      static_cast<int>(text.size() - kMaxFormulaLength),
+                      "longer than " + std::to_string(kMaxFormulaLength) + " characters"};
+}
+
+void BindVariables(mu::Parser& parser, double* x, double* y, double* k1, double* k2, double* k3, double* k4) {
+  parser.DefineVar("x", x);
+  parser.DefineVar("y", y);
+  parser.DefineVar("k1", k1);
+  parser.DefineVar("k2", k2);
+  parser.DefineVar("k3", k3);
+  parser.DefineVar("k4", k4);
+}
+
+struct Helper {
+  std::string name;
+  std::string formula;
+};
+
+// Checks every text of the definition in order; collects the helpers that are not blank.
+std::optional<FormulaError> CheckDefinition(const UserMapDefinition& d, std::vector<Helper>& helpers) {
+  mu::Parser parser;
+  SetUpFormulaLanguage(parser);
+  double scratch[6] = {};
+  BindVariables(parser, &scratch[0], &scratch[1], &scratch[2], &scratch[3], &scratch[4], &scratch[5]);
+  std::vector<double> helperScratch(d.helpers.size(), 0.0);
+
+  for (std::size_t i = 0; i < d.helpers.size(); ++i) {
+    const std::string_view line = d.helpers[i];
+    const FormulaPlace whole{FormulaPart::Helper, static_cast<int>(i), 0};
+    if (auto error = TooLong(line, whole)) return error;
+    if (TrimBlanks(line).empty()) continue;
+    if (helpers.size() == kMaxHelperLines) {
+      return WholeTextError(whole, "more than " + std::to_string(kMaxHelperLines) + " helper lines");
+    }
+    const std::optional<HelperLineParts> parts = SplitHelperLine(line);
+    if (!parts) return WholeTextError(whole, "a helper line reads name = formula");
+    if (parts->name.empty()) return ErrorAt(whole, parts->formulaPosition - 1, 1, "missing name before \"=\"");
+    const std::string name(parts->name);
+    if (!IsFormulaName(name)) return ErrorAt(whole, parts->namePosition, name.size(), "invalid name " + Quoted(name));
+    if (IsReservedFormulaName(name)) {
+      return ErrorAt(whole, parts->namePosition, name.size(), Quoted(name) + " cannot be a helper name");
+    }
+    for (const Helper& earlier : helpers) {
+      if (earlier.name == name) return ErrorAt(whole, parts->namePosition, name.size(), Quoted(name) + " is defined twice");
+    }
+    const FormulaPlace place{FormulaPart::Helper, static_cast<int>(i), parts->formulaPosition};
+    if (auto error = CheckFormula(parser, parts->formula, place)) return error;
+    parser.DefineVar(name, &helperScratch[i]);
+    helpers.push_back(Helper{name, std::string(parts->formula)});
+  }
+
+  const FormulaPlace x{FormulaPart::XFormula, 0, 0};
+  if (auto error = TooLong(d.xFormula, x)) return error;
+  if (auto error = CheckFormula(parser, d.xFormula, x)) return error;
+  const FormulaPlace y{FormulaPart::YFormula, 0, 0};
+  if (auto error = TooLong(d.yFormula, y)) return error;
+  if (auto error = CheckFormula(parser, d.yFormula, y)) return error;
+  return std::nullopt;
+}
+
+// The value of a part made of numbers and pi, as a number that the library reads back as
+// exactly that value; nothing when there is none (not finite, or not read back exactly).
+class ConstantValues {
+ public:
+  ConstantValues() { SetUpFormulaLanguage(parser_); }
+
+  std::optional<std::string> operator()(std::string_view segment) {
+    try {
+      parser_.SetExpr(std::string(segment));
+      const double value = parser_.Eval();
+      if (!std::isfinite(value)) return std::nullopt;
+      char digits[32];
+      const std::to_chars_result r = std::to_chars(digits, digits + sizeof digits, value);
+      std::string text(digits, r.ptr);
+      parser_.SetExpr("(" + text + ")");
+      if (std::bit_cast<std::uint64_t>(parser_.Eval()) != std::bit_cast<std::uint64_t>(value)) return std::nullopt;
+      return text;
+    } catch (const mu::ParserError&) {
+      return std::nullopt;
+    }
+  }
+
+ private:
+  mu::Parser parser_;
+};
+
+}  // namespace
+
+UserMapCompilation CompileUserMap(const UserMapDefinition& definition, ConstantFolding folding) {
+  std::vector<Helper> helpers;
+  try {
+    if (auto error = CheckDefinition(definition, helpers)) return {nullptr, std::move(error)};
+
+    // Everything in one expression: "t=(...),u=(...),(x'),(y')". The helpers are assigned
+    // in order, and the last two results are the image.
+    auto impl = std::make_unique<UserMapEvaluator::Impl>(helpers.size());
+    mu::Parser& parser = impl->parser;
+    SetUpFormulaLanguage(parser);
+    BindVariables(parser, &impl->x, &impl->y, &impl->k1, &impl->k2, &impl->k3, &impl->k4);
+    ConstantValues constants;
+    const auto prepared = [&](std::string_view formula) {
+      return folding == ConstantFolding::Fold ? FoldConstantSegments(formula, std::ref(constants))
+                                              : std::string(formula);
+    };
+    std::string expression;
+    for (std::size_t i = 0; i < helpers.size(); ++i) {
+      parser.DefineVar(helpers[i].name, &impl->helpers[i]);
+      expression += helpers[i].name + "=(" + prepared(helpers[i].formula) + "),";
+    }
+    expression += "(" + prepared(definition.xFormula) + "),(" + prepared(definition.yFormula) + ")";
+    parser.SetExpr(expression);
+    int results = 0;
+    parser.Eval(results);
+    if (results != static_cast<int>(helpers.size()) + 2) {
+      return {nullptr, FormulaError{FormulaPart::XFormula, 0, 0, 0, "the formulas do not give one image"}};
+    }
+    return {std::shared_ptr<const UserMapEvaluator>(new UserMapEvaluator(std::move(impl))), std::nullopt};
+  } catch (const mu::ParserError& e) {
+    // Each part compiled on its own; a fault of the whole is not expected.
+    return {nullptr, FormulaError{FormulaPart::XFormula, 0, 0, 0, e.GetMsg()}};
+  }
+}
+
+UserMapEvaluator::UserMapEvaluator(std::unique_ptr<Impl> impl) noexcept : impl_(std::move(impl)) {}
+
+UserMapEvaluator::~UserMapEvaluator() = default;
+
+MapImage UserMapEvaluator::Evaluate(double x, double y, double k1, double k2, double k3, double k4) const noexcept {
+  Impl& s = *impl_;
+  s.x = x;
+  s.y = y;
+  s.k1 = k1;
+  s.k2 = k2;
+  s.k3 = k3;
+  s.k4 = k4;
+  try {
+    int count = 0;
+    const double* results = s.parser.Eval(count);
+    return {results[count - 2], results[count - 1]};
+  } catch (...) {
+    // The compiled bytecode does not throw; should the library ever do, the point is lost
+    // as after a division by zero rather than the program.
+    constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+    return {kNaN, kNaN};
+  }
+}
+
+MapImage UserMapRoutine(const MappingModel& model, double x, double y) {
+  if (!model.userMap) return {x, y};
+  return model.userMap->Evaluate(x, y, model.k1, model.k2, model.k3, model.k4);
+}
+
+}  // namespace orbitra
