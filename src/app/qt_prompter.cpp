@@ -28,6 +28,10 @@ void QtPrompter::ShowMessage(std::string_view text) {
   Ask(parent_, QMessageBox::Warning, text, QMessageBox::Ok, QMessageBox::Ok);
 }
 
+void QtPrompter::ShowInformation(std::string_view text) {
+  Ask(parent_, QMessageBox::Information, text, QMessageBox::Ok, QMessageBox::Ok);
+}
+
 Answer QtPrompter::AskYesNo(std::string_view text) {
   // Closing the box without a button counts as No, the answer that changes nothing.
   const auto button = Ask(parent_, QMessageBox::Question, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No);

@@ -16,6 +16,7 @@ class QtPrompter : public Prompter {
   void SetParent(QWidget* parent) { parent_ = parent; }
 
   void ShowMessage(std::string_view text) override;
+  void ShowInformation(std::string_view text) override;
   Answer AskYesNo(std::string_view text) override;
   Answer AskYesNoCancel(std::string_view text) override;
 

@@ -34,7 +34,7 @@ void AddTrajectory(OrbitraState& state, Prompter& prompter) {
     return;
   }
   ++state.Group.GroupCount;
-  prompter.ShowMessage(FormatCounts(kGroupCountMessage, {state.Group.GroupCount}));
+  prompter.ShowInformation(FormatCounts(kGroupCountMessage, {state.Group.GroupCount}));
   state.Group.GroupEmpty = false;
 }
 

@@ -53,7 +53,7 @@ bool TransferBufferToStream(OrbitraState& state, Prompter& prompter) {
   }
   store.Dsk = static_cast<std::int32_t>(
       std::min<std::int64_t>(store.Dsk + points, std::numeric_limits<std::int32_t>::max()));
-  prompter.ShowMessage(FormatCounts(kTransferMessage, {points, bytes}));
+  prompter.ShowInformation(FormatCounts(kTransferMessage, {points, bytes}));
   store.Buf = 0;
   return true;
 }

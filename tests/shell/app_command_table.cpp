@@ -100,6 +100,7 @@ class SpyHost : public CommandHost {
   class Spy : public Prompter, public EditorPort {
    public:
     void ShowMessage(std::string_view text) override { shown.emplace_back(text); }
+    void ShowInformation(std::string_view text) override { shown.emplace_back(text); }
     Answer AskYesNo(std::string_view text) override {
       shown.emplace_back(text);
       return Answer::No;

@@ -202,6 +202,7 @@ class AppMappingWindow : public QObject {
     program.Command(CommandId::StoreBufferInStream);
     QCOMPARE(program.answers.Texts(), std::vector<QString>{"Buffer is empty"});
     QCOMPARE(program.answers.SeenWindows()[0].title, QString("Orbitra"));
+    QCOMPARE(program.answers.SeenWindows()[0].icon, QMessageBox::Warning);
     QCOMPARE(program.View().RepaintCount(), repaints);
 
     program.Command(CommandId::StartRun);
@@ -210,6 +211,7 @@ class AppMappingWindow : public QObject {
     repaints = program.View().RepaintCount();
     program.Command(CommandId::StoreBufferInStream);
     QCOMPARE(program.answers.Texts(), std::vector<QString>{"Transfer of 1000  (24000 bytes) Ok"});
+    QCOMPARE(program.answers.SeenWindows()[0].icon, QMessageBox::Information);
     QCOMPARE(program.View().RepaintCount(), repaints);
     QCOMPARE(std::filesystem::file_size(PathOf(program.dir) / "tmpdata.bin"), std::uintmax_t{24000});
     QCOMPARE(program.State().Store.Buf, 0);

@@ -31,6 +31,7 @@ class ModalAnswerer {
     QString title;
     QString text;  // a message box's text; empty for other windows
     QMessageBox::StandardButtons buttons;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
   };
   using Reaction = std::function<void(QWidget&)>;
 
@@ -75,6 +76,7 @@ class ModalAnswerer {
     if (auto* box = qobject_cast<QMessageBox*>(modal)) {
       seen.text = box->text();
       seen.buttons = box->standardButtons();
+      seen.icon = box->icon();
     }
     seen_.push_back(seen);
     if (reactions_.empty()) {

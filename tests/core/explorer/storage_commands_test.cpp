@@ -53,7 +53,9 @@ TEST_F(StoreCommands, TransferAppendsTheExactRecordsAndReportsThem) {
              0, 0, 0, 0, 0, 0, 0xD0, 0xBF, 0, 0, 0, 0, 0, 0, 0x08, 0x40, 12, 0, 0, 0, 0, 0, 0, 0});
   ASSERT_EQ(expected.size(), 72u);
   EXPECT_EQ(dir.Read("tmpdata.bin"), expected);
-  EXPECT_EQ(prompter.Messages(), std::vector<std::string>{"Transfer of 3  (72 bytes) Ok"});
+  // A report of success, not a warning.
+  EXPECT_EQ(prompter.Information(), std::vector<std::string>{"Transfer of 3  (72 bytes) Ok"});
+  EXPECT_EQ(prompter.All().size(), 1u);
   EXPECT_EQ(state.Store.Buf, 0);
   EXPECT_EQ(state.Store.Dsk, 3);
   EXPECT_EQ(state.Store.RTN, 9);

@@ -87,9 +87,9 @@ TEST_F(GroupFiles, AddedTrajectoriesAreCountedAndReadBack) {
   state.Run.RunColour = 12;
   AddTrajectory(state, prompter);
   AddTrajectory(state, prompter);
-  EXPECT_EQ(prompter.Messages(), (std::vector<std::string>{"Group contains 1 trajectories",
-                                                          "Group contains 2 trajectories",
-                                                          "Group contains 3 trajectories"}));
+  EXPECT_EQ(prompter.Information(), (std::vector<std::string>{"Group contains 1 trajectories",
+                                                             "Group contains 2 trajectories",
+                                                             "Group contains 3 trajectories"}));
   EXPECT_FALSE(state.Group.GroupEmpty);
   EXPECT_EQ(dir.Read("icgroup.txt"),
             "0.500000 -0.250000 1500 4 0\n0.500000 -0.250000 800 12 1\n0.500000 -0.250000 800 12 1\n");

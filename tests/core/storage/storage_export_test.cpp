@@ -74,8 +74,8 @@ TEST_F(Export, CommandReportsCountAndTruncatedKiloBytes) {
   v.fileName = "b.dat";
   v.highAccuracy = true;
   ApplyExportDialog(state, prompter, v);
-  EXPECT_EQ(prompter.Messages(), (std::vector<std::string>{"250 points exported (about 5 KBytes)",
-                                                          "250 points exported (about 7 KBytes)"}));
+  EXPECT_EQ(prompter.Information(), (std::vector<std::string>{"250 points exported (about 5 KBytes)",
+                                                             "250 points exported (about 7 KBytes)"}));
   // 100 points at 0.03 are exactly 3 KBytes, not 2.
   state.Store.Buf = 100;
   v.fileName = "c.dat";
