@@ -66,6 +66,8 @@ CMainFrame::CMainFrame(OrbitraState& state, QWidget* parent)
   auto* edgeLayout = new QVBoxLayout(edge);
   edgeLayout->setContentsMargins(0, 0, 0, 0);
   mappingWindow_ = new MappingWindow(state_, prompter_, edge);
+  // No repaint sequence starts while one of the program's message boxes is open.
+  prompter_.SetHold(&mappingWindow_->Hold());
   edgeLayout->addWidget(mappingWindow_);
   setCentralWidget(edge);
   // Whenever the frame gets the focus, the mapping window takes it.
@@ -172,6 +174,8 @@ void CMainFrame::UpdateCheckMarks() {
 
 void CMainFrame::RunCommand(const CommandEntry& entry) {
   if (entry.handler == nullptr) return;
+  // The repaint the command asks for runs only after it has returned.
+  const RepaintHold::Scope commandInProgress = mappingWindow_->Hold().Hold();
   mappingWindow_->Invalidate(entry.handler(*this));
 }
 

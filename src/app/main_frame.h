@@ -36,7 +36,8 @@ class CMainFrame : public QMainWindow, public CommandHost {
   // The menu item or toolbar button of a command.
   QAction* Action(CommandId id) const;
 
-  // Runs a command's handler and lets the mapping window repaint as it asks.
+  // Runs a command's handler and lets the mapping window repaint as it asks, once the
+  // command (with its boxes and dialogs) has returned.
   void RunCommand(const CommandEntry& entry);
 
   // CommandHost

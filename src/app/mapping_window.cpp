@@ -34,6 +34,7 @@ class SequenceScope {
 
 MappingWindow::MappingWindow(OrbitraState& state, Prompter& prompter, QWidget* parent)
     : QWidget(parent), state_(state), prompter_(prompter), refreshGate_([this] { ShowPictureNow(); }) {
+  hold_.SetReleased([this] { ScheduleRepaintSequence(); });
   setAttribute(Qt::WA_OpaquePaintEvent);  // paintEvent covers every pixel
   setCursor(Qt::ArrowCursor);
   setFocusPolicy(Qt::StrongFocus);
@@ -54,16 +55,16 @@ void MappingWindow::HoldRepaints(bool hold) {
 }
 
 void MappingWindow::ScheduleRepaintSequence() {
-  if (scheduled_ || held_ || inSequence_ || !(addPending_ || fullPending_)) return;
+  if (scheduled_ || held_ || hold_.IsHeld() || inSequence_ || !(addPending_ || fullPending_)) return;
   scheduled_ = true;
   QMetaObject::invokeMethod(this, &MappingWindow::RunRepaintSequence, Qt::QueuedConnection);
 }
 
 void MappingWindow::RunRepaintSequence() {
   scheduled_ = false;
-  // A nested event loop may deliver this call while a sequence is running; the running
-  // one schedules again when it ends.
-  if (held_ || inSequence_ || !(addPending_ || fullPending_)) return;
+  // A nested event loop may deliver this call while a sequence is running, or while a
+  // command or one of its boxes is open; the sequence is scheduled again when that ends.
+  if (held_ || hold_.IsHeld() || inSequence_ || !(addPending_ || fullPending_)) return;
   {
     const SequenceScope scope(inSequence_);
     if (sizeChanged_ || canvas_->Width() != width() || canvas_->Height() != height()) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <string>
 
 #include "storage/file_io.h"
 #include "storage/point_buffer.h"
@@ -42,20 +43,33 @@ void DeleteAll(OrbitraState& state, Prompter& prompter, bool force) {
   EmptyStream(state, prompter);
 }
 
-bool TransferBufferToStream(OrbitraState& state, Prompter& prompter) {
+namespace {
+
+// Moves the buffer into the stream without telling the user, so that a caller can finish
+// its own changes first: a message box lets the event loop run, and nothing may find the
+// state half changed. A failure is reported at once, as nothing has changed then.
+// Returns the report of the transfer, or nothing when it failed.
+std::optional<std::string> MoveBufferToStream(OrbitraState& state, Prompter& prompter) {
   PointStore& store = state.Store;
   const std::int64_t points = store.Buf;
   const std::int64_t bytes = points * static_cast<std::int64_t>(sizeof(StoredPoint));
   if (const FileFailure failure =
           AppendToFile(state.FilePath(kStreamFileName), store.Slots.get(), static_cast<std::size_t>(bytes))) {
     prompter.ShowMessage(*failure + "\nThe points stay in the buffer.");
-    return false;
+    return std::nullopt;
   }
   store.Dsk = static_cast<std::int32_t>(
       std::min<std::int64_t>(store.Dsk + points, std::numeric_limits<std::int32_t>::max()));
-  prompter.ShowInformation(FormatCounts(kTransferMessage, {points, bytes}));
   store.Buf = 0;
-  return true;
+  return FormatCounts(kTransferMessage, {points, bytes});
+}
+
+}  // namespace
+
+bool TransferBufferToStream(OrbitraState& state, Prompter& prompter) {
+  const std::optional<std::string> report = MoveBufferToStream(state, prompter);
+  if (report) prompter.ShowInformation(*report);
+  return report.has_value();
 }
 
 Invalidation DeleteAllCommand(OrbitraState& state, Prompter& prompter) {
@@ -84,9 +98,10 @@ Invalidation StoreBufferInStream(OrbitraState& state, Prompter& prompter) {
 
 Invalidation DeleteLastTrajectory(OrbitraState& state, Prompter& prompter) {
   PointStore& store = state.Store;
-  if (RemoveNewestPoints(store, LastTrajectoryCount(store))) prompter.ShowMessage(kPartlyInStreamMessage);
+  const bool partlyInStream = RemoveNewestPoints(store, LastTrajectoryCount(store));
   store.RTN = 0;
   store.DTN = 0;
+  if (partlyInStream) prompter.ShowMessage(kPartlyInStreamMessage);
   return Invalidation::WithErase;
 }
 
@@ -101,20 +116,26 @@ Invalidation DeleteTrajectoryOrPoints(OrbitraState& state, Prompter& prompter) {
 ReconstructResult ReconstructBuffer(OrbitraState& state, Prompter& prompter,
                                     const std::function<std::optional<std::int32_t>()>& readCapacityFromDialog) {
   PointStore& store = state.Store;
+  // The transfer is reported once the buffer has been rebuilt (or kept).
+  std::optional<std::string> transferReport;
   if (store.Buf >= 2) {
     const Answer answer = prompter.AskYesNoCancel(kAskSaveBeforeReconstruction);
     if (answer == Answer::Cancel) return ReconstructResult::Cancelled;
-    // Points the user wanted saved are never dropped because saving failed.
-    if (answer == Answer::Yes && !TransferBufferToStream(state, prompter)) return ReconstructResult::SaveFailed;
+    if (answer == Answer::Yes) {
+      transferReport = MoveBufferToStream(state, prompter);
+      // Points the user wanted saved are never dropped because saving failed.
+      if (!transferReport) return ReconstructResult::SaveFailed;
+    }
   }
   const std::optional<std::int32_t> capacity = readCapacityFromDialog();
-  if (!capacity) return ReconstructResult::DialogInvalid;
-  store.BufferCapacity = *capacity;
-  if (!AllocateBuffer(store)) {
-    prompter.ShowMessage(kReconstructionFailure);
-    return ReconstructResult::AllocationFailed;
+  ReconstructResult result = ReconstructResult::DialogInvalid;
+  if (capacity) {
+    store.BufferCapacity = *capacity;
+    result = AllocateBuffer(store) ? ReconstructResult::Rebuilt : ReconstructResult::AllocationFailed;
   }
-  return ReconstructResult::Rebuilt;
+  if (transferReport) prompter.ShowInformation(*transferReport);
+  if (result == ReconstructResult::AllocationFailed) prompter.ShowMessage(kReconstructionFailure);
+  return result;
 }
 
 }  // namespace orbitra

@@ -53,7 +53,8 @@ enum class ReconstructResult {
 
 // The "reconstruction" button of the Controls dialog. Buffered points are offered for
 // saving first; then the dialog's fields are read (nothing when they are invalid) and the
-// buffer is rebuilt, empty, with the capacity from the dialog.
+// buffer is rebuilt, empty, with the capacity from the dialog. A transfer is reported
+// only after that, so no message box opens while the buffer is half rebuilt.
 ReconstructResult ReconstructBuffer(OrbitraState& state, Prompter& prompter,
                                     const std::function<std::optional<std::int32_t>()>& readCapacityFromDialog);
 

@@ -240,6 +240,55 @@ class AppMappingWindow : public QObject {
     QCOMPARE(program.State().Store.RTN, 0);
   }
 
+  void NoRepaintStartsWhileACommandItsBoxOrItsDialogIsOpen() {
+    Running program;
+    CMainFrame& frame = program.app.Frame();
+    const BoxPixels b = program.Box();
+    const QPoint start((b.left + b.right) / 2, (b.top + b.bottom) / 2);
+    program.Command(CommandId::StartRun);
+
+    // A double click queues a run, and "Store Buffer in Stream" comes before it is served.
+    // The box lets the event loop run, which tries to serve the queued run right there.
+    int repaintsWhileOpen = -1;
+    int bufWhileOpen = -1;
+    const auto waitInside = [&](QWidget& modal) {
+      const int before = program.View().RepaintCount();
+      QTest::qWait(60);
+      repaintsWhileOpen = program.View().RepaintCount() - before;
+      bufWhileOpen = program.State().Store.Buf;
+      if (auto* box = qobject_cast<QMessageBox*>(&modal)) {
+        box->button(QMessageBox::Ok)->click();
+      } else {
+        dynamic_cast<QDialog&>(modal).reject();
+      }
+    };
+    program.answers.Then(waitInside);
+    program.DoubleClick(start);
+    QCOMPARE(program.State().Run.Requests.RunPending, 1);  // queued, not yet served
+    frame.Action(CommandId::StoreBufferInStream)->trigger();
+    QCOMPARE(program.answers.Texts(), std::vector<QString>{"Transfer of 1000  (24000 bytes) Ok"});
+    QCOMPARE(repaintsWhileOpen, 0);
+    QCOMPARE(bufWhileOpen, 0);
+    program.Settle();
+    // The run came after the command and kept its points.
+    QCOMPARE(program.State().Store.Dsk, 1000);
+    QCOMPARE(program.State().Store.Buf, 1000);
+    QCOMPARE(program.State().Store.RTN, 1000);
+
+    // The toolbar's "Run new trajectory": nothing runs under its dialog either.
+    program.answers.Then(waitInside);
+    program.DoubleClick(start);
+    QCOMPARE(program.State().Run.Requests.RunPending, 1);
+    frame.Action(CommandId::ToolbarRunNewTrajectory)->trigger();
+    QCOMPARE(program.answers.SeenWindows().size(), std::size_t{2});
+    QCOMPARE(program.answers.SeenWindows()[1].title, QString("Initial conditions"));
+    QCOMPARE(repaintsWhileOpen, 0);
+    QCOMPARE(bufWhileOpen, 1000);
+    program.Settle();
+    QCOMPARE(program.State().Store.Buf, 2000);
+    QCOMPARE(program.answers.Unscripted(), 0);
+  }
+
   void HidingTheBarsGivesTheirSpaceToThePicture() {
     Running program;
     CMainFrame& frame = program.app.Frame();

@@ -266,7 +266,7 @@ TEST_F(StoreCommands, ReconstructionAsksWithTwoOrMorePointsAndHonoursEachAnswer)
   EXPECT_EQ(state.Store.Buf, 0);
   EXPECT_EQ(StreamSize(), 0u);
 
-  // Yes: transferred with its message first.
+  // Yes: transferred, and reported once the buffer is rebuilt.
   StoreTrajectory(3);
   prompter.Clear();
   prompter.Script({Answer::Yes});

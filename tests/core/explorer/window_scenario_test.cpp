@@ -4,7 +4,10 @@
 #include <gtest/gtest.h>
 
 #include "explorer/mapping_window_logic.h"
+#include "explorer/point_store_commands.h"
 #include "explorer/run_commands.h"
+#include "explorer/trajectory_engine.h"
+#include "storage/point_buffer.h"
 #include "support/scenario.h"
 
 namespace orbitra {
@@ -139,6 +142,69 @@ TEST(WindowScenario, RequestedRunIsPerformedByAnyFullRepaint) {
   sc.FullRepaint();
   EXPECT_EQ(s.Store.RTN, 1000);
   EXPECT_EQ(s.Run.Requests.RunPending, 0);
+}
+
+// A message box that lets the event loop run: the full repaint waiting in the queue is
+// served from inside the box, run and all. Whatever the command changes must be changed
+// by then, or it undoes the repaint's work when the box closes.
+class ServingPrompter : public testing::ScriptedPrompter {
+ public:
+  explicit ServingPrompter(Scenario& sc) : sc_(sc) {}
+  void ShowMessage(std::string_view text) override {
+    ScriptedPrompter::ShowMessage(text);
+    ServeWaitingRepaint();
+  }
+  void ShowInformation(std::string_view text) override {
+    ScriptedPrompter::ShowInformation(text);
+    ServeWaitingRepaint();
+  }
+
+ private:
+  void ServeWaitingRepaint() {
+    if (serving_ || sc_.State().Run.Requests.RunPending == 0) return;
+    serving_ = true;
+    sc_.Picture().Clear(kWhite);
+    RepaintMappingWindow(sc_.State(), sc_.Picture(), *this);
+    serving_ = false;
+  }
+  Scenario& sc_;
+  bool serving_ = false;
+};
+
+TEST(WindowScenario, CommandsFinishTheirChangesBeforeTheyTellTheUser) {
+  Scenario sc;
+  OrbitraState& s = sc.State();
+  ServingPrompter boxes(sc);
+
+  // "Store Buffer in Stream" while a double click's run waits: the run's points stay.
+  sc.Apply(StartRun(s));
+  RequestRunFrom(s, 0.5, 0.25);
+  StoreBufferInStream(s, boxes);
+  EXPECT_EQ(boxes.Information(), std::vector<std::string>{"Transfer of 1000  (24000 bytes) Ok"});
+  EXPECT_EQ(s.Store.Dsk, 1000);
+  EXPECT_EQ(s.Store.Buf, 1000);
+  EXPECT_EQ(s.Store.DTN, 1000);
+
+  // "Delete last trajectory" with part of it in the stream: the run served inside its
+  // message is the current trajectory afterwards, and a second delete removes it.
+  s.Store.Buf = 600;
+  RequestRunFrom(s, 0.5, 0.25);
+  DeleteLastTrajectory(s, boxes);
+  EXPECT_EQ(boxes.Messages().back(), "Part of data copied in disk-stream, complete delete is not possible");
+  EXPECT_EQ(s.Store.Buf, 1000);
+  EXPECT_EQ(s.Store.DTN, 1000);
+  DeleteLastTrajectory(s, boxes);
+  EXPECT_EQ(s.Store.Buf, 0);
+
+  // "reconstruction" saving to the stream: the buffer is rebuilt before the transfer is
+  // reported, so the run served inside the report fills the new buffer.
+  sc.Apply(StartRun(s));
+  boxes.Script({Answer::Yes});
+  RequestRunFrom(s, 0.5, 0.25);
+  EXPECT_EQ(ReconstructBuffer(s, boxes, [] { return std::optional<std::int32_t>(5000); }), ReconstructResult::Rebuilt);
+  EXPECT_EQ(UsableCapacity(s.Store), 5000);
+  EXPECT_EQ(s.Store.Dsk, 2000);
+  EXPECT_EQ(s.Store.Buf, 1000);
 }
 
 }  // namespace
