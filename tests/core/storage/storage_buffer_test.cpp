@@ -5,6 +5,7 @@
 
 #include "explorer/orbitra_state.h"
 #include "explorer/replay.h"
+#include "storage/file_io.h"
 #include "storage/point_buffer.h"
 #include "storage/stream_reader.h"
 #include "support/scripted_prompter.h"
@@ -71,6 +72,24 @@ TEST(PointBuffer, StartUpInAnUnwritableDirectoryReportsTheStream) {
   ASSERT_EQ(prompter.Messages().size(), 1u);
   EXPECT_NE(prompter.Messages()[0].find("tmpdata.bin"), std::string::npos);
   EXPECT_NE(prompter.Messages()[0].find("Not a directory"), std::string::npos);
+}
+
+TEST(WorkFolder, ARemovedCurrentFolderIsReportedNotThrown) {
+  const std::filesystem::path home = std::filesystem::current_path();
+  TempWorkDir dir;
+  std::filesystem::create_directory(dir.File("gone"));
+  std::filesystem::current_path(dir.File("gone"));
+  std::filesystem::remove(dir.File("gone"));
+  const WorkFolder gone = CurrentWorkFolder();
+  std::filesystem::current_path(home);
+  ASSERT_TRUE(gone.failure.has_value());
+  EXPECT_EQ(*gone.failure,
+            "The current folder cannot be used: No such file or directory.\n"
+            "Orbitra keeps its files in the folder it is started in; start it in a folder that exists.");
+
+  const WorkFolder here = CurrentWorkFolder();
+  EXPECT_FALSE(here.failure.has_value());
+  EXPECT_EQ(here.path, home);
 }
 
 TEST(PointBuffer, StoringStopsAtCapacityAndFullnessComesOneSlotEarlier) {
