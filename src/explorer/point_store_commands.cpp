@@ -6,6 +6,7 @@
 
 #include "storage/file_io.h"
 #include "storage/point_buffer.h"
+#include "storage/stream_append.h"
 #include "storage/text_format.h"
 
 namespace orbitra {
@@ -45,30 +46,46 @@ void DeleteAll(OrbitraState& state, Prompter& prompter, bool force) {
 
 namespace {
 
+// What a successful transfer tells the user.
+struct TransferReport {
+  std::optional<std::string> cutRecord;  // the stream's incomplete last record was removed
+  std::string done;                      // "Transfer of ..."
+};
+
+void ShowTransferReport(Prompter& prompter, const TransferReport& report) {
+  if (report.cutRecord) prompter.ShowMessage(*report.cutRecord);
+  prompter.ShowInformation(report.done);
+}
+
 // Moves the buffer into the stream without telling the user, so that a caller can finish
 // its own changes first: a message box lets the event loop run, and nothing may find the
-// state half changed. A failure is reported at once, as nothing has changed then.
-// Returns the report of the transfer, or nothing when it failed.
-std::optional<std::string> MoveBufferToStream(OrbitraState& state, Prompter& prompter) {
+// state half changed. A failure is reported at once, as the counters have not changed
+// then. Returns what to report, or nothing when the transfer failed.
+std::optional<TransferReport> MoveBufferToStream(OrbitraState& state, Prompter& prompter) {
   PointStore& store = state.Store;
   const std::int64_t points = store.Buf;
   const std::int64_t bytes = points * static_cast<std::int64_t>(sizeof(StoredPoint));
-  if (const FileFailure failure =
-          AppendToFile(state.FilePath(kStreamFileName), store.Slots.get(), static_cast<std::size_t>(bytes))) {
-    prompter.ShowMessage(*failure + "\nThe points stay in the buffer.");
+  const StreamAppend append =
+      AppendToStream(state.FilePath(kStreamFileName), store.Slots.get(), static_cast<std::size_t>(points));
+  if (append.failure) {
+    if (append.cutRecord) prompter.ShowMessage(*append.cutRecord);
+    prompter.ShowMessage(*append.failure + "\nThe points stay in the buffer.");
     return std::nullopt;
   }
-  store.Dsk = static_cast<std::int32_t>(
-      std::min<std::int64_t>(store.Dsk + points, std::numeric_limits<std::int32_t>::max()));
+  // The stream's count follows the file, which may have been changed from outside.
+  const std::int64_t streamPoints =
+      append.recordsInFile ? static_cast<std::int64_t>(*append.recordsInFile) : store.Dsk + points;
+  store.Dsk =
+      static_cast<std::int32_t>(std::min<std::int64_t>(streamPoints, std::numeric_limits<std::int32_t>::max()));
   store.Buf = 0;
-  return FormatCounts(kTransferMessage, {points, bytes});
+  return TransferReport{append.cutRecord, FormatCounts(kTransferMessage, {points, bytes})};
 }
 
 }  // namespace
 
 bool TransferBufferToStream(OrbitraState& state, Prompter& prompter) {
-  const std::optional<std::string> report = MoveBufferToStream(state, prompter);
-  if (report) prompter.ShowInformation(*report);
+  const std::optional<TransferReport> report = MoveBufferToStream(state, prompter);
+  if (report) ShowTransferReport(prompter, *report);
   return report.has_value();
 }
 
@@ -117,7 +134,7 @@ ReconstructResult ReconstructBuffer(OrbitraState& state, Prompter& prompter,
                                     const std::function<std::optional<std::int32_t>()>& readCapacityFromDialog) {
   PointStore& store = state.Store;
   // The transfer is reported once the buffer has been rebuilt (or kept).
-  std::optional<std::string> transferReport;
+  std::optional<TransferReport> transferReport;
   if (store.Buf >= 2) {
     const Answer answer = prompter.AskYesNoCancel(kAskSaveBeforeReconstruction);
     if (answer == Answer::Cancel) return ReconstructResult::Cancelled;
@@ -133,7 +150,7 @@ ReconstructResult ReconstructBuffer(OrbitraState& state, Prompter& prompter,
     store.BufferCapacity = *capacity;
     result = AllocateBuffer(store) ? ReconstructResult::Rebuilt : ReconstructResult::AllocationFailed;
   }
-  if (transferReport) prompter.ShowInformation(*transferReport);
+  if (transferReport) ShowTransferReport(prompter, *transferReport);
   if (result == ReconstructResult::AllocationFailed) prompter.ShowMessage(kReconstructionFailure);
   return result;
 }
