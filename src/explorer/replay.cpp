@@ -1,8 +1,10 @@
 #include "explorer/replay.h"
 
 #include <array>
+#include <cerrno>
 #include <limits>
 
+#include "storage/file_io.h"
 #include "storage/point_buffer.h"
 #include "storage/stream_reader.h"
 
@@ -34,11 +36,11 @@ void PlotRecords(const PlotBox& xyBox, Canvas& canvas, const StoredPoint* record
 
 }  // namespace
 
-std::int32_t ReplayStream(const OrbitraState& state, Canvas& canvas) {
+StreamReplay ReplayStream(const OrbitraState& state, Canvas& canvas) {
   StreamReader reader(state.FilePath(kStreamFileName));
-  if (!reader.IsOpen()) return 0;
+  if (!reader.IsOpen()) return StreamReplay{0, reader.ReadError()};
   const SlotBlock block = AllocateSlots(kStreamBlockRecords);
-  if (block == nullptr) return 0;
+  if (block == nullptr) return StreamReplay{0, ENOMEM};
   const PixelTable pixels = RecordPixels(state.Run);
   const PlotBox& box = state.Boxes.XYBox;
   std::int64_t count = 0;
@@ -47,7 +49,21 @@ std::int32_t ReplayStream(const OrbitraState& state, Canvas& canvas) {
     count += static_cast<std::int64_t>(n);
   }
   constexpr std::int64_t kMaxCount = std::numeric_limits<std::int32_t>::max();
-  return static_cast<std::int32_t>(count < kMaxCount ? count : kMaxCount);
+  return StreamReplay{static_cast<std::int32_t>(count < kMaxCount ? count : kMaxCount), reader.ReadError()};
+}
+
+void ReplayStreamAndCount(OrbitraState& state, Canvas& canvas, Prompter& prompter) {
+  const StreamReplay replay = ReplayStream(state, canvas);
+  PointStore& store = state.Store;
+  if (replay.error == 0) {
+    store.Dsk = replay.records;
+    store.streamFailureShown = false;
+    return;
+  }
+  if (store.streamFailureShown) return;
+  store.streamFailureShown = true;
+  prompter.ShowMessage(FileFailureText("read", state.FilePath(kStreamFileName), replay.error) +
+                       "\nIts points cannot be shown; Dsk keeps counting them.");
 }
 
 void ReplayBuffer(const OrbitraState& state, Canvas& canvas) {

@@ -152,7 +152,7 @@ void RedrawAndRun(OrbitraState& state, Canvas& canvas, Prompter& prompter) {
     boxes.ZoomRectDefined = 1;
   }
 
-  if (settings.ShowStreamPoints != 0) state.Store.Dsk = ReplayStream(state, canvas);
+  if (settings.ShowStreamPoints != 0) ReplayStreamAndCount(state, canvas, prompter);
   if (settings.ShowBufferPoints != 0) ReplayBuffer(state, canvas);
 
   if (run.Requests.ContinueRun == 0) {

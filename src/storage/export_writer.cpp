@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
 #include <system_error>
 
@@ -143,16 +144,16 @@ Outcome WriteBufferPoints(const PointStore& store, const ExportDialogValues& val
   return outcome;
 }
 
-Outcome WriteStreamPoints(const std::filesystem::path& streamFile, const ExportRectangle& rect, LineWriter& writer) {
+// The stream's points. A stream that cannot be read is no failure of the export: the
+// points that could be read are exported all the same, and `missing` says what is not.
+Outcome WriteStreamPoints(const std::filesystem::path& streamFile, const ExportRectangle& rect, LineWriter& writer,
+                          std::optional<std::string>& missing) {
   Outcome outcome;
   StreamReader reader(streamFile);
-  if (!reader.IsOpen()) {
-    outcome.failure = FileFailureText("read", streamFile, reader.OpenError());
-    return outcome;
-  }
-  const SlotBlock block = AllocateSlots(kStreamBlockRecords);
-  if (block == nullptr) {
-    outcome.failure = FileFailureText("read", streamFile, ENOMEM);
+  const SlotBlock block = reader.IsOpen() ? AllocateSlots(kStreamBlockRecords) : SlotBlock{};
+  if (!reader.IsOpen() || block == nullptr) {
+    const int error = reader.IsOpen() ? ENOMEM : reader.OpenError();
+    missing = FileFailureText("read", streamFile, error) + "\nThe points of the disk stream are not in the export.";
     return outcome;
   }
   for (std::size_t n; !outcome.failure && (n = reader.Read(block.get(), kStreamBlockRecords)) > 0;) {
@@ -162,7 +163,10 @@ Outcome WriteStreamPoints(const std::filesystem::path& streamFile, const ExportR
       ++outcome.lines;
     }
   }
-  if (!outcome.failure && reader.Failed()) outcome.failure = FileFailureText("read", streamFile, EIO);
+  if (!outcome.failure && reader.ReadError() != 0) {
+    missing = FileFailureText("read", streamFile, reader.ReadError()) +
+              "\nOnly the points of the disk stream read before the failure are in the export.";
+  }
   return outcome;
 }
 
@@ -194,13 +198,15 @@ std::int64_t ExportPoints(const PointStore& store, const std::filesystem::path& 
   Outcome buffer = WriteBufferPoints(store, values, rect, writer);
   if (buffer.failure) return Fail(prompter, *buffer.failure);
   std::int64_t lines = buffer.lines;
+  std::optional<std::string> missing;
   if (values.diskStream && store.Dsk != 0) {
-    Outcome stream = WriteStreamPoints(workDir / kStreamFileName, rect, writer);
+    Outcome stream = WriteStreamPoints(workDir / kStreamFileName, rect, writer, missing);
     if (stream.failure) return Fail(prompter, *stream.failure);
     lines += stream.lines;
   }
   if (FileFailure failure = writer.Flush()) return Fail(prompter, *failure);
   if (FileFailure failure = file.Commit()) return Fail(prompter, *failure);
+  if (missing) prompter.ShowMessage(*missing);
   return lines;
 }
 

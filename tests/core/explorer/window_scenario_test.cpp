@@ -144,6 +144,37 @@ TEST(WindowScenario, RequestedRunIsPerformedByAnyFullRepaint) {
   EXPECT_EQ(s.Run.Requests.RunPending, 0);
 }
 
+TEST(WindowScenario, AStreamThatCannotBeReadKeepsItsCountAndIsReportedOnce) {
+  Scenario sc;
+  OrbitraState& s = sc.State();
+  s.Run.Settings.ShowStreamPoints = 1;
+  sc.Apply(StartRun(s));
+  StoreBufferInStream(s, sc.Prompts());
+  // Replaced from outside by something that is there but cannot be read.
+  std::filesystem::remove(sc.Dir().File("tmpdata.bin"));
+  std::filesystem::create_directory(sc.Dir().File("tmpdata.bin"));
+  sc.Prompts().Clear();
+  sc.FullRepaint();
+  sc.FullRepaint();
+  EXPECT_EQ(s.Store.Dsk, 1000);
+  EXPECT_EQ(sc.Prompts().Messages(),
+            std::vector<std::string>{"Cannot read \"" + sc.Dir().File("tmpdata.bin").string() +
+                                     "\": Is a directory\nIts points cannot be shown; Dsk keeps counting them."});
+  // "Delete All" still offers to delete them.
+  sc.Prompts().Script({Answer::No});
+  sc.Apply(DeleteAllCommand(s, sc.Prompts()));
+  EXPECT_EQ(sc.Prompts().Texts().back(), "Do you want to delete previous data?");
+  EXPECT_EQ(s.Store.Dsk, 1000);
+
+  // Readable again (here: gone, so empty), it is counted; a new failure is told anew.
+  std::filesystem::remove(sc.Dir().File("tmpdata.bin"));
+  sc.FullRepaint();
+  EXPECT_EQ(s.Store.Dsk, 0);
+  std::filesystem::create_directory(sc.Dir().File("tmpdata.bin"));
+  sc.FullRepaint();
+  EXPECT_EQ(sc.Prompts().Messages().size(), 2u);
+}
+
 // A message box that lets the event loop run: the full repaint waiting in the queue is
 // served from inside the box, run and all. Whatever the command changes must be changed
 // by then, or it undoes the repaint's work when the box closes.

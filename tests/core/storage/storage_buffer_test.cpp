@@ -151,20 +151,20 @@ TEST_F(ReplayFixture, BufferPointsAreDrawnInTheirColoursOrBlackAndClipped) {
 TEST_F(ReplayFixture, StreamReplayCountsWholeRecordsOnly) {
   // Two records and two stray bytes: 50 bytes.
   dir.Write("tmpdata.bin", RecordBytes(2.0, 3.0, 4) + RecordBytes(5.0, 5.0, 12) + "zz");
-  EXPECT_EQ(ReplayStream(state, canvas), 2);
+  EXPECT_EQ(ReplayStream(state, canvas).records, 2);
   EXPECT_EQ(canvas.GetPixel(10, 35), Colour::FromRgb(140, 140, 140));
   EXPECT_EQ(canvas.GetPixel(25, 25), Colour::FromRgb(240, 0, 0));
 
   state.Run.Settings.BufferInBlack = 1;
   canvas.Clear();
-  EXPECT_EQ(ReplayStream(state, canvas), 2);
+  EXPECT_EQ(ReplayStream(state, canvas).records, 2);
   EXPECT_EQ(canvas.GetPixel(10, 35), kBlack);
   EXPECT_EQ(canvas.GetPixel(25, 25), kBlack);
 
   std::filesystem::remove(dir.File("tmpdata.bin"));
-  EXPECT_EQ(ReplayStream(state, canvas), 0);
+  EXPECT_EQ(ReplayStream(state, canvas).records, 0);
   dir.Write("tmpdata.bin", std::string(23, '\0'));
-  EXPECT_EQ(ReplayStream(state, canvas), 0);
+  EXPECT_EQ(ReplayStream(state, canvas).records, 0);
 }
 
 TEST_F(ReplayFixture, StreamReplayCrossesReadBlocksWithoutLosingRecords) {
@@ -174,7 +174,7 @@ TEST_F(ReplayFixture, StreamReplayCrossesReadBlocksWithoutLosingRecords) {
   for (int i = 0; i < records - 1; ++i) bytes += RecordBytes(1.0, 1.0, 0);
   bytes += RecordBytes(7.0, 4.0, 10);
   dir.Write("tmpdata.bin", bytes + "partial");
-  EXPECT_EQ(ReplayStream(state, canvas), records);
+  EXPECT_EQ(ReplayStream(state, canvas).records, records);
   EXPECT_EQ(canvas.GetPixel(35, 30), Colour::FromRgb(160, 0, 0));
   EXPECT_EQ(canvas.GetPixel(5, 45), kBlack);
 }

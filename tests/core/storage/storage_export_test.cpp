@@ -156,7 +156,8 @@ TEST_F(Export, FailuresAreReportedAndNeverCountedOrHalfWritten) {
   EXPECT_NE(message.find("out.dat\": No such file or directory"), std::string::npos);
   EXPECT_NE(message.find("Nothing was exported."), std::string::npos);
 
-  // The stream has vanished under an existing export: the old file stays whole.
+  // The stream has vanished while Dsk still counts it: the buffer's points are exported
+  // all the same, and the message says what is missing.
   dir.Write("old.dat", "old\n");
   std::filesystem::remove(dir.File("tmpdata.bin"));
   state.Store.Dsk = 4;
@@ -164,11 +165,23 @@ TEST_F(Export, FailuresAreReportedAndNeverCountedOrHalfWritten) {
   v.diskStream = true;
   prompter.Clear();
   prompter.Script({Answer::Yes});
-  EXPECT_EQ(ExportPoints(state.Store, state.WorkDir, prompter, v), kExportFailed);
-  ASSERT_EQ(prompter.Messages().size(), 1u);
-  EXPECT_NE(prompter.Messages()[0].find("tmpdata.bin\": No such file or directory"), std::string::npos);
-  EXPECT_EQ(dir.Read("old.dat"), "old\n");
+  EXPECT_EQ(ExportPoints(state.Store, state.WorkDir, prompter, v), 1);
+  const std::string stream = dir.File("tmpdata.bin").string();
+  EXPECT_EQ(prompter.Messages(), std::vector<std::string>{"Cannot read \"" + stream +
+                                                          "\": No such file or directory\n"
+                                                          "The points of the disk stream are not in the export."});
+  EXPECT_EQ(dir.Read("old.dat"), "1.000000 1.000000\n");
   EXPECT_EQ(ExportFiles(), std::vector<std::string>{"old.dat"});
+
+  // A stream that is there but cannot be read to its end: the same.
+  std::filesystem::create_directory(dir.File("tmpdata.bin"));
+  prompter.Clear();
+  prompter.Script({Answer::Yes});
+  EXPECT_EQ(ExportPoints(state.Store, state.WorkDir, prompter, v), 1);
+  EXPECT_EQ(prompter.Messages(), std::vector<std::string>{"Cannot read \"" + stream +
+                                                          "\": Is a directory\nOnly the points of the disk stream "
+                                                          "read before the failure are in the export."});
+  EXPECT_EQ(dir.Read("old.dat"), "1.000000 1.000000\n");
 }
 
 TEST_F(Export, DialogOpensWithRememberedChoicesAndTheCurrentRange) {
