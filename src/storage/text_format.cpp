@@ -1,6 +1,7 @@
 #include "storage/text_format.h"
 
 #include <charconv>
+#include <cmath>
 #include <system_error>
 
 namespace orbitra {
@@ -50,7 +51,7 @@ bool ParseDouble(std::string_view token, double& v) noexcept {
   if (token.empty()) return false;
   double parsed = 0.0;
   const std::from_chars_result r = std::from_chars(token.data(), token.data() + token.size(), parsed);
-  if (r.ec != std::errc{} || r.ptr != token.data() + token.size()) return false;
+  if (r.ec != std::errc{} || r.ptr != token.data() + token.size() || !std::isfinite(parsed)) return false;
   v = parsed;
   return true;
 }

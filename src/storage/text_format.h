@@ -23,7 +23,9 @@ void AppendInteger(std::string& out, std::int64_t v);
 std::string FormatCounts(std::string_view pattern, std::initializer_list<std::int64_t> values);
 
 // Whole-token parsing as "%lf" and "%d" accept numbers: an optional sign, no blanks, and
-// nothing left over. False for anything else, and for an int out of range.
+// nothing left over. False for anything else, for an int out of range, and for a double
+// that is not finite ("nan", "inf", "infinity", or beyond the double range), which the
+// dialogs refuse too.
 bool ParseDouble(std::string_view token, double& v) noexcept;
 bool ParseInt32(std::string_view token, std::int32_t& v) noexcept;
 

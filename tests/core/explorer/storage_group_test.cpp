@@ -126,6 +126,11 @@ TEST_F(GroupFiles, ReaderTakesFiveFieldsAtATimeAndFlagsBrokenEntries) {
       {"0.5 0 10.5 1 0\n", 0},                        // a fraction for an int
       {"0.5 0 99999999999 1 0\n", 0},                 // an int out of range
       {"0.5 0 10 1 0\n0.5 0,5 10 1 0\n0.5 0 1 1 0\n", 1},  // a comma for a point
+      // No number the dialogs would take: such an entry would store invisible points.
+      {"0.5 0 10 1 0\nnan 0 100 1 0\n", 1},
+      {"0.5 -inf 100 1 0\n", 0},
+      {"0.5 0 10 1 0\n0.5 0 10 1 0\n+Infinity 0 100 1 0\n", 2},
+      {"1e999 0 100 1 0\n", 0},
   };
   for (const auto& [text, good] : broken) {
     dir.Write("icgroup.txt", text);
