@@ -2,14 +2,13 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
-#include <memory>
 #include <optional>
 #include <string>
 #include <system_error>
 
 #include "storage/file_io.h"
 #include "storage/point_buffer.h"
+#include "storage/replacement_file.h"
 #include "storage/stream_reader.h"
 #include "storage/text_format.h"
 
@@ -20,75 +19,11 @@ namespace {
 constexpr const char* kNothingExported = "\nNothing was exported.";
 constexpr std::size_t kFlushThreshold = std::size_t{1} << 20;
 
-int LastError() noexcept { return errno != 0 ? errno : EIO; }
-
 struct ExportRectangle {
   double xLower, xUpper, yLower, yUpper;
   bool Contains(const StoredPoint& p) const noexcept {
     return p.x >= xLower && p.x <= xUpper && p.y >= yLower && p.y <= yUpper;
   }
-};
-
-// The new export file, written beside the target under a name of its own and renamed over
-// the target only when complete; destroyed before that, it removes itself.
-class ReplacementFile {
- public:
-  explicit ReplacementFile(std::filesystem::path target) : target_(std::move(target)) {}
-  ~ReplacementFile() {
-    if (file_ != nullptr) std::fclose(file_);
-    if (!temp_.empty()) {
-      std::error_code ignored;
-      std::filesystem::remove(temp_, ignored);
-    }
-  }
-  ReplacementFile(const ReplacementFile&) = delete;
-  ReplacementFile& operator=(const ReplacementFile&) = delete;
-
-  FileFailure Create() {
-    // "x" never opens a file that is there already, so nothing of the user's is touched.
-    for (int attempt = 0; attempt < 100 && file_ == nullptr; ++attempt) {
-      std::filesystem::path candidate = target_;
-      candidate += ".part" + std::to_string(attempt);
-      errno = 0;
-      file_ = std::fopen(candidate.c_str(), "wx");
-      if (file_ != nullptr) {
-        temp_ = std::move(candidate);
-      } else if (errno != EEXIST) {
-        return FileFailureText("create", target_, LastError());
-      }
-    }
-    if (file_ == nullptr) return FileFailureText("create", target_, EEXIST);
-    return std::nullopt;
-  }
-
-  FileFailure Write(const std::string& text) {
-    errno = 0;
-    if (!text.empty() && std::fwrite(text.data(), 1, text.size(), file_) != text.size()) {
-      return FileFailureText("write", target_, LastError());
-    }
-    return std::nullopt;
-  }
-
-  FileFailure Commit() {
-    errno = 0;
-    const bool flushed = std::fflush(file_) == 0;
-    const int flushError = flushed ? 0 : LastError();
-    errno = 0;
-    const bool closed = std::fclose(file_) == 0;
-    file_ = nullptr;
-    if (!flushed) return FileFailureText("write", target_, flushError);
-    if (!closed) return FileFailureText("write", target_, LastError());
-    std::error_code ec;
-    std::filesystem::rename(temp_, target_, ec);
-    if (ec) return FileFailureText("replace", target_, ec.value());
-    temp_.clear();
-    return std::nullopt;
-  }
-
- private:
-  std::filesystem::path target_;
-  std::filesystem::path temp_;
-  std::FILE* file_ = nullptr;
 };
 
 // Formats lines into a chunk and hands full chunks to the file.
@@ -185,8 +120,10 @@ std::int64_t ExportPoints(const PointStore& store, const std::filesystem::path& 
   std::error_code ec;
   if (std::filesystem::is_directory(target, ec)) return Fail(prompter, FileFailureText("replace", target, EISDIR));
   if (std::filesystem::exists(target, ec)) {
-    std::string question = kAskOverwrite;
-    question.replace(question.find("%s"), 2, values.fileName);
+    const std::string_view pattern = kAskOverwrite;
+    const std::size_t at = pattern.find("%s");
+    const std::string question =
+        std::string(pattern.substr(0, at)) + values.fileName + std::string(pattern.substr(at + 2));
     if (prompter.AskYesNo(question) != Answer::Yes) return kExportDeclined;
   }
 

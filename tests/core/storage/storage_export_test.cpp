@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstring>
+#include <iterator>
 #include <string>
 
 #include "explorer/export_command.h"
@@ -145,6 +148,53 @@ TEST_F(Export, DecliningToOverwriteLeavesTheFileAlone) {
   EXPECT_EQ(dir.Read("keep.dat"), "1.000000 1.000000\n");
   EXPECT_EQ(prompter.Messages(), std::vector<std::string>{"1 points exported (about 0 KBytes)"});
   EXPECT_EQ(ExportFiles(), std::vector<std::string>{"keep.dat"});  // no temporary left
+}
+
+TEST_F(Export, OverwritingKeepsLinksPermissionsAndOtherNames) {
+  namespace fs = std::filesystem;
+  StorePoint(state.Store, 1, 1, 0);
+  const std::string written = "1.000000 1.000000\n";
+  const auto overwrite = [&](const std::string& name) {
+    prompter.Script({Answer::Yes});
+    EXPECT_EQ(ExportPoints(state.Store, state.WorkDir, prompter, Values(name)), 1) << name;
+  };
+
+  // A symbolic link is written through; the file behind it keeps its permissions.
+  fs::create_directory(dir.File("real"));
+  dir.Write("real/points.dat", "old\n");
+  fs::permissions(dir.File("real/points.dat"), fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  fs::create_symlink("real/points.dat", dir.File("link.dat"));
+  overwrite("link.dat");
+  EXPECT_TRUE(fs::is_symlink(dir.File("link.dat")));
+  EXPECT_EQ(dir.Read("real/points.dat"), written);
+  EXPECT_EQ(fs::status(dir.File("real/points.dat")).permissions() & fs::perms::all,
+            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+
+  // A file with a second name is written in place, so both names see the new points.
+  dir.Write("hard.dat", "old\n");
+  fs::create_hard_link(dir.File("hard.dat"), dir.File("twin.dat"));
+  overwrite("hard.dat");
+  EXPECT_EQ(dir.Read("twin.dat"), written);
+
+  // A name too long for a temporary file beside it: written in place as well.
+  const std::string longName = std::string(250, 'n') + ".dat";
+  dir.Write(longName, std::string(100, 'o'));
+  overwrite(longName);
+  EXPECT_EQ(dir.Read(longName), written);
+
+  // A writable file in a folder that takes no new file (only without the privileges
+  // that ignore it).
+  fs::permissions(dir.File("real"), fs::perms::owner_read | fs::perms::owner_exec);
+  if (::geteuid() != 0) {
+    dir.Write("real/points.dat", "");
+    overwrite("link.dat");
+    EXPECT_EQ(dir.Read("real/points.dat"), written);
+  }
+  fs::permissions(dir.File("real"), fs::perms::owner_all);
+  // No temporary file is left anywhere.
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.File("real")), fs::directory_iterator()), 1);
+  EXPECT_EQ(ExportFiles(), (std::vector<std::string>{"hard.dat", "link.dat", longName, "real", "twin.dat"}));
+  EXPECT_EQ(prompter.Messages(), std::vector<std::string>{});
 }
 
 TEST_F(Export, FailuresAreReportedAndNeverCountedOrHalfWritten) {
