@@ -60,7 +60,7 @@ Invalidation SetCurrentAsDefault(const PlotBoxes& boxes, MappingModel& model) no
 // no rectangle or the rectangle has no width or height.
 Invalidation ZoomIn(PlotBoxes& boxes, const RunState& run, Prompter& prompter);
 // "Zoom out": doubles the phase plane's range about its centre, each side held within the
-// default range.
+// default range; an axis whose range lay wholly outside it takes the default range.
 Invalidation ZoomOut(PlotBoxes& boxes, const MappingModel& model);
 // "Zoom 1:1": every drawn box goes back to the default range (the evolution boxes to
 // [0, Iterations] horizontally).

@@ -113,6 +113,15 @@ TEST_F(BoxCommands, ZoomOutDoublesUntilItMeetsTheDefaultRange) {
   SetPhasePlane(-10, -10, 10, 10);
   EXPECT_EQ(ZoomOutSteps(1), (Steps{{0, 7}}));
   EXPECT_EQ(boxes.ShowAxes, 0);
+
+  // So is one that lies wholly outside it, above or below: never inverted.
+  boxes.XYBox.RoundScales = 0;
+  SetPhasePlane(8, 8, 9, 9);
+  EXPECT_EQ(ZoomOutSteps(1), (Steps{{0, 7}}));
+  SetPhasePlane(-3, -3, -2, -2);
+  EXPECT_EQ(ZoomOutSteps(1), (Steps{{0, 7}}));
+  SetPhasePlane(6.5, 6.5, 7.5, 7.5);  // partly inside: grows inside it
+  EXPECT_EQ(ZoomOutSteps(1), (Steps{{6, 7}}));
 }
 
 TEST_F(BoxCommands, CurrentRangeAsDefaultBoundsZoomOutAndZoomOneToOne) {
