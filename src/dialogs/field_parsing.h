@@ -24,7 +24,8 @@ struct UnsignedFieldValue {
 };
 UnsignedFieldValue ParseUnsignedField(std::string_view text);
 
-// A double as the fields show it: up to 15 significant digits ("%.15g").
+// A double as the fields show it: the shortest text of "%.15g", "%.16g" and "%.17g" that
+// reads back to the same double, so that confirming a dialog never changes a number.
 std::string FormatDoubleField(double value);
 
 // "Please enter an integer between %1 and %2." with the bounds in place.
