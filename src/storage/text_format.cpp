@@ -17,6 +17,18 @@ void AppendFixed(std::string& out, double v, int decimals, int width) {
   out.append(digits, length);
 }
 
+void AppendFixedExact(std::string& out, double v, int decimals) {
+  const std::size_t start = out.size();
+  AppendFixed(out, v, decimals);
+  double back = 0.0;
+  if (!std::isfinite(v) || (ParseDouble(std::string_view(out).substr(start), back) && back == v)) return;
+  out.resize(start);
+  // Without a precision, to_chars gives the shortest text that reads back exactly.
+  char digits[400];
+  const std::to_chars_result r = std::to_chars(digits, digits + sizeof digits, v, std::chars_format::fixed);
+  if (r.ec == std::errc{}) out.append(digits, static_cast<std::size_t>(r.ptr - digits));
+}
+
 void AppendInteger(std::string& out, std::int64_t v) {
   char digits[24];
   const std::to_chars_result r = std::to_chars(digits, digits + sizeof digits, v);

@@ -15,6 +15,11 @@ namespace orbitra {
 // characters.
 void AppendFixed(std::string& out, double v, int decimals, int width = 0);
 
+// Appends v as AppendFixed does with `decimals` decimals when that text reads back to v;
+// otherwise in the shortest fixed-point text that does, so a file keeps its look for
+// numbers it holds exactly and never changes the others.
+void AppendFixedExact(std::string& out, double v, int decimals);
+
 // Appends v as "%d" (or "%lld") would.
 void AppendInteger(std::string& out, std::int64_t v);
 
