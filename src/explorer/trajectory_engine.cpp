@@ -6,6 +6,7 @@
 #include "plot/box_layout.h"
 #include "plot/pixel_plotter.h"
 #include "storage/point_buffer.h"
+#include "storage/text_format.h"
 
 namespace orbitra {
 
@@ -17,7 +18,7 @@ inline bool InRange(const WorldRange& r, double x, double y) noexcept {
 }
 
 void DrawFinalPoint(Canvas& canvas, double x, double y) {
-  char text[96];
+  char text[2 * LongestFixedText(3) + 8];
   std::snprintf(text, sizeof text, "x=%4.3f  y=%4.3f", x, y);
   canvas.TextOut(1, 100, text);
 }

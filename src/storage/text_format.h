@@ -11,6 +11,10 @@ namespace orbitra {
 // depends on the C locale (the windowing library switches it to the user's, which could
 // turn "0.5" into "0,5"): the results are those of printf and scanf in the "C" locale.
 
+// Characters of the longest "%.Nf" text of a double, N = decimals: a sign, 309 integer
+// digits, the point and the decimals. A buffer for such a text needs one more.
+constexpr int LongestFixedText(int decimals) noexcept { return 1 + 309 + 1 + decimals; }
+
 // Appends v as "%*.*f" would: `decimals` decimals, right-aligned in at least `width`
 // characters.
 void AppendFixed(std::string& out, double v, int decimals, int width = 0);

@@ -1,3 +1,4 @@
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -142,6 +143,29 @@ TEST(WindowScenario, RequestedRunIsPerformedByAnyFullRepaint) {
   sc.FullRepaint();
   EXPECT_EQ(s.Store.RTN, 1000);
   EXPECT_EQ(s.Run.Requests.RunPending, 0);
+}
+
+TEST(WindowScenario, ReadoutsShowEveryDigitOfAnyValue) {
+  Scenario sc;
+  OrbitraState& s = sc.State();
+  s.Run.MousePoint.x = -1.5e300;
+  s.Run.MousePoint.y = 1e300;
+  s.Run.InitialPoint = s.Run.MousePoint;
+  s.Run.Settings.Iterations = 0;  // the run only shows its last point
+  sc.Texts().Clear();
+  sc.Apply(StartRun(s));
+  const auto printed = [](const char* format, double a, double b) {
+    std::vector<char> text(4096);
+    std::snprintf(text.data(), text.size(), format, a, b);
+    return std::string(text.data());
+  };
+  const std::string xm = printed("xm=%10.9f", -1.5e300, 0), ym = printed("ym=%10.9f", 1e300, 0);
+  const std::string last = printed("x=%4.3f  y=%4.3f", -1.5e300, 1e300);
+  EXPECT_EQ(xm.size(), 315u);
+  EXPECT_EQ(last.size(), 617u);
+  EXPECT_EQ(sc.Texts().TextsEqualTo(xm).size(), 1u);
+  EXPECT_EQ(sc.Texts().TextsEqualTo(ym).size(), 1u);
+  EXPECT_EQ(sc.Texts().TextsEqualTo(last).size(), 1u);
 }
 
 TEST(WindowScenario, AStreamThatCannotBeReadKeepsItsCountAndIsReportedOnce) {
