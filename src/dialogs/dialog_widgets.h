@@ -27,7 +27,8 @@ struct OkCancelButtons {
   QPushButton* cancel = nullptr;
 };
 // "OK" (the default button, accepts through QDialog::accept) and "Cancel" (rejects),
-// added to the end of the given layout.
+// added to the end of the given layout. Every other push button of a dialog keeps Qt's
+// auto-default: Enter on it while it has the focus presses it, not "OK".
 OkCancelButtons AddOkCancel(QDialog* dialog, QBoxLayout* row);
 
 // The page of a dialog with a left and a right column above a row with "OK" and

@@ -32,7 +32,6 @@ QGroupBox* PointGroup(QWidget* parent, const QString& title, const QString& xLab
 QPushButton* UpButton(QWidget* parent, const QString& objectName) {
   auto* up = new QPushButton(QStringLiteral("^"), parent);
   up->setObjectName(objectName);
-  up->setAutoDefault(false);
   up->setMaximumWidth(30);
   return up;
 }

@@ -102,7 +102,10 @@ class ControlsDialogsTest : public QObject {
     WhenDialogOpens<ControlsDialog>([&](ControlsDialog& d) {
       SetField(d, "infoEvery", "25");
       SetField(d, "bufferCapacity", "500");
-      Control<QPushButton>(d, "reconstruction")->click();
+      // Enter on the focused button presses it, not "OK".
+      auto* reconstruction = Control<QPushButton>(d, "reconstruction");
+      reconstruction->setFocus();
+      QTest::keyClick(reconstruction, Qt::Key_Return);
       stillOpen = d.isVisible();
       memoryShown = FieldText(d, "memoryKb");
       infoEveryShown = FieldText(d, "infoEvery");

@@ -152,6 +152,29 @@ class MappingDialogsTest : public QObject {
     QCOMPARE(f.state.Run.InitialPoint.x, 0.5);
   }
 
+  void enterPressesTheFocusedButtonAndOtherwiseOk() {
+    Fixture f;
+    f.state.Run.MousePoint.x = 1.25;
+    f.state.Run.CurrentPoint.y = 4;
+    InitialConditionsDialog dialog(PrepareInitialConditionsDialog(f.state), f.prompter);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    for (const char* name : {"takeMousePoint", "takeLastPoint"}) {
+      auto* up = Control<QPushButton>(dialog, name);
+      up->setFocus();
+      QTest::keyClick(up, Qt::Key_Return);
+      QVERIFY2(dialog.isVisible(), name);
+    }
+    QCOMPARE(FieldText(dialog, "x0"), QString("0.5"));  // the last point's, after the mouse point's
+    QCOMPARE(FieldText(dialog, "y0"), QString("4"));
+    QCOMPARE(dialog.result(), 0);
+    // Back in a field, Enter is "OK" again.
+    Control(dialog, "iterations")->setFocus();
+    QTest::keyClick(Control(dialog, "iterations"), Qt::Key_Return);
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    QCOMPARE(dialog.Values().y0, 4.0);
+  }
+
   void iterationsMustBeACountTheProgramCanHold() {
     Fixture f;
     InitialConditionsDialog dialog(PrepareInitialConditionsDialog(f.state), f.prompter);
