@@ -43,6 +43,10 @@ inline constexpr const char* kNoZoomRectangleMessage =
 inline constexpr const char* kEmptyZoomRectangleMessage =
     "The zoom rectangle has no width or height; drag a larger rectangle with the right mouse button.";
 
+// Whichever button closes "GBox settings", the window repaints from a cleared picture
+// (so a zoom rectangle drawn before it is gone, as after any full repaint).
+inline constexpr Invalidation kBoxDialogClosed = Invalidation::WithErase;
+
 // Fills the dialog from a box.
 BoxSettings ReadBoxSettings(const PlotBox& box);
 // "OK" of the dialog: writes the values back in the box's fixed order (RoundScales first, so
