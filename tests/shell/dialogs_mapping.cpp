@@ -48,6 +48,12 @@ class MappingDialogsTest : public QObject {
     QCOMPARE(FieldText(dialog, "k4"), QString("0"));
     QVERIFY(Control<QCheckBox>(dialog, "useDefaultRange")->isChecked());
     QCOMPARE(Control<QCheckBox>(dialog, "useDefaultRange")->text(), QString("Use default graphics range "));
+    // The formula lines are flat centred text on the dialog's own background.
+    for (const char* line : {"formulaLine1", "formulaLine2"}) {
+      QVERIFY(!Control(dialog, line)->hasFrame());
+      QCOMPARE(Control(dialog, line)->alignment(), Qt::AlignCenter);
+      QCOMPARE(Control(dialog, line)->palette().color(QPalette::Base), dialog.palette().color(QPalette::Window));
+    }
   }
 
   void pickingASystemRewritesItsFieldsOnly() {
@@ -128,6 +134,30 @@ class MappingDialogsTest : public QObject {
     QVERIFY(!Control<QCheckBox>(dialog, "useOnContinue")->isChecked());
     QVERIFY(Control(dialog, "xm")->isReadOnly());
     QVERIFY(!Control(dialog, "x0")->isReadOnly());
+  }
+
+  void readOnlyFieldsLookSoAndCoordinatesShowWhole() {
+    Fixture f;
+    f.state.Run.MousePoint.x = -0.6313544770895048;
+    f.state.Run.CurrentPoint.y = 0.30000000000000004;
+    InitialConditionsDialog dialog(PrepareInitialConditionsDialog(f.state), f.prompter);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    // It opens on X0, the first field the user can change.
+    QCOMPARE(dialog.focusWidget(), Control(dialog, "x0"));
+    QCOMPARE(Control(dialog, "x0")->selectedText(), QString("0.5"));
+    const QColor window = dialog.palette().color(QPalette::Window);
+    for (const char* shown : {"systemName", "xm", "ym", "xc", "yc", "k1", "k2", "k3"}) {
+      QVERIFY2(Control(dialog, shown)->palette().color(QPalette::Base) == window, shown);
+    }
+    for (const char* editable : {"x0", "y0", "iterations"}) {
+      QVERIFY2(Control(dialog, editable)->palette().color(QPalette::Base) != window, editable);
+    }
+    for (const char* coordinate : {"x0", "y0", "xm", "ym", "xc", "yc"}) {
+      const QLineEdit* field = Control(dialog, coordinate);
+      QVERIFY2(field->width() > field->fontMetrics().horizontalAdvance(field->text()) + 8, coordinate);
+    }
+    QCOMPARE(FieldText(dialog, "xm"), QString("-0.6313544770895048"));
   }
 
   void upButtonsRewriteTheStartingPointOnly() {
