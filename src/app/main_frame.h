@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <map>
 
 #include <QMainWindow>
@@ -40,6 +41,10 @@ class CMainFrame : public QMainWindow, public CommandHost {
   // command (with its boxes and dialogs) has returned.
   void RunCommand(const CommandEntry& entry);
 
+  // Where the lock panes read the keyboard lights (the system's folder unless told);
+  // the panes follow at once.
+  void ReadLocksFrom(std::filesystem::path ledsDir);
+
   // CommandHost
   OrbitraState& State() override { return state_; }
   Prompter& Prompts() override { return prompter_; }
@@ -49,6 +54,9 @@ class CMainFrame : public QMainWindow, public CommandHost {
   void ToggleStatusBar() override;
   void CloseMainWindow() override;
   void ShowAboutBox() override;
+
+ protected:
+  bool event(QEvent* event) override;
 
  private:
   void BuildCommands();
@@ -68,6 +76,7 @@ class CMainFrame : public QMainWindow, public CommandHost {
   QLabel* numPane_ = nullptr;
   QLabel* scrollPane_ = nullptr;
   std::map<CommandId, QAction*> actions_;
+  std::filesystem::path ledsDir_ = "/sys/class/leds";
 };
 
 }  // namespace orbitra

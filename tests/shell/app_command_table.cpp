@@ -204,6 +204,29 @@ class AppCommandTable : public QObject {
     QVERIFY(!QToolTip::isVisible());
   }
 
+  void MenuItemsShowTheirPromptOrAnEmptyPromptArea() {
+    QTemporaryDir dir;
+    OrbitraState state(PathOf(dir));
+    CMainFrame frame(state);
+    frame.View().HoldRepaints(true);  // the state was never started: nothing to draw
+    frame.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&frame));
+    auto* view = qobject_cast<QMenu*>(frame.Action(CommandId::Refresh)->associatedObjects().value(0));
+    QVERIFY(view != nullptr);
+    view->popup(frame.mapToGlobal(QPoint(10, 10)));
+    QTRY_VERIFY(view->isVisible());
+    const auto promptArea = [&] {
+      return frame.StatusBar()->currentMessage().isEmpty() ? frame.ReadyText()->text()
+                                                           : frame.StatusBar()->currentMessage();
+    };
+    view->setActiveAction(frame.Action(CommandId::Refresh));
+    QCOMPARE(promptArea(), QString("Refresh screen"));
+    view->setActiveAction(frame.Action(CommandId::ZoomOut));  // an item without a prompt
+    QCOMPARE(promptArea(), QString());
+    view->hide();
+    QTRY_COMPARE(promptArea(), QString("Ready"));
+  }
+
   void ToolbarAndStatusBarItemsCarryTheirCheckMarks() {
     QTemporaryDir dir;
     OrbitraState state(PathOf(dir));
