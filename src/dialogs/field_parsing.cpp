@@ -43,6 +43,7 @@ std::optional<std::int32_t> ParseIntField(std::string_view text) {
 
 UnsignedFieldValue ParseUnsignedField(std::string_view text) {
   text = TrimBlanks(text);
+  if (text.size() >= 2 && text[0] == '+') text.remove_prefix(1);  // "+5" as the other fields take it
   UnsignedFieldValue result;
   if (text.empty()) return result;
   constexpr std::uint64_t kMax = std::numeric_limits<std::uint64_t>::max();

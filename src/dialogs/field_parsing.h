@@ -17,7 +17,8 @@ std::optional<double> ParseDoubleField(std::string_view text);
 // A whole number with an optional sign that fits a signed 32-bit value.
 std::optional<std::int32_t> ParseIntField(std::string_view text);
 
-// What an unsigned field made of the text: digits only (no sign), and the value.
+// What an unsigned field made of the text: digits only, with an optional '+' before them,
+// and the value.
 struct UnsignedFieldValue {
   bool wholeNumber = false;  // false: not a number, or a negative one
   std::uint64_t value = 0;   // saturates at the largest 64-bit value

@@ -82,7 +82,12 @@ class DataExchangeTest : public QObject {
     QVERIFY(ParseUnsignedField(" 0 ").wholeNumber);
     QCOMPARE(ParseUnsignedField("4294967296").value, std::uint64_t{4294967296});
     QCOMPARE(ParseUnsignedField("99999999999999999999999").value, std::numeric_limits<std::uint64_t>::max());
-    for (const char* bad : {"", "-5", "+5", "5.0", "five"}) QVERIFY2(!ParseUnsignedField(bad).wholeNumber, bad);
+    // A plus sign is taken as in the other fields; a minus sign is not.
+    QVERIFY(ParseUnsignedField(" +5 ").wholeNumber);
+    QCOMPARE(ParseUnsignedField("+5").value, std::uint64_t{5});
+    for (const char* bad : {"", "-5", "+", "++5", "+-5", "+ 5", "5.0", "five"}) {
+      QVERIFY2(!ParseUnsignedField(bad).wholeNumber, bad);
+    }
   }
 
   void doublesAreShownInTheShortestTextThatReadsBack() {
