@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 
 #include <QImage>
 #include <QWidget>
@@ -53,6 +54,7 @@ class MappingWindow : public QWidget {
   void mousePressEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
 
  private:
   void ScheduleRepaintSequence();
@@ -77,6 +79,10 @@ class MappingWindow : public QWidget {
   bool inSequence_ = false;
   bool sizeChanged_ = false;
   int repaintCount_ = 0;
+  // While the right button is held after a press that marked a zoom corner: that corner
+  // and the pointer, whose rectangle is drawn over the picture on screen, never into it.
+  std::optional<QPoint> zoomPress_;
+  QPoint zoomPointer_;
 };
 
 }  // namespace orbitra

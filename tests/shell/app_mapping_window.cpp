@@ -133,15 +133,31 @@ class AppMappingWindow : public QObject {
     QVERIFY(marked.GetPixel(press.x(), press.y()) == kBlack);
     QVERIFY(IsWhite(marked, press.x() + 3, press.y()));
 
+    // While the button is held, the rectangle follows the pointer on screen; the picture
+    // itself gets nothing. The outline covers columns press.x to release.x - 1 and rows
+    // press.y to release.y - 1, as the release will draw it.
+    const int midX = (press.x() + release.x()) / 2, midY = (press.y() + release.y()) / 2;
+    const QPoint outline[] = {QPoint(midX, press.y()),     QPoint(midX, release.y() - 1),
+                              QPoint(press.x(), midY),     QPoint(release.x() - 1, midY),
+                              QPoint(press.x(), press.y()), QPoint(release.x() - 1, release.y() - 1)};
+    QTest::mouseMove(program.Window(), program.At(QPoint(midX, midY)));
     QTest::mouseMove(program.Window(), program.At(release));
+    const QImage onScreen = program.View().grab().toImage();
+    for (QPoint p : outline) {
+      const QString at = QString("%1,%2").arg(p.x()).arg(p.y());
+      QVERIFY2(onScreen.pixelColor(p) == QColor(Qt::black), qPrintable(at));
+      if (std::abs(p.x() - press.x()) > 2 || std::abs(p.y() - press.y()) > 2) {
+        QVERIFY2(IsWhite(program.Picture(), p.x(), p.y()), qPrintable(at));
+      }
+    }
+    QCOMPARE(onScreen.pixelColor(midX, press.y() + 1), QColor(Qt::white));
+    QCOMPARE(onScreen.pixelColor(release.x(), midY), QColor(Qt::white));
+
     program.Release(Qt::RightButton, release);
     program.Settle();
     QCOMPARE(program.State().Boxes.ZoomRectDefined, 1);
-    // The outline covers columns press.x to release.x - 1 and rows press.y to release.y - 1.
     const Canvas& framed = program.Picture();
-    const int midX = (press.x() + release.x()) / 2, midY = (press.y() + release.y()) / 2;
-    for (QPoint p : {QPoint(midX, press.y()), QPoint(midX, release.y() - 1), QPoint(press.x(), midY),
-                     QPoint(release.x() - 1, midY), QPoint(press.x(), press.y()), QPoint(release.x() - 1, release.y() - 1)}) {
+    for (QPoint p : outline) {
       QVERIFY2(framed.GetPixel(p.x(), p.y()) == kBlack, qPrintable(QString("%1,%2").arg(p.x()).arg(p.y())));
     }
     QVERIFY(IsWhite(framed, midX, press.y() + 1));
