@@ -174,6 +174,19 @@ class AppMappingWindow : public QObject {
     QCOMPARE(program.answers.SeenWindows().size(), std::size_t{0});
   }
 
+  void ARightDoubleClickNeverStartsARun() {
+    Running program;
+    const BoxPixels b = program.Box();
+    const QPoint at((b.left + b.right) / 3, (b.top + b.bottom) / 3);
+    QTest::mouseDClick(program.Window(), Qt::RightButton, {}, program.At(at));
+    program.Settle();
+    QCOMPARE(program.State().Store.RTN, 0);
+    QCOMPARE(program.State().Store.Buf, 0);
+    QCOMPARE(program.State().Run.InitialPoint.x, 0.5);
+    QCOMPARE(program.State().Run.Requests.RunPending, 0);
+    QCOMPARE(program.answers.SeenWindows().size(), std::size_t{0});
+  }
+
   void StartContinueAndRefreshFromTheMenuAndToolbar() {
     Running program;
     const BoxPixels b = program.Box();

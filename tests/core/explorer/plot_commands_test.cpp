@@ -94,7 +94,9 @@ TEST_F(BoxCommands, ZoomInIsRefusedWithoutAUsableRectangle) {
     prompter.Clear();
     DragZoomRectangle(a, b);
     EXPECT_EQ(ZoomIn(boxes, run, prompter), Invalidation::None);
-    EXPECT_EQ(prompter.Messages(), (std::vector<std::string>{kEmptyZoomRectangleMessage}));
+    EXPECT_EQ(prompter.Messages(),
+              (std::vector<std::string>{"The zoom rectangle has no width or height; drag a larger rectangle "
+                                        "with the right mouse button."}));
   }
   EXPECT_EQ(boxes.XYBox.GetRange(), before);
   EXPECT_EQ(boxes.ShowAxes, 1);
