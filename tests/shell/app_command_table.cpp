@@ -151,10 +151,8 @@ class AppCommandTable : public QObject {
   }
 
   void MenusListEveryItemInOrderWithItsPromptAndSeparators() {
-    QTemporaryDir dir;
-    OrbitraState state(PathOf(dir));
-    CMainFrame frame(state);
-    frame.View().HoldRepaints(true);  // the state was never started: nothing to draw
+    apptest::UnstartedFrame unstarted;
+    CMainFrame& frame = unstarted.frame;
     const QList<QAction*> tops = frame.menuBar()->actions();
     QCOMPARE(tops.size(), qsizetype(kExpectedMenus.size()));
     for (qsizetype m = 0; m < tops.size(); ++m) {
@@ -173,10 +171,8 @@ class AppCommandTable : public QObject {
   }
 
   void ToolbarHasTheSixButtonsWithImagesPromptsAndNoToolTips() {
-    QTemporaryDir dir;
-    OrbitraState state(PathOf(dir));
-    CMainFrame frame(state);
-    frame.View().HoldRepaints(true);  // the state was never started: nothing to draw
+    apptest::UnstartedFrame unstarted;
+    CMainFrame& frame = unstarted.frame;
     frame.show();
     QVERIFY(QTest::qWaitForWindowExposed(&frame));
     std::vector<QString> buttons;
@@ -205,10 +201,8 @@ class AppCommandTable : public QObject {
   }
 
   void MenuItemsShowTheirPromptOrAnEmptyPromptArea() {
-    QTemporaryDir dir;
-    OrbitraState state(PathOf(dir));
-    CMainFrame frame(state);
-    frame.View().HoldRepaints(true);  // the state was never started: nothing to draw
+    apptest::UnstartedFrame unstarted;
+    CMainFrame& frame = unstarted.frame;
     frame.show();
     QVERIFY(QTest::qWaitForWindowExposed(&frame));
     auto* view = qobject_cast<QMenu*>(frame.Action(CommandId::Refresh)->associatedObjects().value(0));
@@ -228,10 +222,8 @@ class AppCommandTable : public QObject {
   }
 
   void ToolbarAndStatusBarItemsCarryTheirCheckMarks() {
-    QTemporaryDir dir;
-    OrbitraState state(PathOf(dir));
-    CMainFrame frame(state);
-    frame.View().HoldRepaints(true);  // the state was never started: nothing to draw
+    apptest::UnstartedFrame unstarted;
+    CMainFrame& frame = unstarted.frame;
     frame.show();
     QAction* toolbarItem = frame.Action(CommandId::ViewToolbar);
     QAction* statusItem = frame.Action(CommandId::ViewStatusBar);

@@ -121,10 +121,8 @@ class AppStartup : public QObject {
     QVERIFY(!none.caps && !none.num && !none.scroll);
 
     // A pane shows its text only while its lock is on; blank, it keeps its place.
-    QTemporaryDir work;
-    OrbitraState state(PathOf(work));
-    CMainFrame frame(state);
-    frame.View().HoldRepaints(true);  // the state was never started: nothing to draw
+    UnstartedFrame unstarted;
+    CMainFrame& frame = unstarted.frame;
     frame.show();
     const auto pane = [&](const char* name) { return frame.StatusBar()->findChild<QLabel*>(name); };
     frame.ReadLocksFrom(leds);
