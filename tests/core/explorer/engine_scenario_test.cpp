@@ -130,7 +130,8 @@ TEST(EngineScenario, EscapeIsTestedOnTheSquaredDistance) {
 
   UseFixedImage(s, 60.0, 80.001);
   sc.Apply(StartRun(s));
-  EXPECT_EQ(sc.Prompts().Messages(), (std::vector<std::string>{" Escape to Infinity\n or Initials are out of valid range"}));
+  EXPECT_EQ(sc.Prompts().Messages(),
+            (std::vector<std::string>{" Escape to Infinity\n or Initials are out of valid range"}));
   EXPECT_EQ(s.Store.RTN, 0);
   EXPECT_EQ(s.Run.CurrentPoint.x, 0.5);
   EXPECT_EQ(s.Run.CurrentPoint.y, 0.0);
@@ -156,7 +157,8 @@ TEST(EngineScenario, HenonFromFarAwayEscapesAtOnce) {
   s.Run.InitialPoint.x = 10.0;
   s.Run.InitialPoint.y = 10.0;
   sc.Apply(StartRun(s));
-  EXPECT_EQ(sc.Prompts().Messages(), (std::vector<std::string>{" Escape to Infinity\n or Initials are out of valid range"}));
+  EXPECT_EQ(sc.Prompts().Messages(),
+            (std::vector<std::string>{" Escape to Infinity\n or Initials are out of valid range"}));
   EXPECT_EQ(s.Store.Buf, 0);
   EXPECT_EQ(s.Store.RTN, 0);
   EXPECT_EQ(s.Run.CurrentPoint.x, 10.0);
