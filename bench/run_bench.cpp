@@ -29,6 +29,7 @@ constexpr std::int32_t kRunLength = 1'000'000;
 class SilentPrompter : public Prompter {
  public:
   void ShowMessage(std::string_view) override {}
+  void ShowInformation(std::string_view) override {}
   Answer AskYesNo(std::string_view) override { return Answer::No; }
   Answer AskYesNoCancel(std::string_view) override { return Answer::Cancel; }
 };

@@ -4,6 +4,7 @@
 
 #include "explorer/group_runner.h"
 #include "explorer/trajectory_engine.h"
+#include "storage/text_format.h"
 
 namespace orbitra {
 
@@ -14,7 +15,7 @@ constexpr Colour kPickedPointColour = Colour::FromRgb(160, 0, 0);
 }  // namespace
 
 void DrawMouseReadout(const OrbitraState& state, Canvas& canvas) {
-  char text[64];
+  char text[LongestFixedText(9) + 8];
   canvas.TextOutScaled(3, 140, "--Mouse--");
   std::snprintf(text, sizeof text, "xm=%10.9f", state.Run.MousePoint.x);
   canvas.TextOutScaled(3, 155, text);

@@ -1,8 +1,10 @@
 #include "explorer/replay.h"
 
 #include <array>
+#include <cerrno>
 #include <limits>
 
+#include "storage/file_io.h"
 #include "storage/point_buffer.h"
 #include "storage/stream_reader.h"
 
@@ -34,12 +36,12 @@ void PlotRecords(const PlotBox& xyBox, Canvas& canvas, const StoredPoint* record
 
 }  // namespace
 
-std::int32_t ReplayStream(const std::filesystem::path& workDir, const PlotBox& xyBox, const RunState& run,
-                          Canvas& canvas) {
+StreamReplayOutcome ReplayStream(const std::filesystem::path& workDir, const PlotBox& xyBox, const RunState& run,
+                                 Canvas& canvas) {
   StreamReader reader(workDir / kStreamFileName);
-  if (!reader.IsOpen()) return 0;
+  if (!reader.IsOpen()) return StreamReplayOutcome{0, reader.ReadError()};
   const SlotBlock block = AllocateSlots(kStreamBlockRecords);
-  if (block == nullptr) return 0;
+  if (block == nullptr) return StreamReplayOutcome{0, ENOMEM};
   const PixelTable pixels = RecordPixels(run);
   std::int64_t count = 0;
   for (std::size_t n; (n = reader.Read(block.get(), kStreamBlockRecords)) > 0;) {
@@ -47,7 +49,7 @@ std::int32_t ReplayStream(const std::filesystem::path& workDir, const PlotBox& x
     count += static_cast<std::int64_t>(n);
   }
   constexpr std::int64_t kMaxCount = std::numeric_limits<std::int32_t>::max();
-  return static_cast<std::int32_t>(count < kMaxCount ? count : kMaxCount);
+  return StreamReplayOutcome{static_cast<std::int32_t>(count < kMaxCount ? count : kMaxCount), reader.ReadError()};
 }
 
 void ReplayBuffer(const PointStore& store, const PlotBox& xyBox, const RunState& run, Canvas& canvas) {
@@ -55,12 +57,24 @@ void ReplayBuffer(const PointStore& store, const PlotBox& xyBox, const RunState&
   PlotRecords(xyBox, canvas, store.Slots.get(), static_cast<std::size_t>(store.Buf), RecordPixels(run));
 }
 
-std::optional<std::int32_t> ReplayKeptPoints(const PointStore& store, const std::filesystem::path& workDir,
-                                             const PlotBox& xyBox, const RunState& run, Canvas& canvas) {
-  std::optional<std::int32_t> streamRecords;
-  if (run.Settings.ShowStreamPoints != 0) streamRecords = ReplayStream(workDir, xyBox, run, canvas);
+void ReplayKeptPoints(const PointStore& store, const std::filesystem::path& workDir, const PlotBox& xyBox,
+                      const RunState& run, Canvas& canvas) {
+  if (run.Settings.ShowStreamPoints != 0) ReplayStream(workDir, xyBox, run, canvas);
   if (run.Settings.ShowBufferPoints != 0) ReplayBuffer(store, xyBox, run, canvas);
-  return streamRecords;
+}
+
+void ReplayStreamAndCount(OrbitraState& state, Canvas& canvas, Prompter& prompter) {
+  const StreamReplayOutcome replay = ReplayStream(state.WorkDir, state.Boxes.XYBox, state.Run, canvas);
+  PointStore& store = state.Store;
+  if (replay.error == 0) {
+    store.Dsk = replay.records;
+    store.streamFailureShown = false;
+    return;
+  }
+  if (store.streamFailureShown) return;
+  store.streamFailureShown = true;
+  prompter.ShowMessage(FileFailureText("read", state.FilePath(kStreamFileName), replay.error) +
+                       "\nIts points cannot be shown; Dsk keeps counting them.");
 }
 
 }  // namespace orbitra

@@ -6,6 +6,7 @@
 #include "plot/box_layout.h"
 #include "plot/pixel_plotter.h"
 #include "storage/point_buffer.h"
+#include "storage/text_format.h"
 
 namespace orbitra {
 
@@ -17,7 +18,7 @@ inline bool InRange(const WorldRange& r, double x, double y) noexcept {
 }
 
 void DrawFinalPoint(Canvas& canvas, double x, double y) {
-  char text[96];
+  char text[2 * LongestFixedText(3) + 8];
   std::snprintf(text, sizeof text, "x=%4.3f  y=%4.3f", x, y);
   canvas.TextOutScaled(1, 100, text);
 }
@@ -163,9 +164,8 @@ void RedrawAndRun(OrbitraState& state, Canvas& canvas, Prompter& prompter) {
     boxes.ZoomRectDefined = 1;
   }
 
-  if (const auto records = ReplayKeptPoints(state.Store, state.WorkDir, boxes.XYBox, run, canvas)) {
-    state.Store.Dsk = *records;
-  }
+  if (settings.ShowStreamPoints != 0) ReplayStreamAndCount(state, canvas, prompter);
+  if (settings.ShowBufferPoints != 0) ReplayBuffer(state.Store, boxes.XYBox, run, canvas);
 
   if (run.Requests.ContinueRun == 0) {
     state.Store.DTN = 0;
