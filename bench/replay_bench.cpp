@@ -92,7 +92,7 @@ void BM_ReplayStream(benchmark::State& state) {
   Canvas canvas(800, 600);
   std::int32_t records = 0;
   for (auto _ : state) {
-    records = ReplayStream(orbitra.WorkDir, orbitra.Boxes.XYBox, orbitra.Run, canvas);
+    records = ReplayStream(orbitra.WorkDir, orbitra.Boxes.XYBox, orbitra.Run, canvas).records;
     benchmark::ClobberMemory();
   }
   if (records != kPoints) state.SkipWithError("the stream did not replay whole");

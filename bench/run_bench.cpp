@@ -40,6 +40,7 @@ class SliceEndGate : public RefreshGate {
 class SilentPrompter : public Prompter {
  public:
   void ShowMessage(std::string_view) override {}
+  void ShowInformation(std::string_view) override {}
   Answer AskYesNo(std::string_view) override { return Answer::No; }
   Answer AskYesNoCancel(std::string_view) override { return Answer::Cancel; }
 };

@@ -1,16 +1,25 @@
 #include <clocale>
-#include <filesystem>
+#include <cstdio>
 
 #include <QApplication>
 
 #include "app/orbitra_app.h"
+#include "app/qt_prompter.h"
+#include "storage/file_io.h"
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
   // Qt takes the user's locale for the C library too; the program's texts and files
   // write numbers with a decimal point whatever the locale.
   std::setlocale(LC_NUMERIC, "C");
-  orbitra::OrbitraApp orbitra(std::filesystem::current_path());
+  // Without a folder for its files the program cannot start; it says why and ends.
+  const orbitra::WorkFolder folder = orbitra::CurrentWorkFolder();
+  if (folder.failure) {
+    std::fprintf(stderr, "orbitra: %s\n", folder.failure->c_str());
+    orbitra::QtPrompter().ShowMessage(*folder.failure);
+    return 1;
+  }
+  orbitra::OrbitraApp orbitra(folder.path);
   orbitra.Start();
   return QApplication::exec();
 }

@@ -1,6 +1,7 @@
 #include "app/main_frame.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QEvent>
 #include <QFrame>
 #include <QGuiApplication>
@@ -40,13 +41,21 @@ class ToolTipBlocker : public QObject {
   }
 };
 
-QLabel* MakeLockPane(const QString& text, QWidget* parent) {
-  auto* pane = new QLabel(text, parent);
+// A pane that shows its text only while its lock is on; blank, it keeps its width.
+QLabel* MakeLockPane(const QString& objectName, QWidget* parent) {
+  auto* pane = new QLabel(parent);
+  pane->setObjectName(objectName);
   pane->setFrameStyle(QFrame::Panel | QFrame::Sunken);
   pane->setAlignment(Qt::AlignCenter);
   pane->setMinimumWidth(pane->fontMetrics().horizontalAdvance(QStringLiteral("SCRL")) + 10);
   return pane;
 }
+
+void ShowLock(QLabel* pane, const QString& text, std::optional<bool> on) {
+  pane->setText(on.value_or(false) ? text : QString());
+}
+
+constexpr const char* kIdleText = "Ready";
 
 constexpr int kLockPollMs = 250;
 
@@ -65,6 +74,8 @@ CMainFrame::CMainFrame(OrbitraState& state, QWidget* parent)
   auto* edgeLayout = new QVBoxLayout(edge);
   edgeLayout->setContentsMargins(0, 0, 0, 0);
   mappingWindow_ = new MappingWindow(state_, prompter_, edge);
+  // No repaint sequence starts while one of the program's message boxes is open.
+  prompter_.SetHold(&mappingWindow_->Hold());
   edgeLayout->addWidget(mappingWindow_);
   setCentralWidget(edge);
   // Whenever the frame gets the focus, the mapping window takes it.
@@ -118,7 +129,11 @@ void CMainFrame::BuildCommands() {
 
     action->setText(ToQString(entry.text));
     QMenu*& menu = menus[entry.menu];
-    if (menu == nullptr) menu = menuBar()->addMenu(ToQString(entry.menu));
+    if (menu == nullptr) {
+      menu = menuBar()->addMenu(ToQString(entry.menu));
+      // However the menu closes, the idle text comes back.
+      connect(menu, &QMenu::aboutToHide, this, [this] { readyText_->setText(QString::fromLatin1(kIdleText)); });
+    }
     QMenu* container = menu;
     if (!entry.submenu.empty()) {
       QMenu*& submenu = submenus[{entry.menu, entry.submenu}];
@@ -139,11 +154,11 @@ void CMainFrame::BuildStatusBar() {
   statusBar_ = new QStatusBar(this);
   setStatusBar(statusBar_);
   // A normal status-bar widget: the prompt of the item under the pointer covers it.
-  readyText_ = new QLabel(QStringLiteral("Ready"), statusBar_);
+  readyText_ = new QLabel(QString::fromLatin1(kIdleText), statusBar_);
   statusBar_->addWidget(readyText_, 1);
-  capsPane_ = MakeLockPane(QStringLiteral("CAP"), statusBar_);
-  numPane_ = MakeLockPane(QStringLiteral("NUM"), statusBar_);
-  scrollPane_ = MakeLockPane(QStringLiteral("SCRL"), statusBar_);
+  capsPane_ = MakeLockPane(QStringLiteral("capsPane"), statusBar_);
+  numPane_ = MakeLockPane(QStringLiteral("numPane"), statusBar_);
+  scrollPane_ = MakeLockPane(QStringLiteral("scrollPane"), statusBar_);
   statusBar_->addPermanentWidget(capsPane_);
   statusBar_->addPermanentWidget(numPane_);
   statusBar_->addPermanentWidget(scrollPane_);
@@ -173,11 +188,27 @@ void CMainFrame::InspectorVisibilityChanged() {
 
 void CMainFrame::UpdateLockPanes() {
   if (statusBar_->isHidden()) return;
-  // A pane is lit while its lock is on; where the system cannot tell, it stays dim.
-  const LockKeyStates locks = ReadLockKeyStates();
-  capsPane_->setEnabled(locks.caps.value_or(false));
-  numPane_->setEnabled(locks.num.value_or(false));
-  scrollPane_->setEnabled(locks.scroll.value_or(false));
+  // Where the system cannot tell, a pane stays blank.
+  const LockKeyStates locks = ReadLockKeyStates(ledsDir_);
+  ShowLock(capsPane_, QStringLiteral("CAP"), locks.caps);
+  ShowLock(numPane_, QStringLiteral("NUM"), locks.num);
+  ShowLock(scrollPane_, QStringLiteral("SCRL"), locks.scroll);
+}
+
+void CMainFrame::ReadLocksFrom(std::filesystem::path ledsDir) {
+  ledsDir_ = std::move(ledsDir);
+  UpdateLockPanes();
+}
+
+bool CMainFrame::event(QEvent* event) {
+  // The prompt of a highlighted item replaces "Ready"; an item without a prompt leaves the
+  // prompt area empty. "Ready" comes back once no menu item is highlighted.
+  if (event->type() == QEvent::StatusTip) {
+    const auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    const bool onItem = menu != nullptr && menu->activeAction() != nullptr;
+    readyText_->setText(onItem ? QString() : QString::fromLatin1(kIdleText));
+  }
+  return QMainWindow::event(event);
 }
 
 void CMainFrame::UpdateCheckMarks() {
@@ -190,6 +221,8 @@ void CMainFrame::UpdateCheckMarks() {
 
 void CMainFrame::RunCommand(const CommandEntry& entry) {
   if (entry.handler == nullptr) return;
+  // The repaint the command asks for runs only after it has returned.
+  const RepaintHold::Scope commandInProgress = mappingWindow_->Hold().Hold();
   mappingWindow_->Invalidate(entry.handler(*this));
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <map>
 
 #include <QMainWindow>
@@ -38,8 +39,13 @@ class CMainFrame : public QMainWindow, public CommandHost {
   // The menu item or toolbar button of a command.
   QAction* Action(CommandId id) const;
 
-  // Runs a command's handler and lets the mapping window repaint as it asks.
+  // Runs a command's handler and lets the mapping window repaint as it asks, once the
+  // command (with its boxes and dialogs) has returned.
   void RunCommand(const CommandEntry& entry);
+
+  // Where the lock panes read the keyboard lights (the system's folder unless told);
+  // the panes follow at once.
+  void ReadLocksFrom(std::filesystem::path ledsDir);
 
   // CommandHost
   OrbitraState& State() override { return state_; }
@@ -52,6 +58,9 @@ class CMainFrame : public QMainWindow, public CommandHost {
   void ToggleOrbitInspector() override;
   void CloseMainWindow() override;
   void ShowAboutBox() override;
+
+ protected:
+  bool event(QEvent* event) override;
 
  private:
   void BuildCommands();
@@ -74,6 +83,7 @@ class CMainFrame : public QMainWindow, public CommandHost {
   QLabel* numPane_ = nullptr;
   QLabel* scrollPane_ = nullptr;
   std::map<CommandId, QAction*> actions_;
+  std::filesystem::path ledsDir_ = "/sys/class/leds";
 };
 
 }  // namespace orbitra

@@ -1,10 +1,12 @@
 #include "app/mapping_window.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QPen>
 
 #include "explorer/mapping_window_logic.h"
 
@@ -16,6 +18,15 @@ namespace {
 QPoint ClientPixel(const QMouseEvent* event) {
   const QPointF at = event->position();
   return QPoint(static_cast<int>(std::floor(at.x())), static_cast<int>(std::floor(at.y())));
+}
+
+// The outline the release will draw between the two pixels (Canvas::Rectangle's: the
+// columns and rows from the smaller corner up to, not including, the larger), as a
+// QPainter rectangle of a 1-pixel pen, which strokes one pixel beyond its size.
+QRect ZoomBand(QPoint press, QPoint pointer) {
+  const int left = std::min(press.x(), pointer.x()), right = std::max(press.x(), pointer.x());
+  const int top = std::min(press.y(), pointer.y()), bottom = std::max(press.y(), pointer.y());
+  return QRect(left, top, right - 1 - left, bottom - 1 - top);
 }
 
 // Clears the flag when the sequence ends, however it ends.
@@ -34,6 +45,7 @@ class SequenceScope {
 
 MappingWindow::MappingWindow(OrbitraState& state, Prompter& prompter, QWidget* parent)
     : QWidget(parent), state_(state), prompter_(prompter), refreshGate_([this] { ShowPictureNow(); }) {
+  hold_.SetReleased([this] { ScheduleRepaintSequence(); });
   setAttribute(Qt::WA_OpaquePaintEvent);  // paintEvent covers every pixel
   setCursor(Qt::ArrowCursor);
   setFocusPolicy(Qt::StrongFocus);
@@ -54,16 +66,16 @@ void MappingWindow::HoldRepaints(bool hold) {
 }
 
 void MappingWindow::ScheduleRepaintSequence() {
-  if (scheduled_ || held_ || inSequence_ || !(addPending_ || fullPending_)) return;
+  if (scheduled_ || held_ || hold_.IsHeld() || inSequence_ || !(addPending_ || fullPending_)) return;
   scheduled_ = true;
   QMetaObject::invokeMethod(this, &MappingWindow::RunRepaintSequence, Qt::QueuedConnection);
 }
 
 void MappingWindow::RunRepaintSequence() {
   scheduled_ = false;
-  // A nested event loop may deliver this call while a sequence is running; the running
-  // one schedules again when it ends.
-  if (held_ || inSequence_ || !(addPending_ || fullPending_)) return;
+  // A nested event loop may deliver this call while a sequence is running, or while a
+  // command or one of its boxes is open; the sequence is scheduled again when that ends.
+  if (held_ || hold_.IsHeld() || inSequence_ || !(addPending_ || fullPending_)) return;
   {
     const SequenceScope scope(inSequence_);
     if (sizeChanged_ || canvas_->Width() != width() || canvas_->Height() != height()) {
@@ -103,6 +115,14 @@ void MappingWindow::paintEvent(QPaintEvent* event) {
   // After a resize the picture of the old size shows until the repaint sequence has run.
   if (picture_.size() != size()) painter.fillRect(event->rect(), Qt::white);
   if (!picture_.isNull()) painter.drawImage(event->rect().topLeft(), picture_, event->rect());
+  if (zoomPress_) {
+    const QRect band = ZoomBand(*zoomPress_, zoomPointer_);
+    if (band.width() >= 0 && band.height() >= 0) {
+      painter.setPen(QPen(Qt::black, 0));
+      painter.setBrush(Qt::NoBrush);
+      painter.drawRect(band);
+    }
+  }
 }
 
 void MappingWindow::resizeEvent(QResizeEvent* /*event*/) {
@@ -121,8 +141,19 @@ void MappingWindow::mousePressEvent(QMouseEvent* event) {
   if (event->button() == Qt::LeftButton) {
     Invalidate(OnLeftButtonDown(state_, at.x(), at.y()));
   } else if (event->button() == Qt::RightButton) {
-    Invalidate(OnRightButtonDown(state_, at.x(), at.y()));
+    const Invalidation how = OnRightButtonDown(state_, at.x(), at.y());
+    if (how != Invalidation::None) {
+      zoomPress_ = at;
+      zoomPointer_ = at;
+    }
+    Invalidate(how);
   }
+}
+
+void MappingWindow::mouseMoveEvent(QMouseEvent* event) {
+  if (!zoomPress_ || !(event->buttons() & Qt::RightButton)) return;
+  zoomPointer_ = ClientPixel(event);
+  update();
 }
 
 void MappingWindow::mouseDoubleClickEvent(QMouseEvent* event) {
@@ -134,6 +165,10 @@ void MappingWindow::mouseDoubleClickEvent(QMouseEvent* event) {
 }
 
 void MappingWindow::mouseReleaseEvent(QMouseEvent* event) {
+  if (event->button() == Qt::RightButton && zoomPress_) {
+    zoomPress_.reset();
+    update();
+  }
   if (inSequence_) return;
   if (event->button() == Qt::RightButton) {
     const QPoint at = ClientPixel(event);

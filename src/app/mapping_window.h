@@ -1,10 +1,12 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 
 #include <QImage>
 #include <QWidget>
 
+#include "app/repaint_hold.h"
 #include "render/qt_text_painter.h"
 #include "app/screen_refresh_gate.h"
 #include "platform/canvas.h"
@@ -19,7 +21,9 @@ struct OrbitraState;
 // Canvas of its client size) and shows it through a QImage wrapping the canvas memory.
 // Drawing, and every run of the map, happens in the repaint sequence, which runs from a
 // queued call of the event loop (never inside paintEvent, so a run's message boxes may
-// open); paintEvent only copies the picture to the screen.
+// open); paintEvent only copies the picture to the screen. No sequence starts while the
+// hold is held (a command, a message box or a dialog is in progress); what was asked for
+// meanwhile is served once it is released.
 class MappingWindow : public QWidget {
   Q_OBJECT
 
@@ -36,6 +40,9 @@ class MappingWindow : public QWidget {
   // While held, requests are collected but not served; releasing serves them. Start-up
   // holds the window until the model and the storage exist.
   void HoldRepaints(bool hold);
+  // What commands, message boxes and dialogs hold while they are in progress. It lives as
+  // long as the window, so no holder can outlive it.
+  RepaintHold& Hold() { return hold_; }
 
   const Canvas& Picture() const { return *canvas_; }
   // How many times the repaint sequence has run.
@@ -51,6 +58,7 @@ class MappingWindow : public QWidget {
   void mousePressEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
 
  private:
   void ScheduleRepaintSequence();
@@ -60,6 +68,7 @@ class MappingWindow : public QWidget {
 
   OrbitraState& state_;
   Prompter& prompter_;
+  RepaintHold hold_;
   QtTextPainter textPainter_;
   ScreenRefreshGate refreshGate_;
   std::unique_ptr<Canvas> canvas_;
@@ -74,6 +83,10 @@ class MappingWindow : public QWidget {
   bool inSequence_ = false;
   bool sizeChanged_ = false;
   int repaintCount_ = 0;
+  // While the right button is held after a press that marked a zoom corner: that corner
+  // and the pointer, whose rectangle is drawn over the picture on screen, never into it.
+  std::optional<QPoint> zoomPress_;
+  QPoint zoomPointer_;
 };
 
 }  // namespace orbitra

@@ -22,10 +22,9 @@ void OrbitraApp::Start() {
   frame_ = std::make_unique<CMainFrame>(*state_);
   // The picture may be drawn only once the model and the storage exist; a message box of
   // the start-up would otherwise let the event loop repaint too early.
-  frame_->View().HoldRepaints(true);
+  const RepaintHold::Scope starting = frame_->View().Hold().Hold();
   frame_->show();
   StartUp(*state_, frame_->Prompts());
-  frame_->View().HoldRepaints(false);
 }
 
 }  // namespace orbitra

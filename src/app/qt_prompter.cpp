@@ -2,6 +2,8 @@
 
 #include <QMessageBox>
 
+#include <optional>
+
 #include "app/qt_string.h"
 
 namespace orbitra {
@@ -11,8 +13,10 @@ namespace {
 const QString kCaption = QStringLiteral("Orbitra");
 
 // Plain text: the program's texts hold '%' and '<' as they are, never markup.
-QMessageBox::StandardButton Ask(QWidget* parent, QMessageBox::Icon icon, std::string_view text,
+QMessageBox::StandardButton Ask(QWidget* parent, RepaintHold* hold, QMessageBox::Icon icon, std::string_view text,
                                 QMessageBox::StandardButtons buttons, QMessageBox::StandardButton fallback) {
+  std::optional<RepaintHold::Scope> held;
+  if (hold != nullptr) held.emplace(*hold);
   QMessageBox box(icon, kCaption, ToQString(text), buttons, parent);
   box.setTextFormat(Qt::PlainText);
   box.setEscapeButton(fallback);
@@ -23,17 +27,22 @@ QMessageBox::StandardButton Ask(QWidget* parent, QMessageBox::Icon icon, std::st
 }  // namespace
 
 void QtPrompter::ShowMessage(std::string_view text) {
-  Ask(parent_, QMessageBox::Warning, text, QMessageBox::Ok, QMessageBox::Ok);
+  Ask(parent_, hold_, QMessageBox::Warning, text, QMessageBox::Ok, QMessageBox::Ok);
+}
+
+void QtPrompter::ShowInformation(std::string_view text) {
+  Ask(parent_, hold_, QMessageBox::Information, text, QMessageBox::Ok, QMessageBox::Ok);
 }
 
 Answer QtPrompter::AskYesNo(std::string_view text) {
   // Closing the box without a button counts as No, the answer that changes nothing.
-  const auto button = Ask(parent_, QMessageBox::Question, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+  const auto button =
+      Ask(parent_, hold_, QMessageBox::Question, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
   return button == QMessageBox::Yes ? Answer::Yes : Answer::No;
 }
 
 Answer QtPrompter::AskYesNoCancel(std::string_view text) {
-  const auto button = Ask(parent_, QMessageBox::Question, text,
+  const auto button = Ask(parent_, hold_, QMessageBox::Question, text,
                           QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Cancel);
   if (button == QMessageBox::Yes) return Answer::Yes;
   if (button == QMessageBox::No) return Answer::No;

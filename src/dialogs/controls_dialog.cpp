@@ -55,7 +55,6 @@ ControlsDialog::ControlsDialog(const ControlsDialogValues& values, Prompter& pro
   QLineEdit* capacity = MakeField(buffer, QStringLiteral("bufferCapacity"));
   auto* reconstruction = new QPushButton(QStringLiteral("reconstruction"), buffer);
   reconstruction->setObjectName(QStringLiteral("reconstruction"));
-  reconstruction->setAutoDefault(false);
   QLineEdit* memory = MakeReadOnlyField(buffer, QStringLiteral("memoryKb"));
   QLineEdit* disk = MakeReadOnlyField(buffer, QStringLiteral("diskKb"));
   auto* bufferGrid = new QGridLayout(buffer);

@@ -54,7 +54,7 @@ Invalidation DisplayModeCommand(QWidget* parent, OrbitraState& state, Prompter& 
 
 Invalidation EditBoxCommand(QWidget* parent, OrbitraState& /*state*/, PlotBox& box, Prompter& prompter) {
   BoxSettingsDialog dialog(ReadBoxSettings(box), prompter, parent);
-  if (dialog.exec() != QDialog::Accepted) return Invalidation::None;
+  if (dialog.exec() != QDialog::Accepted) return kBoxDialogClosed;
   return ApplyBoxSettings(box, dialog.Values());
 }
 

@@ -27,7 +27,8 @@ Invalidation ControlsCommand(QWidget* parent, OrbitraState& state, Prompter& pro
 Invalidation DefineMapCommand(QWidget* parent, OrbitraState& state, Prompter& prompter);
 // "Work/Display ...": "Cancel" does not repaint.
 Invalidation DisplayModeCommand(QWidget* parent, OrbitraState& state, Prompter& prompter);
-// "GBox settings" on one of the state's boxes; "Cancel" changes nothing and does not repaint.
+// "GBox settings" on one of the state's boxes; "Cancel" applies nothing but repaints fully
+// all the same, as every closing of the dialog does.
 Invalidation EditBoxCommand(QWidget* parent, OrbitraState& state, PlotBox& box, Prompter& prompter);
 // "Export Data". The chooser stands in for the save-file dialog of "Browse" (tests).
 Invalidation ExportDataCommand(QWidget* parent, OrbitraState& state, Prompter& prompter,

@@ -5,6 +5,8 @@
 #include <QDialog>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionFrame>
 
 namespace orbitra {
 
@@ -17,7 +19,24 @@ QLineEdit* MakeField(QWidget* parent, const QString& objectName) {
 QLineEdit* MakeReadOnlyField(QWidget* parent, const QString& objectName) {
   QLineEdit* field = MakeField(parent, objectName);
   field->setReadOnly(true);
+  QPalette palette = field->palette();
+  palette.setColor(QPalette::Base, palette.color(QPalette::Window));
+  field->setPalette(palette);
   return field;
+}
+
+void FitDoubleDigits(QLineEdit* field) {
+  // As QLineEdit sizes itself, but for this text instead of its usual 17 'x'.
+  constexpr int kHorizontalMargin = 2;  // QLineEdit's own, on each side of the text
+  const QFontMetrics metrics = field->fontMetrics();
+  const QMargins margins = field->textMargins();
+  const QSize text(metrics.horizontalAdvance(QStringLiteral("-0.00000000000000000")) + 2 * kHorizontalMargin +
+                       margins.left() + margins.right(),
+                   metrics.height());
+  QStyleOptionFrame option;
+  option.initFrom(field);
+  option.lineWidth = field->hasFrame() ? field->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, field) : 0;
+  field->setMinimumWidth(field->style()->sizeFromContents(QStyle::CT_LineEdit, &option, text, field).width());
 }
 
 QCheckBox* MakeCheckBox(QWidget* parent, const QString& text, const QString& objectName) {

@@ -16,8 +16,13 @@ namespace orbitra {
 
 // An edit field; objectName lets tests and the focus chain find it.
 QLineEdit* MakeField(QWidget* parent, const QString& objectName);
-// A field the user cannot change; its value is still read back like the others.
+// A field the user cannot change, with the platform's read-only look (the window's
+// background instead of the editable white); its value is still read back like the others.
 QLineEdit* MakeReadOnlyField(QWidget* parent, const QString& objectName);
+
+// Makes a field at least wide enough to show a double in its longest usual text: a sign,
+// "0." and 17 significant digits.
+void FitDoubleDigits(QLineEdit* field);
 
 // A check box; objectName as for fields.
 QCheckBox* MakeCheckBox(QWidget* parent, const QString& text, const QString& objectName);
@@ -27,7 +32,8 @@ struct OkCancelButtons {
   QPushButton* cancel = nullptr;
 };
 // "OK" (the default button, accepts through QDialog::accept) and "Cancel" (rejects),
-// added to the end of the given layout.
+// added to the end of the given layout. Every other push button of a dialog keeps Qt's
+// auto-default: Enter on it while it has the focus presses it, not "OK".
 OkCancelButtons AddOkCancel(QDialog* dialog, QBoxLayout* row);
 
 // The page of a dialog with a left and a right column above a row with "OK" and

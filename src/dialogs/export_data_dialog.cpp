@@ -49,7 +49,6 @@ ExportDataDialog::ExportDataDialog(const ExportDialogValues& values, Prompter& p
   fileName->setMinimumWidth(240);
   auto* browse = new QPushButton(QStringLiteral("Browse"), this);
   browse->setObjectName(QStringLiteral("browse"));
-  browse->setAutoDefault(false);
   QLineEdit* xLower = MakeField(this, QStringLiteral("xLower"));
   QLineEdit* xUpper = MakeField(this, QStringLiteral("xUpper"));
   QLineEdit* yLower = MakeField(this, QStringLiteral("yLower"));

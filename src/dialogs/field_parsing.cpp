@@ -2,7 +2,6 @@
 
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <limits>
 
 namespace orbitra {
@@ -44,6 +43,7 @@ std::optional<std::int32_t> ParseIntField(std::string_view text) {
 
 UnsignedFieldValue ParseUnsignedField(std::string_view text) {
   text = TrimBlanks(text);
+  if (text.size() >= 2 && text[0] == '+') text.remove_prefix(1);  // "+5" as the other fields take it
   UnsignedFieldValue result;
   if (text.empty()) return result;
   constexpr std::uint64_t kMax = std::numeric_limits<std::uint64_t>::max();
@@ -59,9 +59,16 @@ UnsignedFieldValue ParseUnsignedField(std::string_view text) {
 }
 
 std::string FormatDoubleField(double value) {
+  // Up to 15 significant digits, as the fields have always shown numbers; 16 or 17 only
+  // when fewer would read back as another number, so "OK" never changes a value. The
+  // closest text of n digits reads back whenever any text of n digits does.
   char text[40];
-  std::snprintf(text, sizeof text, "%.15g", value);
-  return text;
+  std::to_chars_result r{};
+  for (int digits = 15; digits <= 17; ++digits) {
+    r = std::to_chars(text, text + sizeof text, value, std::chars_format::general, digits);
+    if (ParseDoubleField(std::string_view(text, static_cast<std::size_t>(r.ptr - text))) == value) break;
+  }
+  return std::string(text, r.ptr);
 }
 
 std::string IntegerRangeMessage(std::int64_t lo, std::int64_t hi) {

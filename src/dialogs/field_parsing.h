@@ -17,14 +17,16 @@ std::optional<double> ParseDoubleField(std::string_view text);
 // A whole number with an optional sign that fits a signed 32-bit value.
 std::optional<std::int32_t> ParseIntField(std::string_view text);
 
-// What an unsigned field made of the text: digits only (no sign), and the value.
+// What an unsigned field made of the text: digits only, with an optional '+' before them,
+// and the value.
 struct UnsignedFieldValue {
   bool wholeNumber = false;  // false: not a number, or a negative one
   std::uint64_t value = 0;   // saturates at the largest 64-bit value
 };
 UnsignedFieldValue ParseUnsignedField(std::string_view text);
 
-// A double as the fields show it: up to 15 significant digits ("%.15g").
+// A double as the fields show it: the shortest text of "%.15g", "%.16g" and "%.17g" that
+// reads back to the same double, so that confirming a dialog never changes a number.
 std::string FormatDoubleField(double value);
 
 // "Please enter an integer between %1 and %2." with the bounds in place.

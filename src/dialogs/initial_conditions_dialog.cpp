@@ -32,7 +32,6 @@ QGroupBox* PointGroup(QWidget* parent, const QString& title, const QString& xLab
 QPushButton* UpButton(QWidget* parent, const QString& objectName) {
   auto* up = new QPushButton(QStringLiteral("^"), parent);
   up->setObjectName(objectName);
-  up->setAutoDefault(false);
   up->setMaximumWidth(30);
   return up;
 }
@@ -116,6 +115,8 @@ InitialConditionsDialog::InitialConditionsDialog(const InitialConditionsValues& 
   page->addLayout(columns);
   page->addLayout(bottom);
 
+  for (QLineEdit* coordinate : {x0, y0, xm, ym, xc, yc}) FitDoubleDigits(coordinate);
+
   // Member order decides which invalid entry is reported first.
   exchange_.BindComboIndex(colourList, &values_.colourIndex);
   exchange_.BindCheck(onlyInBox, &values_.onlyDataInBox);
@@ -134,6 +135,10 @@ InitialConditionsDialog::InitialConditionsDialog(const InitialConditionsValues& 
   exchange_.BindCheck(runOnOk, &values_.runOnOk);
   exchange_.BindCheck(useOnContinue, &values_.useOnContinue);
   exchange_.WriteAll();
+
+  // The dialog opens on the first field the user can change.
+  x0->setFocus();
+  x0->selectAll();
 
   // The "^" buttons rewrite X0 and Y0 only; other edits not yet confirmed stay.
   connect(takeMouse, &QPushButton::clicked, this, [this] {

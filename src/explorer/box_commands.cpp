@@ -81,6 +81,16 @@ Invalidation ZoomOut(PlotBoxes& boxes, const MappingModel& model) {
   if (xmax > d.Xmax) xmax = d.Xmax;
   if (ymin < d.Ymin) ymin = d.Ymin;
   if (ymax > d.Ymax) ymax = d.Ymax;
+  // A range that lay wholly outside the default range would come out inverted: it is cut
+  // back to the default range on that axis.
+  if (!(xmin < xmax)) {
+    xmin = d.Xmin;
+    xmax = d.Xmax;
+  }
+  if (!(ymin < ymax)) {
+    ymin = d.Ymin;
+    ymax = d.Ymax;
+  }
   boxes.XYBox.SetRange(xmin, ymin, xmax, ymax);
   return Invalidation::WithErase;
 }

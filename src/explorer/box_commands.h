@@ -43,6 +43,10 @@ inline constexpr const char* kNoZoomRectangleMessage =
 inline constexpr const char* kEmptyZoomRectangleMessage =
     "The zoom rectangle has no width or height; drag a larger rectangle with the right mouse button.";
 
+// Whichever button closes "GBox settings", the window repaints from a cleared picture
+// (so a zoom rectangle drawn before it is gone, as after any full repaint).
+inline constexpr Invalidation kBoxDialogClosed = Invalidation::WithErase;
+
 // Fills the dialog from a box.
 BoxSettings ReadBoxSettings(const PlotBox& box);
 // "OK" of the dialog: writes the values back in the box's fixed order (RoundScales first, so
@@ -60,7 +64,7 @@ Invalidation SetCurrentAsDefault(const PlotBoxes& boxes, MappingModel& model) no
 // no rectangle or the rectangle has no width or height.
 Invalidation ZoomIn(PlotBoxes& boxes, const RunState& run, Prompter& prompter);
 // "Zoom out": doubles the phase plane's range about its centre, each side held within the
-// default range.
+// default range; an axis whose range lay wholly outside it takes the default range.
 Invalidation ZoomOut(PlotBoxes& boxes, const MappingModel& model);
 // "Zoom 1:1": every drawn box goes back to the default range (the evolution boxes to
 // [0, Iterations] horizontally).

@@ -33,7 +33,7 @@ void ApplyExportDialog(OrbitraState& state, Prompter& prompter, const ExportDial
   // The estimate n * 0.03 (or 0.02) truncated, in integers so that no rounding of the
   // factor makes it one too small.
   const std::int64_t kiloBytes = lines * (values.highAccuracy ? 3 : 2) / 100;
-  prompter.ShowMessage(FormatCounts(kExportedMessage, {lines, kiloBytes}));
+  prompter.ShowInformation(FormatCounts(kExportedMessage, {lines, kiloBytes}));
 }
 
 }  // namespace orbitra

@@ -34,8 +34,8 @@ void AddTrajectory(OrbitraState& state, Prompter& prompter) {
     return;
   }
   ++state.Group.GroupCount;
-  prompter.ShowMessage(FormatCounts(kGroupCountMessage, {state.Group.GroupCount}));
   state.Group.GroupEmpty = false;
+  prompter.ShowInformation(FormatCounts(kGroupCountMessage, {state.Group.GroupCount}));
 }
 
 void ClearGroup(OrbitraState& state, Prompter& prompter) {

@@ -4,11 +4,12 @@
 
 #include "explorer/repaint_work.h"
 #include "explorer/trajectory_engine.h"
+#include "storage/text_format.h"
 
 namespace orbitra {
 
 void DrawMouseReadout(const OrbitraState& state, Canvas& canvas) {
-  char text[64];
+  char text[LongestFixedText(9) + 8];
   canvas.TextOutScaled(3, 140, "--Mouse--");
   std::snprintf(text, sizeof text, "xm=%10.9f", state.Run.MousePoint.x);
   canvas.TextOutScaled(3, 155, text);

@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "storage/point_buffer.h"
+#include "storage/text_format.h"
 
 namespace orbitra {
 
@@ -25,7 +26,7 @@ void DrawStatusLines(Canvas& canvas, std::int32_t iterations, const StatusCounte
 }
 
 void DrawFinalPoint(Canvas& canvas, double x, double y) {
-  char text[96];
+  char text[2 * LongestFixedText(3) + 8];
   std::snprintf(text, sizeof text, "x=%4.3f  y=%4.3f", x, y);
   canvas.TextOutScaled(1, 100, text);
 }

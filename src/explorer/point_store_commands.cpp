@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <limits>
+#include <string>
 
 #include "storage/file_io.h"
 #include "storage/point_buffer.h"
+#include "storage/stream_append.h"
 #include "storage/text_format.h"
 
 namespace orbitra {
@@ -42,20 +44,49 @@ void DeleteAll(OrbitraState& state, Prompter& prompter, bool force) {
   EmptyStream(state, prompter);
 }
 
-bool TransferBufferToStream(OrbitraState& state, Prompter& prompter) {
+namespace {
+
+// What a successful transfer tells the user.
+struct TransferReport {
+  std::optional<std::string> cutRecord;  // the stream's incomplete last record was removed
+  std::string done;                      // "Transfer of ..."
+};
+
+void ShowTransferReport(Prompter& prompter, const TransferReport& report) {
+  if (report.cutRecord) prompter.ShowMessage(*report.cutRecord);
+  prompter.ShowInformation(report.done);
+}
+
+// Moves the buffer into the stream without telling the user, so that a caller can finish
+// its own changes first: a message box lets the event loop run, and nothing may find the
+// state half changed. A failure is reported at once, as the counters have not changed
+// then. Returns what to report, or nothing when the transfer failed.
+std::optional<TransferReport> MoveBufferToStream(OrbitraState& state, Prompter& prompter) {
   PointStore& store = state.Store;
   const std::int64_t points = store.Buf;
   const std::int64_t bytes = points * static_cast<std::int64_t>(sizeof(StoredPoint));
-  if (const FileFailure failure =
-          AppendToFile(state.FilePath(kStreamFileName), store.Slots.get(), static_cast<std::size_t>(bytes))) {
-    prompter.ShowMessage(*failure + "\nThe points stay in the buffer.");
-    return false;
+  const StreamAppend append =
+      AppendToStream(state.FilePath(kStreamFileName), store.Slots.get(), static_cast<std::size_t>(points));
+  if (append.failure) {
+    if (append.cutRecord) prompter.ShowMessage(*append.cutRecord);
+    prompter.ShowMessage(*append.failure + "\nThe points stay in the buffer.");
+    return std::nullopt;
   }
-  store.Dsk = static_cast<std::int32_t>(
-      std::min<std::int64_t>(store.Dsk + points, std::numeric_limits<std::int32_t>::max()));
-  prompter.ShowMessage(FormatCounts(kTransferMessage, {points, bytes}));
+  // The stream's count follows the file, which may have been changed from outside.
+  const std::int64_t streamPoints =
+      append.recordsInFile ? static_cast<std::int64_t>(*append.recordsInFile) : store.Dsk + points;
+  store.Dsk =
+      static_cast<std::int32_t>(std::min<std::int64_t>(streamPoints, std::numeric_limits<std::int32_t>::max()));
   store.Buf = 0;
-  return true;
+  return TransferReport{append.cutRecord, FormatCounts(kTransferMessage, {points, bytes})};
+}
+
+}  // namespace
+
+bool TransferBufferToStream(OrbitraState& state, Prompter& prompter) {
+  const std::optional<TransferReport> report = MoveBufferToStream(state, prompter);
+  if (report) ShowTransferReport(prompter, *report);
+  return report.has_value();
 }
 
 Invalidation DeleteAllCommand(OrbitraState& state, Prompter& prompter) {
@@ -84,9 +115,10 @@ Invalidation StoreBufferInStream(OrbitraState& state, Prompter& prompter) {
 
 Invalidation DeleteLastTrajectory(OrbitraState& state, Prompter& prompter) {
   PointStore& store = state.Store;
-  if (RemoveNewestPoints(store, LastTrajectoryCount(store))) prompter.ShowMessage(kPartlyInStreamMessage);
+  const bool partlyInStream = RemoveNewestPoints(store, LastTrajectoryCount(store));
   store.RTN = 0;
   store.DTN = 0;
+  if (partlyInStream) prompter.ShowMessage(kPartlyInStreamMessage);
   return Invalidation::WithErase;
 }
 
@@ -101,20 +133,26 @@ Invalidation DeleteTrajectoryOrPoints(OrbitraState& state, Prompter& prompter) {
 ReconstructResult ReconstructBuffer(OrbitraState& state, Prompter& prompter,
                                     const std::function<std::optional<std::int32_t>()>& readCapacityFromDialog) {
   PointStore& store = state.Store;
+  // The transfer is reported once the buffer has been rebuilt (or kept).
+  std::optional<TransferReport> transferReport;
   if (store.Buf >= 2) {
     const Answer answer = prompter.AskYesNoCancel(kAskSaveBeforeReconstruction);
     if (answer == Answer::Cancel) return ReconstructResult::Cancelled;
-    // Points the user wanted saved are never dropped because saving failed.
-    if (answer == Answer::Yes && !TransferBufferToStream(state, prompter)) return ReconstructResult::SaveFailed;
+    if (answer == Answer::Yes) {
+      transferReport = MoveBufferToStream(state, prompter);
+      // Points the user wanted saved are never dropped because saving failed.
+      if (!transferReport) return ReconstructResult::SaveFailed;
+    }
   }
   const std::optional<std::int32_t> capacity = readCapacityFromDialog();
-  if (!capacity) return ReconstructResult::DialogInvalid;
-  store.BufferCapacity = *capacity;
-  if (!AllocateBuffer(store)) {
-    prompter.ShowMessage(kReconstructionFailure);
-    return ReconstructResult::AllocationFailed;
+  ReconstructResult result = ReconstructResult::DialogInvalid;
+  if (capacity) {
+    store.BufferCapacity = *capacity;
+    result = AllocateBuffer(store) ? ReconstructResult::Rebuilt : ReconstructResult::AllocationFailed;
   }
-  return ReconstructResult::Rebuilt;
+  if (transferReport) ShowTransferReport(prompter, *transferReport);
+  if (result == ReconstructResult::AllocationFailed) prompter.ShowMessage(kReconstructionFailure);
+  return result;
 }
 
 }  // namespace orbitra

@@ -26,9 +26,11 @@ inline constexpr const char* kReconstructionFailure = "Error: Buffer Reconstruct
 // A stream that cannot be emptied is reported and keeps its count.
 void DeleteAll(OrbitraState& state, Prompter& prompter, bool force);
 
-// Appends the buffer to "tmpdata.bin" as one block, reports the transfer and empties the
-// buffer. A failed write is reported and changes nothing: the points stay in the buffer
-// and the file keeps its former length. True when the points were transferred.
+// Appends the buffer to "tmpdata.bin" as one block, empties the buffer and reports the
+// transfer. A stream cut inside a record first loses that incomplete record (with a
+// message), so that the new records stand at whole-record offsets; Dsk then counts the
+// records the file holds. A failed write is reported and changes no counter: the points
+// stay in the buffer. True when the points were transferred.
 bool TransferBufferToStream(OrbitraState& state, Prompter& prompter);
 
 // The menu commands of the store; each says how the mapping window must repaint.
@@ -53,7 +55,8 @@ enum class ReconstructResult {
 
 // The "reconstruction" button of the Controls dialog. Buffered points are offered for
 // saving first; then the dialog's fields are read (nothing when they are invalid) and the
-// buffer is rebuilt, empty, with the capacity from the dialog.
+// buffer is rebuilt, empty, with the capacity from the dialog. A transfer is reported
+// only after that, so no message box opens while the buffer is half rebuilt.
 ReconstructResult ReconstructBuffer(OrbitraState& state, Prompter& prompter,
                                     const std::function<std::optional<std::int32_t>()>& readCapacityFromDialog);
 

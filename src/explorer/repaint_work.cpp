@@ -6,6 +6,7 @@
 #include "explorer/mapping_window_logic.h"
 #include "explorer/trajectory_engine.h"
 #include "plot/box_layout.h"
+#include "storage/file_io.h"
 #include "storage/point_buffer.h"
 
 namespace orbitra {
@@ -140,6 +141,23 @@ void RepaintWork::StartNextGroupEntry() {
   phase_ = Phase::GroupRun;
 }
 
+void RepaintWork::CountStreamRecords() {
+  PointStore& store = state_.Store;
+  if (const int error = stream_->Error()) {
+    // A stream that exists but cannot be read keeps its Dsk (its points are still there,
+    // and "Delete All" must still offer to delete them); said once, until it reads again.
+    if (store.streamFailureShown) return;
+    store.streamFailureShown = true;
+    prompter_.ShowMessage(FileFailureText("read", state_.FilePath(kStreamFileName), error) +
+                          "\nIts points cannot be shown; Dsk keeps counting them.");
+    return;
+  }
+  store.streamFailureShown = false;
+  // A stopped replay still counts every record the stream holds.
+  const std::int64_t count = stopping_ ? std::max(stream_->Replayed(), stream_->Total()) : stream_->Replayed();
+  store.Dsk = static_cast<std::int32_t>(std::min(count, kLargestCount));
+}
+
 void RepaintWork::FinishRun() {
   run_->Finish(prompter_);
   run_.reset();
@@ -173,10 +191,8 @@ void RepaintWork::AdvanceBy(std::int64_t& budget) {
         const bool more = !stopping_ && stream_->Advance(budget);
         budget -= stream_->Replayed() - before;
         if (!more) {
-          // A stopped replay still counts every record the stream holds.
           if (stopping_ && stream_->Replayed() < stream_->Total()) pictureIncomplete_ = true;
-          const std::int64_t count = stopping_ ? std::max(stream_->Replayed(), stream_->Total()) : stream_->Replayed();
-          state_.Store.Dsk = static_cast<std::int32_t>(std::min(count, kLargestCount));
+          CountStreamRecords();
           streamReplayed_ = stream_->Replayed();
           stream_.reset();
           phase_ = buffer_ ? Phase::ReplayBuffer : Phase::StartRun;

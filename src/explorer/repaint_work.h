@@ -51,6 +51,7 @@ class RepaintWork {
   void BeginGroupRun();
   void StartRequestedRun();
   void StartNextGroupEntry();
+  void CountStreamRecords();
   void FinishRun();
   void Close();
   void Complete();

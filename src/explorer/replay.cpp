@@ -78,12 +78,12 @@ bool BufferReplay::Advance(std::int64_t budget) {
   return next_ < count_;
 }
 
-std::int32_t ReplayStream(const std::filesystem::path& workDir, const PlotBox& xyBox, const RunState& run,
-                          Canvas& canvas) {
+StreamReplayOutcome ReplayStream(const std::filesystem::path& workDir, const PlotBox& xyBox, const RunState& run,
+                                 Canvas& canvas) {
   StreamReplay replay(workDir, xyBox, run, canvas);
   while (replay.Advance(std::numeric_limits<std::int64_t>::max())) {
   }
-  return static_cast<std::int32_t>(std::min(replay.Replayed(), kLargestCount));
+  return StreamReplayOutcome{static_cast<std::int32_t>(std::min(replay.Replayed(), kLargestCount)), replay.Error()};
 }
 
 void ReplayBuffer(const PointStore& store, const PlotBox& xyBox, const RunState& run, Canvas& canvas) {
@@ -91,12 +91,10 @@ void ReplayBuffer(const PointStore& store, const PlotBox& xyBox, const RunState&
   replay.Advance(std::numeric_limits<std::int64_t>::max());
 }
 
-std::optional<std::int32_t> ReplayKeptPoints(const PointStore& store, const std::filesystem::path& workDir,
-                                             const PlotBox& xyBox, const RunState& run, Canvas& canvas) {
-  std::optional<std::int32_t> streamRecords;
-  if (run.Settings.ShowStreamPoints != 0) streamRecords = ReplayStream(workDir, xyBox, run, canvas);
+void ReplayKeptPoints(const PointStore& store, const std::filesystem::path& workDir, const PlotBox& xyBox,
+                      const RunState& run, Canvas& canvas) {
+  if (run.Settings.ShowStreamPoints != 0) ReplayStream(workDir, xyBox, run, canvas);
   if (run.Settings.ShowBufferPoints != 0) ReplayBuffer(store, xyBox, run, canvas);
-  return streamRecords;
 }
 
 }  // namespace orbitra

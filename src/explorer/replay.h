@@ -3,7 +3,6 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
-#include <optional>
 
 #include "explorer/run_state.h"
 #include "platform/canvas.h"
@@ -34,6 +33,8 @@ class StreamReplay {
   std::int64_t Replayed() const noexcept { return replayed_; }
   // The whole records the file held when the replay began.
   std::int64_t Total() const noexcept { return total_; }
+  // The errno when the file exists but could not be read (so far), 0 otherwise.
+  int Error() const noexcept { return reader_.ReadError(); }
 
  private:
   StreamReader reader_;
@@ -66,17 +67,22 @@ class BufferReplay {
   Canvas& canvas_;
 };
 
-// Plots every whole record of "tmpdata.bin" at once; returns the number of records read.
-std::int32_t ReplayStream(const std::filesystem::path& workDir, const PlotBox& xyBox, const RunState& run,
+// What a replay of the stream found.
+struct StreamReplayOutcome {
+  std::int32_t records = 0;  // whole records read and plotted
+  int error = 0;             // errno when the file exists but could not be read to its end
+};
+
+// Plots every whole record of "tmpdata.bin" at once.
+StreamReplayOutcome ReplayStream(const std::filesystem::path& workDir, const PlotBox& xyBox, const RunState& run,
                           Canvas& canvas);
 
 // Plots the buffered points at once.
 void ReplayBuffer(const PointStore& store, const PlotBox& xyBox, const RunState& run, Canvas& canvas);
 
 // The stored points as the display options show them: the stream (when shown), then the
-// buffer (when shown) over it. Returns the stream's record count, or nothing when the
-// stream is not shown.
-std::optional<std::int32_t> ReplayKeptPoints(const PointStore& store, const std::filesystem::path& workDir,
-                                             const PlotBox& xyBox, const RunState& run, Canvas& canvas);
+// buffer (when shown) over it.
+void ReplayKeptPoints(const PointStore& store, const std::filesystem::path& workDir, const PlotBox& xyBox,
+                      const RunState& run, Canvas& canvas);
 
 }  // namespace orbitra

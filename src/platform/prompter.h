@@ -11,8 +11,11 @@ enum class Answer { Ok, Yes, No, Cancel };
 class Prompter {
  public:
   virtual ~Prompter() = default;
-  // A message with an OK button.
+  // A failure or a refusal the user must see, with an OK button and the warning icon.
   virtual void ShowMessage(std::string_view text) = 0;
+  // A report that something went as asked ("Transfer of ..."), with an OK button and
+  // the information icon.
+  virtual void ShowInformation(std::string_view text) = 0;
   // A question with Yes and No; returns Answer::Yes or Answer::No.
   virtual Answer AskYesNo(std::string_view text) = 0;
   // A question with Yes, No and Cancel.

@@ -52,6 +52,12 @@ void DrawLine(Canvas& canvas, PixelPoint from, PixelPoint to) noexcept {
 
 bool TicksDrawable(int ticks) noexcept { return ticks > 0 && ticks <= kMostTicks; }
 
+// Characters of a UTF-8 text (a label may hold any letter): each byte that is not a
+// continuation byte starts one.
+long long CharacterCount(std::string_view text) noexcept {
+  return std::count_if(text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; });
+}
+
 }  // namespace
 
 void PlotBox::Draw(Canvas& canvas, int left, int top, int right, int bottom) {
@@ -127,7 +133,7 @@ void PlotBox::DrawTitle(Canvas& canvas) {
   const double middle = (static_cast<double>(screenLeft_) + screenRight_) * 0.5;
   const PixelPoint p =
       Degenerate() ? PixelPoint{Pix(middle), screenTop_} : WorldToScreen(Xmin + (Xmax - Xmin) * 0.5, Ymax);
-  TextAt(canvas, p.x - canvas.Scaled(4LL * static_cast<long long>(Label.size())), p.y - canvas.Scaled(25), Label);
+  TextAt(canvas, p.x - canvas.Scaled(4LL * CharacterCount(Label)), p.y - canvas.Scaled(25), Label);
 }
 
 }  // namespace orbitra

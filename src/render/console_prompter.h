@@ -6,14 +6,16 @@
 
 namespace orbitra {
 
-// The prompter of a program without a window: every message goes to the error stream, one
-// per line after the program's name; questions are not asked but answered Yes, since
+// The prompter of a program without a window: every failure goes to the error stream, one
+// per line after the program's name; reports of success are not written (a command-line
+// program is quiet when all went well); questions are not asked but answered Yes, since
 // giving a command line is the user's consent (to run a group, to replace an output file).
 class ConsolePrompter : public Prompter {
  public:
   explicit ConsolePrompter(std::ostream& err) : err_(err) {}
 
   void ShowMessage(std::string_view text) override;
+  void ShowInformation(std::string_view /*text*/) override {}
   Answer AskYesNo(std::string_view text) override;
   Answer AskYesNoCancel(std::string_view text) override;
 

@@ -2,13 +2,13 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
-#include <memory>
+#include <optional>
 #include <string>
 #include <system_error>
 
 #include "storage/file_io.h"
 #include "storage/point_buffer.h"
+#include "storage/replacement_file.h"
 #include "storage/stream_reader.h"
 #include "storage/text_format.h"
 
@@ -19,75 +19,11 @@ namespace {
 constexpr const char* kNothingExported = "\nNothing was exported.";
 constexpr std::size_t kFlushThreshold = std::size_t{1} << 20;
 
-int LastError() noexcept { return errno != 0 ? errno : EIO; }
-
 struct ExportRectangle {
   double xLower, xUpper, yLower, yUpper;
   bool Contains(const StoredPoint& p) const noexcept {
     return p.x >= xLower && p.x <= xUpper && p.y >= yLower && p.y <= yUpper;
   }
-};
-
-// The new export file, written beside the target under a name of its own and renamed over
-// the target only when complete; destroyed before that, it removes itself.
-class ReplacementFile {
- public:
-  explicit ReplacementFile(std::filesystem::path target) : target_(std::move(target)) {}
-  ~ReplacementFile() {
-    if (file_ != nullptr) std::fclose(file_);
-    if (!temp_.empty()) {
-      std::error_code ignored;
-      std::filesystem::remove(temp_, ignored);
-    }
-  }
-  ReplacementFile(const ReplacementFile&) = delete;
-  ReplacementFile& operator=(const ReplacementFile&) = delete;
-
-  FileFailure Create() {
-    // "x" never opens a file that is there already, so nothing of the user's is touched.
-    for (int attempt = 0; attempt < 100 && file_ == nullptr; ++attempt) {
-      std::filesystem::path candidate = target_;
-      candidate += ".part" + std::to_string(attempt);
-      errno = 0;
-      file_ = std::fopen(candidate.c_str(), "wx");
-      if (file_ != nullptr) {
-        temp_ = std::move(candidate);
-      } else if (errno != EEXIST) {
-        return FileFailureText("create", target_, LastError());
-      }
-    }
-    if (file_ == nullptr) return FileFailureText("create", target_, EEXIST);
-    return std::nullopt;
-  }
-
-  FileFailure Write(const std::string& text) {
-    errno = 0;
-    if (!text.empty() && std::fwrite(text.data(), 1, text.size(), file_) != text.size()) {
-      return FileFailureText("write", target_, LastError());
-    }
-    return std::nullopt;
-  }
-
-  FileFailure Commit() {
-    errno = 0;
-    const bool flushed = std::fflush(file_) == 0;
-    const int flushError = flushed ? 0 : LastError();
-    errno = 0;
-    const bool closed = std::fclose(file_) == 0;
-    file_ = nullptr;
-    if (!flushed) return FileFailureText("write", target_, flushError);
-    if (!closed) return FileFailureText("write", target_, LastError());
-    std::error_code ec;
-    std::filesystem::rename(temp_, target_, ec);
-    if (ec) return FileFailureText("replace", target_, ec.value());
-    temp_.clear();
-    return std::nullopt;
-  }
-
- private:
-  std::filesystem::path target_;
-  std::filesystem::path temp_;
-  std::FILE* file_ = nullptr;
 };
 
 // Formats lines into a chunk and hands full chunks to the file.
@@ -143,16 +79,16 @@ Outcome WriteBufferPoints(const PointStore& store, const ExportDialogValues& val
   return outcome;
 }
 
-Outcome WriteStreamPoints(const std::filesystem::path& streamFile, const ExportRectangle& rect, LineWriter& writer) {
+// The stream's points. A stream that cannot be read is no failure of the export: the
+// points that could be read are exported all the same, and `missing` says what is not.
+Outcome WriteStreamPoints(const std::filesystem::path& streamFile, const ExportRectangle& rect, LineWriter& writer,
+                          std::optional<std::string>& missing) {
   Outcome outcome;
   StreamReader reader(streamFile);
-  if (!reader.IsOpen()) {
-    outcome.failure = FileFailureText("read", streamFile, reader.OpenError());
-    return outcome;
-  }
-  const SlotBlock block = AllocateSlots(kStreamBlockRecords);
-  if (block == nullptr) {
-    outcome.failure = FileFailureText("read", streamFile, ENOMEM);
+  const SlotBlock block = reader.IsOpen() ? AllocateSlots(kStreamBlockRecords) : SlotBlock{};
+  if (!reader.IsOpen() || block == nullptr) {
+    const int error = reader.IsOpen() ? ENOMEM : reader.OpenError();
+    missing = FileFailureText("read", streamFile, error) + "\nThe points of the disk stream are not in the export.";
     return outcome;
   }
   for (std::size_t n; !outcome.failure && (n = reader.Read(block.get(), kStreamBlockRecords)) > 0;) {
@@ -162,7 +98,10 @@ Outcome WriteStreamPoints(const std::filesystem::path& streamFile, const ExportR
       ++outcome.lines;
     }
   }
-  if (!outcome.failure && reader.Failed()) outcome.failure = FileFailureText("read", streamFile, EIO);
+  if (!outcome.failure && reader.ReadError() != 0) {
+    missing = FileFailureText("read", streamFile, reader.ReadError()) +
+              "\nOnly the points of the disk stream read before the failure are in the export.";
+  }
   return outcome;
 }
 
@@ -189,13 +128,15 @@ std::int64_t ExportPoints(const PointStore& store, const std::filesystem::path& 
   Outcome buffer = WriteBufferPoints(store, values, rect, writer);
   if (buffer.failure) return Fail(prompter, *buffer.failure);
   std::int64_t lines = buffer.lines;
+  std::optional<std::string> missing;
   if (values.diskStream && store.Dsk != 0) {
-    Outcome stream = WriteStreamPoints(workDir / kStreamFileName, rect, writer);
+    Outcome stream = WriteStreamPoints(workDir / kStreamFileName, rect, writer, missing);
     if (stream.failure) return Fail(prompter, *stream.failure);
     lines += stream.lines;
   }
   if (FileFailure failure = writer.Flush()) return Fail(prompter, *failure);
   if (FileFailure failure = file.Commit()) return Fail(prompter, *failure);
+  if (missing) prompter.ShowMessage(*missing);
   return lines;
 }
 

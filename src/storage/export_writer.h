@@ -32,8 +32,10 @@ inline constexpr std::int64_t kExportFailed = -2;    // the export failed and wa
 // one "x y" line each: the buffer's points in slot order ("Memory-Buffer points " wins over
 // "Last Trajectory"), then the stream's in file order. An existing file is replaced only
 // after the user agreed, and only by a complete new one. The file name and the stream
-// are taken in the working folder. Returns the number of lines, kExportDeclined, or
-// kExportFailed once the failure has been shown.
+// are taken in the working folder. A stream that cannot be read (removed or changed
+// from outside) does not stop the export: what could be read is written, and a message
+// says what is missing. Returns the number of lines, kExportDeclined, or kExportFailed
+// once the failure has been shown.
 std::int64_t ExportPoints(const PointStore& store, const std::filesystem::path& workDir, Prompter& prompter,
                           const ExportDialogValues& values);
 

@@ -47,6 +47,16 @@ bool AgreeToReplace(const std::filesystem::path& target, std::string_view shownN
   return prompter.AskYesNo(question) == Answer::Yes;
 }
 
+WorkFolder CurrentWorkFolder() {
+  std::error_code ec;
+  WorkFolder folder{std::filesystem::current_path(ec), std::nullopt};
+  if (ec) {
+    folder.failure = "The current folder cannot be used: " + ec.message() +
+                     ".\nOrbitra keeps its files in the folder it is started in; start it in a folder that exists.";
+  }
+  return folder;
+}
+
 FileFailure TruncateFile(const std::filesystem::path& file) {
   errno = 0;
   std::FILE* f = std::fopen(file.c_str(), "wb");

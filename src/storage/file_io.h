@@ -29,6 +29,14 @@ std::string FileFailureText(std::string_view action, const std::filesystem::path
 // asked with shownName.
 bool AgreeToReplace(const std::filesystem::path& target, std::string_view shownName, Prompter& prompter);
 
+// The folder the program keeps its files in: the current folder. A current folder that
+// was removed (or may no longer be searched) cannot be had; then the failure says so.
+struct WorkFolder {
+  std::filesystem::path path;
+  FileFailure failure;
+};
+WorkFolder CurrentWorkFolder();
+
 // Creates the file empty, or cuts an existing one to length 0.
 [[nodiscard]] FileFailure TruncateFile(const std::filesystem::path& file);
 

@@ -8,10 +8,11 @@
 namespace orbitra {
 
 std::string FormatGroupLine(const GroupLine& line) {
+  // The initial point must read back exactly, or the group would not repeat the orbit.
   std::string text;
-  AppendFixed(text, line.X0, 6);
+  AppendFixedExact(text, line.X0, 6);
   text += ' ';
-  AppendFixed(text, line.Y0, 6);
+  AppendFixedExact(text, line.Y0, 6);
   for (const std::int32_t field : {line.iterations, line.colour, line.restricted}) {
     text += ' ';
     AppendInteger(text, field);

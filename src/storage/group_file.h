@@ -22,7 +22,8 @@ struct GroupLine {
   std::int32_t restricted = 0;
 };
 
-// The line as the group file holds it: "%f %f %d %d %d\n".
+// The line as the group file holds it: "%f %f %d %d %d\n", except that X0 and Y0 get as
+// many decimals as they need to read back exactly.
 std::string FormatGroupLine(const GroupLine& line);
 
 // Reads the group file's entries: whitespace-separated fields, five at a time, so blank

@@ -18,15 +18,14 @@ bool AllocateBuffer(PointStore& store) noexcept {
 }
 
 bool InitStorage(PointStore& store, const std::filesystem::path& workDir, Prompter& prompter) {
-  bool ok = AllocateBuffer(store);
-  if (!ok) prompter.ShowMessage(kStartUpAllocationFailure);
+  const bool allocated = AllocateBuffer(store);
   store.Buf = store.Dsk = store.RTN = store.DTN = 0;
   // Every start begins with an empty stream; points of an earlier session are never read.
-  if (const FileFailure failure = TruncateFile(workDir / kStreamFileName)) {
-    prompter.ShowMessage(*failure);
-    ok = false;
-  }
-  return ok;
+  const FileFailure failure = TruncateFile(workDir / kStreamFileName);
+  // Told only once the store is set up: a message box lets the event loop run.
+  if (!allocated) prompter.ShowMessage(kStartUpAllocationFailure);
+  if (failure) prompter.ShowMessage(*failure);
+  return allocated && !failure;
 }
 
 }  // namespace orbitra

@@ -28,6 +28,9 @@ struct PointStore {
   std::int32_t Dsk = 0;  // points in the disk stream
   std::int32_t RTN = 0;  // iterations of the current trajectory
   std::int32_t DTN = 0;  // points of the current trajectory stored in the buffer
+  // The stream could not be read at a repaint, and the user was told; cleared when it reads
+  // again, so each such spell is reported once.
+  bool streamFailureShown = false;
 };
 
 }  // namespace orbitra

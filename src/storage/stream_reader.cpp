@@ -25,7 +25,15 @@ std::size_t StreamReader::Read(StoredPoint* block, std::size_t capacity) noexcep
   if (file_ == nullptr || capacity == 0) return 0;
   // fread counts whole items only: the bytes of a trailing partial record are consumed
   // but never delivered.
-  return std::fread(block, sizeof(StoredPoint), capacity, file_.get());
+  errno = 0;
+  const std::size_t n = std::fread(block, sizeof(StoredPoint), capacity, file_.get());
+  if (n < capacity && std::ferror(file_.get()) != 0 && readError_ == 0) readError_ = errno != 0 ? errno : EIO;
+  return n;
+}
+
+int StreamReader::ReadError() const noexcept {
+  if (file_ == nullptr) return openError_ == ENOENT ? 0 : openError_;
+  return readError_;
 }
 
 }  // namespace orbitra

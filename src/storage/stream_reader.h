@@ -32,6 +32,9 @@ class StreamReader {
   std::size_t Read(StoredPoint* block, std::size_t capacity) noexcept;
   // True when a read failure, not the end of the file, stopped the reading.
   bool Failed() const noexcept { return file_ != nullptr && std::ferror(file_.get()) != 0; }
+  // Why the stream could not be read: the errno of a failed open or read, 0 when it was
+  // read to its end. A missing file is no failure: it holds no record.
+  int ReadError() const noexcept;
 
  private:
   struct Closer {
@@ -39,6 +42,7 @@ class StreamReader {
   };
   std::unique_ptr<std::FILE, Closer> file_;
   int openError_ = 0;
+  int readError_ = 0;
 };
 
 }  // namespace orbitra

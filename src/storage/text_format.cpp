@@ -1,6 +1,7 @@
 #include "storage/text_format.h"
 
 #include <charconv>
+#include <cmath>
 #include <system_error>
 
 namespace orbitra {
@@ -20,6 +21,18 @@ void AppendShortest(std::string& out, double v) {
   char digits[32];
   const std::to_chars_result r = std::to_chars(digits, digits + sizeof digits, v);
   out.append(digits, static_cast<std::size_t>(r.ptr - digits));
+}
+
+void AppendFixedExact(std::string& out, double v, int decimals) {
+  const std::size_t start = out.size();
+  AppendFixed(out, v, decimals);
+  double back = 0.0;
+  if (!std::isfinite(v) || (ParseDouble(std::string_view(out).substr(start), back) && back == v)) return;
+  out.resize(start);
+  // Without a precision, to_chars gives the shortest text that reads back exactly.
+  char digits[400];
+  const std::to_chars_result r = std::to_chars(digits, digits + sizeof digits, v, std::chars_format::fixed);
+  if (r.ec == std::errc{}) out.append(digits, static_cast<std::size_t>(r.ptr - digits));
 }
 
 void AppendInteger(std::string& out, std::int64_t v) {
@@ -56,7 +69,7 @@ bool ParseDouble(std::string_view token, double& v) noexcept {
   if (token.empty()) return false;
   double parsed = 0.0;
   const std::from_chars_result r = std::from_chars(token.data(), token.data() + token.size(), parsed);
-  if (r.ec != std::errc{} || r.ptr != token.data() + token.size()) return false;
+  if (r.ec != std::errc{} || r.ptr != token.data() + token.size() || !std::isfinite(parsed)) return false;
   v = parsed;
   return true;
 }

@@ -11,12 +11,21 @@ namespace orbitra {
 // depends on the C locale (the windowing library switches it to the user's, which could
 // turn "0.5" into "0,5"): the results are those of printf and scanf in the "C" locale.
 
+// Characters of the longest "%.Nf" text of a double, N = decimals: a sign, 309 integer
+// digits, the point and the decimals. A buffer for such a text needs one more.
+constexpr int LongestFixedText(int decimals) noexcept { return 1 + 309 + 1 + decimals; }
+
 // Appends v as "%*.*f" would: `decimals` decimals, right-aligned in at least `width`
 // characters.
 void AppendFixed(std::string& out, double v, int decimals, int width = 0);
 
 // Appends v in the fewest digits that read back as exactly v ("0.1", "6.283185307179586").
 void AppendShortest(std::string& out, double v);
+
+// Appends v as AppendFixed does with `decimals` decimals when that text reads back to v;
+// otherwise in the shortest fixed-point text that does, so a file keeps its look for
+// numbers it holds exactly and never changes the others.
+void AppendFixedExact(std::string& out, double v, int decimals);
 
 // Appends v as "%d" (or "%lld") would.
 void AppendInteger(std::string& out, std::int64_t v);
@@ -26,7 +35,9 @@ void AppendInteger(std::string& out, std::int64_t v);
 std::string FormatCounts(std::string_view pattern, std::initializer_list<std::int64_t> values);
 
 // Whole-token parsing as "%lf" and "%d" accept numbers: an optional sign, no blanks, and
-// nothing left over. False for anything else, and for an int out of range.
+// nothing left over. False for anything else, for an int out of range, and for a double
+// that is not finite ("nan", "inf", "infinity", or beyond the double range), which the
+// dialogs refuse too.
 bool ParseDouble(std::string_view token, double& v) noexcept;
 bool ParseInt32(std::string_view token, std::int32_t& v) noexcept;
 

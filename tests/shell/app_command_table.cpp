@@ -106,6 +106,7 @@ class SpyHost : public CommandHost {
   class Spy : public Prompter, public EditorPort {
    public:
     void ShowMessage(std::string_view text) override { shown.emplace_back(text); }
+    void ShowInformation(std::string_view text) override { shown.emplace_back(text); }
     Answer AskYesNo(std::string_view text) override {
       shown.emplace_back(text);
       return Answer::No;
@@ -159,10 +160,8 @@ class AppCommandTable : public QObject {
   }
 
   void MenusListEveryItemInOrderWithItsPromptAndSeparators() {
-    QTemporaryDir dir;
-    OrbitraState state(PathOf(dir));
-    CMainFrame frame(state);
-    frame.View().HoldRepaints(true);  // the state was never started: nothing to draw
+    apptest::UnstartedFrame unstarted;
+    CMainFrame& frame = unstarted.frame;
     const QList<QAction*> tops = frame.menuBar()->actions();
     QCOMPARE(tops.size(), qsizetype(kExpectedMenus.size()));
     for (qsizetype m = 0; m < tops.size(); ++m) {
@@ -181,10 +180,8 @@ class AppCommandTable : public QObject {
   }
 
   void ToolbarHasTheSixButtonsWithImagesPromptsAndNoToolTips() {
-    QTemporaryDir dir;
-    OrbitraState state(PathOf(dir));
-    CMainFrame frame(state);
-    frame.View().HoldRepaints(true);  // the state was never started: nothing to draw
+    apptest::UnstartedFrame unstarted;
+    CMainFrame& frame = unstarted.frame;
     frame.show();
     QVERIFY(QTest::qWaitForWindowExposed(&frame));
     std::vector<QString> buttons;
@@ -212,11 +209,30 @@ class AppCommandTable : public QObject {
     QVERIFY(!QToolTip::isVisible());
   }
 
+  void MenuItemsShowTheirPromptOrAnEmptyPromptArea() {
+    apptest::UnstartedFrame unstarted;
+    CMainFrame& frame = unstarted.frame;
+    frame.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&frame));
+    auto* view = qobject_cast<QMenu*>(frame.Action(CommandId::Refresh)->associatedObjects().value(0));
+    QVERIFY(view != nullptr);
+    view->popup(frame.mapToGlobal(QPoint(10, 10)));
+    QTRY_VERIFY(view->isVisible());
+    const auto promptArea = [&] {
+      return frame.StatusBar()->currentMessage().isEmpty() ? frame.ReadyText()->text()
+                                                           : frame.StatusBar()->currentMessage();
+    };
+    view->setActiveAction(frame.Action(CommandId::Refresh));
+    QCOMPARE(promptArea(), QString("Refresh screen"));
+    view->setActiveAction(frame.Action(CommandId::ZoomOut));  // an item without a prompt
+    QCOMPARE(promptArea(), QString());
+    view->hide();
+    QTRY_COMPARE(promptArea(), QString("Ready"));
+  }
+
   void ToolbarAndStatusBarItemsCarryTheirCheckMarks() {
-    QTemporaryDir dir;
-    OrbitraState state(PathOf(dir));
-    CMainFrame frame(state);
-    frame.View().HoldRepaints(true);  // the state was never started: nothing to draw
+    apptest::UnstartedFrame unstarted;
+    CMainFrame& frame = unstarted.frame;
     frame.show();
     QAction* toolbarItem = frame.Action(CommandId::ViewToolbar);
     QAction* statusItem = frame.Action(CommandId::ViewStatusBar);

@@ -133,15 +133,31 @@ class AppMappingWindow : public QObject {
     QVERIFY(marked.GetPixel(press.x(), press.y()) == kBlack);
     QVERIFY(IsWhite(marked, press.x() + 3, press.y()));
 
+    // While the button is held, the rectangle follows the pointer on screen; the picture
+    // itself gets nothing. The outline covers columns press.x to release.x - 1 and rows
+    // press.y to release.y - 1, as the release will draw it.
+    const int midX = (press.x() + release.x()) / 2, midY = (press.y() + release.y()) / 2;
+    const QPoint outline[] = {QPoint(midX, press.y()),     QPoint(midX, release.y() - 1),
+                              QPoint(press.x(), midY),     QPoint(release.x() - 1, midY),
+                              QPoint(press.x(), press.y()), QPoint(release.x() - 1, release.y() - 1)};
+    QTest::mouseMove(program.Window(), program.At(QPoint(midX, midY)));
     QTest::mouseMove(program.Window(), program.At(release));
+    const QImage onScreen = program.View().grab().toImage();
+    for (QPoint p : outline) {
+      const QString at = QString("%1,%2").arg(p.x()).arg(p.y());
+      QVERIFY2(onScreen.pixelColor(p) == QColor(Qt::black), qPrintable(at));
+      if (std::abs(p.x() - press.x()) > 2 || std::abs(p.y() - press.y()) > 2) {
+        QVERIFY2(IsWhite(program.Picture(), p.x(), p.y()), qPrintable(at));
+      }
+    }
+    QCOMPARE(onScreen.pixelColor(midX, press.y() + 1), QColor(Qt::white));
+    QCOMPARE(onScreen.pixelColor(release.x(), midY), QColor(Qt::white));
+
     program.Release(Qt::RightButton, release);
     program.Settle();
     QCOMPARE(program.State().Boxes.ZoomRectDefined, 1);
-    // The outline covers columns press.x to release.x - 1 and rows press.y to release.y - 1.
     const Canvas& framed = program.Picture();
-    const int midX = (press.x() + release.x()) / 2, midY = (press.y() + release.y()) / 2;
-    for (QPoint p : {QPoint(midX, press.y()), QPoint(midX, release.y() - 1), QPoint(press.x(), midY),
-                     QPoint(release.x() - 1, midY), QPoint(press.x(), press.y()), QPoint(release.x() - 1, release.y() - 1)}) {
+    for (QPoint p : outline) {
       QVERIFY2(framed.GetPixel(p.x(), p.y()) == kBlack, qPrintable(QString("%1,%2").arg(p.x()).arg(p.y())));
     }
     QVERIFY(IsWhite(framed, midX, press.y() + 1));
@@ -155,6 +171,19 @@ class AppMappingWindow : public QObject {
     QVERIFY(zoomed.Xmin <= low.x && zoomed.Xmin > low.x - 1.0);
     QVERIFY(zoomed.Xmax >= high.x && zoomed.Xmax < high.x + 1.0);
     QVERIFY(zoomed.Ymin <= low.y && zoomed.Ymax >= high.y);
+    QCOMPARE(program.answers.SeenWindows().size(), std::size_t{0});
+  }
+
+  void ARightDoubleClickNeverStartsARun() {
+    Running program;
+    const BoxPixels b = program.Box();
+    const QPoint at((b.left + b.right) / 3, (b.top + b.bottom) / 3);
+    QTest::mouseDClick(program.Window(), Qt::RightButton, {}, program.At(at));
+    program.Settle();
+    QCOMPARE(program.State().Store.RTN, 0);
+    QCOMPARE(program.State().Store.Buf, 0);
+    QCOMPARE(program.State().Run.InitialPoint.x, 0.5);
+    QCOMPARE(program.State().Run.Requests.RunPending, 0);
     QCOMPARE(program.answers.SeenWindows().size(), std::size_t{0});
   }
 
@@ -202,6 +231,7 @@ class AppMappingWindow : public QObject {
     program.Command(CommandId::StoreBufferInStream);
     QCOMPARE(program.answers.Texts(), std::vector<QString>{"Buffer is empty"});
     QCOMPARE(program.answers.SeenWindows()[0].title, QString("Orbitra"));
+    QCOMPARE(program.answers.SeenWindows()[0].icon, QMessageBox::Warning);
     QCOMPARE(program.View().RepaintCount(), repaints);
 
     program.Command(CommandId::StartRun);
@@ -210,6 +240,7 @@ class AppMappingWindow : public QObject {
     repaints = program.View().RepaintCount();
     program.Command(CommandId::StoreBufferInStream);
     QCOMPARE(program.answers.Texts(), std::vector<QString>{"Transfer of 1000  (24000 bytes) Ok"});
+    QCOMPARE(program.answers.SeenWindows()[0].icon, QMessageBox::Information);
     QCOMPARE(program.View().RepaintCount(), repaints);
     QCOMPARE(std::filesystem::file_size(PathOf(program.dir) / "tmpdata.bin"), std::uintmax_t{24000});
     QCOMPARE(program.State().Store.Buf, 0);
@@ -236,6 +267,55 @@ class AppMappingWindow : public QObject {
     QCOMPARE(program.Picture().Width(), program.View().width());
     QCOMPARE(program.Picture().Height(), program.View().height());
     QCOMPARE(program.State().Store.RTN, 0);
+  }
+
+  void NoRepaintStartsWhileACommandItsBoxOrItsDialogIsOpen() {
+    Running program;
+    CMainFrame& frame = program.app.Frame();
+    const BoxPixels b = program.Box();
+    const QPoint start((b.left + b.right) / 2, (b.top + b.bottom) / 2);
+    program.Command(CommandId::StartRun);
+
+    // A double click queues a run, and "Store Buffer in Stream" comes before it is served.
+    // The box lets the event loop run, which tries to serve the queued run right there.
+    int repaintsWhileOpen = -1;
+    int bufWhileOpen = -1;
+    const auto waitInside = [&](QWidget& modal) {
+      const int before = program.View().RepaintCount();
+      QTest::qWait(60);
+      repaintsWhileOpen = program.View().RepaintCount() - before;
+      bufWhileOpen = program.State().Store.Buf;
+      if (auto* box = qobject_cast<QMessageBox*>(&modal)) {
+        box->button(QMessageBox::Ok)->click();
+      } else {
+        dynamic_cast<QDialog&>(modal).reject();
+      }
+    };
+    program.answers.Then(waitInside);
+    program.DoubleClick(start);
+    QCOMPARE(program.State().Run.Requests.RunPending, 1);  // queued, not yet served
+    frame.Action(CommandId::StoreBufferInStream)->trigger();
+    QCOMPARE(program.answers.Texts(), std::vector<QString>{"Transfer of 1000  (24000 bytes) Ok"});
+    QCOMPARE(repaintsWhileOpen, 0);
+    QCOMPARE(bufWhileOpen, 0);
+    program.Settle();
+    // The run came after the command and kept its points.
+    QCOMPARE(program.State().Store.Dsk, 1000);
+    QCOMPARE(program.State().Store.Buf, 1000);
+    QCOMPARE(program.State().Store.RTN, 1000);
+
+    // The toolbar's "Run new trajectory": nothing runs under its dialog either.
+    program.answers.Then(waitInside);
+    program.DoubleClick(start);
+    QCOMPARE(program.State().Run.Requests.RunPending, 1);
+    frame.Action(CommandId::ToolbarRunNewTrajectory)->trigger();
+    QCOMPARE(program.answers.SeenWindows().size(), std::size_t{2});
+    QCOMPARE(program.answers.SeenWindows()[1].title, QString("Initial conditions"));
+    QCOMPARE(repaintsWhileOpen, 0);
+    QCOMPARE(bufWhileOpen, 1000);
+    program.Settle();
+    QCOMPARE(program.State().Store.Buf, 2000);
+    QCOMPARE(program.answers.Unscripted(), 0);
   }
 
   void HidingTheBarsGivesTheirSpaceToThePicture() {

@@ -35,14 +35,23 @@ class AppMessageBoxes : public QObject {
     QCOMPARE(prompter.AskYesNo("Delete?"), Answer::No);
     answers.Then([](QWidget& box) { QTest::keyClick(&box, Qt::Key_Escape); });
     QCOMPARE(prompter.AskYesNoCancel("Save?"), Answer::Cancel);
+    answers.Press(QMessageBox::Ok);
+    prompter.ShowInformation("Transfer of 3  (72 bytes) Ok");
 
     const auto& seen = answers.SeenWindows();
-    QCOMPARE(seen.size(), std::size_t{6});
+    QCOMPARE(seen.size(), std::size_t{7});
     for (const auto& box : seen) QCOMPARE(box.title, QString("Orbitra"));
     QCOMPARE(seen[0].text, QString("Current data in buffer will be lost\n - <b>100%</b>"));
     QCOMPARE(seen[0].buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
     QCOMPARE(seen[1].buttons, QMessageBox::Yes | QMessageBox::No);
     QCOMPARE(seen[2].buttons, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    // Failures warn, questions ask, reports of success inform.
+    QCOMPARE(seen[0].icon, QMessageBox::Warning);
+    QCOMPARE(seen[1].icon, QMessageBox::Question);
+    QCOMPARE(seen[2].icon, QMessageBox::Question);
+    QCOMPARE(seen[6].text, QString("Transfer of 3  (72 bytes) Ok"));
+    QCOMPARE(seen[6].buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+    QCOMPARE(seen[6].icon, QMessageBox::Information);
     QCOMPARE(answers.Unscripted(), 0);
   }
 

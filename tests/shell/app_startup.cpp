@@ -83,9 +83,9 @@ class AppStartup : public QObject {
     QCOMPARE(frame.ReadyText()->text(), QString("Ready"));
     QStringList panes;
     for (QLabel* label : frame.StatusBar()->findChildren<QLabel*>()) {
-      if (label != frame.ReadyText()) panes << label->text();
+      if (label != frame.ReadyText()) panes << label->objectName();
     }
-    QCOMPARE(panes, (QStringList{"CAP", "NUM", "SCRL"}));
+    QCOMPARE(panes, (QStringList{"capsPane", "numPane", "scrollPane"}));
 
     // The mapping window has the keyboard focus, also when the frame is given it.
     QVERIFY(QTest::qWaitForWindowActive(&frame));
@@ -119,6 +119,22 @@ class AppStartup : public QObject {
 
     const LockKeyStates none = ReadLockKeyStates(leds / "missing");
     QVERIFY(!none.caps && !none.num && !none.scroll);
+
+    // A pane shows its text only while its lock is on; blank, it keeps its place.
+    UnstartedFrame unstarted;
+    CMainFrame& frame = unstarted.frame;
+    frame.show();
+    const auto pane = [&](const char* name) { return frame.StatusBar()->findChild<QLabel*>(name); };
+    frame.ReadLocksFrom(leds);
+    QCOMPARE(pane("capsPane")->text(), QString("CAP"));
+    QCOMPARE(pane("numPane")->text(), QString());
+    QCOMPARE(pane("scrollPane")->text(), QString());
+    QVERIFY(pane("numPane")->width() >= pane("numPane")->fontMetrics().horizontalAdvance("NUM"));
+    light("input3::numlock", "1\n");
+    light("input7::capslock", "0\n");
+    frame.ReadLocksFrom(leds);
+    QCOMPARE(pane("capsPane")->text(), QString());
+    QCOMPARE(pane("numPane")->text(), QString("NUM"));
   }
 };
 

@@ -18,6 +18,9 @@
 #include <string>
 #include <vector>
 
+#include "app/main_frame.h"
+#include "app/mapping_window.h"
+#include "explorer/orbitra_state.h"
 #include "platform/canvas.h"
 
 namespace orbitra::apptest {
@@ -31,6 +34,7 @@ class ModalAnswerer {
     QString title;
     QString text;  // a message box's text; empty for other windows
     QMessageBox::StandardButtons buttons;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
   };
   using Reaction = std::function<void(QWidget&)>;
 
@@ -75,6 +79,7 @@ class ModalAnswerer {
     if (auto* box = qobject_cast<QMessageBox*>(modal)) {
       seen.text = box->text();
       seen.buttons = box->standardButtons();
+      seen.icon = box->icon();
     }
     seen_.push_back(seen);
     if (reactions_.empty()) {
@@ -113,6 +118,15 @@ inline std::string ReadFile(const std::filesystem::path& file) {
   std::ifstream in(file, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
+
+// A main frame over a state that was never started, in a fresh working directory. There
+// is nothing to draw, so its mapping window never repaints.
+struct UnstartedFrame {
+  UnstartedFrame() : state(PathOf(dir)), frame(state) { frame.View().HoldRepaints(true); }
+  QTemporaryDir dir;
+  OrbitraState state;
+  CMainFrame frame;
+};
 
 inline bool IsWhite(const Canvas& canvas, int x, int y) { return canvas.GetPixel(x, y) == kWhite; }
 

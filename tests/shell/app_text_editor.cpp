@@ -17,6 +17,7 @@ using namespace apptest;
 class RecordingPrompter : public Prompter {
  public:
   void ShowMessage(std::string_view text) override { shown.emplace_back(text); }
+  void ShowInformation(std::string_view text) override { shown.emplace_back(text); }
   Answer AskYesNo(std::string_view text) override { return Next(text); }
   Answer AskYesNoCancel(std::string_view text) override { return Next(text); }
 

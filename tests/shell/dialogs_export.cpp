@@ -104,6 +104,15 @@ class ExportDialogTest : public QObject {
     SetField(dialog, "fileName", "kept.dat");
     browse->click();
     QCOMPARE(FieldText(dialog, "fileName"), QString("kept.dat"));
+
+    // Enter on the focused button browses; it does not export.
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    browse->setFocus();
+    QTest::keyClick(browse, Qt::Key_Return);
+    QCOMPARE(asked, 4);
+    QVERIFY(dialog.isVisible());
+    QCOMPARE(dialog.result(), 0);
   }
 
   void invalidBoundKeepsTheDialogOpenAndExportsNothing() {

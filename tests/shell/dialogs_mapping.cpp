@@ -48,6 +48,12 @@ class MappingDialogsTest : public QObject {
     QCOMPARE(FieldText(dialog, "k4"), QString("0"));
     QVERIFY(Control<QCheckBox>(dialog, "useDefaultRange")->isChecked());
     QCOMPARE(Control<QCheckBox>(dialog, "useDefaultRange")->text(), QString("Use default graphics range "));
+    // The formula lines are flat centred text on the dialog's own background.
+    for (const char* line : {"formulaLine1", "formulaLine2"}) {
+      QVERIFY(!Control(dialog, line)->hasFrame());
+      QCOMPARE(Control(dialog, line)->alignment(), Qt::AlignCenter);
+      QCOMPARE(Control(dialog, line)->palette().color(QPalette::Base), dialog.palette().color(QPalette::Window));
+    }
   }
 
   void pickingASystemRewritesItsFieldsOnly() {
@@ -130,6 +136,30 @@ class MappingDialogsTest : public QObject {
     QVERIFY(!Control(dialog, "x0")->isReadOnly());
   }
 
+  void readOnlyFieldsLookSoAndCoordinatesShowWhole() {
+    Fixture f;
+    f.state.Run.MousePoint.x = -0.6313544770895048;
+    f.state.Run.CurrentPoint.y = 0.30000000000000004;
+    InitialConditionsDialog dialog(PrepareInitialConditionsDialog(f.state), f.prompter);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    // It opens on X0, the first field the user can change.
+    QCOMPARE(dialog.focusWidget(), Control(dialog, "x0"));
+    QCOMPARE(Control(dialog, "x0")->selectedText(), QString("0.5"));
+    const QColor window = dialog.palette().color(QPalette::Window);
+    for (const char* shown : {"systemName", "xm", "ym", "xc", "yc", "k1", "k2", "k3"}) {
+      QVERIFY2(Control(dialog, shown)->palette().color(QPalette::Base) == window, shown);
+    }
+    for (const char* editable : {"x0", "y0", "iterations"}) {
+      QVERIFY2(Control(dialog, editable)->palette().color(QPalette::Base) != window, editable);
+    }
+    for (const char* coordinate : {"x0", "y0", "xm", "ym", "xc", "yc"}) {
+      const QLineEdit* field = Control(dialog, coordinate);
+      QVERIFY2(field->width() > field->fontMetrics().horizontalAdvance(field->text()) + 8, coordinate);
+    }
+    QCOMPARE(FieldText(dialog, "xm"), QString("-0.6313544770895048"));
+  }
+
   void upButtonsRewriteTheStartingPointOnly() {
     Fixture f;
     f.state.Run.MousePoint.x = 1.25;
@@ -150,6 +180,29 @@ class MappingDialogsTest : public QObject {
     QVERIFY(!dialog.isVisible());  // shown by nobody: the buttons never close or accept
     QCOMPARE(dialog.result(), 0);
     QCOMPARE(f.state.Run.InitialPoint.x, 0.5);
+  }
+
+  void enterPressesTheFocusedButtonAndOtherwiseOk() {
+    Fixture f;
+    f.state.Run.MousePoint.x = 1.25;
+    f.state.Run.CurrentPoint.y = 4;
+    InitialConditionsDialog dialog(PrepareInitialConditionsDialog(f.state), f.prompter);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    for (const char* name : {"takeMousePoint", "takeLastPoint"}) {
+      auto* up = Control<QPushButton>(dialog, name);
+      up->setFocus();
+      QTest::keyClick(up, Qt::Key_Return);
+      QVERIFY2(dialog.isVisible(), name);
+    }
+    QCOMPARE(FieldText(dialog, "x0"), QString("0.5"));  // the last point's, after the mouse point's
+    QCOMPARE(FieldText(dialog, "y0"), QString("4"));
+    QCOMPARE(dialog.result(), 0);
+    // Back in a field, Enter is "OK" again.
+    Control(dialog, "iterations")->setFocus();
+    QTest::keyClick(Control(dialog, "iterations"), Qt::Key_Return);
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    QCOMPARE(dialog.Values().y0, 4.0);
   }
 
   void iterationsMustBeACountTheProgramCanHold() {

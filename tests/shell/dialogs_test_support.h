@@ -25,6 +25,7 @@ namespace orbitra::dialogtest {
 class RecordingPrompter : public Prompter {
  public:
   void ShowMessage(std::string_view text) override { shown.emplace_back(text); }
+  void ShowInformation(std::string_view text) override { shown.emplace_back(text); }
   Answer AskYesNo(std::string_view text) override { return Next(text, Answer::No); }
   Answer AskYesNoCancel(std::string_view text) override { return Next(text, Answer::Cancel); }
 

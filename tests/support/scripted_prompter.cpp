@@ -6,6 +6,10 @@ namespace orbitra::testing {
 
 void ScriptedPrompter::ShowMessage(std::string_view text) { shown_.push_back({Kind::Message, std::string(text)}); }
 
+void ScriptedPrompter::ShowInformation(std::string_view text) {
+  shown_.push_back({Kind::Information, std::string(text)});
+}
+
 Answer ScriptedPrompter::AskYesNo(std::string_view text) {
   shown_.push_back({Kind::YesNo, std::string(text)});
   return Next(Answer::No, text);
@@ -35,7 +39,15 @@ std::vector<std::string> ScriptedPrompter::Texts() const {
 std::vector<std::string> ScriptedPrompter::Messages() const {
   std::vector<std::string> texts;
   for (const Shown& s : shown_) {
-    if (s.kind == Kind::Message) texts.push_back(s.text);
+    if (s.kind == Kind::Message || s.kind == Kind::Information) texts.push_back(s.text);
+  }
+  return texts;
+}
+
+std::vector<std::string> ScriptedPrompter::Information() const {
+  std::vector<std::string> texts;
+  for (const Shown& s : shown_) {
+    if (s.kind == Kind::Information) texts.push_back(s.text);
   }
   return texts;
 }

@@ -1,6 +1,7 @@
 #include <cmath>
 #include <cstdio>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -83,6 +84,16 @@ TEST(EngineScenario, NewRunOfThousandIterationsCountsStoresAndReports) {
   EXPECT_EQ(RtnTexts(sc.Texts()), expected);
   EXPECT_EQ(sc.Texts().TextsEqualTo("Buf = 1000 (0%) ").size(), 1u);
   EXPECT_EQ(sc.Texts().TextsEqualTo("  N = 1000  ").back().y, 5);
+  // Each status line in its place, the last ones drawn after the run.
+  const std::vector<std::tuple<std::string, int, int>> places = {
+      {"  N = 1000  ", 3, 5}, {"RTN = 1000  ", 3, 20}, {"DTN = 1000  ", 3, 35},
+      {"Buf = 1000 (0%) ", 3, 55}, {"Dsk = 0  ", 3, 70}};
+  for (const auto& [text, x, y] : places) {
+    const auto drawn = sc.Texts().TextsEqualTo(text);
+    ASSERT_FALSE(drawn.empty()) << text;
+    EXPECT_EQ(std::tuple(drawn.back().x, drawn.back().y), std::tuple(x, y)) << text;
+  }
+  EXPECT_EQ(sc.Texts().TextsStartingWith("DTN = ").front().text, "DTN = 0  ");
 
   // Stored in order: slot i holds iterate i + 1; the initial point is never stored.
   EXPECT_EQ(s.Store.Slots[0].x, o.x[1]);
@@ -119,7 +130,8 @@ TEST(EngineScenario, EscapeIsTestedOnTheSquaredDistance) {
 
   UseFixedImage(s, 60.0, 80.001);
   sc.Apply(StartRun(s));
-  EXPECT_EQ(sc.Prompts().Messages(), (std::vector<std::string>{kEscapeMessage}));
+  EXPECT_EQ(sc.Prompts().Messages(),
+            (std::vector<std::string>{" Escape to Infinity\n or Initials are out of valid range"}));
   EXPECT_EQ(s.Store.RTN, 0);
   EXPECT_EQ(s.Run.CurrentPoint.x, 0.5);
   EXPECT_EQ(s.Run.CurrentPoint.y, 0.0);
@@ -145,7 +157,8 @@ TEST(EngineScenario, HenonFromFarAwayEscapesAtOnce) {
   s.Run.InitialPoint.x = 10.0;
   s.Run.InitialPoint.y = 10.0;
   sc.Apply(StartRun(s));
-  EXPECT_EQ(sc.Prompts().Messages(), (std::vector<std::string>{kEscapeMessage}));
+  EXPECT_EQ(sc.Prompts().Messages(),
+            (std::vector<std::string>{" Escape to Infinity\n or Initials are out of valid range"}));
   EXPECT_EQ(s.Store.Buf, 0);
   EXPECT_EQ(s.Store.RTN, 0);
   EXPECT_EQ(s.Run.CurrentPoint.x, 10.0);
@@ -155,18 +168,26 @@ TEST(EngineScenario, HenonFromFarAwayEscapesAtOnce) {
 TEST(EngineScenario, RestrictionStoresPointsOnTheBoundaryOnly) {
   Scenario sc;
   OrbitraState& s = sc.State();
-  ASSERT_EQ(s.Boxes.XYBox.Xmax, 7.0);
+  ASSERT_EQ(s.Boxes.XYBox.GetRange(), (WorldRange{0, 7, 0, 7}));
   s.Run.Settings.RestrictToBox = 1;
   s.Run.Settings.Iterations = 4;
-  UseFixedImage(s, 7.0, 0.0);  // the corner (Xmax, Ymin)
-  sc.Apply(StartRun(s));
-  EXPECT_EQ(s.Store.RTN, 4);
-  EXPECT_EQ(s.Store.DTN, 4);
-  UseFixedImage(s, std::nextafter(7.0, 8.0), 0.0);
-  sc.Apply(StartRun(s));
-  EXPECT_EQ(s.Store.RTN, 4);
-  EXPECT_EQ(s.Store.DTN, 0);
-  EXPECT_EQ(s.Store.Buf, 4);
+  // Every bound is included: the corners (Xmax, Ymin) and (Xmin, Ymax) are stored.
+  for (const auto& [x, y] : {std::pair{7.0, 0.0}, std::pair{0.0, 7.0}}) {
+    UseFixedImage(s, x, y);
+    sc.Apply(StartRun(s));
+    EXPECT_EQ(s.Store.RTN, 4) << x << "," << y;
+    EXPECT_EQ(s.Store.DTN, 4) << x << "," << y;
+  }
+  // Just beyond any one of the four sides, the iterations count but nothing is stored.
+  const double above = std::nextafter(7.0, 8.0), below = std::nextafter(0.0, -1.0);
+  for (const auto& [x, y] : {std::pair{above, 0.0}, std::pair{below, 7.0}, std::pair{0.0, above},
+                             std::pair{7.0, below}}) {
+    UseFixedImage(s, x, y);
+    sc.Apply(StartRun(s));
+    EXPECT_EQ(s.Store.RTN, 4) << x << "," << y;
+    EXPECT_EQ(s.Store.DTN, 0) << x << "," << y;
+  }
+  EXPECT_EQ(s.Store.Buf, 8);
 }
 
 TEST(EngineScenario, ContinuationKeepsCountingFromTheLastPoint) {
@@ -245,6 +266,18 @@ TEST(EngineScenario, DisplayModeOnePlotsTheEvolutionBoxes) {
   // The X-Y box took the upper-right layout of this mode.
   EXPECT_EQ(s.Boxes.XYBox.LeftPct, 50);
   EXPECT_EQ(s.Boxes.XYBox.BottomPct, 50);
+
+  // "Continue " for 500 iterations spans both evolution boxes over n = 0 to 500 and
+  // plots the continuation there from the left edge again.
+  s.Run.Settings.ContinueIterations = 500;
+  sc.Apply(ContinueTrajectory(s));
+  const Orbit more = StandardMapOrbit(0.5, 0.0, 1500);
+  EXPECT_EQ(s.Boxes.XBox.GetRange().Xmax, 500.0);
+  EXPECT_EQ(s.Boxes.YBox.GetRange().Xmax, 500.0);
+  for (int i : {0, 250, 499}) {
+    const PixelPoint py = s.Boxes.YBox.WorldToScreen(i, more.y[1000 + i]);
+    EXPECT_EQ(sc.Picture().GetPixel(py.x, py.y), red) << i;
+  }
 }
 
 TEST(EngineScenario, FullBufferEndsTheRun) {
@@ -253,14 +286,14 @@ TEST(EngineScenario, FullBufferEndsTheRun) {
   s.Run.Settings.Iterations = 1000000;
   s.Run.Settings.InfoEvery = 100000;
   sc.Apply(StartRun(s));
-  EXPECT_EQ(sc.Prompts().Messages(), (std::vector<std::string>{kBufferFullMessage}));
+  EXPECT_EQ(sc.Prompts().Messages(), (std::vector<std::string>{"Buffer is Full"}));
   EXPECT_EQ(s.Store.Buf, 999999);
   EXPECT_EQ(s.Store.RTN, 999999);
   // Every later run ends after its first iteration, stored or not.
   s.Run.Settings.StoreInBuffer = 0;
   sc.Prompts().Clear();
   sc.Apply(StartRun(s));
-  EXPECT_EQ(sc.Prompts().Messages(), (std::vector<std::string>{kBufferFullMessage}));
+  EXPECT_EQ(sc.Prompts().Messages(), (std::vector<std::string>{"Buffer is Full"}));
   EXPECT_EQ(s.Store.RTN, 1);
 }
 
@@ -272,7 +305,7 @@ TEST(EngineScenario, BufferOfCapacityOneEndsEveryRunAfterItsFirstIteration) {
   for (int run = 0; run < 2; ++run) {
     sc.Prompts().Clear();
     sc.Apply(StartRun(s));
-    EXPECT_EQ(sc.Prompts().Messages(), (std::vector<std::string>{kBufferFullMessage})) << run;
+    EXPECT_EQ(sc.Prompts().Messages(), (std::vector<std::string>{"Buffer is Full"})) << run;
     EXPECT_EQ(s.Store.RTN, 1) << run;
     EXPECT_LE(s.Store.Buf, 1) << run;
   }

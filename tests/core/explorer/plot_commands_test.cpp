@@ -94,7 +94,9 @@ TEST_F(BoxCommands, ZoomInIsRefusedWithoutAUsableRectangle) {
     prompter.Clear();
     DragZoomRectangle(a, b);
     EXPECT_EQ(ZoomIn(boxes, run, prompter), Invalidation::None);
-    EXPECT_EQ(prompter.Messages(), (std::vector<std::string>{kEmptyZoomRectangleMessage}));
+    EXPECT_EQ(prompter.Messages(),
+              (std::vector<std::string>{"The zoom rectangle has no width or height; drag a larger rectangle "
+                                        "with the right mouse button."}));
   }
   EXPECT_EQ(boxes.XYBox.GetRange(), before);
   EXPECT_EQ(boxes.ShowAxes, 1);
@@ -113,6 +115,15 @@ TEST_F(BoxCommands, ZoomOutDoublesUntilItMeetsTheDefaultRange) {
   SetPhasePlane(-10, -10, 10, 10);
   EXPECT_EQ(ZoomOutSteps(1), (Steps{{0, 7}}));
   EXPECT_EQ(boxes.ShowAxes, 0);
+
+  // So is one that lies wholly outside it, above or below: never inverted.
+  boxes.XYBox.RoundScales = 0;
+  SetPhasePlane(8, 8, 9, 9);
+  EXPECT_EQ(ZoomOutSteps(1), (Steps{{0, 7}}));
+  SetPhasePlane(-3, -3, -2, -2);
+  EXPECT_EQ(ZoomOutSteps(1), (Steps{{0, 7}}));
+  SetPhasePlane(6.5, 6.5, 7.5, 7.5);  // partly inside: grows inside it
+  EXPECT_EQ(ZoomOutSteps(1), (Steps{{6, 7}}));
 }
 
 TEST_F(BoxCommands, CurrentRangeAsDefaultBoundsZoomOutAndZoomOneToOne) {

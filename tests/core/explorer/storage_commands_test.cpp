@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <string>
 
 #include "explorer/orbitra_state.h"
 #include "explorer/point_store_commands.h"
 #include "storage/point_buffer.h"
+#include "storage/stream_reader.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_work_dir.h"
 
@@ -53,7 +55,9 @@ TEST_F(StoreCommands, TransferAppendsTheExactRecordsAndReportsThem) {
              0, 0, 0, 0, 0, 0, 0xD0, 0xBF, 0, 0, 0, 0, 0, 0, 0x08, 0x40, 12, 0, 0, 0, 0, 0, 0, 0});
   ASSERT_EQ(expected.size(), 72u);
   EXPECT_EQ(dir.Read("tmpdata.bin"), expected);
-  EXPECT_EQ(prompter.Messages(), std::vector<std::string>{"Transfer of 3  (72 bytes) Ok"});
+  // A report of success, not a warning.
+  EXPECT_EQ(prompter.Information(), std::vector<std::string>{"Transfer of 3  (72 bytes) Ok"});
+  EXPECT_EQ(prompter.All().size(), 1u);
   EXPECT_EQ(state.Store.Buf, 0);
   EXPECT_EQ(state.Store.Dsk, 3);
   EXPECT_EQ(state.Store.RTN, 9);
@@ -101,6 +105,33 @@ TEST_F(StoreCommands, FailedFileOperationsKeepTheCountsTrue) {
   EXPECT_NE(prompter.Messages()[0].find("tmpdata.bin\": No such file or directory"), std::string::npos);
   EXPECT_EQ(state.Store.Buf, 0);
   EXPECT_EQ(state.Store.Dsk, 6);
+}
+
+TEST_F(StoreCommands, TransferOntoACutStreamRemovesOnlyItsIncompleteRecord) {
+  // Two whole records and 2 bytes of a third, as a cut or an edit from outside leaves them.
+  StoreTrajectory(2);
+  ASSERT_TRUE(TransferBufferToStream(state, prompter));
+  std::ofstream(dir.File("tmpdata.bin"), std::ios::binary | std::ios::app) << "xy";
+  StoreTrajectory(3);
+  prompter.Clear();
+  EXPECT_TRUE(TransferBufferToStream(state, prompter));
+  EXPECT_EQ(prompter.Messages(),
+            (std::vector<std::string>{"\"" + dir.File("tmpdata.bin").string() +
+                                          "\" was 50 bytes long, not a whole number of 24-byte records: its "
+                                          "incomplete last record (2 bytes) was removed before the transfer.",
+                                      "Transfer of 3  (72 bytes) Ok"}));
+  EXPECT_EQ(StreamSize(), 120u);
+  EXPECT_EQ(state.Store.Dsk, 5);
+  EXPECT_EQ(state.Store.Buf, 0);
+  // The new records stand at whole-record offsets and read back as they were stored.
+  StoredPoint records[6];
+  StreamReader reader(dir.File("tmpdata.bin"));
+  ASSERT_EQ(reader.Read(records, 6), 5u);
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(records[2 + i].x, i);
+    EXPECT_EQ(records[2 + i].y, -i);
+    EXPECT_EQ(records[2 + i].colour, 1);
+  }
 }
 
 TEST(StoreTransfer, ByteCountIsRightBeyondNinetyMillionPoints) {
@@ -264,7 +295,7 @@ TEST_F(StoreCommands, ReconstructionAsksWithTwoOrMorePointsAndHonoursEachAnswer)
   EXPECT_EQ(state.Store.Buf, 0);
   EXPECT_EQ(StreamSize(), 0u);
 
-  // Yes: transferred with its message first.
+  // Yes: transferred, and reported once the buffer is rebuilt.
   StoreTrajectory(3);
   prompter.Clear();
   prompter.Script({Answer::Yes});

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstring>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -10,6 +13,7 @@
 #include "maps/mapping_catalogue.h"
 #include "storage/group_file.h"
 #include "storage/point_buffer.h"
+#include "storage/text_format.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_work_dir.h"
 
@@ -54,8 +58,32 @@ struct GroupFiles : ::testing::Test {
 
 TEST(GroupLineText, FieldsAsTheFileHoldsThem) {
   EXPECT_EQ(FormatGroupLine({0.5, 0.0, 1000, 4, 0}), "0.500000 0.000000 1000 4 0\n");
-  EXPECT_EQ(FormatGroupLine({-1.25, 3.0000004, -7, 255, 1}), "-1.250000 3.000000 -7 255 1\n");
-  EXPECT_EQ(FormatGroupLine({1234.5678915, -0.0000005, 0, 0, 0}), "1234.567892 -0.000000 0 0 0\n");
+  EXPECT_EQ(FormatGroupLine({-1.25, 0.1, -7, 255, 1}), "-1.250000 0.100000 -7 255 1\n");
+  // A point that six decimals would move gets the decimals it needs.
+  EXPECT_EQ(FormatGroupLine({0.6313544770895048, -0.0000005, 0, 0, 0}), "0.6313544770895048 -0.0000005 0 0 0\n");
+}
+
+TEST(GroupLineText, EveryInitialPointReadsBackExactly) {
+  std::mt19937_64 random(10);
+  std::uniform_real_distribution<double> plane(-10.0, 10.0);
+  for (int i = 0; i < 20000; ++i) {
+    // x as a click gives it; y of any magnitude, or one that six decimals hold exactly.
+    const double x = plane(random);
+    const std::uint64_t bits = random();
+    double y = 0.0;
+    std::memcpy(&y, &bits, sizeof y);
+    const bool sixDecimals = i % 2 == 0 || !std::isfinite(y);
+    if (sixDecimals) y = std::round(x * 1e6) / 1e6;
+    const std::string text = FormatGroupLine({x, y, 10, 0, 0});
+    const std::size_t blank = text.find(' ');
+    const std::string yText = text.substr(blank + 1, text.find(' ', blank + 1) - blank - 1);
+    double backX = 0.0, backY = 0.0;
+    ASSERT_TRUE(ParseDouble(text.substr(0, blank), backX)) << text;
+    ASSERT_TRUE(ParseDouble(yText, backY)) << text;
+    EXPECT_EQ(backX, x) << text;
+    EXPECT_EQ(backY, y) << text;
+    if (sixDecimals) EXPECT_EQ(yText.size() - yText.find('.'), 7u) << text;
+  }
 }
 
 TEST_F(GroupFiles, StartUpEmptiesTheGroupAndKeepsTheNotebook) {
@@ -87,9 +115,9 @@ TEST_F(GroupFiles, AddedTrajectoriesAreCountedAndReadBack) {
   state.Run.RunColour = 12;
   AddTrajectory(state, prompter);
   AddTrajectory(state, prompter);
-  EXPECT_EQ(prompter.Messages(), (std::vector<std::string>{"Group contains 1 trajectories",
-                                                          "Group contains 2 trajectories",
-                                                          "Group contains 3 trajectories"}));
+  EXPECT_EQ(prompter.Information(), (std::vector<std::string>{"Group contains 1 trajectories",
+                                                             "Group contains 2 trajectories",
+                                                             "Group contains 3 trajectories"}));
   EXPECT_FALSE(state.Group.GroupEmpty);
   EXPECT_EQ(dir.Read("icgroup.txt"),
             "0.500000 -0.250000 1500 4 0\n0.500000 -0.250000 800 12 1\n0.500000 -0.250000 800 12 1\n");
@@ -126,6 +154,11 @@ TEST_F(GroupFiles, ReaderTakesFiveFieldsAtATimeAndFlagsBrokenEntries) {
       {"0.5 0 10.5 1 0\n", 0},                        // a fraction for an int
       {"0.5 0 99999999999 1 0\n", 0},                 // an int out of range
       {"0.5 0 10 1 0\n0.5 0,5 10 1 0\n0.5 0 1 1 0\n", 1},  // a comma for a point
+      // No number the dialogs would take: such an entry would store invisible points.
+      {"0.5 0 10 1 0\nnan 0 100 1 0\n", 1},
+      {"0.5 -inf 100 1 0\n", 0},
+      {"0.5 0 10 1 0\n0.5 0 10 1 0\n+Infinity 0 100 1 0\n", 2},
+      {"1e999 0 100 1 0\n", 0},
   };
   for (const auto& [text, good] : broken) {
     dir.Write("icgroup.txt", text);

@@ -1,10 +1,14 @@
+#include <cstdio>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "explorer/mapping_window_logic.h"
+#include "explorer/point_store_commands.h"
 #include "explorer/run_commands.h"
+#include "explorer/trajectory_engine.h"
+#include "storage/point_buffer.h"
 #include "support/scenario.h"
 
 namespace orbitra {
@@ -139,6 +143,123 @@ TEST(WindowScenario, RequestedRunIsPerformedByAnyFullRepaint) {
   sc.FullRepaint();
   EXPECT_EQ(s.Store.RTN, 1000);
   EXPECT_EQ(s.Run.Requests.RunPending, 0);
+}
+
+TEST(WindowScenario, ReadoutsShowEveryDigitOfAnyValue) {
+  Scenario sc;
+  OrbitraState& s = sc.State();
+  s.Run.MousePoint.x = -1.5e300;
+  s.Run.MousePoint.y = 1e300;
+  s.Run.InitialPoint = s.Run.MousePoint;
+  s.Run.Settings.Iterations = 0;  // the run only shows its last point
+  sc.Texts().Clear();
+  sc.Apply(StartRun(s));
+  const auto printed = [](const char* format, double a, double b) {
+    std::vector<char> text(4096);
+    std::snprintf(text.data(), text.size(), format, a, b);
+    return std::string(text.data());
+  };
+  const std::string xm = printed("xm=%10.9f", -1.5e300, 0), ym = printed("ym=%10.9f", 1e300, 0);
+  const std::string last = printed("x=%4.3f  y=%4.3f", -1.5e300, 1e300);
+  EXPECT_EQ(xm.size(), 315u);
+  EXPECT_EQ(last.size(), 617u);
+  EXPECT_EQ(sc.Texts().TextsEqualTo(xm).size(), 1u);
+  EXPECT_EQ(sc.Texts().TextsEqualTo(ym).size(), 1u);
+  EXPECT_EQ(sc.Texts().TextsEqualTo(last).size(), 1u);
+}
+
+TEST(WindowScenario, AStreamThatCannotBeReadKeepsItsCountAndIsReportedOnce) {
+  Scenario sc;
+  OrbitraState& s = sc.State();
+  s.Run.Settings.ShowStreamPoints = 1;
+  sc.Apply(StartRun(s));
+  StoreBufferInStream(s, sc.Prompts());
+  // Replaced from outside by something that is there but cannot be read.
+  std::filesystem::remove(sc.Dir().File("tmpdata.bin"));
+  std::filesystem::create_directory(sc.Dir().File("tmpdata.bin"));
+  sc.Prompts().Clear();
+  sc.FullRepaint();
+  sc.FullRepaint();
+  EXPECT_EQ(s.Store.Dsk, 1000);
+  EXPECT_EQ(sc.Prompts().Messages(),
+            std::vector<std::string>{"Cannot read \"" + sc.Dir().File("tmpdata.bin").string() +
+                                     "\": Is a directory\nIts points cannot be shown; Dsk keeps counting them."});
+  // "Delete All" still offers to delete them.
+  sc.Prompts().Script({Answer::No});
+  sc.Apply(DeleteAllCommand(s, sc.Prompts()));
+  EXPECT_EQ(sc.Prompts().Texts().back(), "Do you want to delete previous data?");
+  EXPECT_EQ(s.Store.Dsk, 1000);
+
+  // Readable again (here: gone, so empty), it is counted; a new failure is told anew.
+  std::filesystem::remove(sc.Dir().File("tmpdata.bin"));
+  sc.FullRepaint();
+  EXPECT_EQ(s.Store.Dsk, 0);
+  std::filesystem::create_directory(sc.Dir().File("tmpdata.bin"));
+  sc.FullRepaint();
+  EXPECT_EQ(sc.Prompts().Messages().size(), 2u);
+}
+
+// A message box that lets the event loop run: the full repaint waiting in the queue is
+// served from inside the box, run and all. Whatever the command changes must be changed
+// by then, or it undoes the repaint's work when the box closes.
+class ServingPrompter : public testing::ScriptedPrompter {
+ public:
+  explicit ServingPrompter(Scenario& sc) : sc_(sc) {}
+  void ShowMessage(std::string_view text) override {
+    ScriptedPrompter::ShowMessage(text);
+    ServeWaitingRepaint();
+  }
+  void ShowInformation(std::string_view text) override {
+    ScriptedPrompter::ShowInformation(text);
+    ServeWaitingRepaint();
+  }
+
+ private:
+  void ServeWaitingRepaint() {
+    if (serving_ || sc_.State().Run.Requests.RunPending == 0) return;
+    serving_ = true;
+    sc_.Picture().Clear(kWhite);
+    RepaintMappingWindow(sc_.State(), sc_.Picture(), *this);
+    serving_ = false;
+  }
+  Scenario& sc_;
+  bool serving_ = false;
+};
+
+TEST(WindowScenario, CommandsFinishTheirChangesBeforeTheyTellTheUser) {
+  Scenario sc;
+  OrbitraState& s = sc.State();
+  ServingPrompter boxes(sc);
+
+  // "Store Buffer in Stream" while a double click's run waits: the run's points stay.
+  sc.Apply(StartRun(s));
+  RequestRunFrom(s, 0.5, 0.25);
+  StoreBufferInStream(s, boxes);
+  EXPECT_EQ(boxes.Information(), std::vector<std::string>{"Transfer of 1000  (24000 bytes) Ok"});
+  EXPECT_EQ(s.Store.Dsk, 1000);
+  EXPECT_EQ(s.Store.Buf, 1000);
+  EXPECT_EQ(s.Store.DTN, 1000);
+
+  // "Delete last trajectory" with part of it in the stream: the run served inside its
+  // message is the current trajectory afterwards, and a second delete removes it.
+  s.Store.Buf = 600;
+  RequestRunFrom(s, 0.5, 0.25);
+  DeleteLastTrajectory(s, boxes);
+  EXPECT_EQ(boxes.Messages().back(), "Part of data copied in disk-stream, complete delete is not possible");
+  EXPECT_EQ(s.Store.Buf, 1000);
+  EXPECT_EQ(s.Store.DTN, 1000);
+  DeleteLastTrajectory(s, boxes);
+  EXPECT_EQ(s.Store.Buf, 0);
+
+  // "reconstruction" saving to the stream: the buffer is rebuilt before the transfer is
+  // reported, so the run served inside the report fills the new buffer.
+  sc.Apply(StartRun(s));
+  boxes.Script({Answer::Yes});
+  RequestRunFrom(s, 0.5, 0.25);
+  EXPECT_EQ(ReconstructBuffer(s, boxes, [] { return std::optional<std::int32_t>(5000); }), ReconstructResult::Rebuilt);
+  EXPECT_EQ(UsableCapacity(s.Store), 5000);
+  EXPECT_EQ(s.Store.Dsk, 2000);
+  EXPECT_EQ(s.Store.Buf, 1000);
 }
 
 }  // namespace

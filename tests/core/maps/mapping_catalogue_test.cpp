@@ -54,7 +54,16 @@ INSTANTIATE_TEST_SUITE_P(
                       FirstIterate{8, 0.25, 0.5, 0.25, 0.25},
                       FirstIterate{9, 0.5, 0.25, 0.9006440492, 0.4006440492},
                       FirstIterate{10, -1.0, 0.5, -0.3540496218, 1.854049622},
-                      FirstIterate{10, 0.5, 0.25, 0.0, 0.25}),
+                      FirstIterate{10, 0.5, 0.25, 0.0, 0.25},
+                      // Where a branch matters. Sine: y + sin(3pi/2) = -0.75, so y' = 0.75 and
+                      // x' = (0.75 + 10/0.75) mod 1 = 1/12.
+                      FirstIterate{7, 0.75, 0.25, 0.08333333333, 0.75},
+                      // Sawtooth: y + x - 1/2 = -0.125, so y' = 0.125 and x' = 80.25 mod 1.
+                      FirstIterate{8, 0.25, 0.125, 0.25, 0.125},
+                      // Wedge: outside the domain by y alone (0.25 * 2.1^2 > 1), no image: the
+                      // point stays; and (2, 0), outside by x alone.
+                      FirstIterate{10, 0.0, 2.1, 0.0, 2.1},
+                      FirstIterate{10, 2.0, 0.0, 2.0, 0.0}),
     [](const ::testing::TestParamInfo<FirstIterate>& info) {
       return "System" + std::to_string(info.param.system) + "_Row" + std::to_string(info.index);
     });
@@ -177,6 +186,18 @@ TEST(MapRoutines, DoublyKickedRotatorUsesRealK3) {
   EXPECT_EQ(real.x, ReduceModulo(0.5 + y1, kTwoPi));
   m.k3 = 1.0;
   EXPECT_NE(m.routine(m, 0.5, 0.25).y, real.y);
+
+  // k4 shifts the second kick, and both coordinates are reduced mod 2pi from either side:
+  // with k2 = 1 and k4 = pi/2, y1 = y + 1 at x = 0, so (0, 6.2) goes to 7.2 - 2pi twice
+  // and (0, -2) to 2pi - 1 twice.
+  m.k2 = 1.0;
+  m.k4 = 1.5707963267948966;
+  const MapImage above = m.routine(m, 0.0, 6.2);
+  ExpectTenDigits(0.9168146928, above.x);
+  ExpectTenDigits(0.9168146928, above.y);
+  const MapImage below = m.routine(m, 0.0, -2.0);
+  ExpectTenDigits(5.283185307, below.x);
+  ExpectTenDigits(5.283185307, below.y);
 }
 
 TEST(MapRoutines, ChangedParameterTakesEffectAtTheNextIterate) {

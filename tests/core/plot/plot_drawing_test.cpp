@@ -219,6 +219,19 @@ TEST_F(BoxDrawing, TitleNeedsAVisibleBoxAndAText) {
   EXPECT_EQ(CountNotWhite(blank), 0);
 }
 
+TEST_F(BoxDrawing, TitleIsCentredByCharactersNotBytes) {
+  // The top edge's middle is column 516; each character moves the title 4 pixels left.
+  PlotBox box = StartUpPhasePlane();
+  box.ShowTicks = 0;
+  for (const auto& [label, x] : {std::pair{"Standard Map", 468}, std::pair{"H\u00e9non M\u00f6bius", 468},
+                                 std::pair{"\U0001D465 \u2192 \U0001D466", 496}}) {
+    painter.Clear();
+    box.Label = label;
+    box.Draw(canvas, 0, 0, 800, 600);
+    EXPECT_EQ(painter.Texts(), (std::vector<Text>{{x, 35, label}})) << label;
+  }
+}
+
 TEST_F(BoxDrawing, DisplayModesLayOutTheBoxes) {
   PlotBoxes boxes;
   ApplyStartUpBoxSettings(boxes, "Henon rotation");

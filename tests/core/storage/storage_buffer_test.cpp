@@ -5,6 +5,7 @@
 
 #include "explorer/orbitra_state.h"
 #include "explorer/replay.h"
+#include "storage/file_io.h"
 #include "storage/point_buffer.h"
 #include "storage/stream_reader.h"
 #include "support/scripted_prompter.h"
@@ -73,6 +74,24 @@ TEST(PointBuffer, StartUpInAnUnwritableDirectoryReportsTheStream) {
   EXPECT_NE(prompter.Messages()[0].find("Not a directory"), std::string::npos);
 }
 
+TEST(WorkFolder, ARemovedCurrentFolderIsReportedNotThrown) {
+  const std::filesystem::path home = std::filesystem::current_path();
+  TempWorkDir dir;
+  std::filesystem::create_directory(dir.File("gone"));
+  std::filesystem::current_path(dir.File("gone"));
+  std::filesystem::remove(dir.File("gone"));
+  const WorkFolder gone = CurrentWorkFolder();
+  std::filesystem::current_path(home);
+  ASSERT_TRUE(gone.failure.has_value());
+  EXPECT_EQ(*gone.failure,
+            "The current folder cannot be used: No such file or directory.\n"
+            "Orbitra keeps its files in the folder it is started in; start it in a folder that exists.");
+
+  const WorkFolder here = CurrentWorkFolder();
+  EXPECT_FALSE(here.failure.has_value());
+  EXPECT_EQ(here.path, home);
+}
+
 TEST(PointBuffer, StoringStopsAtCapacityAndFullnessComesOneSlotEarlier) {
   PointStore store;
   store.BufferCapacity = 4;
@@ -132,20 +151,20 @@ TEST_F(ReplayFixture, BufferPointsAreDrawnInTheirColoursOrBlackAndClipped) {
 TEST_F(ReplayFixture, StreamReplayCountsWholeRecordsOnly) {
   // Two records and two stray bytes: 50 bytes.
   dir.Write("tmpdata.bin", RecordBytes(2.0, 3.0, 4) + RecordBytes(5.0, 5.0, 12) + "zz");
-  EXPECT_EQ(ReplayStream(state.WorkDir, state.Boxes.XYBox, state.Run, canvas), 2);
+  EXPECT_EQ(ReplayStream(state.WorkDir, state.Boxes.XYBox, state.Run, canvas).records, 2);
   EXPECT_EQ(canvas.GetPixel(10, 35), Colour::FromRgb(140, 140, 140));
   EXPECT_EQ(canvas.GetPixel(25, 25), Colour::FromRgb(240, 0, 0));
 
   state.Run.Settings.BufferInBlack = 1;
   canvas.Clear();
-  EXPECT_EQ(ReplayStream(state.WorkDir, state.Boxes.XYBox, state.Run, canvas), 2);
+  EXPECT_EQ(ReplayStream(state.WorkDir, state.Boxes.XYBox, state.Run, canvas).records, 2);
   EXPECT_EQ(canvas.GetPixel(10, 35), kBlack);
   EXPECT_EQ(canvas.GetPixel(25, 25), kBlack);
 
   std::filesystem::remove(dir.File("tmpdata.bin"));
-  EXPECT_EQ(ReplayStream(state.WorkDir, state.Boxes.XYBox, state.Run, canvas), 0);
+  EXPECT_EQ(ReplayStream(state.WorkDir, state.Boxes.XYBox, state.Run, canvas).records, 0);
   dir.Write("tmpdata.bin", std::string(23, '\0'));
-  EXPECT_EQ(ReplayStream(state.WorkDir, state.Boxes.XYBox, state.Run, canvas), 0);
+  EXPECT_EQ(ReplayStream(state.WorkDir, state.Boxes.XYBox, state.Run, canvas).records, 0);
 }
 
 TEST_F(ReplayFixture, StreamReplayCrossesReadBlocksWithoutLosingRecords) {
@@ -155,7 +174,7 @@ TEST_F(ReplayFixture, StreamReplayCrossesReadBlocksWithoutLosingRecords) {
   for (int i = 0; i < records - 1; ++i) bytes += RecordBytes(1.0, 1.0, 0);
   bytes += RecordBytes(7.0, 4.0, 10);
   dir.Write("tmpdata.bin", bytes + "partial");
-  EXPECT_EQ(ReplayStream(state.WorkDir, state.Boxes.XYBox, state.Run, canvas), records);
+  EXPECT_EQ(ReplayStream(state.WorkDir, state.Boxes.XYBox, state.Run, canvas).records, records);
   EXPECT_EQ(canvas.GetPixel(35, 30), Colour::FromRgb(160, 0, 0));
   EXPECT_EQ(canvas.GetPixel(5, 45), kBlack);
 }

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstring>
+#include <iterator>
 #include <string>
 
 #include "explorer/export_command.h"
@@ -74,8 +77,8 @@ TEST_F(Export, CommandReportsCountAndTruncatedKiloBytes) {
   v.fileName = "b.dat";
   v.highAccuracy = true;
   ApplyExportDialog(state, prompter, v);
-  EXPECT_EQ(prompter.Messages(), (std::vector<std::string>{"250 points exported (about 5 KBytes)",
-                                                          "250 points exported (about 7 KBytes)"}));
+  EXPECT_EQ(prompter.Information(), (std::vector<std::string>{"250 points exported (about 5 KBytes)",
+                                                             "250 points exported (about 7 KBytes)"}));
   // 100 points at 0.03 are exactly 3 KBytes, not 2.
   state.Store.Buf = 100;
   v.fileName = "c.dat";
@@ -147,6 +150,53 @@ TEST_F(Export, DecliningToOverwriteLeavesTheFileAlone) {
   EXPECT_EQ(ExportFiles(), std::vector<std::string>{"keep.dat"});  // no temporary left
 }
 
+TEST_F(Export, OverwritingKeepsLinksPermissionsAndOtherNames) {
+  namespace fs = std::filesystem;
+  StorePoint(state.Store, 1, 1, 0);
+  const std::string written = "1.000000 1.000000\n";
+  const auto overwrite = [&](const std::string& name) {
+    prompter.Script({Answer::Yes});
+    EXPECT_EQ(ExportPoints(state.Store, state.WorkDir, prompter, Values(name)), 1) << name;
+  };
+
+  // A symbolic link is written through; the file behind it keeps its permissions.
+  fs::create_directory(dir.File("real"));
+  dir.Write("real/points.dat", "old\n");
+  fs::permissions(dir.File("real/points.dat"), fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  fs::create_symlink("real/points.dat", dir.File("link.dat"));
+  overwrite("link.dat");
+  EXPECT_TRUE(fs::is_symlink(dir.File("link.dat")));
+  EXPECT_EQ(dir.Read("real/points.dat"), written);
+  EXPECT_EQ(fs::status(dir.File("real/points.dat")).permissions() & fs::perms::all,
+            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+
+  // A file with a second name is written in place, so both names see the new points.
+  dir.Write("hard.dat", "old\n");
+  fs::create_hard_link(dir.File("hard.dat"), dir.File("twin.dat"));
+  overwrite("hard.dat");
+  EXPECT_EQ(dir.Read("twin.dat"), written);
+
+  // A name too long for a temporary file beside it: written in place as well.
+  const std::string longName = std::string(250, 'n') + ".dat";
+  dir.Write(longName, std::string(100, 'o'));
+  overwrite(longName);
+  EXPECT_EQ(dir.Read(longName), written);
+
+  // A writable file in a folder that takes no new file (only without the privileges
+  // that ignore it).
+  fs::permissions(dir.File("real"), fs::perms::owner_read | fs::perms::owner_exec);
+  if (::geteuid() != 0) {
+    dir.Write("real/points.dat", "");
+    overwrite("link.dat");
+    EXPECT_EQ(dir.Read("real/points.dat"), written);
+  }
+  fs::permissions(dir.File("real"), fs::perms::owner_all);
+  // No temporary file is left anywhere.
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.File("real")), fs::directory_iterator()), 1);
+  EXPECT_EQ(ExportFiles(), (std::vector<std::string>{"hard.dat", "link.dat", longName, "real", "twin.dat"}));
+  EXPECT_EQ(prompter.Messages(), std::vector<std::string>{});
+}
+
 TEST_F(Export, FailuresAreReportedAndNeverCountedOrHalfWritten) {
   StorePoint(state.Store, 1, 1, 0);
   // A folder that does not exist.
@@ -156,7 +206,8 @@ TEST_F(Export, FailuresAreReportedAndNeverCountedOrHalfWritten) {
   EXPECT_NE(message.find("out.dat\": No such file or directory"), std::string::npos);
   EXPECT_NE(message.find("Nothing was exported."), std::string::npos);
 
-  // The stream has vanished under an existing export: the old file stays whole.
+  // The stream has vanished while Dsk still counts it: the buffer's points are exported
+  // all the same, and the message says what is missing.
   dir.Write("old.dat", "old\n");
   std::filesystem::remove(dir.File("tmpdata.bin"));
   state.Store.Dsk = 4;
@@ -164,11 +215,23 @@ TEST_F(Export, FailuresAreReportedAndNeverCountedOrHalfWritten) {
   v.diskStream = true;
   prompter.Clear();
   prompter.Script({Answer::Yes});
-  EXPECT_EQ(ExportPoints(state.Store, state.WorkDir, prompter, v), kExportFailed);
-  ASSERT_EQ(prompter.Messages().size(), 1u);
-  EXPECT_NE(prompter.Messages()[0].find("tmpdata.bin\": No such file or directory"), std::string::npos);
-  EXPECT_EQ(dir.Read("old.dat"), "old\n");
+  EXPECT_EQ(ExportPoints(state.Store, state.WorkDir, prompter, v), 1);
+  const std::string stream = dir.File("tmpdata.bin").string();
+  EXPECT_EQ(prompter.Messages(), std::vector<std::string>{"Cannot read \"" + stream +
+                                                          "\": No such file or directory\n"
+                                                          "The points of the disk stream are not in the export."});
+  EXPECT_EQ(dir.Read("old.dat"), "1.000000 1.000000\n");
   EXPECT_EQ(ExportFiles(), std::vector<std::string>{"old.dat"});
+
+  // A stream that is there but cannot be read to its end: the same.
+  std::filesystem::create_directory(dir.File("tmpdata.bin"));
+  prompter.Clear();
+  prompter.Script({Answer::Yes});
+  EXPECT_EQ(ExportPoints(state.Store, state.WorkDir, prompter, v), 1);
+  EXPECT_EQ(prompter.Messages(), std::vector<std::string>{"Cannot read \"" + stream +
+                                                          "\": Is a directory\nOnly the points of the disk stream "
+                                                          "read before the failure are in the export."});
+  EXPECT_EQ(dir.Read("old.dat"), "1.000000 1.000000\n");
 }
 
 TEST_F(Export, DialogOpensWithRememberedChoicesAndTheCurrentRange) {
