@@ -166,6 +166,18 @@ void BM_FullRun(benchmark::State& bs) {
   Report(bs, f);
 }
 
+// The same full run with the orbit inspector shown.
+void BM_InspectedRun(benchmark::State& bs) {
+  RunFixture f(static_cast<int>(bs.range(0)));
+  f.state->Inspector.SetShown(true);
+  for (auto _ : bs) {
+    StartRun(f);
+    RunOrbit(*f.state, f.canvas, f.prompter);
+    benchmark::DoNotOptimize(f.state->Run.CurrentPoint.x);
+  }
+  Report(bs, f);
+}
+
 // The same full run with the built-in map 1 or 2 typed as the user's formulas.
 void BM_UserFullRun(benchmark::State& bs) {
   RunFixture f(0, bs.range(0) == 1 ? &kTypedStandardMap : &kTypedHenon);
@@ -198,6 +210,7 @@ BENCHMARK(BM_BarePointerLoop)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->Mi
 BENCHMARK(BM_FullRun)->Args({1, -1, -1, 0})->Args({2, -1, -1, 0})->Unit(benchmark::kMillisecond)->MinTime(0.5);
 BENCHMARK(BM_FullRun)->Args({2, 0, 0, 0})->Args({2, 1, 0, 0})->Args({2, 0, 1, 0})->Unit(benchmark::kMillisecond)->MinTime(0.5);
 BENCHMARK(BM_FullRun)->Args({1, 0, 0, 0})->Args({1, 1, 0, 0})->Args({1, 0, 1, 0})->Args({2, -1, -1, 1})->Unit(benchmark::kMillisecond)->MinTime(0.5);
+BENCHMARK(BM_InspectedRun)->Arg(2)->Unit(benchmark::kMillisecond)->MinTime(0.5);
 BENCHMARK(BM_UserFullRun)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->MinTime(0.5);
 BENCHMARK(BM_SlicedRun)->Args({2, 50'000})->Unit(benchmark::kMillisecond)->MinTime(0.5);
 
@@ -209,6 +222,8 @@ const int kUserHenon = RegisterRatio("user_vs_builtin_henon", "BM_UserFullRun/2/
                                      "BM_FullRun/2/-1/-1/0/min_time:0.500");
 const int kUserStandard = RegisterRatio("user_vs_builtin_standard_map", "BM_UserFullRun/1/min_time:0.500",
                                         "BM_FullRun/1/-1/-1/0/min_time:0.500");
+const int kInspected = RegisterRatio("inspector_vs_plain_henon", "BM_InspectedRun/2/min_time:0.500",
+                                     "BM_FullRun/2/-1/-1/0/min_time:0.500");
 const int kSliced = RegisterRatio("sliced_vs_unsliced_henon", "BM_SlicedRun/2/50000/min_time:0.500", "BM_FullRun/2/-1/-1/0/min_time:0.500");
 
 }  // namespace

@@ -5,7 +5,7 @@ namespace orbitra {
 OrbitInspector::OrbitInspector() : ring_(std::make_unique<WorldPoint[]>(kRecentCapacity)) {}
 
 bool OrbitInspector::SameMap(const MappingModel& model) const noexcept {
-  return system_ == model.system && routine_ == model.routine &&
+  return system_ == model.system && routine_ == model.routine && userMap_ == model.userMap &&
          k_ == std::array{model.k1, model.k2, model.k3, model.k4};
 }
 
@@ -15,6 +15,7 @@ OrbitObserver OrbitInspector::BeginRun(const MappingModel& model, WorldPoint fro
     following_ = true;
     system_ = model.system;
     routine_ = model.routine;
+    userMap_ = model.userMap;
     k_ = {model.k1, model.k2, model.k3, model.k4};
     wrap_ = WrapOfSystem(model.system);
     initial_ = from;

@@ -72,6 +72,7 @@ class OrbitInspector {
   bool following_ = false;
   int system_ = 0;
   IterationRoutine routine_ = nullptr;
+  std::shared_ptr<const UserMapEvaluator> userMap_;  // a user's map: the very formulas compiled
   std::array<double, 4> k_{};
   CoordinateWrap wrap_;
   WorldPoint initial_;

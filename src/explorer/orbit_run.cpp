@@ -56,8 +56,11 @@ OrbitRun::OrbitRun(OrbitraState& state, Canvas& canvas)
     : state_(state),
       canvas_(canvas),
       loop_(state.Boxes.XYBox, state.Boxes.XBox, state.Boxes.YBox, canvas),
-      slice_(RunSliceFor(state.Model).For(state.Run.Settings.DisplayMode == 1, state.Run.Settings.StoreInBuffer != 0,
-                                          state.Run.Settings.RestrictToBox != 0)) {
+      slices_(RunSliceFor(state.Model)),
+      evolution_(state.Run.Settings.DisplayMode == 1),
+      storing_(state.Run.Settings.StoreInBuffer != 0),
+      restricted_(state.Run.Settings.RestrictToBox != 0),
+      continuing_(state.Run.Requests.ContinueRun != 0) {
   const RunState& run = state.Run;
   const RunSettings& settings = run.Settings;
   const PointStore& store = state.Store;
@@ -85,7 +88,17 @@ OrbitRun::OrbitRun(OrbitraState& state, Canvas& canvas)
 RunEnd OrbitRun::Advance(std::int64_t budget) {
   while (end_ == RunEnd::Running && budget > 0) {
     const std::int32_t before = loop_.i;
-    end_ = slice_(loop_, state_.Model, budget);
+    // The inspector is asked at every slice: it may be shown or hidden while a run goes on.
+    const bool inspecting = state_.Inspector.Shown();
+    const RunSlice slice = slices_.For(evolution_, storing_, restricted_, inspecting);
+    if (inspecting) {
+      OrbitObserver observer = state_.Inspector.BeginRun(state_.Model, WorldPoint{loop_.x, loop_.y},
+                                                         continuing_ || loop_.i > 0);
+      end_ = slice(loop_, state_.Model, budget, &observer);
+      state_.Inspector.Commit(observer);
+    } else {
+      end_ = slice(loop_, state_.Model, budget, nullptr);
+    }
     budget -= loop_.i - before;
     if (loop_.drawStatus) {
       loop_.drawStatus = false;

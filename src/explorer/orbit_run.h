@@ -47,7 +47,12 @@ class OrbitRun {
   OrbitraState& state_;
   Canvas& canvas_;
   RunLoop loop_;
-  RunSlice slice_;
+  RunSliceVariants slices_;
+  // The settings the loop was compiled for, as they were when the run began.
+  bool evolution_;
+  bool storing_;
+  bool restricted_;
+  bool continuing_;  // a "Continue ": the inspector carries its trajectory on
   RunEnd end_ = RunEnd::Running;
 };
 

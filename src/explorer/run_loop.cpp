@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <cstring>
+#include <type_traits>
 
+#include "maps/central_difference.h"
+#include "maps/coordinate_wrap.h"
 #include "maps/map_routines.h"
 #include "maps/map_steps.h"
 
@@ -10,12 +13,22 @@ namespace orbitra {
 
 namespace {
 
-// A map evaluated at run time: one call through the routine pointer per iterate.
-struct RoutineStep {
-  IterationRoutine routine;
-  const MappingModel* model;
-  explicit RoutineStep(const MappingModel& m) noexcept : routine(m.routine), model(&m) {}
-  MapImage operator()(double x, double y) const { return routine(*model, x, y); }
+// The step of the model's map: a built-in step takes its parameters; a map evaluated at
+// run time is called through its routine pointer, once per iterate.
+template <class Step>
+Step MakeStep(const MappingModel& model) {
+  if constexpr (std::is_same_v<Step, RoutineStep>) {
+    return RoutineStep{&model, model.routine, WrapOfSystem(model.system)};
+  } else {
+    return Step(model);
+  }
+}
+
+// Nothing to tell: what a run feeds when the orbit inspector is hidden.
+struct NoObserver {
+  template <typename Step>
+  void Observe(const Step&, double, double, MapImage) const noexcept {}
+  void Escaped() const noexcept {}
 };
 
 // Restriction test with bounds included; a coordinate that is not a number is outside.
@@ -30,9 +43,12 @@ inline std::int32_t InRange(const WorldRange& r, double x, double y) noexcept {
 // the plots, the map, the escape test and the store remain. Chunk ends are computed from
 // the counters, never from the clock, so the same iterations happen in the same order
 // however a run is sliced.
-template <class Step, bool kEvolution, bool kStoring, bool kRestricted>
-RunEnd RunSliceOf(RunLoop& loop, const MappingModel& model, std::int64_t budget) {
-  const Step step(model);
+template <class Step, bool kEvolution, bool kStoring, bool kRestricted, class Observer>
+RunEnd RunSliceOf(RunLoop& loop, const MappingModel& model, std::int64_t budget, OrbitObserver* shown) {
+  const Step step = MakeStep<Step>(model);
+  // The inspector's sums live in a local too, and go back when the slice ends.
+  Observer observer;
+  if constexpr (!std::is_same_v<Observer, NoObserver>) observer = *shown;
   // Everything the loop touches lives in locals for the length of the slice.
   const PixelTarget target = loop.xy.Target();
   const PixelPlotter xyPlot = loop.xy;
@@ -104,8 +120,10 @@ RunEnd RunSliceOf(RunLoop& loop, const MappingModel& model, std::int64_t budget)
       const MapImage image = step(x, y);
       if (image.x * image.x + image.y * image.y > infinity) {
         result = RunEnd::Escaped;
+        observer.Escaped();
         break;
       }
+      observer.Observe(step, x, y, image);
       x = image.x;
       y = image.y;
       store(x, y);
@@ -143,6 +161,7 @@ RunEnd RunSliceOf(RunLoop& loop, const MappingModel& model, std::int64_t budget)
   }
   if (result == RunEnd::Running && i == end) result = i == loop.count ? RunEnd::Completed : RunEnd::CounterLimit;
 
+  if constexpr (!std::is_same_v<Observer, NoObserver>) *shown = observer;
   loop.rtn += i - firstI;
   loop.dtn += buf - firstBuf;
   loop.buf = buf;
@@ -152,12 +171,17 @@ RunEnd RunSliceOf(RunLoop& loop, const MappingModel& model, std::int64_t budget)
   return result;
 }
 
-// The loop of one map, for every combination of display mode and storing.
+// The loop of one map, for every combination of display mode and storing, without and
+// with the inspector.
+template <class Step, class Observer>
+constexpr RunSlice kSlices[2][3] = {
+    {&RunSliceOf<Step, false, false, false, Observer>, &RunSliceOf<Step, false, true, false, Observer>,
+     &RunSliceOf<Step, false, true, true, Observer>},
+    {&RunSliceOf<Step, true, false, false, Observer>, &RunSliceOf<Step, true, true, false, Observer>,
+     &RunSliceOf<Step, true, true, true, Observer>}};
+
 template <class Step>
-constexpr RunSliceVariants kVariants{{{&RunSliceOf<Step, false, false, false>, &RunSliceOf<Step, false, true, false>,
-                                       &RunSliceOf<Step, false, true, true>},
-                                      {&RunSliceOf<Step, true, false, false>, &RunSliceOf<Step, true, true, false>,
-                                       &RunSliceOf<Step, true, true, true>}}};
+constexpr RunSliceVariants kVariants{&kSlices<Step, NoObserver>, &kSlices<Step, OrbitObserver>};
 
 }  // namespace
 
@@ -178,8 +202,8 @@ RunSliceVariants RunSliceFor(const MappingModel& model) noexcept {
 
 RunSliceVariants RunSlicesThroughPointer() noexcept { return kVariants<RoutineStep>; }
 
-RunSlice RunSliceVariants::For(bool evolution, bool storing, bool restricted) const noexcept {
-  return slices[evolution ? 1 : 0][storing ? (restricted ? 2 : 1) : 0];
+RunSlice RunSliceVariants::For(bool evolution, bool storing, bool restricted, bool inspecting) const noexcept {
+  return (inspecting ? *observing : *plain)[evolution ? 1 : 0][storing ? (restricted ? 2 : 1) : 0];
 }
 
 }  // namespace orbitra

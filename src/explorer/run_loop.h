@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "explorer/orbit_inspector.h"
 #include "maps/mapping_model.h"
 #include "platform/canvas.h"
 #include "plot/pixel_plotter.h"
@@ -65,15 +66,17 @@ struct RunLoop {
 };
 
 // Performs up to `budget` iterations of the loop for one map. Returns Running when the
-// budget is spent or a status refresh is to be drawn now (drawStatus).
-using RunSlice = RunEnd (*)(RunLoop& loop, const MappingModel& model, std::int64_t budget);
+// budget is spent or a status refresh is to be drawn now (drawStatus). An inspecting loop
+// feeds every iterate to `observer`; a plain one ignores it.
+using RunSlice = RunEnd (*)(RunLoop& loop, const MappingModel& model, std::int64_t budget, OrbitObserver* observer);
 
 // The loop of one map, compiled for each combination of the run's settings: without and
-// with the evolution boxes (display mode 1), and without storing, storing, or storing
-// only inside the box.
+// with the evolution boxes (display mode 1); without storing, storing, or storing only
+// inside the box; plain, or feeding the orbit inspector. A hidden inspector costs nothing.
 struct RunSliceVariants {
-  RunSlice slices[2][3];
-  RunSlice For(bool evolution, bool storing, bool restricted) const noexcept;
+  const RunSlice (*plain)[2][3];
+  const RunSlice (*observing)[2][3];
+  RunSlice For(bool evolution, bool storing, bool restricted, bool inspecting) const noexcept;
 };
 
 // The loop instantiated for the model's routine: a built-in map's formula is inlined into

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <limits>
 #include <string>
@@ -11,6 +12,8 @@
 #include "explorer/repaint_work.h"
 #include "explorer/run_commands.h"
 #include "maps/mapping_catalogue.h"
+#include "maps/system_catalogue.h"
+#include "maps/user_map_evaluator.h"
 #include "plot/box_ranges.h"
 #include "storage/point_buffer.h"
 #include "support/scenario.h"
@@ -216,6 +219,49 @@ TEST(LiveRun, ARunEndsBeforeTheIterationCounterWouldOverflow) {
   }
   EXPECT_EQ(s.Run.CurrentPoint.x, x);
   EXPECT_EQ(s.Run.CurrentPoint.y, y);
+}
+
+// The orbit inspector follows a run through its slices as through one unbroken run, and a
+// typed map's exponents (from central differences) match the built-in map's.
+TEST(LiveRun, TheInspectorFollowsARunWhateverItsSlicesAndMap) {
+  const auto henonRun = [](Scenario& sc, bool typed, std::int64_t budget) {
+    OrbitraState& s = sc.State();
+    int system = 2;
+    if (typed) {
+      s.UserMaps.Add(*MakeUserMap(UserMapDefinition{"Typed Henon", {}, "1 - k1*x*x + k3*y", "k2*x", 1.4, 0.3, 1, 0,
+                                                    {-1.5, 1.5, -0.5, 0.5}})
+                          .map);
+      system = kFirstUserSystem;
+    }
+    const SystemDefaults d = LoadSystemDefaults(s.UserMaps, system);
+    CommitSelection(s.Model, s.Boxes.XYBox.Label, s.UserMaps, system, 1.4, 0.3, 1.0, 0.0,
+                    PendingSelection{d.routine, d.DefaultRange, d.userMap});
+    s.Run.InitialPoint.x = 0.1;
+    s.Run.InitialPoint.y = 0.1;
+    s.Run.Settings.Iterations = 200000;
+    s.Store.BufferCapacity = 300000;
+    AllocateBuffer(s.Store);
+    s.Inspector.SetShown(true);
+    sc.ApplySliced(StartRun(s), budget);
+    return s.Inspector.Exponents();
+  };
+  Scenario whole, sliced, typed;
+  const LyapunovEstimate a = henonRun(whole, false, std::numeric_limits<std::int64_t>::max());
+  const LyapunovEstimate b = henonRun(sliced, false, 7777);
+  EXPECT_EQ(a.steps, 200000);
+  EXPECT_EQ(a.lambda1, b.lambda1);
+  EXPECT_EQ(a.lambda2, b.lambda2);
+  EXPECT_NEAR(a.lambda1, 0.419, 0.01);
+  EXPECT_NEAR(a.Sum(), std::log(0.3), 1e-9);
+  const LyapunovEstimate c = henonRun(typed, true, 100000);
+  EXPECT_NEAR(c.lambda1, a.lambda1, 1e-4);
+  // Shown or hidden, the inspector changes nothing else.
+  Scenario hidden;
+  henonRun(hidden, false, 4096);
+  hidden.State().Inspector.SetShown(false);
+  hidden.Apply(StartRun(hidden.State()));
+  whole.Apply(StartRun(whole.State()));
+  ExpectSameOutcome(whole, hidden, "inspector shown and hidden");
 }
 
 TEST(LiveRun, ProgressLines) {
