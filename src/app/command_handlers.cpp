@@ -101,4 +101,9 @@ Invalidation OnAbout(CommandHost& host) {
   return Invalidation::None;
 }
 
+Invalidation OnStopRun(CommandHost& host) {
+  host.StopWork();
+  return Invalidation::None;
+}
+
 }  // namespace orbitra

@@ -31,5 +31,6 @@ Invalidation OnDeleteAll(CommandHost& host);
 Invalidation OnStoreBufferInStream(CommandHost& host);
 Invalidation OnDeleteTrajectoryOrPoints(CommandHost& host);
 Invalidation OnAbout(CommandHost& host);
+Invalidation OnStopRun(CommandHost& host);
 
 }  // namespace orbitra

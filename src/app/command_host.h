@@ -27,6 +27,8 @@ class CommandHost {
   virtual void ToggleStatusBar() = 0;
   virtual void ToggleOrbitInspector() = 0;
   virtual void CloseMainWindow() = 0;
+  // Ends the run, group run or replay that goes on, after its current iteration.
+  virtual void StopWork() = 0;
   virtual void ShowAboutBox() = 0;
 };
 

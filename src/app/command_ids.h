@@ -44,6 +44,7 @@ enum class CommandId : int {
   CopyPicture = 32814,
   DefineMap = 32815,
   OrbitInspector = 32816,
+  ToolbarStopRun = 32817,
   AppExit = 57665,
   AppAbout = 57664,
   ViewToolbar = 59392,

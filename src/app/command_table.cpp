@@ -1,5 +1,6 @@
 #include "app/command_table.h"
 
+#include <algorithm>
 #include <array>
 
 #include "app/command_handlers.h"
@@ -59,6 +60,8 @@ constexpr std::array kCommands{
                  OnNotebookEdit},
     CommandEntry{NotebookAddAndEdit, "Trajectory", "Notebook", "Add and Edit",
                  "Add information in notebook and open for editing", false, "", kNoCheck, OnNotebookAddAndEdit},
+    CommandEntry{StopRun, "Trajectory", "", "Stop run", "Stop the running trajectory", false, "", kNoCheck,
+                 OnStopRun},
     // Graphics
     CommandEntry{EditXYBox, "Graphics", "", "Mapping X-Y box", "X-Y mapping plane", false, "", kNoCheck, OnEditXYBox},
     CommandEntry{EditXBox, "Graphics", "", "X-Box", "X-evolution box window", false, "", kNoCheck, OnEditXBox},
@@ -92,13 +95,26 @@ constexpr std::array kCommands{
                  ":/icons/delete_trajectory.png", kNoCheck, OnDeleteTrajectoryOrPoints},
     CommandEntry{ToolbarZoomIn, "", "", "", "Zoom in", false, ":/icons/zoom_in.png", kNoCheck, OnZoomIn},
     CommandEntry{ToolbarZoomOut, "", "", "", "Zoom out", false, ":/icons/zoom_out.png", kNoCheck, OnZoomOut},
-    CommandEntry{ToolbarEditXYBox, "", "", "", "Mapping graphic window", false, ":/icons/mapping_window.png", kNoCheck,
+    CommandEntry{ToolbarEditXYBox, "", "", "", "Mapping graphic window", true, ":/icons/mapping_window.png", kNoCheck,
                  OnEditXYBox},
+    CommandEntry{ToolbarStopRun, "", "", "", "Stop the running trajectory", false, ":/icons/stop_run.png", kNoCheck,
+                 OnStopRun},
 };
+
+// What stays available while a run, a group run or a replay goes on: nothing that would
+// change what the work uses.
+constexpr std::array kAvailableDuringWork{StopRun,      ToolbarStopRun, ViewToolbar, ViewStatusBar, OrbitInspector,
+                                          SavePicture, CopyPicture,    NotebookEdit, AppAbout,     AppExit};
 
 }  // namespace
 
 std::span<const CommandEntry> CommandTable() noexcept { return kCommands; }
+
+bool AvailableDuringWork(CommandId id) noexcept {
+  return std::find(kAvailableDuringWork.begin(), kAvailableDuringWork.end(), id) != kAvailableDuringWork.end();
+}
+
+bool OnlyDuringWork(CommandId id) noexcept { return id == StopRun || id == ToolbarStopRun; }
 
 const CommandEntry* FindCommand(CommandId id) noexcept {
   for (const CommandEntry& entry : kCommands) {

@@ -35,6 +35,11 @@ inline bool IsToolbarButton(const CommandEntry& entry) noexcept { return entry.m
 // Every command, the menu items first in menu order, then the toolbar buttons left to right.
 std::span<const CommandEntry> CommandTable() noexcept;
 
+// Whether a command stays available while the mapping window's work goes on, and whether
+// it is available only then.
+bool AvailableDuringWork(CommandId id) noexcept;
+bool OnlyDuringWork(CommandId id) noexcept;
+
 // The entry of a menu item or toolbar button with this id.
 const CommandEntry* FindCommand(CommandId id) noexcept;
 

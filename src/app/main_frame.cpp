@@ -1,6 +1,8 @@
 #include "app/main_frame.h"
 
 #include <QAction>
+#include <QCloseEvent>
+#include <QKeySequence>
 #include <QApplication>
 #include <QEvent>
 #include <QFrame>
@@ -132,7 +134,7 @@ void CMainFrame::BuildCommands() {
     if (menu == nullptr) {
       menu = menuBar()->addMenu(ToQString(entry.menu));
       // However the menu closes, the idle text comes back.
-      connect(menu, &QMenu::aboutToHide, this, [this] { readyText_->setText(QString::fromLatin1(kIdleText)); });
+      connect(menu, &QMenu::aboutToHide, this, [this] { readyText_->setText(IdleText()); });
     }
     QMenu* container = menu;
     if (!entry.submenu.empty()) {
@@ -148,6 +150,58 @@ void CMainFrame::BuildCommands() {
   }
   connect(toolbar_, &QToolBar::visibilityChanged, this, &CMainFrame::UpdateCheckMarks);
   UpdateCheckMarks();
+  EnableCommands(false);
+  // Escape stops the work wherever the focus is in the window.
+  if (QAction* stop = Action(CommandId::StopRun)) {
+    stop->setShortcut(QKeySequence(Qt::Key_Escape));
+    stop->setShortcutContext(Qt::WindowShortcut);
+  }
+  connect(mappingWindow_, &MappingWindow::WorkStarted, this, &CMainFrame::WorkStarted);
+  connect(mappingWindow_, &MappingWindow::WorkProgressed, this, &CMainFrame::WorkProgressed);
+  connect(mappingWindow_, &MappingWindow::WorkEnded, this, &CMainFrame::WorkEnded);
+  connect(mappingWindow_, &MappingWindow::RepaintEnded, this, [this] {
+    afterWork_.clear();
+    readyText_->setText(IdleText());
+  });
+}
+
+void CMainFrame::EnableCommands(bool working) {
+  for (const CommandEntry& entry : CommandTable()) {
+    const bool available = working ? AvailableDuringWork(entry.id) : !OnlyDuringWork(entry.id);
+    Action(entry.id)->setEnabled(entry.handler != nullptr && available);
+  }
+}
+
+QString CMainFrame::IdleText() const {
+  if (mappingWindow_->Working()) return mappingWindow_->ProgressText();
+  if (!afterWork_.isEmpty()) return afterWork_;
+  return QString::fromLatin1(kIdleText);
+}
+
+void CMainFrame::WorkStarted() {
+  EnableCommands(true);
+  WorkProgressed();
+}
+
+void CMainFrame::WorkProgressed() {
+  // The prompt of a highlighted menu item keeps the prompt area while it is shown.
+  const auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+  if (menu == nullptr || menu->activeAction() == nullptr) readyText_->setText(IdleText());
+  if (!inspectorPanel_->isHidden()) inspectorPanel_->Refresh();
+}
+
+void CMainFrame::WorkEnded(bool pictureIncomplete) {
+  EnableCommands(false);
+  afterWork_ = pictureIncomplete ? QStringLiteral("Stopped: the picture is incomplete; Refresh draws it whole")
+                                 : QString();
+  readyText_->setText(IdleText());
+}
+
+void CMainFrame::StopWork() { mappingWindow_->StopWork(); }
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+  mappingWindow_->StopWork();
+  QMainWindow::closeEvent(event);
 }
 
 void CMainFrame::BuildStatusBar() {
@@ -206,7 +260,7 @@ bool CMainFrame::event(QEvent* event) {
   if (event->type() == QEvent::StatusTip) {
     const auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
     const bool onItem = menu != nullptr && menu->activeAction() != nullptr;
-    readyText_->setText(onItem ? QString() : QString::fromLatin1(kIdleText));
+    readyText_->setText(onItem ? QString() : IdleText());
   }
   return QMainWindow::event(event);
 }

@@ -57,10 +57,13 @@ class CMainFrame : public QMainWindow, public CommandHost {
   void ToggleStatusBar() override;
   void ToggleOrbitInspector() override;
   void CloseMainWindow() override;
+  void StopWork() override;
   void ShowAboutBox() override;
 
  protected:
   bool event(QEvent* event) override;
+  // Closing while work goes on stops it first; nothing is asked.
+  void closeEvent(QCloseEvent* event) override;
 
  private:
   void BuildCommands();
@@ -69,6 +72,14 @@ class CMainFrame : public QMainWindow, public CommandHost {
   void InspectorVisibilityChanged();
   void UpdateCheckMarks();
   void UpdateLockPanes();
+  // While the mapping window works, only what cannot change what the work uses is
+  // available, and "Stop run" is; the status bar shows the work's progress.
+  void WorkStarted();
+  void WorkProgressed();
+  void WorkEnded(bool pictureIncomplete);
+  void EnableCommands(bool working);
+  // What the prompt area shows when no menu item is highlighted.
+  QString IdleText() const;
 
   OrbitraState& state_;
   QtPrompter prompter_;
@@ -83,6 +94,7 @@ class CMainFrame : public QMainWindow, public CommandHost {
   QLabel* numPane_ = nullptr;
   QLabel* scrollPane_ = nullptr;
   std::map<CommandId, QAction*> actions_;
+  QString afterWork_;  // said once work has ended, until the next repaint
   std::filesystem::path ledsDir_ = "/sys/class/leds";
 };
 

@@ -2,13 +2,16 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPen>
+#include <QTimer>
 
 #include "explorer/mapping_window_logic.h"
+#include "explorer/work_progress.h"
 
 namespace orbitra {
 
@@ -29,6 +32,20 @@ QRect ZoomBand(QPoint press, QPoint pointer) {
   return QRect(left, top, right - 1 - left, bottom - 1 - top);
 }
 
+// The first slice of work is done at once, with this budget; later ones are fitted to take
+// about kSliceNanoseconds, most of a screen frame, leaving the rest to painting.
+constexpr std::int64_t kFirstSliceBudget = 200'000;
+constexpr std::int64_t kSliceNanoseconds = 12'000'000;
+
+std::int64_t NextSliceBudget(std::int64_t budget, std::int64_t nanoseconds) {
+  if (nanoseconds <= 0) return budget * 2;
+  const double fitted = static_cast<double>(budget) * static_cast<double>(kSliceNanoseconds) / static_cast<double>(nanoseconds);
+  // Moves at most fourfold a slice, so one slow slice (a message box, a busy machine)
+  // does not make the next one tiny or huge.
+  const double bounded = std::clamp(fitted, static_cast<double>(budget) / 4.0, static_cast<double>(budget) * 4.0);
+  return std::max<std::int64_t>(static_cast<std::int64_t>(bounded), 1000);
+}
+
 // Clears the flag when the sequence ends, however it ends.
 class SequenceScope {
  public:
@@ -45,7 +62,10 @@ class SequenceScope {
 
 MappingWindow::MappingWindow(OrbitraState& state, Prompter& prompter, QWidget* parent)
     : QWidget(parent), state_(state), prompter_(prompter), refreshGate_([this] { ShowPictureNow(); }) {
-  hold_.SetReleased([this] { ScheduleRepaintSequence(); });
+  hold_.SetReleased([this] {
+    ScheduleSlice();
+    ScheduleRepaintSequence();
+  });
   setAttribute(Qt::WA_OpaquePaintEvent);  // paintEvent covers every pixel
   setCursor(Qt::ArrowCursor);
   setFocusPolicy(Qt::StrongFocus);
@@ -66,7 +86,7 @@ void MappingWindow::HoldRepaints(bool hold) {
 }
 
 void MappingWindow::ScheduleRepaintSequence() {
-  if (scheduled_ || held_ || hold_.IsHeld() || inSequence_ || !(addPending_ || fullPending_)) return;
+  if (scheduled_ || held_ || hold_.IsHeld() || inSequence_ || work_ || !(addPending_ || fullPending_)) return;
   scheduled_ = true;
   QMetaObject::invokeMethod(this, &MappingWindow::RunRepaintSequence, Qt::QueuedConnection);
 }
@@ -75,7 +95,7 @@ void MappingWindow::RunRepaintSequence() {
   scheduled_ = false;
   // A nested event loop may deliver this call while a sequence is running, or while a
   // command or one of its boxes is open; the sequence is scheduled again when that ends.
-  if (held_ || hold_.IsHeld() || inSequence_ || !(addPending_ || fullPending_)) return;
+  if (held_ || hold_.IsHeld() || inSequence_ || work_ || !(addPending_ || fullPending_)) return;
   {
     const SequenceScope scope(inSequence_);
     if (sizeChanged_ || canvas_->Width() != width() || canvas_->Height() != height()) {
@@ -88,11 +108,77 @@ void MappingWindow::RunRepaintSequence() {
       fullPending_ = false;
       canvas_->Clear(kWhite);
     }
-    ++repaintCount_;
-    RepaintMappingWindow(state_, *canvas_, prompter_);
+    work_ = std::make_unique<RepaintWork>(state_, *canvas_, prompter_);
+  }
+  if (work_->Done()) {
+    EndSequence();
+    return;
+  }
+  // The first slice at once: most runs are over within it.
+  sliceBudget_ = kFirstSliceBudget;
+  workClock_.start();
+  AdvanceWork();
+  if (work_ != nullptr) {
+    workAnnounced_ = true;
+    Q_EMIT WorkStarted();
+    ScheduleSlice();
+  }
+}
+
+void MappingWindow::ScheduleSlice() {
+  if (!work_ || sliceScheduled_ || hold_.IsHeld() || inSequence_) return;
+  sliceScheduled_ = true;
+  // A zero timer, not a queued call: the event loop first delivers what is waiting (the
+  // picture's paint, input, a resize), so the window stays alive between slices.
+  QTimer::singleShot(0, this, &MappingWindow::RunSlice);
+}
+
+void MappingWindow::RunSlice() {
+  sliceScheduled_ = false;
+  // A command, a message box or a dialog in progress holds the work; releasing resumes it.
+  if (!work_ || hold_.IsHeld() || inSequence_) return;
+  AdvanceWork();
+  if (work_ != nullptr) ScheduleSlice();
+}
+
+void MappingWindow::AdvanceWork() {
+  QElapsedTimer slice;
+  slice.start();
+  {
+    const SequenceScope scope(inSequence_);
+    work_->Advance(sliceBudget_);
+  }
+  sliceBudget_ = NextSliceBudget(sliceBudget_, slice.nsecsElapsed());
+  if (work_->Done()) {
+    EndSequence();
+    return;
   }
   update();
+  Q_EMIT WorkProgressed();
+}
+
+void MappingWindow::StopWork() {
+  if (!work_ || inSequence_) return;
+  {
+    const SequenceScope scope(inSequence_);
+    work_->Stop();
+  }
+  EndSequence();
+}
+
+QString MappingWindow::ProgressText() const {
+  if (!work_) return {};
+  const double seconds = static_cast<double>(workClock_.nsecsElapsed()) * 1e-9;
+  return QString::fromStdString(orbitra::ProgressText(work_->Progress(), seconds));
+}
+
+void MappingWindow::EndSequence() {
+  const bool incomplete = work_ != nullptr && work_->PictureIncomplete();
+  work_.reset();
+  ++repaintCount_;
+  update();
   Q_EMIT RepaintEnded();
+  if (std::exchange(workAnnounced_, false)) Q_EMIT WorkEnded(incomplete);
   ScheduleRepaintSequence();  // what arrived meanwhile, or the full repaint after a mark
 }
 
@@ -106,7 +192,8 @@ void MappingWindow::MakeCanvas(QSize size) {
 }
 
 void MappingWindow::ShowPictureNow() {
-  // Called by the refresh gate in the middle of a run, outside any paint event.
+  // Called by the refresh gate before a message box opens in the middle of a run,
+  // outside any paint event.
   if (isVisible()) repaint();
 }
 
@@ -127,7 +214,7 @@ void MappingWindow::paintEvent(QPaintEvent* event) {
 
 void MappingWindow::resizeEvent(QResizeEvent* /*event*/) {
   // The canvas a running sequence draws on must stay alive: a new one is made when it ends.
-  if (inSequence_) {
+  if (inSequence_ || work_) {
     sizeChanged_ = true;
   } else {
     MakeCanvas(size());
@@ -136,7 +223,8 @@ void MappingWindow::resizeEvent(QResizeEvent* /*event*/) {
 }
 
 void MappingWindow::mousePressEvent(QMouseEvent* event) {
-  if (inSequence_) return;
+  // While work goes on the mouse does nothing in the picture.
+  if (inSequence_ || work_) return;
   const QPoint at = ClientPixel(event);
   if (event->button() == Qt::LeftButton) {
     Invalidate(OnLeftButtonDown(state_, at.x(), at.y()));
@@ -159,7 +247,7 @@ void MappingWindow::mouseMoveEvent(QMouseEvent* event) {
 void MappingWindow::mouseDoubleClickEvent(QMouseEvent* event) {
   // The first click of the pair arrived as a press; this replaces the second press. A
   // right double click is not a second zoom corner: its release pairs with the first press.
-  if (inSequence_ || event->button() != Qt::LeftButton) return;
+  if (inSequence_ || work_ || event->button() != Qt::LeftButton) return;
   const QPoint at = ClientPixel(event);
   Invalidate(OnLeftButtonDoubleClick(state_, at.x(), at.y()));
 }
@@ -169,7 +257,7 @@ void MappingWindow::mouseReleaseEvent(QMouseEvent* event) {
     zoomPress_.reset();
     update();
   }
-  if (inSequence_) return;
+  if (inSequence_ || work_) return;
   if (event->button() == Qt::RightButton) {
     const QPoint at = ClientPixel(event);
     Invalidate(OnRightButtonUp(state_, at.x(), at.y()));

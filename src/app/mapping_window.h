@@ -1,14 +1,17 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 
+#include <QElapsedTimer>
 #include <QImage>
 #include <QWidget>
 
 #include "app/repaint_hold.h"
 #include "render/qt_text_painter.h"
 #include "app/screen_refresh_gate.h"
+#include "explorer/repaint_work.h"
 #include "platform/canvas.h"
 #include "platform/invalidation.h"
 #include "platform/prompter.h"
@@ -21,9 +24,11 @@ struct OrbitraState;
 // Canvas of its client size) and shows it through a QImage wrapping the canvas memory.
 // Drawing, and every run of the map, happens in the repaint sequence, which runs from a
 // queued call of the event loop (never inside paintEvent, so a run's message boxes may
-// open); paintEvent only copies the picture to the screen. No sequence starts while the
-// hold is held (a command, a message box or a dialog is in progress); what was asked for
-// meanwhile is served once it is released.
+// open); paintEvent only copies the picture to the screen. Long work (a run, a group
+// run, the replay of a large stream) goes on in slices of about a screen frame each, from
+// the event loop, so the window stays alive, shows the picture growing and can stop it.
+// Neither a sequence nor a slice starts while the hold is held (a command, a message box
+// or a dialog is in progress); what was asked for meanwhile is served once it is released.
 class MappingWindow : public QWidget {
   Q_OBJECT
 
@@ -45,12 +50,25 @@ class MappingWindow : public QWidget {
   RepaintHold& Hold() { return hold_; }
 
   const Canvas& Picture() const { return *canvas_; }
-  // How many times the repaint sequence has run.
+  // How many times the repaint sequence has run to its end.
   int RepaintCount() const { return repaintCount_; }
+
+  // Whether long work of the repaint sequence goes on (between its slices).
+  bool Working() const { return work_ != nullptr; }
+  // Ends the work now: a run after the iteration it has done, as if that many had been
+  // asked for; the repaint then completes. Nothing without work.
+  void StopWork();
+  // What the work is doing, as a line for the status bar; empty without work.
+  QString ProgressText() const;
 
  Q_SIGNALS:
   // A run of the repaint sequence (and any run it performed) has ended.
   void RepaintEnded();
+  // Long work began, or went on by a slice (about once per screen frame).
+  void WorkStarted();
+  void WorkProgressed();
+  // Long work ended; `pictureIncomplete` when it was stopped before every kept point was drawn.
+  void WorkEnded(bool pictureIncomplete);
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -63,6 +81,10 @@ class MappingWindow : public QWidget {
  private:
   void ScheduleRepaintSequence();
   void RunRepaintSequence();
+  void ScheduleSlice();
+  void RunSlice();
+  void AdvanceWork();
+  void EndSequence();
   void MakeCanvas(QSize size);
   void ShowPictureNow();
 
@@ -74,12 +96,20 @@ class MappingWindow : public QWidget {
   std::unique_ptr<Canvas> canvas_;
   QImage picture_;  // wraps canvas_'s memory
 
+  // The repaint sequence's long work, between its slices.
+  std::unique_ptr<RepaintWork> work_;
+  bool sliceScheduled_ = false;
+  bool workAnnounced_ = false;  // WorkStarted was said: WorkEnded follows
+  std::int64_t sliceBudget_ = 0;  // iterations or points a slice does, fitted to a frame
+  QElapsedTimer workClock_;
+
   bool addPending_ = false;   // a repaint on the picture as it is
   bool fullPending_ = false;  // a repaint from a white picture
   bool scheduled_ = false;
   bool held_ = false;
-  // True while the sequence runs: a run's message box spins a nested event loop, which
-  // must neither start a second sequence nor replace the canvas being drawn on.
+  // True while the sequence or one of its slices runs: a run's message box spins a nested
+  // event loop, which must neither start a second sequence nor replace the canvas being
+  // drawn on. Between slices the work keeps the canvas too.
   bool inSequence_ = false;
   bool sizeChanged_ = false;
   int repaintCount_ = 0;

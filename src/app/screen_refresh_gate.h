@@ -3,24 +3,23 @@
 #include <functional>
 #include <utility>
 
-#include "platform/frame_rate_gate.h"
+#include "platform/refresh_gate.h"
 
 namespace orbitra {
 
-// The mapping window's refresh gate: yes at most once per screen frame, and each yes
-// first puts the picture drawn so far on the screen, so a long run is seen growing.
+// The mapping window's refresh gate. The window shows the picture between the slices of
+// long work, about once per screen frame, so a status refresh drawn in the middle of a
+// slice could never be seen: a run draws the last one due in a slice when the slice ends.
+// Before a message box opens in a run, the picture drawn so far goes on the screen.
 class ScreenRefreshGate : public RefreshGate {
  public:
   explicit ScreenRefreshGate(std::function<void()> showPicture) : showPicture_(std::move(showPicture)) {}
 
-  bool RefreshVisibleNow() override {
-    if (!frames_.RefreshVisibleNow()) return false;
-    showPicture_();
-    return true;
-  }
+  bool RefreshVisibleNow() override { return false; }
+  bool ShowsOnlyBetweenSlices() const override { return true; }
+  void PresentNow() override { showPicture_(); }
 
  private:
-  FrameRateGate frames_;
   std::function<void()> showPicture_;
 };
 

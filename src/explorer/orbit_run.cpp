@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <limits>
 
+#include "platform/vector_state.h"
 #include "storage/point_buffer.h"
 #include "storage/text_format.h"
 
@@ -64,7 +65,7 @@ OrbitRun::OrbitRun(OrbitraState& state, Canvas& canvas)
   const RunState& run = state.Run;
   const RunSettings& settings = run.Settings;
   const PointStore& store = state.Store;
-  loop_.slots = store.Slots.get();
+  loop_.points = store.Slots.get();
   loop_.usable = UsableCapacity(store);
   loop_.buf = store.Buf;
   loop_.rtn = store.RTN;
@@ -86,6 +87,7 @@ OrbitRun::OrbitRun(OrbitraState& state, Canvas& canvas)
 }
 
 RunEnd OrbitRun::Advance(std::int64_t budget) {
+  ClearUpperVectorState();
   while (end_ == RunEnd::Running && budget > 0) {
     const std::int32_t before = loop_.i;
     // The inspector is asked at every slice: it may be shown or hidden while a run goes on.

@@ -5,6 +5,7 @@
 
 #include "explorer/mapping_window_logic.h"
 #include "explorer/trajectory_engine.h"
+#include "platform/vector_state.h"
 #include "plot/box_layout.h"
 #include "storage/file_io.h"
 #include "storage/point_buffer.h"
@@ -178,6 +179,7 @@ void RepaintWork::Complete() {
 }
 
 void RepaintWork::Advance(std::int64_t budget) {
+  ClearUpperVectorState();
   const std::int64_t asked = budget;
   AdvanceBy(budget);
   if (asked > 0) unitsDone_ += asked - std::max<std::int64_t>(budget, 0);

@@ -65,7 +65,7 @@ RunEnd RunSliceOf(RunLoop& loop, const MappingModel& model, std::int64_t budget,
   // restriction decides which iterates are stored: only then must a chunk end at every
   // status refresh that falls due, to take the counters there.
   const bool stopAtEveryStatus = !loop.statusAtSliceEnd || kRestricted;
-  StoredPoint* const slots = loop.slots;
+  StoredPoint* const slots = loop.points;
   const std::int32_t usable = loop.usable;
   const std::int32_t end = loop.end;
   const std::int32_t firstBuf = loop.buf;

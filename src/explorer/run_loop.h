@@ -38,7 +38,7 @@ struct RunLoop {
   Canvas* canvas;  // asked whether a status refresh could be seen now
 
   // The buffer and the counters, with the storing rules of StorePoint and IsBufferFull.
-  StoredPoint* slots = nullptr;
+  StoredPoint* points = nullptr;  // the buffer's slots
   std::int32_t usable = 0;
   std::int32_t buf = 0;
   std::int32_t rtn = 0;

@@ -49,7 +49,8 @@ const std::vector<std::pair<QString, std::vector<QString>>> kExpectedMenus = {
       "32779|Continue |Continue run starting from the last iteration",
       "32801|Run Trajectory Group|Run all trajectories include in the group", "---", ">Trajectory Group",
       "  32799|Add trajectory|", "  32800|Edit Group|", "  32802|Clear Group|Clear group file", ">Notebook",
-      "  32797|Edit|Open notebook for editing", "  32798|Add and Edit|Add information in notebook and open for editing"}},
+      "  32797|Edit|Open notebook for editing", "  32798|Add and Edit|Add information in notebook and open for editing",
+      "32812|Stop run|Stop the running trajectory"}},
     {"Graphics",
      {"32773|Mapping X-Y box|X-Y mapping plane", "32774|X-Box|X-evolution box window",
       "32775|Y-Box|Y-evolution box window", "32776|G-Box|Box of General use", "---", "32785|Show/Hide axis|",
@@ -65,7 +66,8 @@ const std::vector<std::pair<QString, std::vector<QString>>> kExpectedMenus = {
 const std::vector<QString> kExpectedToolbar = {
     "32807|Run new trajectory",         "32808|Continue iterations", "---",
     "32809|Delete Trajectory / points", "---",                       "32805|Zoom in",
-    "32806|Zoom out",                   "32811|Mapping graphic window"};
+    "32806|Zoom out",                   "32811|Mapping graphic window",
+    "---",                              "32817|Stop the running trajectory"};
 
 // The commands that open a dialog of their own, with the dialog's title.
 const std::vector<std::pair<CommandId, QString>> kDialogCommands = {
@@ -130,6 +132,7 @@ class SpyHost : public CommandHost {
   void ToggleOrbitInspector() override { ++inspectorToggles; }
   void CloseMainWindow() override { ++closes; }
   void ShowAboutBox() override { ++abouts; }
+  void StopWork() override { ++stops; }
 
   Invalidation Run(CommandId id) {
     spy.shown.clear();
@@ -140,7 +143,7 @@ class SpyHost : public CommandHost {
   OrbitraState state;
   Canvas picture{40, 30};
   Spy spy;
-  int toolbarToggles = 0, statusBarToggles = 0, inspectorToggles = 0, closes = 0, abouts = 0;
+  int toolbarToggles = 0, statusBarToggles = 0, inspectorToggles = 0, closes = 0, abouts = 0, stops = 0;
 };
 
 class AppCommandTable : public QObject {
@@ -156,7 +159,7 @@ class AppCommandTable : public QObject {
       QVERIFY2(entry.handler != nullptr, qPrintable(QString::number(id)));
       QCOMPARE(IsToolbarButton(entry), entry.icon.size() > 0);
     }
-    QCOMPARE(ids.size(), std::size_t{42});
+    QCOMPARE(ids.size(), std::size_t{44});
   }
 
   void MenusListEveryItemInOrderWithItsPromptAndSeparators() {
@@ -173,13 +176,17 @@ class AppCommandTable : public QObject {
     for (const CommandEntry& entry : CommandTable()) {
       QAction* action = frame.Action(entry.id);
       QVERIFY(action != nullptr);
-      QVERIFY2(action->shortcut().isEmpty(), qPrintable(action->text()));
-      // A command whose dialog is not there must not pretend to work.
-      QCOMPARE(action->isEnabled(), entry.handler != nullptr);
+      // No shortcut but Escape, which stops a run.
+      const bool stop = entry.id == CommandId::StopRun;
+      QCOMPARE(action->shortcut(), stop ? QKeySequence(Qt::Key_Escape) : QKeySequence());
+      // A command whose dialog is not there must not pretend to work; with no run going on
+      // there is nothing to stop.
+      const bool stopping = stop || entry.id == CommandId::ToolbarStopRun;
+      QCOMPARE(action->isEnabled(), entry.handler != nullptr && !stopping);
     }
   }
 
-  void ToolbarHasTheSixButtonsWithImagesPromptsAndNoToolTips() {
+  void ToolbarHasItsSevenButtonsWithImagesPromptsAndNoToolTips() {
     apptest::UnstartedFrame unstarted;
     CMainFrame& frame = unstarted.frame;
     frame.show();
