@@ -183,6 +183,32 @@ class StatusAtMessage : public testing::ScriptedPrompter {
   const testing::RecordingTextPainter& painter_;
 };
 
+// A replay stopped half way leaves the picture incomplete, but Dsk counts every point the
+// stream holds, and the requested run does not start.
+TEST(LiveRun, AStoppedReplayKeepsTheCountersTrue) {
+  Scenario sc;
+  OrbitraState& s = sc.State();
+  s.Run.Settings.Iterations = 100000;
+  s.Store.BufferCapacity = 200000;
+  AllocateBuffer(s.Store);
+  sc.Apply(StartRun(s));
+  TransferBufferToStream(s, sc.Prompts());
+  s.Run.Settings.ShowStreamPoints = 1;
+  s.Store.Dsk = 0;  // the repaint counts the stream again
+  sc.Picture().Clear(kWhite);
+  StartRun(s);
+  RepaintWork work(s, sc.Picture(), sc.Prompts());
+  work.Advance(30000);
+  EXPECT_EQ(work.Progress().kind, WorkProgress::Kind::Replay);
+  EXPECT_EQ(ProgressText(work.Progress(), 0.0), "Replaying stored points: 30% of 100000");
+  work.Stop();
+  EXPECT_TRUE(work.Done());
+  EXPECT_TRUE(work.PictureIncomplete());
+  EXPECT_EQ(s.Store.Dsk, 100000);
+  EXPECT_EQ(s.Store.RTN, 0);
+  EXPECT_EQ(s.Run.Requests.RunPending, 0);
+}
+
 TEST(LiveRun, StatusLinesAreCurrentBehindTheMessageBoxes) {
   Scenario sc;
   OrbitraState& s = sc.State();
