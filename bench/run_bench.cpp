@@ -146,6 +146,16 @@ void Report(benchmark::State& bs, const RunFixture& f) {
                          benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
+// Runs of kRunLength iterations in one go, as RunOrbit does them.
+void TimeWholeRuns(benchmark::State& bs, RunFixture& f) {
+  for (auto _ : bs) {
+    StartRun(f);
+    RunOrbit(*f.state, f.canvas, f.prompter);
+    benchmark::DoNotOptimize(f.state->Run.CurrentPoint.x);
+  }
+  Report(bs, f);
+}
+
 void BM_FullRun(benchmark::State& bs) {
   const int system = static_cast<int>(bs.range(0));
   RunFixture f(system);
@@ -158,35 +168,20 @@ void BM_FullRun(benchmark::State& bs) {
     xy.SetRange(xy.Xmin, xy.Ymin, 0.5 * (xy.Xmin + xy.Xmax), xy.Ymax);
     DrawBoxes(f.state->Boxes, 1, f.canvas, 0, 0, f.canvas.Width(), f.canvas.Height());
   }
-  for (auto _ : bs) {
-    StartRun(f);
-    RunOrbit(*f.state, f.canvas, f.prompter);
-    benchmark::DoNotOptimize(f.state->Run.CurrentPoint.x);
-  }
-  Report(bs, f);
+  TimeWholeRuns(bs, f);
 }
 
 // The same full run with the orbit inspector shown.
 void BM_InspectedRun(benchmark::State& bs) {
   RunFixture f(static_cast<int>(bs.range(0)));
   f.state->Inspector.SetShown(true);
-  for (auto _ : bs) {
-    StartRun(f);
-    RunOrbit(*f.state, f.canvas, f.prompter);
-    benchmark::DoNotOptimize(f.state->Run.CurrentPoint.x);
-  }
-  Report(bs, f);
+  TimeWholeRuns(bs, f);
 }
 
 // The same full run with the built-in map 1 or 2 typed as the user's formulas.
 void BM_UserFullRun(benchmark::State& bs) {
   RunFixture f(0, bs.range(0) == 1 ? &kTypedStandardMap : &kTypedHenon);
-  for (auto _ : bs) {
-    StartRun(f);
-    RunOrbit(*f.state, f.canvas, f.prompter);
-    benchmark::DoNotOptimize(f.state->Run.CurrentPoint.x);
-  }
-  Report(bs, f);
+  TimeWholeRuns(bs, f);
 }
 
 // The same run in slices of range(1) iterations, as the window performs it (a Henon slice
