@@ -5,7 +5,7 @@
 #include <cstdio>
 
 #include "explorer/orbitra_state.h"
-#include "maps/mapping_catalogue.h"
+#include "maps/system_catalogue.h"
 
 namespace orbitra {
 
@@ -35,7 +35,7 @@ OrbitReport MakeOrbitReport(const OrbitraState& state) {
   OrbitReport report;
   report.following = inspector.Following();
   if (!report.following) return report;
-  report.mapName = CatalogueAt(inspector.System()).name;
+  report.mapName = SystemName(state.UserMaps, inspector.System());
   report.k = inspector.Parameters();
   report.initialPoint = inspector.InitialPoint();
   report.iterations = inspector.Iterations();

@@ -5,7 +5,7 @@
 #include "explorer/mapping_window_logic.h"
 #include "explorer/replay.h"
 #include "explorer/trajectory_engine.h"
-#include "maps/mapping_catalogue.h"
+#include "maps/system_catalogue.h"
 #include "plot/box_layout.h"
 #include "storage/export_writer.h"
 #include "storage/file_io.h"
@@ -51,7 +51,7 @@ bool PictureSizeAllowed(const PictureSize& size) noexcept {
 SavePictureValues PrepareSavePictureDialog(const OrbitraState& state, std::int32_t shownWidth,
                                            std::int32_t shownHeight) {
   SavePictureValues values;
-  values.fileName = (state.WorkDir / (std::string(CatalogueAt(state.Model.system).name) + ".png")).string();
+  values.fileName = (state.WorkDir / (std::string(SystemName(state.UserMaps, state.Model.system)) + ".png")).string();
   values.scale = static_cast<int>(PictureScale::AsShown);
   values.width = shownWidth;
   values.height = shownHeight;

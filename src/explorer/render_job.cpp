@@ -1,7 +1,6 @@
 #include "explorer/render_job.h"
 
 #include <algorithm>
-#include <cctype>
 #include <limits>
 #include <system_error>
 
@@ -9,10 +8,11 @@
 #include "explorer/display_mode_logic.h"
 #include "explorer/group_commands.h"
 #include "explorer/initial_conditions_logic.h"
-#include "explorer/mapping_window_logic.h"
 #include "explorer/point_store_commands.h"
+#include "explorer/repaint_work.h"
 #include "explorer/selection_dialog_logic.h"
 #include "maps/mapping_catalogue.h"
+#include "maps/system_catalogue.h"
 #include "storage/file_io.h"
 #include "storage/group_file.h"
 #include "storage/point_store.h"
@@ -22,17 +22,16 @@ namespace orbitra {
 
 namespace {
 
-bool SameLetters(std::string_view a, std::string_view b) noexcept {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char p, char q) {
-           return std::tolower(static_cast<unsigned char>(p)) == std::tolower(static_cast<unsigned char>(q));
-         });
-}
-
 // The full repaint that a command's invalidation asks for, on a cleared picture. Every run
-// of a job happens here.
-void FullRepaint(OrbitraState& state, Canvas& canvas, Prompter& prompter) {
+// of a job happens here, in slices; the picture ends as one unbroken repaint leaves it.
+void FullRepaint(OrbitraState& state, Canvas& canvas, Prompter& prompter, RenderWatcher* watcher) {
   canvas.Clear(kWhite);
-  RepaintMappingWindow(state, canvas, prompter);
+  RepaintWork work(state, canvas, prompter);
+  if (watcher != nullptr) watcher->WorkBegins();
+  while (!work.Done()) {
+    work.Advance(kRenderSlice);
+    if (watcher != nullptr && !work.Done()) watcher->WorkGoesOn(work.Progress());
+  }
 }
 
 std::int64_t GroupIterations(const std::filesystem::path& file) {
@@ -47,14 +46,14 @@ std::int64_t GroupIterations(const std::filesystem::path& file) {
 
 }  // namespace
 
-std::optional<int> FindSystem(std::string_view nameOrNumber) {
+std::optional<int> FindSystem(std::string_view nameOrNumber, const std::vector<UserMap>& userMaps) {
   std::int32_t number = 0;
-  if (ParseInt32(nameOrNumber, number)) {
-    if (number >= kFirstSystem && number <= kLastSystem) return number;
-    return std::nullopt;
-  }
+  if (ParseInt32(nameOrNumber, number) && number >= kFirstSystem && number <= kLastSystem) return number;
   for (int t = kFirstSystem; t <= kLastSystem; ++t) {
-    if (SameLetters(CatalogueAt(t).name, nameOrNumber)) return t;
+    if (SameName(CatalogueAt(t).name, nameOrNumber)) return t;
+  }
+  for (std::size_t i = 0; i < userMaps.size(); ++i) {
+    if (SameName(userMaps[i].definition.name, nameOrNumber)) return kFirstUserSystem + static_cast<int>(i);
   }
   return std::nullopt;
 }
@@ -67,7 +66,7 @@ std::optional<int> FindColour(std::string_view nameOrPosition) {
     return std::nullopt;
   }
   for (std::size_t i = 0; i < names.size(); ++i) {
-    if (SameLetters(names[i], nameOrPosition)) return static_cast<int>(i);
+    if (SameName(names[i], nameOrPosition)) return static_cast<int>(i);
   }
   return std::nullopt;
 }
@@ -82,7 +81,12 @@ std::int32_t RenderBufferCapacity(const RenderJob& job) {
   return static_cast<std::int32_t>(std::min<std::int64_t>(wanted, std::numeric_limits<std::int32_t>::max()));
 }
 
-bool PerformRenderJob(OrbitraState& state, const RenderJob& job, Canvas& canvas, Prompter& prompter) {
+bool PerformRenderJob(OrbitraState& state, const RenderJob& job, Canvas& canvas, Prompter& prompter,
+                      RenderWatcher* watcher) {
+  state.UserMaps = UserMapTable{};
+  for (const UserMap& map : job.userMaps) state.UserMaps.Add(map);
+  state.Inspector.SetShown(job.inspect);
+
   SelectionDialogValues selection = PrepareSelectionDialog(state);
   PickSystemInList(selection, job.system - kFirstSystem);
   double* const parameters[] = {&selection.k1, &selection.k2, &selection.k3, &selection.k4};
@@ -121,7 +125,7 @@ bool PerformRenderJob(OrbitraState& state, const RenderJob& job, Canvas& canvas,
     }
     state.Group.GroupEmpty = false;
     RunTrajectoryGroup(state, prompter);
-    FullRepaint(state, canvas, prompter);
+    FullRepaint(state, canvas, prompter, watcher);
     return true;
   }
   for (const WorldPoint& start : job.starts) {
@@ -129,9 +133,9 @@ bool PerformRenderJob(OrbitraState& state, const RenderJob& job, Canvas& canvas,
     initial.y0 = start.y;
     initial.runOnOk = 1;
     ApplyInitialConditionsDialog(state, initial);
-    FullRepaint(state, canvas, prompter);
+    FullRepaint(state, canvas, prompter, watcher);
   }
-  if (job.starts.empty()) FullRepaint(state, canvas, prompter);
+  if (job.starts.empty()) FullRepaint(state, canvas, prompter, watcher);
   return true;
 }
 

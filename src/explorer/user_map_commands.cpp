@@ -75,7 +75,7 @@ void LoadUserMaps(OrbitraState& state, Prompter& prompter) {
   for (UserMap& map : read.contents.maps) state.UserMaps.Add(std::move(map));
   state.UserMapFileDamaged = read.contents.problem.has_value();
   if (const auto& problem = read.contents.problem) {
-    prompter.ShowMessage("\"usermaps.txt\", line " + std::to_string(problem->line) + ": " + problem->what +
+    prompter.ShowMessage(DescribeUserMapFileProblem(kUserMapFileName, *problem) +
                          "\nThe maps that could be read are loaded. The file stays as it is until you save a "
                          "change to your maps; a copy of it is then kept as \"usermaps.bak\".");
   }

@@ -8,14 +8,6 @@ namespace {
 
 char Lower(char c) noexcept { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
-bool SameName(std::string_view a, std::string_view b) noexcept {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (Lower(a[i]) != Lower(b[i])) return false;
-  }
-  return true;
-}
-
 // Characters of UTF-8 text: every byte but the continuation bytes 10xxxxxx.
 std::size_t CharacterCount(std::string_view text) noexcept {
   std::size_t count = 0;
@@ -24,6 +16,14 @@ std::size_t CharacterCount(std::string_view text) noexcept {
 }
 
 }  // namespace
+
+bool SameName(std::string_view a, std::string_view b) noexcept {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (Lower(a[i]) != Lower(b[i])) return false;
+  }
+  return true;
+}
 
 SystemText SystemTextAt(const UserMapTable& users, int t) noexcept {
   if (const UserMap* user = users.OfSystem(t)) {

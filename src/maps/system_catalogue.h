@@ -35,6 +35,9 @@ SystemDefaults LoadSystemDefaults(const UserMapTable& users, int t);
 void CommitSelection(MappingModel& model, std::string& xyBoxLabel, const UserMapTable& users, int t, double k1,
                      double k2, double k3, double k4, const std::optional<PendingSelection>& pending);
 
+// Two names are the same map's when they differ at most in the case of ASCII letters.
+bool SameName(std::string_view a, std::string_view b) noexcept;
+
 // Why a name cannot be given to a user map.
 enum class MapNameProblem { Empty, TooLong, ControlCharacter, BuiltIn, Taken };
 inline constexpr std::size_t kMaxMapNameLength = 40;  // characters of its UTF-8 text

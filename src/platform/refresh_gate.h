@@ -17,11 +17,13 @@ class RefreshGate {
   virtual void PresentNow() {}
 };
 
-// For a picture nobody watches while it is drawn (a file): no status refresh during a
-// run; the status drawn when the run ends is the one that counts.
+// For a picture nobody watches while it is drawn (a file): a run never stops to ask
+// about a status refresh, draws at most one per slice, and the status drawn when the run
+// ends is the one that counts.
 class UnwatchedRefreshGate : public RefreshGate {
  public:
   bool RefreshVisibleNow() override { return false; }
+  bool ShowsOnlyBetweenSlices() const override { return true; }
 };
 
 }  // namespace orbitra

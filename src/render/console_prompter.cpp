@@ -2,7 +2,10 @@
 
 namespace orbitra {
 
-void ConsolePrompter::ShowMessage(std::string_view text) { err_ << "orbitra-render: " << text << '\n' << std::flush; }
+void ConsolePrompter::ShowMessage(std::string_view text) {
+  if (progress_ != nullptr) progress_->End();
+  err_ << "orbitra-render: " << text << '\n' << std::flush;
+}
 
 Answer ConsolePrompter::AskYesNo(std::string_view /*text*/) { return Answer::Yes; }
 

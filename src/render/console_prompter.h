@@ -3,6 +3,7 @@
 #include <ostream>
 
 #include "platform/prompter.h"
+#include "render/progress_line.h"
 
 namespace orbitra {
 
@@ -10,9 +11,10 @@ namespace orbitra {
 // per line after the program's name; reports of success are not written (a command-line
 // program is quiet when all went well); questions are not asked but answered Yes, since
 // giving a command line is the user's consent (to run a group, to replace an output file).
+// A progress line on the same terminal is ended before a message is written.
 class ConsolePrompter : public Prompter {
  public:
-  explicit ConsolePrompter(std::ostream& err) : err_(err) {}
+  explicit ConsolePrompter(std::ostream& err, ProgressLine* progress = nullptr) : err_(err), progress_(progress) {}
 
   void ShowMessage(std::string_view text) override;
   void ShowInformation(std::string_view /*text*/) override {}
@@ -21,6 +23,7 @@ class ConsolePrompter : public Prompter {
 
  private:
   std::ostream& err_;
+  ProgressLine* progress_;
 };
 
 }  // namespace orbitra

@@ -1,6 +1,8 @@
 #include <clocale>
 #include <iostream>
 
+#include <unistd.h>
+
 #include <QGuiApplication>
 
 #include "render/render_program.h"
@@ -24,5 +26,5 @@ int main(int argc, char** argv) {
   QCoreApplication::setApplicationName(QStringLiteral("orbitra-render"));
   // Qt takes the user's locale for the C library too; numbers keep their decimal point.
   std::setlocale(LC_NUMERIC, "C");
-  return orbitra::RunRenderProgram(QCoreApplication::arguments(), std::cout, std::cerr);
+  return orbitra::RunRenderProgram(QCoreApplication::arguments(), std::cout, std::cerr, isatty(STDERR_FILENO) == 1);
 }

@@ -5,7 +5,9 @@
 
 #include <limits>
 
+#include "maps/formula_error.h"
 #include "storage/text_format.h"
+#include "storage/user_map_file.h"
 
 namespace orbitra {
 
@@ -79,17 +81,26 @@ std::filesystem::path Absolute(const std::string& file) { return std::filesystem
 
 void AddOptions(QCommandLineParser& parser) {
   parser.setApplicationDescription(QStringLiteral(
-      "Runs a built-in map of Orbitra without a window and writes the picture (PNG) and/or the\n"
-      "stored points as the ASCII export of \"Export Data\". The map runs as in the program: each\n"
-      "--from is a new run of --iterations iterations, storing every iterate; the picture is the\n"
-      "mapping window's at --size. Messages of the runs (an escape, a full buffer) go to the error\n"
-      "stream and the picture is still made. Exit status: 0 done, 1 a file could not be written,\n"
-      "2 wrong arguments."));
+      "Runs a map of Orbitra (built in, one of yours, or typed with --x and --y) without a window\n"
+      "and writes the picture (PNG), the stored points as the ASCII export of \"Export Data\", and/or\n"
+      "the orbit inspector's report. The map runs as in the program: each --from is a new run of\n"
+      "--iterations iterations, storing every iterate; the picture is the mapping window's at\n"
+      "--size. Messages of the runs (an escape, a full buffer) go to the error stream and the\n"
+      "picture is still made. Exit status: 0 done, 1 a file could not be written, 2 wrong arguments."));
   parser.addHelpOption();
   parser.addOptions({
       {QStringLiteral("map"),
-       QStringLiteral("The map, by name (\"Henon D-C Map\") or number 1 to 10. Default: Standard Map."),
+       QStringLiteral("The map, by name (\"Henon D-C Map\") or number 1 to 10, or one of your maps by its name in "
+                      "usermaps.txt of the current folder. Default: Standard Map."),
        QStringLiteral("name")},
+      {QStringLiteral("map-file"), QStringLiteral("Your maps from this file instead of usermaps.txt (same format)."),
+       QStringLiteral("file")},
+      {QStringLiteral("x"), QStringLiteral("A map of its own: the formula of x' (with --y), e.g. \"1 - k1*x*x + y\"."),
+       QStringLiteral("formula")},
+      {QStringLiteral("y"), QStringLiteral("The formula of y' of that map, e.g. \"k2*x\"."), QStringLiteral("formula")},
+      {QStringLiteral("helper"),
+       QStringLiteral("A helper line of that map, \"t = x + y\", computed before x' and y'; repeat for more."),
+       QStringLiteral("line")},
       {QStringLiteral("k1"), QStringLiteral("Parameter k1 (default: the map's)."), QStringLiteral("value")},
       {QStringLiteral("k2"), QStringLiteral("Parameter k2."), QStringLiteral("value")},
       {QStringLiteral("k3"), QStringLiteral("Parameter k3."), QStringLiteral("value")},
@@ -117,6 +128,9 @@ void AddOptions(QCommandLineParser& parser) {
       {QStringLiteral("export"), QStringLiteral("Write the stored points inside the X-Y box to this text file."),
        QStringLiteral("file")},
       {QStringLiteral("high-accuracy"), QStringLiteral("Export with 12 decimals instead of 6.")},
+      {QStringLiteral("lyapunov"),
+       QStringLiteral("After the runs, print the orbit inspector's report of the last trajectory (Lyapunov "
+                      "exponents, period).")},
   });
 }
 
@@ -135,14 +149,63 @@ std::optional<PictureSize> ReadSize(ValueReader& reader, const std::string& text
   return PictureSize{width, height, 1.0};
 }
 
-void ReadJob(const QCommandLineParser& parser, ValueReader& reader, RenderJob& job) {
-  if (const auto map = reader.Text(QStringLiteral("map"))) {
-    if (const auto system = FindSystem(*map)) {
-      job.system = *system;
-    } else {
-      reader.Fail<int>(QStringLiteral("map"), "a map's name or a number from 1 to 10", *map);
-    }
+bool ReadableFile(const std::string& name) {
+  const QFileInfo file(QString::fromStdString(name));
+  return !name.empty() && file.isFile() && file.isReadable();
+}
+
+// A map typed on the command line, as one user map of the job.
+void ReadInlineMap(const QCommandLineParser& parser, ValueReader& reader, RenderJob& job) {
+  const auto x = reader.Text(QStringLiteral("x"));
+  const auto y = reader.Text(QStringLiteral("y"));
+  if (!x || !y) return reader.Fail("--x and --y go together: give the formulas of both x' and y'");
+  if (parser.isSet(QStringLiteral("map")) || parser.isSet(QStringLiteral("map-file"))) {
+    return reader.Fail("--x and --y cannot be used with --map or --map-file");
   }
+  UserMapDefinition definition;
+  definition.name = kInlineMapName;
+  for (const QString& line : parser.values(QStringLiteral("helper"))) definition.helpers.push_back(line.toStdString());
+  definition.xFormula = *x;
+  definition.yFormula = *y;
+  UserMapMaking made = MakeUserMap(definition);
+  if (!made.map) return reader.Fail(DescribeFormulaError(*made.error));
+  job.userMaps.push_back(std::move(*made.map));
+  job.system = kFirstUserSystem;
+}
+
+// --map: a built-in map first; otherwise one of the user's maps, read from --map-file or
+// from "usermaps.txt" of the current folder. A damaged file lends the maps it could read.
+void ReadMap(const QCommandLineParser& parser, ValueReader& reader, RenderJob& job, std::vector<std::string>& notes) {
+  if (parser.isSet(QStringLiteral("x")) || parser.isSet(QStringLiteral("y")) ||
+      parser.isSet(QStringLiteral("helper"))) {
+    return ReadInlineMap(parser, reader, job);
+  }
+  const auto map = reader.Text(QStringLiteral("map"));
+  const auto mapFile = reader.Text(QStringLiteral("map-file"));
+  if (mapFile && !ReadableFile(*mapFile)) return reader.Fail("cannot read the map file \"" + *mapFile + "\"");
+  if (mapFile && !map) return reader.Fail("--map-file needs --map NAME");
+  if (!map) return;
+  if (const auto system = FindSystem(*map)) {
+    job.system = *system;
+    return;
+  }
+  const std::string file = mapFile.value_or(kUserMapFileName);
+  UserMapFileRead read = ReadUserMapFile(Absolute(file));
+  if (read.failure) return reader.Fail(*read.failure);
+  if (read.contents.problem) notes.push_back(DescribeUserMapFileProblem(file, *read.contents.problem));
+  job.userMaps = std::move(read.contents.maps);
+  if (const auto system = FindSystem(*map, job.userMaps)) {
+    job.system = *system;
+  } else if (mapFile || ReadableFile(file)) {
+    reader.Fail<int>(QStringLiteral("map"),
+                     "the name of a built-in map or of one in \"" + file + "\", or a number from 1 to 10", *map);
+  } else {
+    reader.Fail<int>(QStringLiteral("map"), "a map's name or a number from 1 to 10", *map);
+  }
+}
+
+void ReadJob(const QCommandLineParser& parser, ValueReader& reader, RenderJob& job, std::vector<std::string>& notes) {
+  ReadMap(parser, reader, job, notes);
   const QString parameters[] = {QStringLiteral("k1"), QStringLiteral("k2"), QStringLiteral("k3"),
                                 QStringLiteral("k4")};
   for (std::size_t i = 0; i < job.k.size(); ++i) job.k[i] = reader.Number(parameters[i]);
@@ -152,8 +215,7 @@ void ReadJob(const QCommandLineParser& parser, ValueReader& reader, RenderJob& j
     }
   }
   if (const auto group = reader.Text(QStringLiteral("group"))) {
-    const QFileInfo file(QString::fromStdString(*group));
-    if (group->empty() || !file.isFile() || !file.isReadable()) {
+    if (!ReadableFile(*group)) {
       reader.Fail("cannot read the group file \"" + *group + "\"");
     } else {
       job.group = Absolute(*group);
@@ -177,6 +239,7 @@ void ReadJob(const QCommandLineParser& parser, ValueReader& reader, RenderJob& j
     }
   }
   job.bufferCapacity = reader.WholeNumber(QStringLiteral("buffer"), 0, std::numeric_limits<std::int32_t>::max());
+  job.inspect = parser.isSet(QStringLiteral("lyapunov"));
 }
 
 }  // namespace
@@ -200,7 +263,7 @@ RenderArguments ParseRenderArguments(const QStringList& arguments) {
 
   RenderRequest request;
   ValueReader reader(parser);
-  ReadJob(parser, reader, request.job);
+  ReadJob(parser, reader, request.job, result.notes);
   if (const auto size = reader.Text(QStringLiteral("size"))) {
     if (const auto picture = ReadSize(reader, *size)) request.picture = *picture;
   }
@@ -221,7 +284,9 @@ RenderArguments ParseRenderArguments(const QStringList& arguments) {
     request.exportFile = Absolute(*file);
   }
   request.highAccuracy = parser.isSet(QStringLiteral("high-accuracy"));
-  if (!request.png && !request.exportFile) reader.Fail("nothing to write: give --png FILE and/or --export FILE");
+  if (!request.png && !request.exportFile && !request.job.inspect) {
+    reader.Fail("nothing to write: give --png FILE, --export FILE and/or --lyapunov");
+  }
 
   if (reader.Failed()) {
     result.error = reader.Error();

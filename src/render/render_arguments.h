@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include <QStringList>
 
@@ -27,7 +28,11 @@ struct RenderArguments {
   std::optional<RenderRequest> request;
   std::string helpText;  // set when --help was given
   std::string error;     // set when an argument is wrong
+  std::vector<std::string> notes;  // worth saying but no reason to stop (a damaged map file)
 };
+
+// The name a map given by --x and --y goes by (on the X-Y box and in the orbit report).
+inline constexpr const char* kInlineMapName = "Formula";
 
 RenderArguments ParseRenderArguments(const QStringList& arguments);
 

@@ -6,10 +6,12 @@
 #include <QTemporaryDir>
 
 #include "explorer/export_command.h"
+#include "explorer/orbit_report.h"
 #include "explorer/startup.h"
 #include "platform/refresh_gate.h"
 #include "render/console_prompter.h"
 #include "render/picture_file.h"
+#include "render/progress_line.h"
 #include "render/qt_text_painter.h"
 #include "render/render_arguments.h"
 #include "storage/export_writer.h"
@@ -27,8 +29,9 @@ bool WriteExport(OrbitraState& state, const RenderRequest& request, Prompter& pr
   return ExportPoints(state.Store, state.WorkDir, prompter, values) >= 0;
 }
 
-int Render(const RenderRequest& request, std::ostream& err) {
-  ConsolePrompter prompter(err);
+int Render(const RenderRequest& request, std::ostream& out, std::ostream& err, bool errIsTerminal) {
+  ProgressLine progress(err, errIsTerminal);
+  ConsolePrompter prompter(err, &progress);
   const QTemporaryDir folder;
   if (!folder.isValid()) {
     prompter.ShowMessage("cannot create a temporary working folder: " + folder.errorString().toStdString());
@@ -49,7 +52,10 @@ int Render(const RenderRequest& request, std::ostream& err) {
   canvas->SetTextPainter(&painter);
   canvas->SetRefreshGate(&gate);
   canvas->SetTextScale(request.picture.textScale);
-  if (!PerformRenderJob(state, request.job, *canvas, prompter)) return kRenderWriteFailed;
+  const bool performed = PerformRenderJob(state, request.job, *canvas, prompter, &progress);
+  progress.End();
+  if (!performed) return kRenderWriteFailed;
+  if (request.job.inspect) out << FormatOrbitReport(MakeOrbitReport(state)) << std::flush;
 
   int status = kRenderDone;
   if (request.png) {
@@ -64,8 +70,9 @@ int Render(const RenderRequest& request, std::ostream& err) {
 
 }  // namespace
 
-int RunRenderProgram(const QStringList& arguments, std::ostream& out, std::ostream& err) {
+int RunRenderProgram(const QStringList& arguments, std::ostream& out, std::ostream& err, bool errIsTerminal) {
   const RenderArguments parsed = ParseRenderArguments(arguments);
+  for (const std::string& note : parsed.notes) err << "orbitra-render: " << note << '\n';
   if (!parsed.helpText.empty()) {
     out << parsed.helpText;
     return kRenderDone;
@@ -74,7 +81,7 @@ int RunRenderProgram(const QStringList& arguments, std::ostream& out, std::ostre
     err << "orbitra-render: " << parsed.error << "\nTry \"orbitra-render --help\".\n";
     return kRenderBadArguments;
   }
-  return Render(*parsed.request, err);
+  return Render(*parsed.request, out, err, errIsTerminal);
 }
 
 }  // namespace orbitra

@@ -12,8 +12,9 @@ inline constexpr int kRenderBadArguments = 2;
 
 // orbitra-render: reads the command line, runs the map in a fresh temporary working folder
 // (the user's own "tmpdata.bin" and "icgroup.txt" are never touched) and writes the picture
-// and the export. Help goes to out, messages and errors to err. Returns the exit status.
+// and the export. Help and the orbit report go to out, messages and errors to err, and
+// so does a progress line of long work when err is a terminal. Returns the exit status.
 // Needs a QGuiApplication.
-int RunRenderProgram(const QStringList& arguments, std::ostream& out, std::ostream& err);
+int RunRenderProgram(const QStringList& arguments, std::ostream& out, std::ostream& err, bool errIsTerminal = false);
 
 }  // namespace orbitra

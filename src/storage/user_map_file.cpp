@@ -218,4 +218,8 @@ FileFailure WriteUserMapFile(const std::filesystem::path& file, const std::vecto
   return ReplaceFileContents(file, FormatUserMapText(maps));
 }
 
+std::string DescribeUserMapFileProblem(std::string_view fileName, const UserMapFileProblem& problem) {
+  return "\"" + std::string(fileName) + "\", line " + std::to_string(problem.line) + ": " + problem.what;
+}
+
 }  // namespace orbitra

@@ -22,6 +22,9 @@ struct UserMapFileProblem {
   friend bool operator==(const UserMapFileProblem&, const UserMapFileProblem&) = default;
 };
 
+// "\"usermaps.txt\", line 3: WHAT", with the file named as the user knows it.
+std::string DescribeUserMapFileProblem(std::string_view fileName, const UserMapFileProblem& problem);
+
 // The maps that could be read, compiled, in file order; a map with any fault is left out
 // whole, and the first fault is kept.
 struct UserMapFileContents {

@@ -10,12 +10,18 @@
 #include <QPushButton>
 #include <QTest>
 
+#include <cmath>
+#include <sstream>
+
 #include "app/main_frame.h"
 #include "app/mapping_window.h"
 #include "app/orbitra_app.h"
 #include "app_test_support.h"
 #include "explorer/orbitra_state.h"
 #include "explorer/picture.h"
+#include "explorer/work_progress.h"
+#include "render/console_prompter.h"
+#include "render/progress_line.h"
 #include "render/qt_text_painter.h"
 
 namespace orbitra {
@@ -77,6 +83,7 @@ void ComparePixels(const QString& file, const Canvas& canvas) {
 struct Outcome {
   int exitCode = -1;
   QString err;
+  QString out;
 };
 
 // orbitra-render in the given folder, as a shell would start it.
@@ -86,7 +93,15 @@ Outcome RunRender(const QString& folder, const QStringList& arguments) {
   process.start(QStringLiteral(ORBITRA_RENDER_PROGRAM), arguments);
   if (!process.waitForFinished(60000)) return {};
   return Outcome{process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-                 QString::fromUtf8(process.readAllStandardError())};
+                 QString::fromUtf8(process.readAllStandardError()), QString::fromUtf8(process.readAllStandardOutput())};
+}
+
+// The value of a "label: value" line of the orbit report printed by --lyapunov.
+QString ReportValue(const QString& report, const QString& label) {
+  for (const QString& line : report.split('\n')) {
+    if (line.startsWith(label + ": ")) return line.mid(label.size() + 2);
+  }
+  return {};
 }
 
 class RenderPictures : public QObject {
@@ -171,6 +186,84 @@ class RenderPictures : public QObject {
     QCOMPARE(ReadFile(PathOf(cwd) / "icgroup.txt"), std::string("keep too"));
   }
 
+  // The same Henon map built in, typed in "usermaps.txt" (beside a damaged map) and typed on
+  // the command line with a helper: the same points, bit for bit, and the inspector's
+  // exponents of the published value (the typed maps' Jacobians by central differences).
+  void CommandLineUserMapsAndTheInspectorsReport() {
+    QTemporaryDir cwd;
+    WriteFile(PathOf(cwd) / "usermaps.txt",
+              "map Broken\nx' = x +\ny' = y\nend\n\n"
+              "map My Henon\nx' = 1 - k1*x*x + k3*y\ny' = k2*x\nk1 = 1.4\nk2 = 0.3\nk3 = 1\n"
+              "range = -1.5 1.5 -0.5 0.5\nend\n");
+    const QStringList run = {"--from", "0.1,0.1", "--iterations", "100000", "--lyapunov"};
+    const Outcome builtIn = RunRender(
+        cwd.path(), QStringList{"--map", "Henon D-C Map", "--k1", "1.4", "--k2", "0.3", "--k3", "1", "--range",
+                                "-1.5,1.5,-0.5,0.5", "--export", "builtin.dat"} + run);
+    QCOMPARE(builtIn.err, QString());
+    QCOMPARE(builtIn.exitCode, 0);
+    QCOMPARE(ReportValue(builtIn.out, "Map"), QString("Henon D-C Map"));
+    const double lambda1 = ReportValue(builtIn.out, "\u03bb1").toDouble();
+    QVERIFY2(std::abs(lambda1 - 0.419) < 0.003, qPrintable(builtIn.out));
+    QCOMPARE(ReportValue(builtIn.out, "Period"), QString("no period up to 1000"));
+
+    const Outcome fromFile = RunRender(cwd.path(), QStringList{"--map", "my henon", "--export", "file.dat"} + run);
+    QCOMPARE(fromFile.err, QString("orbitra-render: \"usermaps.txt\", line 2: x': the formula ends too early at "
+                                   "column 4\n"));
+    QCOMPARE(fromFile.exitCode, 0);
+    QCOMPARE(ReportValue(fromFile.out, "Map"), QString("My Henon"));
+
+    const Outcome typed = RunRender(cwd.path(), QStringList{"--helper", "u = k1*x*x", "--x", "1 - u + k3*y", "--y",
+                                                            "k2*x", "--k1", "1.4", "--k2", "0.3", "--k3", "1",
+                                                            "--range", "-1.5,1.5,-0.5,0.5", "--export", "typed.dat"} +
+                                                run);
+    QCOMPARE(typed.err, QString());
+    QCOMPARE(ReportValue(typed.out, "Map"), QString("Formula"));
+
+    const std::string points = ReadFile(PathOf(cwd) / "builtin.dat");
+    QVERIFY(points.size() > 100000 * 15);
+    QVERIFY(ReadFile(PathOf(cwd) / "file.dat") == points);
+    QVERIFY(ReadFile(PathOf(cwd) / "typed.dat") == points);
+    for (const Outcome* user : {&fromFile, &typed}) {
+      QVERIFY2(std::abs(ReportValue(user->out, "\u03bb1").toDouble() - lambda1) < 1e-4, qPrintable(user->out));
+      QCOMPARE(ReportValue(user->out, "Current point"), ReportValue(builtIn.out, "Current point"));
+    }
+  }
+
+  // On a terminal the progress line waits out the first second, overwrites itself in place
+  // and is ended by a line break before a message; elsewhere nothing is written.
+  void ProgressLineOnlyOnATerminalAfterASecond() {
+    double now = 100.0;
+    WorkProgress progress;
+    progress.kind = WorkProgress::Kind::Run;
+    progress.total = 10000000;
+
+    std::ostringstream pipe;
+    ProgressLine quiet(pipe, false, [&now] { return now; });
+    now = 105.0;
+    progress.done = progress.unitsDone = 4000000;
+    quiet.WorkGoesOn(progress);
+    quiet.End();
+    QCOMPARE(pipe.str(), std::string());
+
+    std::ostringstream terminal;
+    now = 100.0;
+    ProgressLine line(terminal, true, [&now] { return now; });
+    ConsolePrompter prompter(terminal, &line);
+    line.WorkBegins();
+    now = 100.5;
+    line.WorkGoesOn(progress);
+    QCOMPARE(terminal.str(), std::string());
+    now = 102.0;
+    line.WorkGoesOn(progress);
+    progress.kind = WorkProgress::Kind::Replay;  // a shorter text blanks the rest of the longer one
+    line.WorkGoesOn(progress);
+    prompter.ShowMessage("Buffer is Full");
+    line.End();
+    QCOMPARE(terminal.str(), std::string("\rRunning: 40% of 10000000 iterations, 2.0 M/s"
+                                         "\rReplaying stored points: 40% of 10000000    "
+                                         "\norbitra-render: Buffer is Full\n"));
+  }
+
   void CommandLineRefusesBadArgumentsWithStatusTwo_data() {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("message");
@@ -191,7 +284,14 @@ class RenderPictures : public QObject {
     QTest::newRow("no group") << QStringList{"--group", "missing.txt", "--png", "x.png"}
                               << "cannot read the group file \"missing.txt\"";
     QTest::newRow("no output") << QStringList{"--from", "0,0"}
-                               << "nothing to write: give --png FILE and/or --export FILE";
+                               << "nothing to write: give --png FILE, --export FILE and/or --lyapunov";
+    QTest::newRow("not in the map file")
+        << QStringList{"--map-file", "m.txt", "--map", "Nowhere", "--png", "x.png"}
+        << "--map takes the name of a built-in map or of one in \"m.txt\", or a number from 1 to 10, not \"Nowhere\"";
+    QTest::newRow("no map file") << QStringList{"--map-file", "none.txt", "--map", "Mine", "--png", "x.png"}
+                                 << "cannot read the map file \"none.txt\"";
+    QTest::newRow("formula") << QStringList{"--x", "1 - k1*x*x + z", "--y", "k2*x", "--png", "x.png"}
+                             << "x': unknown name \"z\" at column 14";
     QTest::newRow("unknown option") << QStringList{"--bogus", "--png", "x.png"} << "Unknown option 'bogus'.";
   }
   void CommandLineRefusesBadArgumentsWithStatusTwo() {
@@ -199,6 +299,7 @@ class RenderPictures : public QObject {
     QFETCH(QString, message);
     QTemporaryDir cwd;
     WriteFile(PathOf(cwd) / "g.txt", "0 0 10 0 0\n");
+    WriteFile(PathOf(cwd) / "m.txt", "map Mine\nx' = y\ny' = x\nend\n");
     const Outcome outcome = RunRender(cwd.path(), arguments);
     QCOMPARE(outcome.exitCode, 2);
     QCOMPARE(outcome.err, "orbitra-render: " + message + "\nTry \"orbitra-render --help\".\n");

@@ -10,6 +10,8 @@
 #include "explorer/initial_conditions_logic.h"
 #include "explorer/picture.h"
 #include "explorer/run_commands.h"
+#include "explorer/user_map_commands.h"
+#include "maps/user_map_table.h"
 #include "support/scenario.h"
 
 namespace orbitra {
@@ -154,6 +156,11 @@ TEST(Picture, TheDialogSaysWhenAnewDrawnSizeLacksPointsOnScreen) {
   sc.Apply(ApplyDisplayModeDialog(s, DisplayModeValues{1}));
   sc.Apply(StartRun(s));  // the evolution boxes are never kept
   EXPECT_TRUE(PrepareSavePictureDialog(s, 800, 600).unkeptPoints);
+
+  // A map of the user's gives the file its own name.
+  s.UserMaps.Add(*MakeUserMap(UserMapDefinition{"Typed Henon", {}, "1 - k1*x*x + k3*y", "k2*x"}).map);
+  ASSERT_TRUE(SelectUserMapByName(s, "Typed Henon"));
+  EXPECT_EQ(PrepareSavePictureDialog(s, 800, 600).fileName, (sc.Dir().Path() / "Typed Henon.png").string());
 }
 
 TEST(Picture, SizesAndTargetsAreCheckedBeforeAnythingIsDrawn) {
