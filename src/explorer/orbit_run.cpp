@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <limits>
 
+#include "maps/system_catalogue.h"
 #include "storage/point_buffer.h"
 #include "storage/text_format.h"
 
@@ -83,6 +84,9 @@ OrbitRun::OrbitRun(OrbitraState& state, Canvas& canvas)
   const std::int32_t room = std::numeric_limits<std::int32_t>::max() - (store.RTN > 0 ? store.RTN : 0);
   loop_.end = loop_.count < room ? loop_.count : room;
   if (loop_.count == 0) end_ = RunEnd::Completed;
+  // A user map chosen by any way but the commands (which ask at once) is compiled now; the
+  // run takes the machine code at a later slice once it is ready.
+  state.CompiledMaps.StartCompiling(state.Model, SystemName(state.UserMaps, state.Model.system));
 }
 
 RunEnd OrbitRun::Advance(std::int64_t budget) {
