@@ -119,7 +119,7 @@ NativeMaps::NativeMaps(NativeMaps&&) noexcept = default;
 NativeMaps& NativeMaps::operator=(NativeMaps&&) noexcept = default;
 
 void NativeMaps::StartCompiling(const MappingModel& model, std::string_view name) noexcept {
-  if (!worker_ || worker_->settings.library.empty() || !model.userMap) return;
+  if (!worker_ || !NativeCompilerBuilt() || worker_->settings.library.empty() || !model.userMap) return;
   const UserMapEvaluator& evaluator = *model.userMap;
   Worker& w = *worker_;
   try {

@@ -10,6 +10,9 @@
 
 namespace orbitra {
 
+// Settings under which nothing is compiled: the expression library evaluates every map.
+inline NativeCompilerSettings InterpretedOnly() { return NativeCompilerSettings{"", {}}; }
+
 // The user maps' machine code, compiled in the background and kept for the life of the
 // program. A chosen map's program goes to a worker thread, which sees nothing else and
 // hands the code over through a future that the map's evaluator holds (see
@@ -18,7 +21,8 @@ namespace orbitra {
 // the map, with the same bits. Maps that compute the same share one compile.
 class NativeMaps {
  public:
-  // Settings with an empty library name: nothing is ever compiled, and nothing said.
+  // Nothing is ever compiled, and nothing said, in a build without the JIT compiler or
+  // with an empty library name (InterpretedOnly).
   explicit NativeMaps(NativeCompilerSettings settings = {});
   ~NativeMaps();  // waits for a compile under way; those not begun are dropped
   NativeMaps(NativeMaps&&) noexcept;
