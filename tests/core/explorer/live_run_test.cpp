@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <future>
@@ -306,10 +307,11 @@ const TypedCase kTypedCases[] = {
        s.Run.InitialPoint.y = 0.1;
      },
      " Escape to Infinity\n or Initials are out of valid range"},
-    {"standard map with the evolution boxes, the buffer filling up",
+    {"standard map with the evolution boxes and the inspector, the buffer filling up",
      [](Scenario& sc, bool interpreted) {
        SelectTyped(sc, kTypedStandardMap, interpreted);
        OrbitraState& s = sc.State();
+       s.Inspector.SetShown(true);
        s.Store.BufferCapacity = 2777;
        AllocateBuffer(s.Store);
        s.Run.Settings.DisplayMode = 1;
@@ -318,9 +320,17 @@ const TypedCase kTypedCases[] = {
      "Buffer is Full"},
 };
 
-// A typed map's run leaves the same pixels, points, counters and messages whether the
-// expression library or the machine code computes it, however the run is sliced, and when
-// the machine code arrives in the middle of the run.
+// A typed map's run leaves the same pixels, points, counters, messages and inspector
+// whether the expression library or the machine code computes it, however the run is
+// sliced, and when the machine code arrives in the middle of the run.
+void ExpectSameTypedRun(Scenario& a, Scenario& b, const std::string& what) {
+  ExpectSameOutcome(a, b, what);
+  const LyapunovEstimate ea = a.State().Inspector.Exponents(), eb = b.State().Inspector.Exponents();
+  EXPECT_EQ(ea.steps, eb.steps) << what;
+  EXPECT_EQ(std::bit_cast<std::uint64_t>(ea.lambda1), std::bit_cast<std::uint64_t>(eb.lambda1)) << what;
+  EXPECT_EQ(std::bit_cast<std::uint64_t>(ea.lambda2), std::bit_cast<std::uint64_t>(eb.lambda2)) << what;
+}
+
 TEST(LiveRun, ATypedMapRunsTheSameCompiledOrInterpreted) {
   if (!NativeCompilerBuilt()) GTEST_SKIP() << "this build has no JIT compiler";
   for (const TypedCase& c : kTypedCases) {
@@ -336,7 +346,7 @@ TEST(LiveRun, ATypedMapRunsTheSameCompiledOrInterpreted) {
       compiled.Prompts().Clear();
       compiled.Texts().Clear();
       compiled.ApplySliced(StartRun(compiled.State()), budget);
-      ExpectSameOutcome(interpreted, compiled, std::string(c.name) + ", compiled, slices of " + std::to_string(budget));
+      ExpectSameTypedRun(interpreted, compiled, std::string(c.name) + ", compiled, slices of " + std::to_string(budget));
     }
     // Interpreted for the first slice, compiled from the second on.
     Scenario late;
@@ -353,7 +363,7 @@ TEST(LiveRun, ATypedMapRunsTheSameCompiledOrInterpreted) {
     compiler.WaitFor(late.State().Model);
     ASSERT_TRUE(late.State().Model.userMap->Native());
     while (!work.Done()) work.Advance(70);
-    ExpectSameOutcome(interpreted, late, std::string(c.name) + ", compiled after the first slice");
+    ExpectSameTypedRun(interpreted, late, std::string(c.name) + ", compiled after the first slice");
   }
 }
 
