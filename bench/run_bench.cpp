@@ -188,20 +188,11 @@ void BM_InspectedRun(benchmark::State& bs) {
   Report(bs, f);
 }
 
-// The same full run with the built-in map 1 or 2 typed as the user's formulas.
+// The same full run with the built-in map 1 or 2 typed as the user's formulas, evaluated
+// by the expression library (range(1) 0) or compiled to machine code (1).
 void BM_UserFullRun(benchmark::State& bs) {
-  RunFixture f(0, bs.range(0) == 1 ? &kTypedStandardMap : &kTypedHenon);
-  for (auto _ : bs) {
-    StartRun(f);
-    RunOrbit(*f.state, f.canvas, f.prompter);
-    benchmark::DoNotOptimize(f.state->Run.CurrentPoint.x);
-  }
-  Report(bs, f);
-}
-
-// The same, with the typed map compiled to machine code.
-void BM_JitUserFullRun(benchmark::State& bs) {
-  RunFixture f(0, bs.range(0) == 1 ? &kTypedStandardMap : &kTypedHenon, Typed::Compiled);
+  RunFixture f(0, bs.range(0) == 1 ? &kTypedStandardMap : &kTypedHenon,
+               bs.range(1) == 1 ? Typed::Compiled : Typed::Interpreted);
   for (auto _ : bs) {
     StartRun(f);
     RunOrbit(*f.state, f.canvas, f.prompter);
@@ -251,8 +242,7 @@ BENCHMARK(BM_FullRun)->Args({1, -1, -1, 0})->Args({2, -1, -1, 0})->Unit(benchmar
 BENCHMARK(BM_FullRun)->Args({2, 0, 0, 0})->Args({2, 1, 0, 0})->Args({2, 0, 1, 0})->Unit(benchmark::kMillisecond)->MinTime(0.5);
 BENCHMARK(BM_FullRun)->Args({1, 0, 0, 0})->Args({1, 1, 0, 0})->Args({1, 0, 1, 0})->Args({2, -1, -1, 1})->Unit(benchmark::kMillisecond)->MinTime(0.5);
 BENCHMARK(BM_InspectedRun)->Arg(2)->Unit(benchmark::kMillisecond)->MinTime(0.5);
-BENCHMARK(BM_UserFullRun)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->MinTime(0.5);
-BENCHMARK(BM_JitUserFullRun)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->MinTime(0.5);
+BENCHMARK(BM_UserFullRun)->Args({1, 0})->Args({2, 0})->Args({1, 1})->Args({2, 1})->Unit(benchmark::kMillisecond)->MinTime(0.5);
 BENCHMARK(BM_JitCompileHenon)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(0.5);
 BENCHMARK(BM_SlicedRun)->Args({2, 50'000})->Unit(benchmark::kMillisecond)->MinTime(0.5);
 
@@ -260,13 +250,13 @@ const int kStandard = RegisterRatio("run_vs_bare_standard_map", "BM_FullRun/1/-1
 const int kHenon = RegisterRatio("run_vs_bare_henon", "BM_FullRun/2/-1/-1/0/min_time:0.500", "BM_BareLoop/2/min_time:0.500");
 const int kStandardPointer = RegisterRatio("run_vs_pointer_loop_standard_map", "BM_FullRun/1/-1/-1/0/min_time:0.500", "BM_BarePointerLoop/1/min_time:0.500");
 const int kHenonPointer = RegisterRatio("run_vs_pointer_loop_henon", "BM_FullRun/2/-1/-1/0/min_time:0.500", "BM_BarePointerLoop/2/min_time:0.500");
-const int kUserHenon = RegisterRatio("user_vs_builtin_henon", "BM_UserFullRun/2/min_time:0.500",
+const int kUserHenon = RegisterRatio("user_vs_builtin_henon", "BM_UserFullRun/2/0/min_time:0.500",
                                      "BM_FullRun/2/-1/-1/0/min_time:0.500");
-const int kUserStandard = RegisterRatio("user_vs_builtin_standard_map", "BM_UserFullRun/1/min_time:0.500",
+const int kUserStandard = RegisterRatio("user_vs_builtin_standard_map", "BM_UserFullRun/1/0/min_time:0.500",
                                         "BM_FullRun/1/-1/-1/0/min_time:0.500");
-const int kJitHenon = RegisterRatio("jit_user_vs_builtin_henon", "BM_JitUserFullRun/2/min_time:0.500",
+const int kJitHenon = RegisterRatio("jit_user_vs_builtin_henon", "BM_UserFullRun/2/1/min_time:0.500",
                                     "BM_FullRun/2/-1/-1/0/min_time:0.500");
-const int kJitStandard = RegisterRatio("jit_user_vs_builtin_standard_map", "BM_JitUserFullRun/1/min_time:0.500",
+const int kJitStandard = RegisterRatio("jit_user_vs_builtin_standard_map", "BM_UserFullRun/1/1/min_time:0.500",
                                        "BM_FullRun/1/-1/-1/0/min_time:0.500");
 const int kJitCompile = RegisterMilliseconds("jit_compile_ms_henon", "BM_JitCompileHenon/min_time:0.500/real_time");
 const int kInspected = RegisterRatio("inspector_vs_plain_henon", "BM_InspectedRun/2/min_time:0.500",
