@@ -3,7 +3,6 @@
 #include <cstdio>
 #include <limits>
 
-#include "maps/system_catalogue.h"
 #include "storage/point_buffer.h"
 #include "storage/text_format.h"
 
@@ -85,8 +84,9 @@ OrbitRun::OrbitRun(OrbitraState& state, Canvas& canvas)
   loop_.end = loop_.count < room ? loop_.count : room;
   if (loop_.count == 0) end_ = RunEnd::Completed;
   // A user map chosen by any way but the commands (which ask at once) is compiled now; the
-  // run takes the machine code at a later slice once it is ready.
-  state.CompiledMaps.StartCompiling(state.Model, SystemName(state.UserMaps, state.Model.system));
+  // run takes the machine code at a later slice once it is ready. The X-Y box is titled
+  // with the map's name.
+  state.CompiledMaps.StartCompiling(state.Model, state.Boxes.XYBox.Label);
 }
 
 RunEnd OrbitRun::Advance(std::int64_t budget) {
