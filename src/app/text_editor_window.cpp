@@ -3,6 +3,7 @@
 #include <QDialogButtonBox>
 #include <QFile>
 #include <QFontDatabase>
+#include <QFontInfo>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSaveFile>
@@ -11,13 +12,30 @@
 
 namespace orbitra {
 
+namespace {
+
+// The system's fixed font, unless the font it resolves to has glyphs of more than one
+// width (some "Mono" families do): then the first of a few common families that is truly
+// fixed, so the columns of a group file line up.
+QFont FixedWidthFont() {
+  const QFont system = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+  if (QFontInfo(system).fixedPitch()) return system;
+  for (const char* family : {"DejaVu Sans Mono", "Liberation Mono", "Noto Mono", "Courier New", "Courier"}) {
+    QFont font(QString::fromLatin1(family), system.pointSize());
+    if (QFontInfo(font).fixedPitch()) return font;
+  }
+  return system;
+}
+
+}  // namespace
+
 TextEditorWindow::TextEditorWindow(std::filesystem::path file, Prompter& prompter, QWidget* parent)
     : QDialog(parent), file_(std::move(file)), prompter_(prompter), editor_(new QPlainTextEdit(this)) {
   setWindowTitle(QStringLiteral("%1[*] - Orbitra").arg(FileName()));
   setWindowFlag(Qt::WindowMaximizeButtonHint);
   setSizeGripEnabled(true);
 
-  editor_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+  editor_->setFont(FixedWidthFont());
   editor_->setLineWrapMode(QPlainTextEdit::NoWrap);
   connect(editor_->document(), &QTextDocument::modificationChanged, this, &QWidget::setWindowModified);
 
