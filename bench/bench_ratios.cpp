@@ -12,6 +12,11 @@ std::vector<std::tuple<std::string, std::string, std::string>>& Ratios() {
   return ratios;
 }
 
+std::vector<std::pair<std::string, std::string>>& Milliseconds() {
+  static std::vector<std::pair<std::string, std::string>> lines;
+  return lines;
+}
+
 }  // namespace
 
 void CollectingReporter::ReportRuns(const std::vector<Run>& runs) {
@@ -19,6 +24,8 @@ void CollectingReporter::ReportRuns(const std::vector<Run>& runs) {
     if (run.iterations > 0 && run.run_type == Run::RT_Iteration) {
       nanos_[run.benchmark_name()] = run.GetAdjustedCPUTime() * 1e9 /
                                      benchmark::GetTimeUnitMultiplier(run.time_unit);
+      realNanos_[run.benchmark_name()] = run.GetAdjustedRealTime() * 1e9 /
+                                         benchmark::GetTimeUnitMultiplier(run.time_unit);
     }
   }
   ConsoleReporter::ReportRuns(runs);
@@ -27,6 +34,11 @@ void CollectingReporter::ReportRuns(const std::vector<Run>& runs) {
 int RegisterRatio(const std::string& name, const std::string& numerator, const std::string& denominator) {
   Ratios().emplace_back(name, numerator, denominator);
   return static_cast<int>(Ratios().size());
+}
+
+int RegisterMilliseconds(const std::string& name, const std::string& benchmark) {
+  Milliseconds().emplace_back(name, benchmark);
+  return static_cast<int>(Milliseconds().size());
 }
 
 void PrintRatios(const CollectingReporter& reporter) {
@@ -39,6 +51,10 @@ void PrintRatios(const CollectingReporter& reporter) {
     const auto d = nanos.find(den);
     if (n == nanos.end() || d == nanos.end() || d->second <= 0.0) continue;
     std::printf("ratio %s %.3f\n", name.c_str(), n->second / d->second);
+  }
+  for (const auto& [name, benchmark] : Milliseconds()) {
+    const auto real = reporter.RealNanosPerIteration().find(benchmark);
+    if (real != reporter.RealNanosPerIteration().end()) std::printf("%s %.1f\n", name.c_str(), real->second / 1e6);
   }
 }
 

@@ -15,14 +15,21 @@ class CollectingReporter : public benchmark::ConsoleReporter {
   // Processor nanoseconds per benchmark iteration (unlike wall time, not inflated when
   // other processes take the processor), by benchmark name; absent when not run.
   const std::map<std::string, double>& NanosPerIteration() const { return nanos_; }
+  // Wall-clock nanoseconds per benchmark iteration, for work that waits on other processes.
+  const std::map<std::string, double>& RealNanosPerIteration() const { return realNanos_; }
 
  private:
   std::map<std::string, double> nanos_;
+  std::map<std::string, double> realNanos_;
 };
 
 // Registers "ratio NAME = numerator time / denominator time" for the closing lines.
 // Returns a value so it can initialise a namespace-scope constant.
 int RegisterRatio(const std::string& name, const std::string& numerator, const std::string& denominator);
+
+// Registers a closing line "NAME VALUE": the benchmark's wall-clock milliseconds per
+// iteration.
+int RegisterMilliseconds(const std::string& name, const std::string& benchmark);
 
 void PrintRatios(const CollectingReporter& reporter);
 

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <optional>
 
 #include "bench/bench_ratios.h"
 #include "explorer/orbit_run.h"
@@ -18,6 +19,7 @@
 #include "explorer/trajectory_engine.h"
 #include "maps/map_steps.h"
 #include "maps/mapping_catalogue.h"
+#include "maps/native_map_compiler.h"
 #include "maps/system_catalogue.h"
 #include "platform/canvas.h"
 #include "platform/refresh_gate.h"
@@ -51,12 +53,16 @@ const UserMapDefinition kTypedStandardMap{
     {0, kTwoPi, 0, kTwoPi}};
 const UserMapDefinition kTypedHenon{"Typed Henon", {}, "1 - k1*x*x + k3*y", "k2*x", 0.95, 1, -1, 0, {-1, 1, -1, 1}};
 
+// How a typed map is evaluated: by the expression library, or as compiled machine code.
+enum class Typed { Interpreted, Compiled };
+
 struct RunFixture {
   // The built-in system, or with `typed` that map as the user's map 11.
-  explicit RunFixture(int system, const UserMapDefinition* typed = nullptr)
+  explicit RunFixture(int system, const UserMapDefinition* typed = nullptr, Typed how = Typed::Interpreted)
       : dir(std::filesystem::temp_directory_path() / "orbitra-run-bench"), canvas(1000, 700) {
     std::filesystem::create_directories(dir);
     state = std::make_unique<OrbitraState>(dir);
+    if (how == Typed::Interpreted) state->CompiledMaps = NativeMaps(InterpretedOnly());
     StartUp(*state, prompter);
     state->Store.BufferCapacity = 2 * kRunLength;
     AllocateBuffer(state->Store);
@@ -67,6 +73,10 @@ struct RunFixture {
     const SystemDefaults d = LoadSystemDefaults(state->UserMaps, system);
     CommitSelection(state->Model, state->Boxes.XYBox.Label, state->UserMaps, system, d.k1, d.k2, d.k3, d.k4,
                     PendingSelection{d.routine, d.DefaultRange, d.userMap});
+    if (typed != nullptr && how == Typed::Compiled) {
+      state->CompiledMaps.StartCompiling(state->Model, typed->name);
+      state->CompiledMaps.WaitFor(state->Model);
+    }
     state->Boxes.XYBox.SetRange(d.DefaultRange.Xmin, d.DefaultRange.Ymin, d.DefaultRange.Xmax,
                                 d.DefaultRange.Ymax);
     state->Run.Settings.DisplayMode = 1;
@@ -178,10 +188,31 @@ void BM_InspectedRun(benchmark::State& bs) {
   TimeWholeRuns(bs, f);
 }
 
-// The same full run with the built-in map 1 or 2 typed as the user's formulas.
+// The same full run with the built-in map 1 or 2 typed as the user's formulas, evaluated
+// by the expression library (range(1) 0) or compiled to machine code (1).
 void BM_UserFullRun(benchmark::State& bs) {
-  RunFixture f(0, bs.range(0) == 1 ? &kTypedStandardMap : &kTypedHenon);
+  RunFixture f(0, bs.range(0) == 1 ? &kTypedStandardMap : &kTypedHenon,
+               bs.range(1) == 1 ? Typed::Compiled : Typed::Interpreted);
   TimeWholeRuns(bs, f);
+}
+
+// Compiling the typed Henon map to machine code, once the library is loaded (which takes
+// a while once per program). Wall-clock time: the compiler runs the assembler and the
+// linker as processes of their own.
+void BM_JitCompileHenon(benchmark::State& bs) {
+  const std::optional<UserMapProgram> program = CompileUserMap(kTypedHenon).evaluator->Program();
+  const NativeMapCompiler compiler;
+  if (!program || !compiler.Unavailable().empty()) {
+    bs.SkipWithError(program ? compiler.Unavailable().c_str() : "no program");
+    return;
+  }
+  for (auto _ : bs) {
+    const NativeCompilation compiled = compiler.Compile(*program);
+    if (!compiled.code) {
+      bs.SkipWithError(compiled.failure.c_str());
+      break;
+    }
+  }
 }
 
 // The same run in slices of range(1) iterations, as the window performs it (a Henon slice
@@ -206,17 +237,23 @@ BENCHMARK(BM_FullRun)->Args({1, -1, -1, 0})->Args({2, -1, -1, 0})->Unit(benchmar
 BENCHMARK(BM_FullRun)->Args({2, 0, 0, 0})->Args({2, 1, 0, 0})->Args({2, 0, 1, 0})->Unit(benchmark::kMillisecond)->MinTime(0.5);
 BENCHMARK(BM_FullRun)->Args({1, 0, 0, 0})->Args({1, 1, 0, 0})->Args({1, 0, 1, 0})->Args({2, -1, -1, 1})->Unit(benchmark::kMillisecond)->MinTime(0.5);
 BENCHMARK(BM_InspectedRun)->Arg(2)->Unit(benchmark::kMillisecond)->MinTime(0.5);
-BENCHMARK(BM_UserFullRun)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->MinTime(0.5);
+BENCHMARK(BM_UserFullRun)->Args({1, 0})->Args({2, 0})->Args({1, 1})->Args({2, 1})->Unit(benchmark::kMillisecond)->MinTime(0.5);
+BENCHMARK(BM_JitCompileHenon)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(0.5);
 BENCHMARK(BM_SlicedRun)->Args({2, 50'000})->Unit(benchmark::kMillisecond)->MinTime(0.5);
 
 const int kStandard = RegisterRatio("run_vs_bare_standard_map", "BM_FullRun/1/-1/-1/0/min_time:0.500", "BM_BareLoop/1/min_time:0.500");
 const int kHenon = RegisterRatio("run_vs_bare_henon", "BM_FullRun/2/-1/-1/0/min_time:0.500", "BM_BareLoop/2/min_time:0.500");
 const int kStandardPointer = RegisterRatio("run_vs_pointer_loop_standard_map", "BM_FullRun/1/-1/-1/0/min_time:0.500", "BM_BarePointerLoop/1/min_time:0.500");
 const int kHenonPointer = RegisterRatio("run_vs_pointer_loop_henon", "BM_FullRun/2/-1/-1/0/min_time:0.500", "BM_BarePointerLoop/2/min_time:0.500");
-const int kUserHenon = RegisterRatio("user_vs_builtin_henon", "BM_UserFullRun/2/min_time:0.500",
+const int kUserHenon = RegisterRatio("user_vs_builtin_henon", "BM_UserFullRun/2/0/min_time:0.500",
                                      "BM_FullRun/2/-1/-1/0/min_time:0.500");
-const int kUserStandard = RegisterRatio("user_vs_builtin_standard_map", "BM_UserFullRun/1/min_time:0.500",
+const int kUserStandard = RegisterRatio("user_vs_builtin_standard_map", "BM_UserFullRun/1/0/min_time:0.500",
                                         "BM_FullRun/1/-1/-1/0/min_time:0.500");
+const int kJitHenon = RegisterRatio("jit_user_vs_builtin_henon", "BM_UserFullRun/2/1/min_time:0.500",
+                                    "BM_FullRun/2/-1/-1/0/min_time:0.500");
+const int kJitStandard = RegisterRatio("jit_user_vs_builtin_standard_map", "BM_UserFullRun/1/1/min_time:0.500",
+                                       "BM_FullRun/1/-1/-1/0/min_time:0.500");
+const int kJitCompile = RegisterMilliseconds("jit_compile_ms_henon", "BM_JitCompileHenon/min_time:0.500/real_time");
 const int kInspected = RegisterRatio("inspector_vs_plain_henon", "BM_InspectedRun/2/min_time:0.500",
                                      "BM_FullRun/2/-1/-1/0/min_time:0.500");
 const int kSliced = RegisterRatio("sliced_vs_unsliced_henon", "BM_SlicedRun/2/50000/min_time:0.500", "BM_FullRun/2/-1/-1/0/min_time:0.500");

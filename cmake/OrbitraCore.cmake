@@ -18,6 +18,31 @@ find_package(PkgConfig REQUIRED)
 pkg_check_modules(MUPARSER REQUIRED IMPORTED_TARGET muparser)
 target_link_libraries(orbitra_core PRIVATE PkgConfig::MUPARSER)
 
+# User maps are also compiled to machine code with GCC's JIT library (Debian's
+# libgccjit-12-dev). The program loads the library when it first compiles a map, so a
+# machine without it still runs every map through muParser; a build without its header
+# has only that path.
+option(ORBITRA_USE_GCCJIT "Compile user maps to machine code when libgccjit is at hand" ON)
+if(ORBITRA_USE_GCCJIT)
+  file(GLOB orbitra_gcc_dirs /usr/lib/gcc/*/*)
+  set(orbitra_gcc_include_dirs "")
+  foreach(dir IN LISTS orbitra_gcc_dirs)
+    list(APPEND orbitra_gcc_include_dirs ${dir}/include)
+  endforeach()
+  find_path(ORBITRA_GCCJIT_INCLUDE_DIR libgccjit.h HINTS ${orbitra_gcc_include_dirs})
+  find_library(ORBITRA_GCCJIT_LIBRARY NAMES gccjit HINTS ${orbitra_gcc_dirs})
+endif()
+if(ORBITRA_USE_GCCJIT AND ORBITRA_GCCJIT_INCLUDE_DIR AND ORBITRA_GCCJIT_LIBRARY)
+  message(STATUS "Orbitra: user maps are compiled to machine code with libgccjit (${ORBITRA_GCCJIT_LIBRARY})")
+  # Only the one header: the folder that holds it is GCC's own and must not reach other compilers.
+  configure_file(${ORBITRA_GCCJIT_INCLUDE_DIR}/libgccjit.h ${CMAKE_BINARY_DIR}/gccjit/libgccjit.h COPYONLY)
+  target_include_directories(orbitra_core SYSTEM PRIVATE ${CMAKE_BINARY_DIR}/gccjit)
+  target_compile_definitions(orbitra_core PRIVATE ORBITRA_HAVE_GCCJIT)
+  target_link_libraries(orbitra_core PRIVATE ${CMAKE_DL_LIBS})
+else()
+  message(STATUS "Orbitra: libgccjit not found (or ORBITRA_USE_GCCJIT off); user maps are evaluated by muParser only")
+endif()
+
 # GCC 12 at -O2 packs the orbit point into one vector register and bounces it through
 # memory on every iteration; keeping the two coordinates scalar is markedly faster.
 set_source_files_properties(${ORBITRA_MAPS_SOURCES} ${ORBITRA_EXPLORER_SOURCES} ${ORBITRA_PLOT_SOURCES}

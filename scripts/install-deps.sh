@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(g++ make cmake pkgconf qt6-base-dev libgtest-dev libgmock-dev libbenchmark-dev libmuparser-dev
-          fonts-dejavu-core)
+          libgccjit-12-dev fonts-dejavu-core)
 
 missing=()
 for p in "${packages[@]}"; do

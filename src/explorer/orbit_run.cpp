@@ -84,6 +84,10 @@ OrbitRun::OrbitRun(OrbitraState& state, Canvas& canvas)
   const std::int32_t room = std::numeric_limits<std::int32_t>::max() - (store.RTN > 0 ? store.RTN : 0);
   loop_.end = loop_.count < room ? loop_.count : room;
   if (loop_.count == 0) end_ = RunEnd::Completed;
+  // A user map chosen by any way but the commands (which ask at once) is compiled now; the
+  // run takes the machine code at a later slice once it is ready. The X-Y box is titled
+  // with the map's name.
+  state.CompiledMaps.StartCompiling(state.Model, state.Boxes.XYBox.Label);
 }
 
 RunEnd OrbitRun::Advance(std::int64_t budget) {

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <string_view>
 
+#include "explorer/native_maps.h"
 #include "explorer/orbit_inspector.h"
 #include "explorer/run_state.h"
 #include "maps/mapping_model.h"
@@ -32,6 +33,7 @@ struct OrbitraState {
   OrbitInspector Inspector;  // the orbit inspector's trajectory, and whether its panel is shown
   UserMapTable UserMaps;         // the user's maps, systems 11 and up, kept in "usermaps.txt"
   bool UserMapFileDamaged = false;  // read with faults: the first save keeps a copy of it
+  NativeMaps CompiledMaps;          // the user maps' machine code, compiled in the background
   int UseDefaultRange = 1;  // the selection dialog's "Use default graphics range "
   int RunOnOk = 0;          // the next "Initial conditions" opens with its run box ticked
 };

@@ -8,6 +8,8 @@
 #include "maps/coordinate_wrap.h"
 #include "maps/map_routines.h"
 #include "maps/map_steps.h"
+#include "maps/native_steps.h"
+#include "maps/user_map_evaluator.h"
 
 namespace orbitra {
 
@@ -23,6 +25,12 @@ Step MakeStep(const MappingModel& model) {
     return Step(model);
   }
 }
+
+// Iterates a compiled user map computes per call. Measured on full runs (Henon, Standard
+// Map, against the built-in loop): one per call costs 1.3-1.4 times the built-in on Henon;
+// 4 to 8 match it (4 best, 1.0-1.1, and 0.86-0.97 on the Standard Map); from 16 up the
+// processor overlaps map and plots less and less (64: 1.3 and 1.08).
+constexpr std::int32_t kNativeBlock = 4;
 
 // Nothing to tell: what a run feeds when the orbit inspector is hidden.
 struct NoObserver {
@@ -44,8 +52,7 @@ inline std::int32_t InRange(const WorldRange& r, double x, double y) noexcept {
 // the counters, never from the clock, so the same iterations happen in the same order
 // however a run is sliced.
 template <class Step, bool kEvolution, bool kStoring, bool kRestricted, class Observer>
-RunEnd RunSliceOf(RunLoop& loop, const MappingModel& model, std::int64_t budget, OrbitObserver* shown) {
-  const Step step = MakeStep<Step>(model);
+RunEnd RunSliceWith(RunLoop& loop, const Step step, std::int64_t budget, OrbitObserver* shown) {
   // The inspector's sums live in a local too, and go back when the slice ends.
   Observer observer;
   if constexpr (!std::is_same_v<Observer, NoObserver>) observer = *shown;
@@ -115,18 +122,41 @@ RunEnd RunSliceOf(RunLoop& loop, const MappingModel& model, std::int64_t budget,
         }
       }
     };
-    for (; i < chunkEnd; ++i) {
-      plot(x, y);
-      const MapImage image = step(x, y);
-      if (image.x * image.x + image.y * image.y > infinity) {
-        result = RunEnd::Escaped;
-        observer.Escaped();
-        break;
+    if constexpr (std::is_same_v<Step, NativeBlockStep>) {
+      // The compiled map computes a few iterates ahead (escape test included), then they
+      // are plotted and stored; few enough that the processor still overlaps the two.
+      MapImage images[kNativeBlock];
+      while (i < chunkEnd) {
+        const std::int32_t asked = std::min(kNativeBlock, chunkEnd - i);
+        const std::int32_t got = step.Block(x, y, infinity, asked, images);
+        for (std::int32_t j = 0; j < got; ++j) {
+          plot(x, y);
+          x = images[j].x;
+          y = images[j].y;
+          store(x, y);
+        }
+        i += got;
+        if (got < asked) {
+          plot(x, y);
+          result = RunEnd::Escaped;
+          observer.Escaped();
+          break;
+        }
       }
-      observer.Observe(step, x, y, image);
-      x = image.x;
-      y = image.y;
-      store(x, y);
+    } else {
+      for (; i < chunkEnd; ++i) {
+        plot(x, y);
+        const MapImage image = step(x, y);
+        if (image.x * image.x + image.y * image.y > infinity) {
+          result = RunEnd::Escaped;
+          observer.Escaped();
+          break;
+        }
+        observer.Observe(step, x, y, image);
+        x = image.x;
+        y = image.y;
+        store(x, y);
+      }
     }
 
     // Refreshes that fell due in the chunk: the last one is after iteration `due`.
@@ -169,6 +199,25 @@ RunEnd RunSliceOf(RunLoop& loop, const MappingModel& model, std::int64_t budget,
   loop.y = y;
   loop.i = i;
   return result;
+}
+
+template <class Step, bool kEvolution, bool kStoring, bool kRestricted, class Observer>
+RunEnd RunSliceOf(RunLoop& loop, const MappingModel& model, std::int64_t budget, OrbitObserver* shown) {
+  if constexpr (std::is_same_v<Step, RoutineStep>) {
+    // A user map's machine code, once compiled, is taken at the start of a slice.
+    if (model.routine == &UserMapRoutine && model.userMap) {
+      if (const std::shared_ptr<const NativeUserMap> native = model.userMap->Native()) {
+        if constexpr (std::is_same_v<Observer, NoObserver>) {
+          return RunSliceWith<NativeBlockStep, kEvolution, kStoring, kRestricted, Observer>(
+              loop, NativeBlockStep(*native, model), budget, shown);
+        } else {
+          return RunSliceWith<NativeStep, kEvolution, kStoring, kRestricted, Observer>(
+              loop, NativeStep(*native, model, WrapOfSystem(model.system)), budget, shown);
+        }
+      }
+    }
+  }
+  return RunSliceWith<Step, kEvolution, kStoring, kRestricted, Observer>(loop, MakeStep<Step>(model), budget, shown);
 }
 
 // The loop of one map, for every combination of display mode and storing, without and

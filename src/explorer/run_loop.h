@@ -80,7 +80,8 @@ struct RunSliceVariants {
 };
 
 // The loop instantiated for the model's routine: a built-in map's formula is inlined into
-// it; any other routine is called through its pointer.
+// it; any other routine is called through its pointer, except that a user map's machine
+// code, once compiled, is taken at the start of each slice.
 RunSliceVariants RunSliceFor(const MappingModel& model) noexcept;
 
 // The loop that calls the routine through its pointer, whatever the map.

@@ -51,6 +51,7 @@ void PickSystemInList(SelectionDialogValues& values, int position) {
 Invalidation ApplySelectionDialog(OrbitraState& state, Prompter& prompter, const SelectionDialogValues& values) {
   CommitSelection(state.Model, state.Boxes.XYBox.Label, values.userMaps, values.systemNumber, values.k1, values.k2,
                   values.k3, values.k4, values.pending);
+  state.CompiledMaps.StartCompiling(state.Model, SystemName(state.UserMaps, state.Model.system));
   DeleteAll(state, prompter, /*force=*/state.Model.system != values.systemAtOpening);
   state.UseDefaultRange = values.useDefaultRange;
   if (state.UseDefaultRange != 0) {

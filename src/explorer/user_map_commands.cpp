@@ -139,6 +139,7 @@ MapSaveOutcome SaveUserMap(OrbitraState& state, Prompter& prompter, std::optiona
   MapSaveOutcome outcome{true, std::nullopt, Invalidation::None};
   if (editing && UserMapInUse(state) == editing) {
     state.Model.userMap = made.map->evaluator;
+    state.CompiledMaps.StartCompiling(state.Model, d.name);
     state.Boxes.XYBox.Label = d.name;
     DeleteAll(state, prompter, /*force=*/false);
     outcome.repaint = Invalidation::WithErase;
@@ -153,6 +154,7 @@ bool SelectUserMapByName(OrbitraState& state, std::string_view name) {
   const SystemDefaults d = LoadSystemDefaults(state.UserMaps, t);
   CommitSelection(state.Model, state.Boxes.XYBox.Label, state.UserMaps, t, d.k1, d.k2, d.k3, d.k4,
                   PendingSelection{d.routine, d.DefaultRange, d.userMap});
+  state.CompiledMaps.StartCompiling(state.Model, name);
   ResetRangesToDefault(state.Boxes, state.Model.DefaultRange, state.Run.Settings.Iterations);
   return true;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string_view>
 
 namespace mu {
@@ -16,6 +18,28 @@ namespace orbitra {
 // do. The library's own functions and constants are removed and its bytecode optimiser
 // turned off, since it reorders arithmetic.
 void SetUpFormulaLanguage(mu::ParserBase& parser);
+
+// The functions of the language, and the sign operators "-x" and "+x", as the compiled
+// formula calls them.
+enum class FormulaFunction : std::uint8_t {
+  Sin, Cos, Tan, Asin, Acos, Atan, Sinh, Cosh, Tanh, Exp, Log, Log10, Sqrt, Abs, Floor, Ceil, Sign,
+  Negate, Plus,            // the operators "-x" and "+x"
+  Atan2, Min, Max, Mod,    // the functions of two arguments
+};
+inline constexpr int kFormulaFunctionCount = static_cast<int>(FormulaFunction::Mod) + 1;
+
+inline bool TakesTwoArguments(FormulaFunction f) noexcept { return f >= FormulaFunction::Atan2; }
+
+using UnaryFunction = double (*)(double);
+using BinaryFunction = double (*)(double, double);
+
+// The very function the expression library calls for f (null for the other arity), so
+// that machine code made from a formula can call it too.
+UnaryFunction UnaryFunctionOf(FormulaFunction f) noexcept;
+BinaryFunction BinaryFunctionOf(FormulaFunction f) noexcept;
+
+// Which function of the language a callback held by the library is; nothing for any other.
+std::optional<FormulaFunction> FormulaFunctionAt(const void* callback) noexcept;
 
 // Names a helper may not take: the variables, the constant, the functions, and the words
 // "map", "end" and "range" that open lines of the map file.

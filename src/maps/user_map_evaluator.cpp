@@ -6,6 +6,7 @@
 #include <charconv>
 #include <cmath>
 #include <limits>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,6 +28,12 @@ struct UserMapEvaluator::Impl {
   double k4 = 0.0;
   std::vector<double> helpers;
   mu::Parser parser;
+
+  // The machine code of these formulas: asked for once, taken when ready.
+  mutable std::mutex nativeMutex;
+  NativeCodeFuture nativeFuture;  // valid from the request until the code is taken
+  bool nativeTaken = false;
+  std::shared_ptr<const NativeUserMap> native;  // once taken; null after a failure
 };
 
 namespace {
@@ -276,6 +283,101 @@ MapImage UserMapEvaluator::Evaluate(double x, double y, double k1, double k2, do
     constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
     return {kNaN, kNaN};
   }
+}
+
+namespace {
+
+std::optional<ProgramStep::Op> OperatorOf(mu::ECmdCode code) noexcept {
+  using Op = ProgramStep::Op;
+  switch (code) {
+    case mu::cmADD: return Op::Add;
+    case mu::cmSUB: return Op::Subtract;
+    case mu::cmMUL: return Op::Multiply;
+    case mu::cmDIV: return Op::Divide;
+    case mu::cmPOW: return Op::Power;
+    case mu::cmLT: return Op::Less;
+    case mu::cmLE: return Op::LessEqual;
+    case mu::cmGT: return Op::Greater;
+    case mu::cmGE: return Op::GreaterEqual;
+    case mu::cmEQ: return Op::Equal;
+    case mu::cmNEQ: return Op::NotEqual;
+    case mu::cmLAND: return Op::And;
+    case mu::cmLOR: return Op::Or;
+    case mu::cmIF: return Op::If;
+    case mu::cmELSE: return Op::Else;
+    case mu::cmENDIF: return Op::EndIf;
+    default: return std::nullopt;
+  }
+}
+
+}  // namespace
+
+std::optional<UserMapProgram> UserMapEvaluator::Program() const {
+  const Impl& s = *impl_;
+  const double* const variables[kFirstProgramHelper] = {&s.x, &s.y, &s.k1, &s.k2, &s.k3, &s.k4};
+  const auto indexOf = [&](const double* p) -> std::optional<std::uint8_t> {
+    for (int i = 0; i < kFirstProgramHelper; ++i) {
+      if (variables[i] == p) return static_cast<std::uint8_t>(i);
+    }
+    for (std::size_t i = 0; i < s.helpers.size(); ++i) {
+      if (&s.helpers[i] == p) return static_cast<std::uint8_t>(kFirstProgramHelper + i);
+    }
+    return std::nullopt;
+  };
+  UserMapProgram program;
+  program.helperCount = static_cast<int>(s.helpers.size());
+  try {
+    const mu::ParserByteCode& code = s.parser.GetByteCode();
+    const mu::SToken* token = code.GetBase();
+    for (std::size_t i = 0; i < code.GetSize() && token[i].Cmd != mu::cmEND; ++i) {
+      const mu::SToken& t = token[i];
+      ProgramStep step;
+      if (t.Cmd == mu::cmVAL) {
+        step = {ProgramStep::Op::Number, 0, t.Val.data2};
+      } else if (t.Cmd == mu::cmVAR || t.Cmd == mu::cmASSIGN) {
+        const auto index = indexOf(t.Cmd == mu::cmVAR ? t.Val.ptr : t.Oprt.ptr);
+        if (!index) return std::nullopt;
+        step = {t.Cmd == mu::cmVAR ? ProgramStep::Op::Variable : ProgramStep::Op::Assign, *index, 0.0};
+      } else if (t.Cmd == mu::cmFUNC) {
+        const auto f = FormulaFunctionAt(reinterpret_cast<const void*>(t.Fun.cb._pRawFun));
+        if (!f || t.Fun.cb._pUserData != nullptr || t.Fun.argc != (TakesTwoArguments(*f) ? 2 : 1)) return std::nullopt;
+        step = {ProgramStep::Op::Call, static_cast<std::uint8_t>(*f), 0.0};
+      } else if (const auto op = OperatorOf(t.Cmd)) {
+        step = {*op, 0, 0.0};
+      } else {
+        return std::nullopt;
+      }
+      program.steps.push_back(step);
+    }
+  } catch (const mu::ParserError&) {
+    return std::nullopt;
+  }
+  return program;
+}
+
+std::shared_ptr<const NativeUserMap> UserMapEvaluator::Native() const {
+  Impl& s = *impl_;
+  const std::lock_guard lock(s.nativeMutex);
+  if (s.nativeFuture.valid() && s.nativeFuture.wait_for(std::chrono::seconds(0)) == std::future_status::ready) {
+    try {
+      s.native = s.nativeFuture.get();
+    } catch (...) {
+      // A compile that was dropped unfinished (the program is closing) delivers nothing.
+    }
+    s.nativeFuture = {};
+    s.nativeTaken = true;
+  }
+  return s.native;
+}
+
+bool UserMapEvaluator::NativeRequested() const {
+  const std::lock_guard lock(impl_->nativeMutex);
+  return impl_->nativeTaken || impl_->nativeFuture.valid();
+}
+
+void UserMapEvaluator::ExpectNative(NativeCodeFuture code) const {
+  const std::lock_guard lock(impl_->nativeMutex);
+  if (!impl_->nativeTaken && !impl_->nativeFuture.valid()) impl_->nativeFuture = std::move(code);
 }
 
 MapImage UserMapRoutine(const MappingModel& model, double x, double y) {

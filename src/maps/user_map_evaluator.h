@@ -1,15 +1,21 @@
 #pragma once
 
+#include <future>
 #include <memory>
 #include <optional>
 
 #include "maps/formula_error.h"
 #include "maps/mapping_model.h"
 #include "maps/user_map_definition.h"
+#include "maps/user_map_program.h"
 
 namespace orbitra {
 
+class NativeUserMap;
 class UserMapEvaluator;
+
+// Machine code on its way: null when the compile failed.
+using NativeCodeFuture = std::shared_future<std::shared_ptr<const NativeUserMap>>;
 
 // A definition compiled, or what keeps it from compiling.
 struct UserMapCompilation {
@@ -40,6 +46,17 @@ class UserMapEvaluator {
   // The image of (x, y) with these parameters. Division by zero and the like give
   // infinities or not-a-number, as in the built-in maps.
   MapImage Evaluate(double x, double y, double k1, double k2, double k3, double k4) const noexcept;
+
+  // The formulas as the library compiled them; nothing should they hold anything else
+  // than the language's operations (not expected). Not while another thread evaluates.
+  std::optional<UserMapProgram> Program() const;
+
+  // The same formulas as machine code, once a compile has delivered it; null before, and
+  // when it failed. Safe from any thread; cheap enough for every slice of a run.
+  std::shared_ptr<const NativeUserMap> Native() const;
+  // Whether machine code was asked for. The first `code` given is the one kept.
+  bool NativeRequested() const;
+  void ExpectNative(NativeCodeFuture code) const;
 
  private:
   struct Impl;

@@ -1,6 +1,8 @@
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdint>
+#include <future>
 #include <limits>
 #include <string>
 #include <vector>
@@ -8,10 +10,13 @@
 #include <gtest/gtest.h>
 
 #include "explorer/group_commands.h"
+#include "explorer/native_maps.h"
 #include "explorer/point_store_commands.h"
 #include "explorer/repaint_work.h"
 #include "explorer/run_commands.h"
+#include "explorer/user_map_commands.h"
 #include "maps/mapping_catalogue.h"
+#include "maps/native_map_compiler.h"
 #include "maps/system_catalogue.h"
 #include "maps/user_map_evaluator.h"
 #include "plot/box_ranges.h"
@@ -288,6 +293,139 @@ TEST(LiveRun, TheInspectorFollowsARunWhateverItsSlicesAndMap) {
   hidden.Apply(StartRun(hidden.State()));
   whole.Apply(StartRun(whole.State()));
   ExpectSameOutcome(whole, hidden, "inspector shown and hidden");
+}
+
+// Built-in maps 1 and 2 as the user types them, with their defaults.
+const UserMapDefinition kTypedStandardMap{
+    "Typed Standard Map", {"t = x + y"}, "mod(t, 2*pi)", "mod(y + k1*sin(t), 2*pi)", 0.7, 0, 0, 0,
+    {0, kTwoPi, 0, kTwoPi}};
+const UserMapDefinition kTypedHenon{
+    "Typed Henon", {}, "1 - k1*x*x + k3*y", "k2*x", 1.428, 0.3, 1, 0, {-12, 12, -1, 1}};
+
+// The map becomes the user's map 11 and is selected, its machine code waited for; or,
+// `interpreted`, the expression library evaluates it.
+void SelectTyped(Scenario& sc, const UserMapDefinition& d, bool interpreted) {
+  OrbitraState& s = sc.State();
+  if (interpreted) s.CompiledMaps = NativeMaps(InterpretedOnly());
+  s.UserMaps.Add(*MakeUserMap(d).map);
+  ASSERT_TRUE(SelectUserMapByName(s, d.name));
+  s.CompiledMaps.WaitFor(s.Model);
+  ASSERT_EQ(s.Model.userMap->Native() != nullptr, !interpreted);
+}
+
+// Each case selects a typed map (with `interpreted` as SelectTyped) and asks for a run.
+struct TypedCase {
+  const char* name;
+  void (*prepare)(Scenario&, bool interpreted);
+  const char* message;  // how the run ends
+};
+
+const TypedCase kTypedCases[] = {
+    {"henon storing only inside the box, escaping beyond 100 after some 360 iterations",
+     [](Scenario& sc, bool interpreted) {
+       SelectTyped(sc, kTypedHenon, interpreted);
+       OrbitraState& s = sc.State();
+       s.Run.Settings.RestrictToBox = 1;
+       s.Run.Settings.InfinityValue = 100.0;  // the last point before the escape is in the box
+       s.Run.Settings.Iterations = 3000;
+       s.Run.Settings.InfoEvery = 33;
+       s.Run.InitialPoint.x = 0.1;
+       s.Run.InitialPoint.y = 0.1;
+     },
+     " Escape to Infinity\n or Initials are out of valid range"},
+    {"standard map with the evolution boxes and the inspector, the buffer filling up",
+     [](Scenario& sc, bool interpreted) {
+       SelectTyped(sc, kTypedStandardMap, interpreted);
+       OrbitraState& s = sc.State();
+       s.Inspector.SetShown(true);
+       s.Store.BufferCapacity = 2777;
+       AllocateBuffer(s.Store);
+       s.Run.Settings.DisplayMode = 1;
+       s.Run.Settings.Iterations = 5000;
+     },
+     "Buffer is Full"},
+};
+
+// A typed map's run leaves the same pixels, points, counters, messages and inspector
+// whether the expression library or the machine code computes it, however the run is
+// sliced, and when the machine code arrives in the middle of the run.
+void ExpectSameTypedRun(Scenario& a, Scenario& b, const std::string& what) {
+  ExpectSameOutcome(a, b, what);
+  const LyapunovEstimate ea = a.State().Inspector.Exponents(), eb = b.State().Inspector.Exponents();
+  EXPECT_EQ(ea.steps, eb.steps) << what;
+  EXPECT_EQ(std::bit_cast<std::uint64_t>(ea.lambda1), std::bit_cast<std::uint64_t>(eb.lambda1)) << what;
+  EXPECT_EQ(std::bit_cast<std::uint64_t>(ea.lambda2), std::bit_cast<std::uint64_t>(eb.lambda2)) << what;
+}
+
+TEST(LiveRun, ATypedMapRunsTheSameCompiledOrInterpreted) {
+  if (!NativeCompilerBuilt()) GTEST_SKIP() << "this build has no JIT compiler";
+  for (const TypedCase& c : kTypedCases) {
+    Scenario interpreted;
+    c.prepare(interpreted, true);
+    interpreted.Prompts().Clear();
+    interpreted.Texts().Clear();
+    interpreted.Apply(StartRun(interpreted.State()));
+    ASSERT_EQ(interpreted.Prompts().Messages(), std::vector<std::string>{c.message}) << c.name;
+    for (const std::int64_t budget : {std::int64_t{1}, std::int64_t{7}, std::int64_t{1000}, std::int64_t{1} << 40}) {
+      Scenario compiled;
+      c.prepare(compiled, false);
+      compiled.Prompts().Clear();
+      compiled.Texts().Clear();
+      compiled.ApplySliced(StartRun(compiled.State()), budget);
+      ExpectSameTypedRun(interpreted, compiled, std::string(c.name) + ", compiled, slices of " + std::to_string(budget));
+    }
+    // Interpreted for the first slice, compiled from the second on.
+    Scenario late;
+    c.prepare(late, true);
+    late.Prompts().Clear();
+    late.Texts().Clear();
+    NativeMaps compiler;
+    compiler.StartCompiling(late.State().Model, c.name);
+    ASSERT_EQ(StartRun(late.State()), Invalidation::WithErase);
+    late.Picture().Clear(kWhite);
+    RepaintWork work(late.State(), late.Picture(), late.Prompts());
+    work.Advance(100);
+    ASSERT_FALSE(work.Done());
+    compiler.WaitFor(late.State().Model);
+    ASSERT_TRUE(late.State().Model.userMap->Native());
+    while (!work.Done()) work.Advance(70);
+    ExpectSameTypedRun(interpreted, late, std::string(c.name) + ", compiled after the first slice");
+  }
+}
+
+// The run computes with the machine code the map's evaluator holds: given the code of a
+// formula that differs by a hair, its stored points follow that formula.
+TEST(LiveRun, ARunTakesTheMapsMachineCode) {
+  if (!NativeCompilerBuilt()) GTEST_SKIP() << "this build has no JIT compiler";
+  Scenario sc;
+  SelectTyped(sc, kTypedHenon, true);
+  UserMapDefinition other = kTypedHenon;
+  other.yFormula = "k2*x + 1e-9";
+  const std::shared_ptr<const UserMapEvaluator> otherEvaluator = CompileUserMap(other).evaluator;
+  NativeMaps compiler;
+  MappingModel otherModel = sc.State().Model;
+  otherModel.userMap = otherEvaluator;
+  compiler.StartCompiling(otherModel, other.name);
+  compiler.WaitFor(otherModel);
+  ASSERT_TRUE(otherEvaluator->Native());
+  std::promise<std::shared_ptr<const NativeUserMap>> planted;
+  planted.set_value(otherEvaluator->Native());
+  sc.State().Model.userMap->ExpectNative(planted.get_future().share());
+
+  OrbitraState& s = sc.State();
+  s.Run.InitialPoint.x = 0.1;
+  s.Run.InitialPoint.y = 0.1;
+  s.Run.Settings.Iterations = 10;
+  sc.Apply(StartRun(s));
+  ASSERT_EQ(s.Store.Buf, 10);
+  double x = 0.1, y = 0.1;
+  for (int i = 0; i < 10; ++i) {
+    const MapImage image = otherEvaluator->Evaluate(x, y, s.Model.k1, s.Model.k2, s.Model.k3, s.Model.k4);
+    x = image.x;
+    y = image.y;
+    EXPECT_EQ(s.Store.Slots[i].x, x) << i;
+    EXPECT_EQ(s.Store.Slots[i].y, y) << i;
+  }
 }
 
 TEST(LiveRun, ProgressLines) {

@@ -1,5 +1,6 @@
 // User maps against the built-in maps typed as formulas, and the formula language's
-// functions against the C library, bit for bit.
+// functions against the C library, bit for bit: evaluated by the expression library and,
+// where the build has the JIT compiler, as machine code too.
 #include <bit>
 #include <cmath>
 #include <cstdint>
@@ -15,6 +16,7 @@
 #include "maps/formula_text.h"
 #include "maps/map_steps.h"
 #include "maps/mapping_catalogue.h"
+#include "maps/native_map_compiler.h"
 #include "maps/user_map_evaluator.h"
 
 namespace orbitra {
@@ -50,10 +52,33 @@ void PrintTo(const TypedMap& typed, std::ostream* os) { *os << "system " << type
 
 std::uint64_t Bits(double v) { return std::bit_cast<std::uint64_t>(v); }
 
+constexpr double kInfinity = std::numeric_limits<double>::infinity();
+
+// The evaluator's formulas as machine code; null in a build without the JIT compiler.
+std::shared_ptr<const NativeUserMap> MachineCode(const UserMapEvaluator& evaluator) {
+  if (!NativeCompilerBuilt()) return nullptr;
+  static const NativeMapCompiler compiler;  // loads the library once for all tests
+  const std::optional<UserMapProgram> program = evaluator.Program();
+  EXPECT_TRUE(program.has_value());
+  if (!program) return nullptr;
+  NativeCompilation compiled = compiler.Compile(*program);
+  EXPECT_TRUE(compiled.code) << compiled.failure;
+  return compiled.code;
+}
+
+// The image by the machine code's block function, asked for one iterate that never escapes.
+MapImage BlockImage(const NativeUserMap& code, const MappingModel& m, double x, double y) {
+  const double k[4] = {m.k1, m.k2, m.k3, m.k4};
+  MapImage image{0.0, 0.0};
+  EXPECT_EQ(code.BlockCode()(x, y, k, kInfinity, 1, &image), 1);
+  return image;
+}
+
 // Both models with the built-in map's defaults; the user's runs its compiled formulas.
 struct Pair {
   MappingModel builtIn;
   MappingModel user;
+  std::shared_ptr<const NativeUserMap> native;  // the user's as machine code, where the build has it
 };
 
 Pair ModelsFor(const TypedMap& typed) {
@@ -69,6 +94,7 @@ Pair ModelsFor(const TypedMap& typed) {
   EXPECT_FALSE(compiled.error.has_value()) << (compiled.error ? DescribeFormulaError(*compiled.error) : "");
   p.user.routine = &UserMapRoutine;
   p.user.userMap = compiled.evaluator;
+  if (compiled.evaluator) p.native = MachineCode(*compiled.evaluator);
   return p;
 }
 
@@ -85,14 +111,29 @@ TEST_P(TypedBuiltInMap, GivesTheBuiltInOrbitBitForBit) {
   // catalogue's (0.25, 0.5) at the second step), so that map starts at (0.5, 0.3). Every
   // orbit stays finite all the way.
   const bool sawtooth = GetParam().system == 8;
+  constexpr int kIterations = 100000;
   double bx = 0.5, by = sawtooth ? 0.3 : 0.0;
-  double ux = bx, uy = by;
-  for (int i = 0; i < 100000; ++i) {
+  double ux = bx, uy = by, nx = bx, ny = by;
+  // The machine code's block function runs the whole orbit in one call.
+  std::vector<MapImage> block(kIterations);
+  if (p.native) {
+    const double k[4] = {p.user.k1, p.user.k2, p.user.k3, p.user.k4};
+    ASSERT_EQ(p.native->BlockCode()(bx, by, k, kInfinity, kIterations, block.data()), kIterations);
+  }
+  for (int i = 0; i < kIterations; ++i) {
     const MapImage b = p.builtIn.routine(p.builtIn, bx, by);
     const MapImage u = p.user.routine(p.user, ux, uy);
     ASSERT_EQ(Bits(b.x), Bits(u.x)) << "iteration " << i;
     ASSERT_EQ(Bits(b.y), Bits(u.y)) << "iteration " << i;
     ASSERT_TRUE(std::isfinite(b.x) && std::isfinite(b.y)) << "iteration " << i;
+    if (p.native) {
+      const MapImage n = p.native->Step(nx, ny, p.user);
+      ASSERT_EQ(Bits(b.x), Bits(n.x)) << "machine code, iteration " << i;
+      ASSERT_EQ(Bits(b.y), Bits(n.y)) << "machine code, iteration " << i;
+      ASSERT_EQ(Bits(b.x), Bits(block[i].x)) << "machine code in one block, iteration " << i;
+      ASSERT_EQ(Bits(b.y), Bits(block[i].y)) << "machine code in one block, iteration " << i;
+      nx = n.x, ny = n.y;
+    }
     bx = b.x, by = b.y, ux = u.x, uy = u.y;
   }
 }
@@ -110,6 +151,12 @@ TEST_P(TypedBuiltInMap, TakesEveryPointWhereTheBuiltInTakesIt) {
       const MapImage b = p.builtIn.routine(p.builtIn, x, y);
       const MapImage u = p.user.routine(p.user, x, y);
       ASSERT_TRUE(SameValue(b.x, u.x) && SameValue(b.y, u.y)) << "at " << x << ", " << y;
+      if (p.native) {
+        const MapImage n = p.native->Step(x, y, p.user);
+        const MapImage nb = BlockImage(*p.native, p.user, x, y);
+        ASSERT_TRUE(SameValue(b.x, n.x) && SameValue(b.y, n.y)) << "machine code at " << x << ", " << y;
+        ASSERT_TRUE(SameValue(b.x, nb.x) && SameValue(b.y, nb.y)) << "machine code block at " << x << ", " << y;
+      }
     }
   }
 }
@@ -119,15 +166,36 @@ INSTANTIATE_TEST_SUITE_P(EveryBuiltInMap, TypedBuiltInMap, ::testing::ValuesIn(k
                            return "System" + std::to_string(info.param.system);
                          });
 
-// One formula of x (and y) compiled alone, evaluated at a point.
-double Formula(const std::string& text, double x, double y = 0.0) {
-  UserMapDefinition d;
-  d.xFormula = text;
-  d.yFormula = "0";
-  const UserMapCompilation compiled = CompileUserMap(d);
-  EXPECT_TRUE(compiled.evaluator) << text;
-  return compiled.evaluator ? compiled.evaluator->Evaluate(x, y, 0, 0, 0, 0).x : 0.0;
-}
+// One formula of x (and y) compiled alone, for x'. Its value is the expression library's;
+// the machine code of the same formula must give the very same bits.
+class OneFormula {
+ public:
+  explicit OneFormula(std::string text) : text_(std::move(text)) {
+    UserMapDefinition d;
+    d.xFormula = text_;
+    d.yFormula = "0";
+    evaluator_ = CompileUserMap(d).evaluator;
+    EXPECT_TRUE(evaluator_) << text_;
+    if (evaluator_) native_ = MachineCode(*evaluator_);
+  }
+
+  double operator()(double x, double y = 0.0) const {
+    if (!evaluator_) return 0.0;
+    const double value = evaluator_->Evaluate(x, y, 0, 0, 0, 0).x;
+    if (native_) {
+      EXPECT_EQ(Bits(native_->Step(x, y, MappingModel{}).x), Bits(value)) << text_ << " at " << x << ", " << y;
+      EXPECT_EQ(Bits(BlockImage(*native_, MappingModel{}, x, y).x), Bits(value)) << text_ << " at " << x << ", " << y;
+    }
+    return value;
+  }
+
+ private:
+  std::string text_;
+  std::shared_ptr<const UserMapEvaluator> evaluator_;
+  std::shared_ptr<const NativeUserMap> native_;
+};
+
+double Formula(const std::string& text, double x, double y = 0.0) { return OneFormula(text)(x, y); }
 
 TEST(FormulaLanguage, FunctionsAndPowerGiveTheCLibrarysBits) {
   constexpr double kInf = std::numeric_limits<double>::infinity();
@@ -142,16 +210,21 @@ TEST(FormulaLanguage, FunctionsAndPowerGiveTheCLibrarysBits) {
   using F2 = double (*)(double, double);
   const std::vector<std::pair<std::string, F2>> two = {
       {"atan2", std::atan2}, {"min", std::fmin}, {"max", std::fmax}, {"mod", ReduceModulo}};
-  for (double x : values) {
-    for (const auto& [name, f] : one) {
-      EXPECT_EQ(Bits(Formula(name + "(x)", x)), Bits(f(x))) << name << "(" << x << ")";
-    }
-    for (double y : values) {
-      for (const auto& [name, f] : two) {
-        EXPECT_EQ(Bits(Formula(name + "(x, y)", x, y)), Bits(f(x, y))) << name << "(" << x << ", " << y << ")";
+  for (const auto& [name, f] : one) {
+    const OneFormula formula(name + "(x)");
+    for (double x : values) EXPECT_EQ(Bits(formula(x)), Bits(f(x))) << name << "(" << x << ")";
+  }
+  for (const auto& [name, f] : two) {
+    const OneFormula formula(name + "(x, y)");
+    for (double x : values) {
+      for (double y : values) {
+        EXPECT_EQ(Bits(formula(x, y)), Bits(f(x, y))) << name << "(" << x << ", " << y << ")";
       }
-      EXPECT_EQ(Bits(Formula("x^y", x, y)), Bits(std::pow(x, y))) << x << "^" << y;
     }
+  }
+  const OneFormula power("x^y");
+  for (double x : values) {
+    for (double y : values) EXPECT_EQ(Bits(power(x, y)), Bits(std::pow(x, y))) << x << "^" << y;
   }
   EXPECT_EQ(Formula("2*pi", 0), 6.283185307179586);
   EXPECT_EQ(Formula("log(x)", std::exp(1.0)), 1.0);  // natural, not base 10
@@ -160,6 +233,72 @@ TEST(FormulaLanguage, FunctionsAndPowerGiveTheCLibrarysBits) {
   EXPECT_EQ(Formula("-x^2", 3.0), -9.0);
   EXPECT_EQ(Formula("mod(x, 2*pi)", -0.1), kTwoPi - 0.1);
   EXPECT_EQ(Formula("mod(x, 2*pi)", 7.0), 7.0 - kTwoPi);
+}
+
+// Random maps over every operation of the language: machine code against the expression
+// library, at points and parameters that include zeros, infinities and not-a-number.
+TEST(FormulaLanguage, MachineCodeGivesTheLibrarysBitsForAnyFormula) {
+  if (!NativeCompilerBuilt()) GTEST_SKIP() << "this build has no JIT compiler";
+  std::mt19937_64 random(16);
+  const auto pick = [&random](const std::vector<std::string>& list) { return list[random() % list.size()]; };
+  const std::vector<std::string> numbers = {"0", "0.5", "3", "1e-3", "pi", "2.25"};
+  const std::vector<std::string> operators = {"+", "-", "*", "/", "^", "<", "<=", ">", ">=", "==", "!=", "&&", "||"};
+  const std::vector<std::string> oneArgument = {"sin", "cos", "tan", "asin", "acos", "atan", "sinh", "cosh", "tanh",
+                                                "exp", "log", "log10", "sqrt", "abs", "floor", "ceil", "sign"};
+  const std::vector<std::string> twoArguments = {"atan2", "min", "max", "mod"};
+  std::vector<std::string> names;
+  std::function<std::string(int)> expression = [&](int depth) -> std::string {
+    if (depth == 0 || random() % 5 == 0) return random() % 3 == 0 ? pick(numbers) : pick(names);
+    switch (random() % 6) {
+      case 0:
+      case 1:
+        return "(" + expression(depth - 1) + pick(operators) + expression(depth - 1) + ")";
+      case 2:
+        return pick(oneArgument) + "(" + expression(depth - 1) + ")";
+      case 3:
+        return pick(twoArguments) + "(" + expression(depth - 1) + ", " + expression(depth - 1) + ")";
+      case 4:
+        return "(" + expression(depth - 1) + " ? " + expression(depth - 1) + " : " + expression(depth - 1) + ")";
+      default:
+        return (random() % 2 == 0 ? "-" : "+") + expression(depth - 1);
+    }
+  };
+  std::uniform_real_distribution<double> coordinate(-4.0, 4.0);
+  std::vector<double> values = {0.0, -0.0, 1.0, -1.0, kTwoPi, 1e300, kInfinity, -kInfinity, std::nan("")};
+  for (int i = 0; i < 24; ++i) values.push_back(coordinate(random));
+  int compiled = 0;
+  for (int map = 0; map < 25; ++map) {
+    names = {"x", "y", "k1", "k2", "k3", "k4"};
+    UserMapDefinition d;
+    for (int h = 0; h < 3; ++h) {
+      d.helpers.push_back("h" + std::to_string(h) + " = " + expression(4));
+      names.push_back("h" + std::to_string(h));
+    }
+    d.xFormula = expression(4);
+    d.yFormula = expression(4);
+    const UserMapCompilation c = CompileUserMap(d);
+    if (!c.evaluator) continue;  // "x*-y" and the like, which the library does not take
+    ++compiled;
+    const std::shared_ptr<const NativeUserMap> native = MachineCode(*c.evaluator);
+    ASSERT_TRUE(native);
+    MappingModel m;
+    m.k1 = values[random() % values.size()];
+    m.k2 = coordinate(random);
+    m.k3 = 0.0;
+    m.k4 = -2.5;
+    for (double x : values) {
+      for (double y : values) {
+        const MapImage e = c.evaluator->Evaluate(x, y, m.k1, m.k2, m.k3, m.k4);
+        const MapImage n = native->Step(x, y, m);
+        const MapImage b = BlockImage(*native, m, x, y);
+        ASSERT_TRUE(SameValue(e.x, n.x) && SameValue(e.y, n.y) && SameValue(e.x, b.x) && SameValue(e.y, b.y))
+            << "at " << x << ", " << y << " k1 = " << m.k1 << ", k2 = " << m.k2 << "\n"
+            << d.helpers[0] << "\n" << d.helpers[1] << "\n" << d.helpers[2] << "\nx' = " << d.xFormula
+            << "\ny' = " << d.yFormula;
+      }
+    }
+  }
+  EXPECT_GE(compiled, 20);
 }
 
 TEST(FormulaLanguage, OnlyWholeSegmentsOfNumbersAndPiAreFolded) {

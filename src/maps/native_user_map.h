@@ -1,0 +1,35 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "maps/mapping_model.h"
+
+namespace orbitra {
+
+// A user map's formulas as machine code (see CompileNativeUserMap): each function computes
+// what the expression library computes, operation for operation, to the bit.
+class NativeUserMap {
+ public:
+  // The image of (x, y).
+  using StepFunction = MapImage (*)(double x, double y, double k1, double k2, double k3, double k4);
+  // Up to `count` successive images of (x, y) into `images`, k1 to k4 in `k`. Stops before
+  // an image with x*x + y*y > infinity (which the run loop calls an escape); returns how
+  // many images it wrote.
+  using BlockFunction = std::int32_t (*)(double x, double y, const double* k, double infinity, std::int32_t count,
+                                         MapImage* images);
+
+  NativeUserMap(StepFunction step, BlockFunction block, std::shared_ptr<const void> code) noexcept
+      : step_(step), block_(block), code_(std::move(code)) {}
+
+  MapImage Step(double x, double y, const MappingModel& m) const noexcept { return step_(x, y, m.k1, m.k2, m.k3, m.k4); }
+  StepFunction StepCode() const noexcept { return step_; }
+  BlockFunction BlockCode() const noexcept { return block_; }
+
+ private:
+  StepFunction step_;
+  BlockFunction block_;
+  std::shared_ptr<const void> code_;  // keeps the machine code loaded while referenced
+};
+
+}  // namespace orbitra
