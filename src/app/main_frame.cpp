@@ -60,6 +60,7 @@ void ShowLock(QLabel* pane, const QString& text, std::optional<bool> on) {
 constexpr const char* kIdleText = "Ready";
 
 constexpr int kLockPollMs = 250;
+constexpr int kCompilerMessageMs = 15000;
 
 }  // namespace
 
@@ -220,6 +221,7 @@ void CMainFrame::BuildStatusBar() {
   UpdateLockPanes();
   auto* poll = new QTimer(this);
   connect(poll, &QTimer::timeout, this, &CMainFrame::UpdateLockPanes);
+  connect(poll, &QTimer::timeout, this, &CMainFrame::ShowCompilerMessages);
   poll->start(kLockPollMs);
 }
 
@@ -238,6 +240,13 @@ void CMainFrame::InspectorVisibilityChanged() {
   state_.Inspector.SetShown(!inspectorPanel_->isHidden());
   UpdateCheckMarks();
   inspectorPanel_->Refresh();
+}
+
+void CMainFrame::ShowCompilerMessages() {
+  // A typed map that could not be compiled runs interpreted; that is said once, for a while.
+  if (const std::optional<std::string> message = state_.CompiledMaps.NextMessage()) {
+    statusBar_->showMessage(QString::fromStdString(*message), kCompilerMessageMs);
+  }
 }
 
 void CMainFrame::UpdateLockPanes() {

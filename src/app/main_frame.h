@@ -72,6 +72,7 @@ class CMainFrame : public QMainWindow, public CommandHost {
   void InspectorVisibilityChanged();
   void UpdateCheckMarks();
   void UpdateLockPanes();
+  void ShowCompilerMessages();
   // While the mapping window works, only what cannot change what the work uses is
   // available, and "Stop run" is; the status bar shows the work's progress.
   void WorkStarted();

@@ -95,6 +95,8 @@ bool PerformRenderJob(OrbitraState& state, const RenderJob& job, Canvas& canvas,
   }
   selection.useDefaultRange = 1;
   ApplySelectionDialog(state, prompter, selection);
+  // A typed map's machine code takes some milliseconds; the runs that follow are worth it.
+  state.CompiledMaps.WaitFor(state.Model);
 
   const std::int32_t capacity = RenderBufferCapacity(job);
   if (capacity != state.Store.BufferCapacity) ReconstructBuffer(state, prompter, [capacity] { return capacity; });
