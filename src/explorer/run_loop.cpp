@@ -282,8 +282,6 @@ RunSliceVariants RunSliceFor(const MappingModel& model) noexcept {
   return kVariants<RoutineStep>;
 }
 
-RunSliceVariants RunSlicesThroughPointer() noexcept { return kVariants<RoutineStep>; }
-
 RunSlice RunSliceVariants::For(bool evolution, bool storing, bool restricted, bool inspecting) const noexcept {
   return (inspecting ? *observing : *plain)[evolution ? 1 : 0][storing ? (restricted ? 2 : 1) : 0];
 }

@@ -84,7 +84,4 @@ struct RunSliceVariants {
 // code, once compiled, is taken at the start of each slice.
 RunSliceVariants RunSliceFor(const MappingModel& model) noexcept;
 
-// The loop that calls the routine through its pointer, whatever the map.
-RunSliceVariants RunSlicesThroughPointer() noexcept;
-
 }  // namespace orbitra
