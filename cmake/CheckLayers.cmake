@@ -1,15 +1,16 @@
 # Fails when a source file includes a header of a layer above its own, or of a sibling
 # layer. Each folder of src/ is one layer, from the bottom:
-#   platform < maps < plot, storage < explorer < dialogs, render < app
-set(layers platform maps plot storage explorer dialogs render app)
+#   platform < maps < analysis < plot, storage < explorer < dialogs, render < app
+set(layers platform maps analysis plot storage explorer dialogs render app)
 set(rank_platform 0)
 set(rank_maps 1)
-set(rank_plot 2)
-set(rank_storage 2)
-set(rank_explorer 3)
-set(rank_dialogs 4)
-set(rank_render 4)
-set(rank_app 5)
+set(rank_analysis 2)
+set(rank_plot 3)
+set(rank_storage 3)
+set(rank_explorer 4)
+set(rank_dialogs 5)
+set(rank_render 5)
+set(rank_app 6)
 
 set(hits "")
 foreach(layer IN LISTS layers)

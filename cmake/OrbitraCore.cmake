@@ -1,17 +1,21 @@
 # The core: plain C++20, no Qt. Sources are picked up per folder so that a new file
 # needs no edit here.
-# Each folder is one layer: platform < maps < plot, storage < explorer.
+# Each folder is one layer: platform < maps < analysis < plot, storage < explorer.
 file(GLOB ORBITRA_PLATFORM_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/platform/*.cpp)
 file(GLOB ORBITRA_MAPS_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/maps/*.cpp)
+file(GLOB ORBITRA_ANALYSIS_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/analysis/*.cpp)
 file(GLOB ORBITRA_PLOT_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/plot/*.cpp)
 file(GLOB ORBITRA_STORAGE_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/storage/*.cpp)
 file(GLOB ORBITRA_EXPLORER_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/explorer/*.cpp)
 
 add_library(orbitra_core STATIC
-  ${ORBITRA_PLATFORM_SOURCES} ${ORBITRA_MAPS_SOURCES} ${ORBITRA_PLOT_SOURCES}
+  ${ORBITRA_PLATFORM_SOURCES} ${ORBITRA_MAPS_SOURCES} ${ORBITRA_ANALYSIS_SOURCES} ${ORBITRA_PLOT_SOURCES}
   ${ORBITRA_STORAGE_SOURCES} ${ORBITRA_EXPLORER_SOURCES})
 target_include_directories(orbitra_core PUBLIC ${PROJECT_SOURCE_DIR}/src)
 target_compile_features(orbitra_core PUBLIC cxx_std_20)
+# The worker pool runs sweeps on std::jthread.
+find_package(Threads REQUIRED)
+target_link_libraries(orbitra_core PUBLIC Threads::Threads)
 
 # User maps are compiled by muParser (Debian's libmuparser-dev); only src/maps includes it.
 find_package(PkgConfig REQUIRED)
