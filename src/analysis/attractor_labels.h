@@ -1,0 +1,24 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "analysis/grid_values.h"
+
+namespace orbitra {
+
+// The attractors of a basin grid coloured by attractor, numbered 1, 2, ... in the order
+// they first appear in the grid's rows (bottom up, each left to right): pixels whose orbits
+// found the same period and whose cycle representatives lie within kAttractorMatch of the
+// grid's range of each other share a number. -1 for an escaped orbit, 0 for one without
+// a period (a chaotic or not yet settled orbit), and 0 for pixels not done yet.
+//
+// The numbers depend on the whole grid alone: the same for any threads, and for tiles
+// merged before they are numbered.
+std::vector<std::int32_t> LabelAttractors(const GridValues& grid);
+
+// Two representatives of one attractor lie within this part of the range's width (in x)
+// and height (in y): far above the period test's tolerance, far below a pixel.
+inline constexpr double kAttractorMatch = 1e-4;
+
+}  // namespace orbitra

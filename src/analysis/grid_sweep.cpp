@@ -1,0 +1,98 @@
+#include "analysis/grid_sweep.h"
+
+#include <algorithm>
+
+#include "analysis/grid_pixels.h"
+
+namespace orbitra {
+
+namespace {
+
+// Columns a unit computes between looks at the stop request.
+constexpr std::int32_t kColumnsBetweenStopChecks = 64;
+
+bool IsCoarse(std::int32_t v) noexcept { return v % kCoarseStep == 0; }
+
+}  // namespace
+
+GridSweep::GridSweep(const MappingModel& model, const GridSettings& settings, RowBand rows)
+    : model_(model), grid_(settings, rows), oneAtATime_(GridNeedsOneThread(model)) {
+  firstCoarseRow_ = (rows.first + kCoarseStep - 1) / kCoarseStep * kCoarseStep;
+  const std::int32_t end = rows.first + rows.count;
+  coarseRows_ = firstCoarseRow_ < end ? (end - firstCoarseRow_ + kCoarseStep - 1) / kCoarseStep : 0;
+  unitDone_.assign(static_cast<std::size_t>(rows.count + coarseRows_), 0);
+  rowPartsLeft_ = std::make_unique<std::atomic<std::int32_t>[]>(static_cast<std::size_t>(rows.count));
+  for (std::int32_t r = 0; r < rows.count; ++r) rowPartsLeft_[static_cast<std::size_t>(r)] = IsCoarse(rows.first + r) ? 2 : 1;
+  shown_.full.assign(static_cast<std::size_t>(rows.count), 0);
+  shown_.coarse.assign(static_cast<std::size_t>(rows.count), 0);
+}
+
+GridSweep::~GridSweep() = default;
+
+std::int64_t GridSweep::PixelCount() const noexcept {
+  return static_cast<std::int64_t>(grid_.settings.width) * grid_.rows.count;
+}
+
+void GridSweep::Start(WorkerPool& pool) {
+  // Coarse units first, each time: what is missing of the overview comes before detail.
+  std::vector<std::int64_t> order;
+  const auto rows = static_cast<std::int64_t>(grid_.rows.count);
+  for (std::int64_t u = rows; u < rows + coarseRows_; ++u) {
+    if (!unitDone_[static_cast<std::size_t>(u)]) order.push_back(u);
+  }
+  for (std::int64_t u = 0; u < rows; ++u) {
+    if (!unitDone_[static_cast<std::size_t>(u)]) order.push_back(u);
+  }
+  pool.Start(std::move(order), [this](std::int64_t unit, std::stop_token stop) { return RunUnit(unit, stop); });
+}
+
+void GridSweep::Run(WorkerPool& pool) {
+  Start(pool);
+  pool.Wait();
+}
+
+bool GridSweep::RunUnit(std::int64_t unit, const std::stop_token& stop) {
+  const std::int32_t width = grid_.settings.width;
+  const bool coarse = unit >= grid_.rows.count;
+  const std::int32_t row = coarse ? firstCoarseRow_ + static_cast<std::int32_t>(unit - grid_.rows.count) * kCoarseStep
+                                  : grid_.rows.first + static_cast<std::int32_t>(unit);
+  // The unit's columns that are not in yet (a stopped unit did some of them).
+  std::vector<std::int32_t> columns;
+  for (std::int32_t c = 0; c < width; c += coarse ? kCoarseStep : 1) {
+    const bool coarsePixel = IsCoarse(c) && IsCoarse(row);
+    if (coarse != coarsePixel) continue;
+    if (!grid_.done[grid_.Index(c, row)]) columns.push_back(c);
+  }
+  std::unique_lock<std::mutex> lock(evaluate_, std::defer_lock);
+  if (oneAtATime_) lock.lock();
+  for (std::size_t start = 0; start < columns.size(); start += kColumnsBetweenStopChecks) {
+    if (stop.stop_requested()) return false;
+    const auto count = static_cast<std::int32_t>(std::min<std::size_t>(kColumnsBetweenStopChecks, columns.size() - start));
+    ComputeGridPixels(model_, grid_, row, columns.data() + start, count);
+    pixelsDone_.fetch_add(count, std::memory_order_relaxed);
+  }
+  unitDone_[static_cast<std::size_t>(unit)] = 1;  // one slot per unit
+  Finished(row, coarse);
+  return true;
+}
+
+void GridSweep::Finished(std::int32_t row, bool coarse) {
+  const std::lock_guard lock(events_);
+  if (coarse) pending_.push_back({row, true});
+  if (rowPartsLeft_[static_cast<std::size_t>(row - grid_.rows.first)].fetch_sub(1) == 1) pending_.push_back({row, false});
+}
+
+std::vector<GridRowEvent> GridSweep::TakeFinished() {
+  std::vector<GridRowEvent> events;
+  {
+    const std::lock_guard lock(events_);
+    events.swap(pending_);
+  }
+  for (const GridRowEvent& e : events) {
+    const auto r = static_cast<std::size_t>(e.row - grid_.rows.first);
+    (e.coarse ? shown_.coarse : shown_.full)[r] = 1;
+  }
+  return events;
+}
+
+}  // namespace orbitra

@@ -1,0 +1,57 @@
+#include "analysis/window_period.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace orbitra {
+
+namespace {
+
+double Distance(double a, double b, double period) noexcept {
+  const double d = std::fabs(a - b);
+  if (!(period > 0.0)) return d;
+  const double r = std::fmod(d, period);
+  return std::min(r, period - r);
+}
+
+double ToleranceOf(const double* v, std::int32_t n) noexcept {
+  double low = v[0], high = v[0], size = 0.0;
+  for (std::int32_t k = 0; k < n; ++k) {
+    if (std::isnan(v[k])) return std::nan("");
+    low = std::min(low, v[k]);
+    high = std::max(high, v[k]);
+    size = std::max(size, std::fabs(v[k]));
+  }
+  return kWindowPeriodTolerance * std::max(high - low, kWindowSettledExtent * size);
+}
+
+}  // namespace
+
+std::int32_t WindowPeriod(const double* x, const double* y, std::int32_t n, std::int32_t longest,
+                          CoordinateWrap wrap) noexcept {
+  if (n <= 0) return 0;
+  const double tolX = ToleranceOf(x, n);
+  const double tolY = ToleranceOf(y, n);
+  const std::int32_t newest = n - 1;
+  for (std::int32_t p = 1; p <= longest; ++p) {
+    const std::int32_t repeats = std::max(p, kWindowFewestRepeats);
+    if (repeats + p > n) break;
+    bool repeated = true;
+    for (std::int32_t age = 0; age < repeats && repeated; ++age) {
+      const std::int32_t a = newest - age, b = a - p;
+      repeated = Distance(x[a], x[b], wrap.x) <= tolX && Distance(y[a], y[b], wrap.y) <= tolY;
+    }
+    if (repeated) return p;
+  }
+  return 0;
+}
+
+WorldPoint CycleRepresentative(const double* x, const double* y, std::int32_t n, std::int32_t p) noexcept {
+  std::int32_t best = n - 1;
+  for (std::int32_t k = n - p; k < n; ++k) {
+    if (x[k] < x[best] || (x[k] == x[best] && y[k] < y[best])) best = k;
+  }
+  return {x[best], y[best]};
+}
+
+}  // namespace orbitra
