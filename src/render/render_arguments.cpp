@@ -128,6 +128,8 @@ void AddOptions(QCommandLineParser& parser) {
       {QStringLiteral("export"), QStringLiteral("Write the stored points inside the X-Y box to this text file."),
        QStringLiteral("file")},
       {QStringLiteral("high-accuracy"), QStringLiteral("Export with 12 decimals instead of 6.")},
+      {QStringLiteral("threads"), QStringLiteral("Worker threads of a sweep (default: one per core)."),
+       QStringLiteral("n")},
       {QStringLiteral("lyapunov"),
        QStringLiteral("After the runs, print the orbit inspector's report of the last trajectory (Lyapunov "
                       "exponents, period).")},
@@ -284,6 +286,7 @@ RenderArguments ParseRenderArguments(const QStringList& arguments) {
     request.exportFile = Absolute(*file);
   }
   request.highAccuracy = parser.isSet(QStringLiteral("high-accuracy"));
+  request.threads = reader.WholeNumber(QStringLiteral("threads"), 1, kMostThreads);
   if (!request.png && !request.exportFile && !request.job.inspect) {
     reader.Fail("nothing to write: give --png FILE, --export FILE and/or --lyapunov");
   }

@@ -20,7 +20,10 @@ struct RenderRequest {
   std::optional<std::filesystem::path> png;
   std::optional<std::filesystem::path> exportFile;
   bool highAccuracy = false;
+  std::optional<int> threads;  // worker threads of a sweep; one per core otherwise
 };
+
+inline constexpr int kMostThreads = 1024;
 
 // The command line read: a request, or help (text to print, success), or an error (a
 // message naming the bad argument; the program exits with status 2).
