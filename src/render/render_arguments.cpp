@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "maps/formula_error.h"
+#include "render/grid_arguments.h"
 #include "storage/text_format.h"
 #include "storage/user_map_file.h"
 
@@ -134,6 +135,7 @@ void AddOptions(QCommandLineParser& parser) {
        QStringLiteral("After the runs, print the orbit inspector's report of the last trajectory (Lyapunov "
                       "exponents, period).")},
   });
+  AddGridOptions(parser);
 }
 
 // The picture's size from "WxH".
@@ -258,7 +260,7 @@ RenderArguments ParseRenderArguments(const QStringList& arguments) {
     result.helpText = parser.helpText().toStdString();
     return result;
   }
-  if (!parser.positionalArguments().isEmpty()) {
+  if (!parser.positionalArguments().isEmpty() && !parser.isSet(QStringLiteral("merge-tiles"))) {
     result.error = "unexpected argument \"" + parser.positionalArguments().first().toStdString() + "\"";
     return result;
   }
@@ -287,6 +289,7 @@ RenderArguments ParseRenderArguments(const QStringList& arguments) {
   }
   request.highAccuracy = parser.isSet(QStringLiteral("high-accuracy"));
   request.threads = reader.WholeNumber(QStringLiteral("threads"), 1, kMostThreads);
+  if (!reader.Failed()) reader.Fail(ReadGridRequest(parser, request));
   if (!request.png && !request.exportFile && !request.job.inspect) {
     reader.Fail("nothing to write: give --png FILE, --export FILE and/or --lyapunov");
   }

@@ -9,6 +9,7 @@
 
 #include "explorer/picture.h"
 #include "explorer/render_job.h"
+#include "render/grid_request.h"
 
 namespace orbitra {
 
@@ -21,6 +22,7 @@ struct RenderRequest {
   std::optional<std::filesystem::path> exportFile;
   bool highAccuracy = false;
   std::optional<int> threads;  // worker threads of a sweep; one per core otherwise
+  std::optional<GridRequest> grid;  // a parameter plane or basins instead of runs
 };
 
 inline constexpr int kMostThreads = 1024;

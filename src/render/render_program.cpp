@@ -10,6 +10,7 @@
 #include "explorer/startup.h"
 #include "platform/refresh_gate.h"
 #include "render/console_prompter.h"
+#include "render/grid_render.h"
 #include "render/picture_file.h"
 #include "render/progress_line.h"
 #include "render/qt_text_painter.h"
@@ -81,6 +82,7 @@ int RunRenderProgram(const QStringList& arguments, std::ostream& out, std::ostre
     err << "orbitra-render: " << parsed.error << "\nTry \"orbitra-render --help\".\n";
     return kRenderBadArguments;
   }
+  if (parsed.request->grid) return RenderGrid(*parsed.request, err, errIsTerminal);
   return Render(*parsed.request, out, err, errIsTerminal);
 }
 

@@ -1,0 +1,95 @@
+#include "explorer/grid_view.h"
+
+#include <cmath>
+#include <cstdio>
+
+namespace orbitra {
+
+namespace {
+
+std::string Number(double v, const char* format = "%.6g") {
+  if (std::isnan(v)) return "nan";
+  char buffer[48];
+  std::snprintf(buffer, sizeof buffer, format, v);
+  return buffer;
+}
+
+const char* ColouringWords(GridColouring c) {
+  switch (c) {
+    case GridColouring::Period: return "by period";
+    case GridColouring::Lyapunov: return "by \xCE\xBB" "1";
+    case GridColouring::Escape: return "by escape time";
+    case GridColouring::Attractor: return "by attractor";
+  }
+  return "";
+}
+
+}  // namespace
+
+GridViewMap GridViewMapOf(const OrbitraState& state) {
+  return {state.Model, state.Boxes.XYBox.Label, state.Boxes.XYBox.GetRange(),
+          WorldPoint{state.Run.InitialPoint.x, state.Run.InitialPoint.y}};
+}
+
+std::string ParameterName(int which) { return "k" + std::to_string(which + 1); }
+
+GridPictureText GridPictureTextFor(const std::string& mapName, const GridSettings& s) {
+  if (IsParameterPlane(s.colouring)) {
+    return {mapName + ": " + ParameterName(s.xParameter) + " and " + ParameterName(s.yParameter) + " " +
+                ColouringWords(s.colouring),
+            ParameterName(s.xParameter), ParameterName(s.yParameter)};
+  }
+  return {mapName + ": basins " + ColouringWords(s.colouring), "x", "y"};
+}
+
+void DrawGridView(Canvas& canvas, const GridValues& grid, const std::string& mapName, const GridShown* shown) {
+  canvas.Clear(kWhite);
+  DrawGridPicture(canvas, grid, GridPictureTextFor(mapName, grid.settings), shown);
+}
+
+std::string GridPixelText(const GridValues& grid, std::int32_t column, std::int32_t row,
+                          const std::vector<std::int32_t>& labels) {
+  const GridSettings& s = grid.settings;
+  const bool plane = IsParameterPlane(s.colouring);
+  const double p = CellCentre(s.range.Xmin, s.range.Xmax, s.width, column);
+  const double q = CellCentre(s.range.Ymin, s.range.Ymax, s.height, row);
+  std::string text = (plane ? ParameterName(s.xParameter) : std::string("x")) + " = " + Number(p) + ", " +
+                     (plane ? ParameterName(s.yParameter) : std::string("y")) + " = " + Number(q) + ": ";
+  if (!grid.HasRow(row) || column < 0 || column >= s.width) return text + "outside";
+  const std::size_t i = grid.Index(column, row);
+  if (!grid.done[i]) return text + "not computed yet";
+  const std::int32_t v = grid.value[i];
+  switch (s.colouring) {
+    case GridColouring::Period:
+    case GridColouring::Lyapunov: {
+      const PixelClass c = ClassOf(grid, i);
+      if (c == PixelClass::Escaped) return text + "escaped";
+      const std::string lambda = ", \xCE\xBB" "1 = " + Number(grid.lambda1[i], "%.4g");
+      if (c == PixelClass::Periodic && s.colouring == GridColouring::Period) {
+        return text + "period " + std::to_string(v) + lambda;
+      }
+      return text + (c == PixelClass::Chaotic ? "chaotic" : "neither") + lambda;
+    }
+    case GridColouring::Escape:
+      return text + (v > 0 ? "escapes after " + std::to_string(v) + " iterations" : "does not escape");
+    case GridColouring::Attractor: {
+      if (v < 0) return text + "escaped";
+      if (v == 0) return text + "no period";
+      const std::string period = "period " + std::to_string(v);
+      if (i < labels.size()) return text + "attractor " + std::to_string(labels[i]) + ", " + period;
+      return text + period;
+    }
+  }
+  return text;
+}
+
+std::string GridProgressText(const GridValues& grid, std::int64_t done, double seconds) {
+  const std::int64_t total = static_cast<std::int64_t>(grid.settings.width) * grid.rows.count;
+  const int percent = total > 0 ? static_cast<int>(done * 100 / total) : 100;
+  std::string text = std::string(IsParameterPlane(grid.settings.colouring) ? "Parameter plane: " : "Basins: ") +
+                     std::to_string(percent) + "% of " + std::to_string(total) + " pixels";
+  if (seconds > 0.0) text += ", " + Number(static_cast<double>(done) / seconds / 1e6, "%.3g") + " M pixels/s";
+  return text;
+}
+
+}  // namespace orbitra

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "analysis/grid_values.h"
+#include "explorer/orbitra_state.h"
+#include "plot/grid_picture.h"
+
+namespace orbitra {
+
+// What the whole-plane views (parameter plane, basins) take from the explorer: its map
+// and parameters, the map's name as the X-Y box shows it, the X-Y box's range (the basins'
+// default) and the initial point X0, Y0 (the parameter plane's default).
+struct GridViewMap {
+  MappingModel model;
+  std::string name;
+  WorldRange xyRange;
+  WorldPoint initial;
+};
+GridViewMap GridViewMapOf(const OrbitraState& state);
+
+// "k1" to "k4" for 0 to 3.
+std::string ParameterName(int which);
+
+// The title and the axis names of a view's picture, e.g. "Henon D-C Map: k1 and k2 by
+// period", "Henon D-C Map: basins by escape time".
+GridPictureText GridPictureTextFor(const std::string& mapName, const GridSettings& s);
+
+// The whole picture of a view: what the window shows and orbitra-render writes.
+void DrawGridView(Canvas& canvas, const GridValues& grid, const std::string& mapName,
+                  const GridShown* shown = nullptr);
+
+// The status text of the pixel under the pointer: its parameters (or point), its class
+// or value, and λ1 where there is one, e.g. "k1 = 1.4, k2 = 0.3: chaotic, λ1 = 0.419".
+// `labels` are the attractors' numbers (GridPalette::AttractorLabels) for that colouring.
+std::string GridPixelText(const GridValues& grid, std::int32_t column, std::int32_t row,
+                          const std::vector<std::int32_t>& labels = {});
+
+// "Parameter plane: 42% of 480000 pixels, 1.3 M pixels/s" (basins: "Basins: ...").
+std::string GridProgressText(const GridValues& grid, std::int64_t done, double seconds);
+
+}  // namespace orbitra

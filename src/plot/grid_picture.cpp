@@ -1,0 +1,263 @@
+#include "plot/grid_picture.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <set>
+
+#include "analysis/attractor_labels.h"
+#include "plot/colour_scales.h"
+#include "plot/plot_box.h"
+
+namespace orbitra {
+
+namespace {
+
+// Margins in screen pixels (scaled with the picture's text): labels at the left and
+// bottom, the title above, the legend on the right.
+constexpr int kLeftMargin = 70;
+constexpr int kTopMargin = 40;
+constexpr int kBottomMargin = 46;
+constexpr int kRightMargin = 130;
+constexpr int kLineHeight = 16;
+constexpr int kSwatch = 12;
+constexpr int kBarWidth = 16;
+
+int TickDigits(double span, int ticks) noexcept {
+  const double step = std::fabs(span) / ticks;
+  if (!(step > 0.0) || !std::isfinite(step)) return 2;
+  const int digits = static_cast<int>(std::ceil(-std::log10(step))) + 1;
+  return std::clamp(digits, 0, 4);
+}
+
+std::string Number(double v) {
+  char buffer[64];
+  std::snprintf(buffer, sizeof buffer, "%.3g", v);
+  return buffer;
+}
+
+void Fill(Canvas& canvas, int left, int top, int right, int bottom, Colour colour) {
+  const Canvas::Pixel pixel = Canvas::ToPixel(colour);
+  for (int y = top; y < bottom; ++y) {
+    for (int x = left; x < right; ++x) canvas.SetPixelRaw(x, y, pixel);
+  }
+}
+
+// A swatch with a black outline and its text, on line `line` of the legend.
+void LegendLine(Canvas& canvas, const GridPictureLayout& layout, int line, Colour colour, const std::string& text) {
+  const int x = layout.legendLeft;
+  const int y = layout.frameTop + static_cast<int>(canvas.Scaled(static_cast<long long>(line) * kLineHeight));
+  const int s = static_cast<int>(canvas.Scaled(kSwatch));
+  canvas.Rectangle(x, y, x + s, y + s);
+  Fill(canvas, x + 1, y + 1, x + s - 1, y + s - 1, colour);
+  canvas.TextOut(x + s + static_cast<int>(canvas.Scaled(6)), y - static_cast<int>(canvas.Scaled(2)), text);
+}
+
+int LegendLines(const Canvas& canvas, const GridPictureLayout& layout) {
+  return std::max(1, (layout.frameBottom - layout.frameTop) / static_cast<int>(canvas.Scaled(kLineHeight)));
+}
+
+void DrawPeriodLegend(Canvas& canvas, const GridPictureLayout& layout, const GridValues& grid) {
+  std::set<std::int32_t> periods;
+  for (std::size_t i = 0; i < grid.value.size(); ++i) {
+    if (grid.done[i] && grid.value[i] > 0) periods.insert(grid.value[i]);
+  }
+  const int room = LegendLines(canvas, layout) - 3;
+  int line = 0;
+  for (const std::int32_t p : periods) {
+    if (line == room - 1 && static_cast<int>(periods.size()) > room) {
+      canvas.TextOut(layout.legendLeft, layout.frameTop + static_cast<int>(canvas.Scaled(line * kLineHeight)), "...");
+      ++line;
+      break;
+    }
+    LegendLine(canvas, layout, line++, DistinctColour(p), "period " + std::to_string(p));
+  }
+  LegendLine(canvas, layout, line++, ChaoticColour(0.4, grid.settings.chaosTolerance), "chaotic");
+  LegendLine(canvas, layout, line++, kNeitherColour, "neither");
+  LegendLine(canvas, layout, line, kEscapedColour, "escaped");
+}
+
+void DrawAttractorLegend(Canvas& canvas, const GridPictureLayout& layout, const std::vector<std::int32_t>& labels) {
+  const std::int32_t most = labels.empty() ? 0 : *std::max_element(labels.begin(), labels.end());
+  const int room = LegendLines(canvas, layout) - 2;
+  int line = 0;
+  for (std::int32_t a = 1; a <= most; ++a) {
+    if (line == room - 1 && most > room) {
+      canvas.TextOut(layout.legendLeft, layout.frameTop + static_cast<int>(canvas.Scaled(line * kLineHeight)), "...");
+      ++line;
+      break;
+    }
+    LegendLine(canvas, layout, line++, DistinctColour(a), "attractor " + std::to_string(a));
+  }
+  LegendLine(canvas, layout, line++, kNoPeriodColour, "no period");
+  LegendLine(canvas, layout, line, kEscapedColour, "escaped");
+}
+
+// A vertical bar from the frame's top (t = 1) to its bottom (t = 0), labelled at the ends
+// and, for a diverging scale, in the middle.
+template <class Scale>
+void DrawColourBar(Canvas& canvas, const GridPictureLayout& layout, Scale scale, const std::string& top,
+                   const std::string& middle, const std::string& bottom) {
+  const int x = layout.legendLeft;
+  const int w = static_cast<int>(canvas.Scaled(kBarWidth));
+  const int y0 = layout.frameTop, y1 = layout.frameBottom;
+  canvas.Rectangle(x, y0, x + w, y1);
+  for (int y = y0 + 1; y < y1 - 1; ++y) {
+    const double t = 1.0 - static_cast<double>(y - y0 - 1) / std::max(1, y1 - y0 - 3);
+    Fill(canvas, x + 1, y, x + w - 1, y + 1, scale(t));
+  }
+  const int tx = x + w + static_cast<int>(canvas.Scaled(6));
+  const int half = static_cast<int>(canvas.Scaled(8));
+  canvas.TextOut(tx, y0 - half / 2, top);
+  if (!middle.empty()) canvas.TextOut(tx, (y0 + y1) / 2 - half, middle);
+  canvas.TextOut(tx, y1 - 2 * half, bottom);
+}
+
+}  // namespace
+
+GridPictureLayout LayoutGridPicture(int width, int height, double textScale) noexcept {
+  const auto scaled = [&](int v) { return static_cast<int>(std::lround(v * (textScale > 0.0 ? textScale : 1.0))); };
+  GridPictureLayout l;
+  l.frameLeft = scaled(kLeftMargin);
+  l.frameTop = scaled(kTopMargin);
+  l.frameRight = std::max(l.frameLeft + 3, width - scaled(kRightMargin));
+  l.frameBottom = std::max(l.frameTop + 3, height - scaled(kBottomMargin));
+  // The frame's outline takes its first and last column and row.
+  l.gridWidth = l.frameRight - l.frameLeft - 2;
+  l.gridHeight = l.frameBottom - l.frameTop - 2;
+  l.legendLeft = l.frameRight + scaled(14);
+  return l;
+}
+
+std::optional<GridCell> GridCellAt(const GridPictureLayout& layout, int x, int y) noexcept {
+  const int column = x - layout.frameLeft - 1;
+  const int row = layout.frameTop + layout.gridHeight - y;
+  if (column < 0 || column >= layout.gridWidth || row < 0 || row >= layout.gridHeight) return std::nullopt;
+  return GridCell{column, row};
+}
+
+Colour ChaoticColour(double lambda1, double tolerance) noexcept {
+  const double t = std::clamp((lambda1 - tolerance) / (1.0 - tolerance), 0.0, 1.0);
+  const auto level = static_cast<std::uint8_t>(std::lround(225.0 - 130.0 * t));
+  return Colour::FromRgb(level, level, level);
+}
+
+GridPalette::GridPalette(const GridValues& grid) : grid_(grid) {
+  switch (grid.settings.colouring) {
+    case GridColouring::Lyapunov: {
+      double most = 0.0;
+      for (std::size_t i = 0; i < grid.lambda1.size(); ++i) {
+        if (grid.done[i] && std::isfinite(grid.lambda1[i])) most = std::max(most, std::fabs(grid.lambda1[i]));
+      }
+      scaleEnd_ = most > 0.0 ? most : 1.0;
+      break;
+    }
+    case GridColouring::Escape: {
+      std::int32_t most = 2;
+      for (std::size_t i = 0; i < grid.value.size(); ++i) {
+        if (grid.done[i]) most = std::max(most, grid.value[i]);
+      }
+      scaleEnd_ = most;
+      break;
+    }
+    case GridColouring::Attractor:
+      labels_ = LabelAttractors(grid);
+      break;
+    case GridColouring::Period:
+      break;
+  }
+}
+
+Colour GridPalette::CellColour(std::size_t i) const noexcept {
+  if (!grid_.done[i]) return kNotComputedColour;
+  const std::int32_t v = grid_.value[i];
+  switch (grid_.settings.colouring) {
+    case GridColouring::Period:
+      if (v < 0) return kEscapedColour;
+      if (v > 0) return DistinctColour(v);
+      return grid_.lambda1[i] > grid_.settings.chaosTolerance ? ChaoticColour(grid_.lambda1[i], grid_.settings.chaosTolerance)
+                                                              : kNeitherColour;
+    case GridColouring::Lyapunov:
+      if (v < 0 || std::isnan(grid_.lambda1[i])) return kEscapedColour;
+      return BlueWhiteRed(grid_.lambda1[i] / scaleEnd_);
+    case GridColouring::Escape:
+      // Escape times spread over orders of magnitude: the scale is logarithmic.
+      if (v <= 0) return kNeverEscapedColour;
+      return Viridis(std::log(static_cast<double>(v)) / std::log(scaleEnd_));
+    case GridColouring::Attractor:
+      if (labels_[i] < 0) return kEscapedColour;
+      return labels_[i] == 0 ? kNoPeriodColour : DistinctColour(labels_[i]);
+  }
+  return kNotComputedColour;
+}
+
+void DrawGridPicture(Canvas& canvas, const GridValues& grid, const GridPictureText& text, const GridShown* shown) {
+  const GridPictureLayout layout = LayoutGridPicture(canvas.Width(), canvas.Height(), canvas.TextScale());
+  const GridSettings& s = grid.settings;
+
+  // The frame, ticks, labels and title through the plot box, its transform set so that
+  // the range spans the frame exactly.
+  PlotBox box;
+  box.RoundScales = 0;
+  box.FatBorder = 0;
+  box.Label = text.title;
+  box.SetScreenPercent(0, 0, 100, 100);
+  box.SetRange(s.range.Xmin, s.range.Ymin, s.range.Xmax, s.range.Ymax);
+  box.SetTicks(4, 4, 2, 2, TickDigits(s.range.Xmax - s.range.Xmin, 4), TickDigits(s.range.Ymax - s.range.Ymin, 4));
+  box.SetScreenRect(0, 0, canvas.Width(), canvas.Height());
+  if (!box.Degenerate()) {
+    box.ScaleX = (layout.frameRight - 1 - layout.frameLeft) / (s.range.Xmax - s.range.Xmin);
+    box.OffsetX = box.ScaleX * s.range.Xmin - layout.frameLeft;
+    box.ScaleY = (layout.frameTop - (layout.frameBottom - 1)) / (s.range.Ymax - s.range.Ymin);
+    box.OffsetY = box.ScaleY * s.range.Ymin - (layout.frameBottom - 1);
+  }
+  box.DrawFrame(canvas);
+  box.DrawTitle(canvas);
+
+  const GridPalette palette(grid);
+  const RowBand band = grid.rows;
+  for (std::int32_t r = band.first; r < band.first + band.count && r < layout.gridHeight; ++r) {
+    const auto local = static_cast<std::size_t>(r - band.first);
+    const bool full = shown == nullptr || shown->full[local];
+    const std::int32_t coarseRow = r - r % kCoarseStep;
+    const bool blocks = !full && coarseRow >= band.first &&
+                        shown->coarse[static_cast<std::size_t>(coarseRow - band.first)];
+    if (!full && !blocks) continue;
+    for (std::int32_t c = 0; c < s.width && c < layout.gridWidth; ++c) {
+      const std::size_t i = full ? grid.Index(c, r) : grid.Index(c - c % kCoarseStep, coarseRow);
+      canvas.SetPixel(layout.PixelX(c), layout.PixelY(r), palette.CellColour(i));
+    }
+  }
+
+  // Axis names: under the x labels, centred; above the y labels.
+  const long long nameWidth = canvas.Scaled(8LL * static_cast<long long>(text.xName.size()));
+  canvas.TextOut(static_cast<int>((layout.frameLeft + layout.frameRight - nameWidth) / 2),
+                 layout.frameBottom + static_cast<int>(canvas.Scaled(22)), text.xName);
+  canvas.TextOut(static_cast<int>(canvas.Scaled(6)), layout.frameTop + static_cast<int>(canvas.Scaled(2)) -
+                                                         static_cast<int>(canvas.Scaled(kLineHeight)), text.yName);
+
+  switch (s.colouring) {
+    case GridColouring::Period:
+      return DrawPeriodLegend(canvas, layout, grid);
+    case GridColouring::Attractor:
+      return DrawAttractorLegend(canvas, layout, palette.AttractorLabels());
+    case GridColouring::Lyapunov: {
+      const double end = palette.ScaleEnd();
+      return DrawColourBar(canvas, layout, [](double t) { return BlueWhiteRed(2.0 * t - 1.0); },
+                           "\xCE\xBB" "1 " + Number(end), "0", Number(-end));
+    }
+    case GridColouring::Escape: {
+      const double end = palette.ScaleEnd();
+      DrawColourBar(canvas, layout, [](double t) { return Viridis(t); }, Number(end), "", "1");
+      const int below = layout.frameBottom + static_cast<int>(canvas.Scaled(6));
+      const int w = static_cast<int>(canvas.Scaled(kSwatch));
+      canvas.Rectangle(layout.legendLeft, below, layout.legendLeft + w, below + w);
+      Fill(canvas, layout.legendLeft + 1, below + 1, layout.legendLeft + w - 1, below + w - 1, kNeverEscapedColour);
+      canvas.TextOut(layout.legendLeft + w + static_cast<int>(canvas.Scaled(6)), below - static_cast<int>(canvas.Scaled(2)),
+                     "never");
+      return;
+    }
+  }
+}
+
+}  // namespace orbitra

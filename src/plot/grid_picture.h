@@ -1,0 +1,76 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "analysis/grid_sweep.h"
+#include "analysis/grid_values.h"
+#include "platform/canvas.h"
+#include "platform/colour.h"
+
+namespace orbitra {
+
+// Where a whole-plane picture puts things on a canvas: the frame of the plot box, the
+// grid's cells inside it (one pixel each), and the legend or colour bar on the right.
+// The grid's size is the inside of the frame, so the window and orbitra-render compute
+// the grid for the picture they draw.
+struct GridPictureLayout {
+  int frameLeft = 0, frameTop = 0, frameRight = 0, frameBottom = 0;  // Rectangle's corners
+  std::int32_t gridWidth = 1, gridHeight = 1;
+  int legendLeft = 0;
+
+  // The canvas pixel of cell (column, row), rows counted from the bottom.
+  int PixelX(std::int32_t column) const noexcept { return frameLeft + 1 + column; }
+  int PixelY(std::int32_t row) const noexcept { return frameTop + gridHeight - row; }
+};
+
+GridPictureLayout LayoutGridPicture(int width, int height, double textScale) noexcept;
+
+struct GridCell {
+  std::int32_t column = 0;
+  std::int32_t row = 0;
+};
+// The cell under a canvas pixel, if it is one.
+std::optional<GridCell> GridCellAt(const GridPictureLayout& layout, int x, int y) noexcept;
+
+// The colours of a grid's cells. Scales that depend on the numbers (the largest |λ1|, the
+// longest escape time) and the attractors' numbers are taken once from the cells done.
+class GridPalette {
+ public:
+  explicit GridPalette(const GridValues& grid);
+  Colour CellColour(std::size_t index) const noexcept;
+  // The largest |λ1| (Lyapunov colouring) or escape time (escape colouring) on the scale.
+  double ScaleEnd() const noexcept { return scaleEnd_; }
+  const std::vector<std::int32_t>& AttractorLabels() const noexcept { return labels_; }
+
+ private:
+  const GridValues& grid_;
+  double scaleEnd_ = 1.0;
+  std::vector<std::int32_t> labels_;
+};
+
+// Colours of the classes that are not a period or an attractor.
+inline constexpr Colour kEscapedColour = Colour::FromRgb(0, 0, 0);
+inline constexpr Colour kNeitherColour = Colour::FromRgb(0xC2, 0xB2, 0x80);  // Kelly's buff
+inline constexpr Colour kNoPeriodColour = Colour::FromRgb(0x99, 0x99, 0x99);
+inline constexpr Colour kNeverEscapedColour = Colour::FromRgb(0, 0, 0);  // escape times
+inline constexpr Colour kNotComputedColour = Colour::FromRgb(255, 255, 255);
+// Chaotic pixels in greys, lighter for λ1 just above the tolerance, darker up to λ1 = 1.
+Colour ChaoticColour(double lambda1, double tolerance) noexcept;
+
+struct GridPictureText {
+  std::string title;
+  std::string xName;
+  std::string yName;
+};
+
+// The whole picture on a cleared canvas: the frame with ticks and labels and the title by
+// the plot box's own drawing, the cells, the axis names, and the legend (periods,
+// attractors) or colour bar (λ1, escape time). With `shown`, rows not finished show their
+// coarse block when that is in, else nothing; without it every cell done is shown.
+void DrawGridPicture(Canvas& canvas, const GridValues& grid, const GridPictureText& text,
+                     const GridShown* shown = nullptr);
+
+}  // namespace orbitra

@@ -1,0 +1,134 @@
+#include "render/grid_render.h"
+
+#include <chrono>
+#include <memory>
+#include <new>
+
+#include <QTemporaryDir>
+
+#include "analysis/grid_sweep.h"
+#include "explorer/grid_view.h"
+#include "explorer/startup.h"
+#include "platform/refresh_gate.h"
+#include "platform/worker_pool.h"
+#include "render/console_prompter.h"
+#include "render/picture_file.h"
+#include "render/progress_line.h"
+#include "render/qt_text_painter.h"
+#include "render/render_program.h"
+#include "storage/grid_files.h"
+
+namespace orbitra {
+
+namespace {
+
+// Waits for the sweep's end; on a terminal, a progress line once the work has taken a
+// second, rewritten twice a second.
+void WaitWithProgress(WorkerPool& pool, const GridSweep& sweep, std::ostream& err, bool errIsTerminal) {
+  const auto start = std::chrono::steady_clock::now();
+  bool shown = false;
+  while (pool.Running()) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    if (!errIsTerminal || seconds < ProgressLine::kQuietSeconds) continue;
+    err << '\r' << GridProgressText(sweep.Values(), sweep.PixelsDone(), seconds) << "   " << std::flush;
+    shown = true;
+  }
+  pool.Wait();
+  if (shown) err << '\n';
+}
+
+int WritePictureAndExport(const GridValues& grid, const GridIdentity& identity, const RenderRequest& request,
+                          Prompter& prompter) {
+  int status = kRenderDone;
+  if (request.png) {
+    std::unique_ptr<Canvas> canvas;
+    try {
+      canvas = std::make_unique<Canvas>(identity.pictureWidth, identity.pictureHeight);
+    } catch (const std::bad_alloc&) {
+      prompter.ShowMessage("not enough memory for a picture of that size");
+      return kRenderWriteFailed;
+    }
+    QtTextPainter painter;
+    UnwatchedRefreshGate gate;
+    canvas->SetTextPainter(&painter);
+    canvas->SetRefreshGate(&gate);
+    canvas->SetTextScale(identity.textScale);
+    DrawGridView(*canvas, grid, identity.mapName);
+    if (const FileFailure failure = WritePicture(*canvas, *request.png)) {
+      prompter.ShowMessage(*failure);
+      status = kRenderWriteFailed;
+    }
+  }
+  if (request.exportFile) {
+    if (const FileFailure failure = WriteGridExport(grid, *request.exportFile)) {
+      prompter.ShowMessage(*failure);
+      status = kRenderWriteFailed;
+    }
+  }
+  return status;
+}
+
+int Merge(const RenderRequest& request, Prompter& prompter) {
+  const GridMerge merge = MergeGridTiles(request.grid->mergeFiles);
+  if (!merge.whole) {
+    prompter.ShowMessage(merge.error);
+    return kRenderBadArguments;
+  }
+  return WritePictureAndExport(merge.whole->values, merge.whole->identity, request, prompter);
+}
+
+}  // namespace
+
+int RenderGrid(const RenderRequest& request, std::ostream& err, bool errIsTerminal) {
+  ConsolePrompter prompter(err);
+  const GridRequest& asked = *request.grid;
+  if (!asked.mergeFiles.empty()) return Merge(request, prompter);
+
+  const QTemporaryDir folder;
+  if (!folder.isValid()) {
+    prompter.ShowMessage("cannot create a temporary working folder: " + folder.errorString().toStdString());
+    return kRenderWriteFailed;
+  }
+  OrbitraState state(folder.path().toStdString());
+  StartUp(state, prompter);
+  SelectRenderMap(state, request.job, prompter);
+  const GridViewMap map = GridViewMapOf(state);
+
+  GridSettings s = asked.settings;
+  if (IsParameterPlane(s.colouring) && !asked.fromGiven) s.from = map.initial;
+  if (!IsParameterPlane(s.colouring) && !request.job.range) s.range = map.xyRange;
+  const GridPictureLayout layout =
+      LayoutGridPicture(request.picture.width, request.picture.height, request.picture.textScale);
+  s.width = layout.gridWidth;
+  s.height = layout.gridHeight;
+  const GridIdentity identity{map.name,
+                              {map.model.k1, map.model.k2, map.model.k3, map.model.k4},
+                              request.picture.width,
+                              request.picture.height,
+                              request.picture.textScale};
+
+  const RowBand band = asked.tileIndex ? TileRows(s.height, *asked.tileIndex, asked.tileCount) : RowBand{0, s.height};
+  std::unique_ptr<GridSweep> sweep;
+  try {
+    sweep = std::make_unique<GridSweep>(map.model, s, band);
+  } catch (const std::bad_alloc&) {
+    prompter.ShowMessage("not enough memory for a grid of that size");
+    return kRenderWriteFailed;
+  }
+  WorkerPool pool(request.threads.value_or(0));
+  sweep->Start(pool);
+  WaitWithProgress(pool, *sweep, err, errIsTerminal);
+
+  if (asked.tileIndex) {
+    const GridTile tile{identity, *asked.tileIndex, asked.tileCount, sweep->Values()};
+    if (const FileFailure failure = WriteGridTile(tile, *request.exportFile)) {
+      prompter.ShowMessage(*failure);
+      return kRenderWriteFailed;
+    }
+    return kRenderDone;
+  }
+  return WritePictureAndExport(sweep->Values(), identity, request, prompter);
+}
+
+}  // namespace orbitra

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <ostream>
+
+#include "render/render_arguments.h"
+
+namespace orbitra {
+
+// orbitra-render's whole-plane pictures: computes the grid (or one tile of it) on the
+// worker pool, or merges tiles, then writes the picture the view window shows and the
+// export. Returns the exit status; messages go to err, and a progress line too when err is
+// a terminal. Needs a QGuiApplication.
+int RenderGrid(const RenderRequest& request, std::ostream& err, bool errIsTerminal);
+
+}  // namespace orbitra
