@@ -137,7 +137,9 @@ void LyapunovLanes(LaneBatch<Step>& b, std::int32_t n, double threshold, double*
 }
 
 // Up to n iterations; first[l] gets the iteration (from 1) at which lane l's point first
-// passed the threshold, 0 when it never did.
+// passed the threshold, 0 when it never did. The loop only notes that a lane passed it
+// somewhere in a chunk; that lane's chunk is then stepped again from its start, alone, to
+// find the iteration: the same operations, so the same answer, off the common path.
 template <class Step>
 void EscapeTimeLanes(LaneBatch<Step>& b, std::int32_t n, double threshold, std::int32_t* first) {
   const std::array<Step, kGridLanes> steps = b.steps;
@@ -146,19 +148,34 @@ void EscapeTimeLanes(LaneBatch<Step>& b, std::int32_t n, double threshold, std::
   for (int l = 0; l < kGridLanes; ++l) x[l] = b.x[l], y[l] = b.y[l], when[l] = 0;
   for (std::int32_t done = 0; done < n;) {
     const std::int32_t chunk = n - done < kEscapeCheckEvery ? n - done : kEscapeCheckEvery;
+    double x0[kGridLanes], y0[kGridLanes];
+    std::uint8_t out[kGridLanes];
+    for (int l = 0; l < kGridLanes; ++l) x0[l] = x[l], y0[l] = y[l], out[l] = 0;
     for (std::int32_t k = 0; k < chunk; ++k) {
-      const std::int32_t iteration = done + k + 1;
       for (int l = 0; l < kGridLanes; ++l) {
         const MapImage m = steps[l](x[l], y[l]);
         x[l] = m.x;
         y[l] = m.y;
-        const bool out = !(m.x * m.x + m.y * m.y <= threshold);
-        when[l] = when[l] == 0 && out ? iteration : when[l];
+        out[l] |= static_cast<std::uint8_t>(!(m.x * m.x + m.y * m.y <= threshold));
       }
     }
-    done += chunk;
     bool all = true;
-    for (int l = 0; l < kGridLanes; ++l) all = all && when[l] != 0;
+    for (int l = 0; l < kGridLanes; ++l) {
+      if (out[l] && when[l] == 0) {
+        double px = x0[l], py = y0[l];
+        for (std::int32_t k = 0; k < chunk; ++k) {
+          const MapImage m = steps[l](px, py);
+          px = m.x;
+          py = m.y;
+          if (!(m.x * m.x + m.y * m.y <= threshold)) {
+            when[l] = done + k + 1;
+            break;
+          }
+        }
+      }
+      all = all && when[l] != 0;
+    }
+    done += chunk;
     if (all) break;
   }
   for (int l = 0; l < kGridLanes; ++l) first[l] = when[l];
