@@ -206,10 +206,12 @@ void DrawGridPicture(Canvas& canvas, const GridValues& grid, const GridPictureTe
   box.SetTicks(4, 4, 2, 2, TickDigits(s.range.Xmax - s.range.Xmin, 4), TickDigits(s.range.Ymax - s.range.Ymin, 4));
   box.SetScreenRect(0, 0, canvas.Width(), canvas.Height());
   if (!box.Degenerate()) {
-    box.ScaleX = (layout.frameRight - 1 - layout.frameLeft) / (s.range.Xmax - s.range.Xmin);
+    // The frame's rectangle runs from (Xmin, Ymax) to (Xmax, Ymin), its outline one pixel
+    // inside the lower and right ends.
+    box.ScaleX = (layout.frameRight - layout.frameLeft) / (s.range.Xmax - s.range.Xmin);
     box.OffsetX = box.ScaleX * s.range.Xmin - layout.frameLeft;
-    box.ScaleY = (layout.frameTop - (layout.frameBottom - 1)) / (s.range.Ymax - s.range.Ymin);
-    box.OffsetY = box.ScaleY * s.range.Ymin - (layout.frameBottom - 1);
+    box.ScaleY = (layout.frameTop - layout.frameBottom) / (s.range.Ymax - s.range.Ymin);
+    box.OffsetY = box.ScaleY * s.range.Ymin - layout.frameBottom;
   }
   box.DrawFrame(canvas);
   box.DrawTitle(canvas);
