@@ -7,9 +7,11 @@
 #include <vector>
 
 #include "analysis/attractor_labels.h"
+#include "analysis/grid_pixels.h"
 #include "analysis/grid_sweep.h"
 #include "maps/mapping_catalogue.h"
 #include "maps/map_steps.h"
+#include "maps/user_map_evaluator.h"
 
 namespace orbitra {
 namespace {
@@ -126,6 +128,40 @@ TEST(ParameterPlane, SameNumbersOnAnyThreadsAfterStopAndResumeAndByTiles) {
         ASSERT_EQ(tile.value[tile.Index(c, r)], one.value[one.Index(c, r)]);
         ASSERT_EQ(std::memcmp(&tile.lambda1[tile.Index(c, r)], &one.lambda1[one.Index(c, r)], sizeof(double)), 0);
       }
+    }
+  }
+}
+
+// The Henon map typed as formulas runs through the expression library, one orbit at a time
+// whatever the threads: the same periods, and exponents that differ only by the Jacobian
+// (central differences instead of the exact one).
+TEST(ParameterPlane, ATypedMapGivesTheBuiltInPlane) {
+  UserMapDefinition d;
+  d.name = "Typed Henon";
+  d.xFormula = "1 - k1*x*x + k3*y";
+  d.yFormula = "k2*x";
+  const UserMapCompilation compiled = CompileUserMap(d);
+  ASSERT_TRUE(compiled.evaluator);
+  MappingModel typed;
+  typed.system = 11;
+  typed.routine = &UserMapRoutine;
+  typed.userMap = compiled.evaluator;
+  typed.k3 = 1.0;
+  ASSERT_TRUE(GridNeedsOneThread(typed));
+  GridSettings s;
+  s.colouring = GridColouring::Period;
+  s.range = {0.3, 1.3, 0.2, 0.3};
+  s.width = 23;
+  s.height = 9;
+  s.from = {0.1, 0.1};
+  s.transient = 400;
+  s.lyapunovIterations = 400;
+  const GridValues builtIn = Compute(Henon(0, 0), s, 1);
+  const GridValues other = Compute(typed, s, 3);
+  EXPECT_EQ(other.value, builtIn.value);
+  for (std::size_t i = 0; i < builtIn.lambda1.size(); ++i) {
+    if (builtIn.value[i] >= 0) {
+      EXPECT_NEAR(other.lambda1[i], builtIn.lambda1[i], 1e-6) << i;
     }
   }
 }
