@@ -64,3 +64,7 @@ function(orbitra_check_core_has_no_qt)
   endif()
 endfunction()
 cmake_language(DEFER DIRECTORY ${PROJECT_SOURCE_DIR} CALL orbitra_check_core_has_no_qt)
+
+# The whole-plane pictures advance several independent orbits in one loop; at -O3 GCC
+# packs lanes into vector registers, each lane still rounded as the scalar code rounds it.
+set_source_files_properties(${PROJECT_SOURCE_DIR}/src/analysis/grid_pixels.cpp PROPERTIES COMPILE_OPTIONS -O3)

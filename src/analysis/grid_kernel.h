@@ -33,6 +33,15 @@ struct LaneBatch {
   }
 };
 
+// One step of one lane; whether its new point passed the threshold (or is not a number).
+template <class Step>
+inline std::uint8_t StepLane(const Step& step, double& x, double& y, double threshold) noexcept {
+  const MapImage m = step(x, y);
+  x = m.x;
+  y = m.y;
+  return static_cast<std::uint8_t>(!(m.x * m.x + m.y * m.y <= threshold));
+}
+
 // Iterations between the checks whether every lane has escaped.
 inline constexpr std::int32_t kEscapeCheckEvery = 64;
 
@@ -47,12 +56,7 @@ void AdvanceLanes(LaneBatch<Step>& b, std::int32_t n, double threshold) {
   for (std::int32_t done = 0; done < n;) {
     const std::int32_t chunk = n - done < kEscapeCheckEvery ? n - done : kEscapeCheckEvery;
     for (std::int32_t k = 0; k < chunk; ++k) {
-      for (int l = 0; l < kGridLanes; ++l) {
-        const MapImage m = steps[l](x[l], y[l]);
-        x[l] = m.x;
-        y[l] = m.y;
-        out[l] |= static_cast<std::uint8_t>(!(m.x * m.x + m.y * m.y <= threshold));
-      }
+      for (int l = 0; l < kGridLanes; ++l) out[l] |= StepLane(steps[l], x[l], y[l], threshold);
     }
     done += chunk;
     std::uint8_t all = 1;
@@ -71,12 +75,9 @@ void RecordLanes(LaneBatch<Step>& b, std::int32_t n, double threshold, double* w
   for (int l = 0; l < kGridLanes; ++l) x[l] = b.x[l], y[l] = b.y[l], out[l] = b.escaped[l];
   for (std::int32_t k = 0; k < n; ++k) {
     for (int l = 0; l < kGridLanes; ++l) {
-      const MapImage m = steps[l](x[l], y[l]);
-      x[l] = m.x;
-      y[l] = m.y;
-      out[l] |= static_cast<std::uint8_t>(!(m.x * m.x + m.y * m.y <= threshold));
-      wx[static_cast<std::size_t>(l) * static_cast<std::size_t>(n) + static_cast<std::size_t>(k)] = m.x;
-      wy[static_cast<std::size_t>(l) * static_cast<std::size_t>(n) + static_cast<std::size_t>(k)] = m.y;
+      out[l] |= StepLane(steps[l], x[l], y[l], threshold);
+      wx[static_cast<std::size_t>(l) * static_cast<std::size_t>(n) + static_cast<std::size_t>(k)] = x[l];
+      wy[static_cast<std::size_t>(l) * static_cast<std::size_t>(n) + static_cast<std::size_t>(k)] = y[l];
     }
   }
   for (int l = 0; l < kGridLanes; ++l) b.x[l] = x[l], b.y[l] = y[l], b.escaped[l] = out[l];
@@ -106,14 +107,11 @@ void LyapunovLanes(LaneBatch<Step>& b, std::int32_t n, double threshold, double*
     for (std::int32_t k = 0; k < chunk; ++k) {
       for (int l = 0; l < kGridLanes; ++l) {
         const MapJacobian j = steps[l].Jacobian(x[l], y[l]);
-        const MapImage m = steps[l](x[l], y[l]);
         const double tx = j.dxdx * vx[l] + j.dxdy * vy[l];
         const double ty = j.dydx * vx[l] + j.dydy * vy[l];
         vx[l] = tx;
         vy[l] = ty;
-        x[l] = m.x;
-        y[l] = m.y;
-        out[l] |= static_cast<std::uint8_t>(!(m.x * m.x + m.y * m.y <= threshold));
+        out[l] |= StepLane(steps[l], x[l], y[l], threshold);
       }
     }
     done += chunk;
@@ -152,25 +150,14 @@ void EscapeTimeLanes(LaneBatch<Step>& b, std::int32_t n, double threshold, std::
     std::uint8_t out[kGridLanes];
     for (int l = 0; l < kGridLanes; ++l) x0[l] = x[l], y0[l] = y[l], out[l] = 0;
     for (std::int32_t k = 0; k < chunk; ++k) {
-      for (int l = 0; l < kGridLanes; ++l) {
-        const MapImage m = steps[l](x[l], y[l]);
-        x[l] = m.x;
-        y[l] = m.y;
-        out[l] |= static_cast<std::uint8_t>(!(m.x * m.x + m.y * m.y <= threshold));
-      }
+      for (int l = 0; l < kGridLanes; ++l) out[l] |= StepLane(steps[l], x[l], y[l], threshold);
     }
     bool all = true;
     for (int l = 0; l < kGridLanes; ++l) {
       if (out[l] && when[l] == 0) {
         double px = x0[l], py = y0[l];
-        for (std::int32_t k = 0; k < chunk; ++k) {
-          const MapImage m = steps[l](px, py);
-          px = m.x;
-          py = m.y;
-          if (!(m.x * m.x + m.y * m.y <= threshold)) {
-            when[l] = done + k + 1;
-            break;
-          }
+        for (std::int32_t k = 0; k < chunk && when[l] == 0; ++k) {
+          if (StepLane(steps[l], px, py, threshold)) when[l] = done + k + 1;
         }
       }
       all = all && when[l] != 0;

@@ -135,19 +135,26 @@ class RowComputer {
 
   std::size_t IndexOf(std::int32_t column) const noexcept { return grid_.Index(column, row_); }
 
-  void RunPeriod(LaneBatch<Step>& b, const std::int32_t* columns) {
+  // The transient, then the window of newest points the period test looks at.
+  void AdvanceAndRecord(LaneBatch<Step>& b) {
     AdvanceLanes(b, s_.transient, s_.escape);
     RecordLanes(b, window_, s_.escape, wx_.data(), wy_.data());
-    const std::int32_t longest = std::min(s_.longestPeriod, kMostPeriodLookedFor);
+  }
+  const double* WindowX(int lane) const { return wx_.data() + static_cast<std::size_t>(lane) * static_cast<std::size_t>(window_); }
+  const double* WindowY(int lane) const { return wy_.data() + static_cast<std::size_t>(lane) * static_cast<std::size_t>(window_); }
+  std::int32_t Longest() const { return std::min(s_.longestPeriod, kMostPeriodLookedFor); }
+
+  void RunPeriod(LaneBatch<Step>& b, const std::int32_t* columns) {
+    AdvanceAndRecord(b);
     for (int l = 0; l < b.used; ++l) {
       const std::size_t i = IndexOf(columns[l]);
-      const double* x = wx_.data() + static_cast<std::size_t>(l) * static_cast<std::size_t>(window_);
-      const double* y = wy_.data() + static_cast<std::size_t>(l) * static_cast<std::size_t>(window_);
+      const double* x = WindowX(l);
+      const double* y = WindowY(l);
       if (b.escaped[l]) {
         Finish(i, -1, std::nan(""));
         continue;
       }
-      const std::int32_t p = WindowPeriod(x, y, window_, longest, wrap_);
+      const std::int32_t p = WindowPeriod(x, y, window_, Longest(), wrap_);
       if (p > 0) {
         Finish(i, p, CycleLyapunov(b.steps[static_cast<std::size_t>(l)], x, y, window_, p));
       } else {
@@ -211,14 +218,12 @@ class RowComputer {
   }
 
   void RunAttractor(LaneBatch<Step>& b, const std::int32_t* columns) {
-    AdvanceLanes(b, s_.transient, s_.escape);
-    RecordLanes(b, window_, s_.escape, wx_.data(), wy_.data());
-    const std::int32_t longest = std::min(s_.longestPeriod, kMostPeriodLookedFor);
+    AdvanceAndRecord(b);
     for (int l = 0; l < b.used; ++l) {
       const std::size_t i = IndexOf(columns[l]);
-      const double* x = wx_.data() + static_cast<std::size_t>(l) * static_cast<std::size_t>(window_);
-      const double* y = wy_.data() + static_cast<std::size_t>(l) * static_cast<std::size_t>(window_);
-      const std::int32_t p = b.escaped[l] ? -1 : WindowPeriod(x, y, window_, longest, wrap_);
+      const double* x = WindowX(l);
+      const double* y = WindowY(l);
+      const std::int32_t p = b.escaped[l] ? -1 : WindowPeriod(x, y, window_, Longest(), wrap_);
       grid_.value[i] = p;
       grid_.representative[i] = p > 0 ? CycleRepresentative(x, y, window_, p) : WorldPoint{};
       grid_.done[i] = 1;

@@ -9,12 +9,11 @@
 #include "analysis/grid_sweep.h"
 #include "explorer/grid_view.h"
 #include "explorer/startup.h"
-#include "platform/refresh_gate.h"
 #include "platform/worker_pool.h"
 #include "render/console_prompter.h"
 #include "render/picture_file.h"
 #include "render/progress_line.h"
-#include "render/qt_text_painter.h"
+#include "render/render_canvas.h"
 #include "render/render_program.h"
 #include "storage/grid_files.h"
 
@@ -42,20 +41,13 @@ int WritePictureAndExport(const GridValues& grid, const GridIdentity& identity, 
                           Prompter& prompter) {
   int status = kRenderDone;
   if (request.png) {
-    std::unique_ptr<Canvas> canvas;
-    try {
-      canvas = std::make_unique<Canvas>(identity.pictureWidth, identity.pictureHeight);
-    } catch (const std::bad_alloc&) {
-      prompter.ShowMessage("not enough memory for a picture of that size");
+    const RenderCanvas picture(identity.pictureWidth, identity.pictureHeight, identity.textScale);
+    if (!picture.canvas) {
+      prompter.ShowMessage(picture.failure);
       return kRenderWriteFailed;
     }
-    QtTextPainter painter;
-    UnwatchedRefreshGate gate;
-    canvas->SetTextPainter(&painter);
-    canvas->SetRefreshGate(&gate);
-    canvas->SetTextScale(identity.textScale);
-    DrawGridView(*canvas, grid, identity.mapName);
-    if (const FileFailure failure = WritePicture(*canvas, *request.png)) {
+    DrawGridView(*picture.canvas, grid, identity.mapName);
+    if (const FileFailure failure = WritePicture(*picture.canvas, *request.png)) {
       prompter.ShowMessage(*failure);
       status = kRenderWriteFailed;
     }
@@ -70,7 +62,13 @@ int WritePictureAndExport(const GridValues& grid, const GridIdentity& identity, 
 }
 
 int Merge(const RenderRequest& request, Prompter& prompter) {
-  const GridMerge merge = MergeGridTiles(request.grid->mergeFiles);
+  GridMerge merge;
+  try {
+    merge = MergeGridTiles(request.grid->mergeFiles);
+  } catch (const std::bad_alloc&) {
+    prompter.ShowMessage("not enough memory to merge these tiles");
+    return kRenderWriteFailed;
+  }
   if (!merge.whole) {
     prompter.ShowMessage(merge.error);
     return kRenderBadArguments;

@@ -1,19 +1,15 @@
 #include "render/render_program.h"
 
-#include <memory>
-#include <new>
-
 #include <QTemporaryDir>
 
 #include "explorer/export_command.h"
 #include "explorer/orbit_report.h"
 #include "explorer/startup.h"
-#include "platform/refresh_gate.h"
 #include "render/console_prompter.h"
 #include "render/grid_render.h"
 #include "render/picture_file.h"
 #include "render/progress_line.h"
-#include "render/qt_text_painter.h"
+#include "render/render_canvas.h"
 #include "render/render_arguments.h"
 #include "storage/export_writer.h"
 
@@ -41,18 +37,12 @@ int Render(const RenderRequest& request, std::ostream& out, std::ostream& err, b
   OrbitraState state(folder.path().toStdString());
   StartUp(state, prompter);
 
-  std::unique_ptr<Canvas> canvas;
-  try {
-    canvas = std::make_unique<Canvas>(request.picture.width, request.picture.height);
-  } catch (const std::bad_alloc&) {
-    prompter.ShowMessage("not enough memory for a picture of that size");
+  RenderCanvas picture(request.picture.width, request.picture.height, request.picture.textScale);
+  if (!picture.canvas) {
+    prompter.ShowMessage(picture.failure);
     return kRenderWriteFailed;
   }
-  QtTextPainter painter;
-  UnwatchedRefreshGate gate;
-  canvas->SetTextPainter(&painter);
-  canvas->SetRefreshGate(&gate);
-  canvas->SetTextScale(request.picture.textScale);
+  Canvas* const canvas = picture.canvas.get();
   const bool performed = PerformRenderJob(state, request.job, *canvas, prompter, &progress);
   progress.End();
   if (!performed) return kRenderWriteFailed;

@@ -15,6 +15,8 @@ namespace orbitra {
 namespace {
 
 constexpr const char* kTileMagic = "Orbitra grid tile 1";
+// A header that asks for more pixels than this is taken for a damaged one.
+constexpr std::int64_t kMostTilePixels = std::int64_t{1} << 28;
 // Text written per call of the file: the file grows in large pieces.
 constexpr std::size_t kWriteChunk = 1 << 20;
 
@@ -263,7 +265,8 @@ GridTileRead ReadGridTile(const std::filesystem::path& file) {
   const RowBand band{rows[0], rows[1]};
   if (s.width <= 0 || s.height <= 0 || band.first < 0 || band.count < 0 || band.first + band.count > s.height ||
       tile.count <= 0 || tile.index < 0 || tile.index >= tile.count ||
-      static_cast<std::int64_t>(s.width) * band.count > (std::int64_t{1} << 31)) {
+      static_cast<std::int64_t>(s.width) * band.count > kMostTilePixels || pw <= 0 || ph <= 0 ||
+      static_cast<std::int64_t>(pw) * ph > kMostTilePixels || !(ts > 0.0 && ts <= 16.0)) {
     return damaged();
   }
   tile.identity = {field("map"), {k[0], k[1], k[2], k[3]}, pw, ph, ts};
