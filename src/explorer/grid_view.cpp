@@ -1,7 +1,11 @@
 #include "explorer/grid_view.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
+
+#include "explorer/initial_conditions_logic.h"
+#include "explorer/selection_dialog_logic.h"
 
 namespace orbitra {
 
@@ -90,6 +94,38 @@ std::string GridProgressText(const GridValues& grid, std::int64_t done, double s
                      std::to_string(percent) + "% of " + std::to_string(total) + " pixels";
   if (seconds > 0.0) text += ", " + Number(static_cast<double>(done) / seconds / 1e6, "%.3g") + " M pixels/s";
   return text;
+}
+
+Invalidation ApplyParameterPlaneClick(OrbitraState& state, Prompter& prompter, const GridSettings& settings,
+                                      GridCell cell) {
+  SelectionDialogValues values = PrepareSelectionDialog(state);
+  double* const k[] = {&values.k1, &values.k2, &values.k3, &values.k4};
+  *k[settings.xParameter & 3] = CellCentre(settings.range.Xmin, settings.range.Xmax, settings.width, cell.column);
+  *k[settings.yParameter & 3] = CellCentre(settings.range.Ymin, settings.range.Ymax, settings.height, cell.row);
+  values.useDefaultRange = 0;
+  return ApplySelectionDialog(state, prompter, values);
+}
+
+Invalidation ApplyBasinsClick(OrbitraState& state, const GridSettings& settings, GridCell cell) {
+  InitialConditionsValues values = PrepareInitialConditionsDialog(state);
+  values.x0 = CellCentre(settings.range.Xmin, settings.range.Xmax, settings.width, cell.column);
+  values.y0 = CellCentre(settings.range.Ymin, settings.range.Ymax, settings.height, cell.row);
+  values.runOnOk = 1;
+  const Invalidation invalidation = ApplyInitialConditionsDialog(state, values);
+  InitialConditionsDialogClosed(state);
+  return invalidation;
+}
+
+std::optional<WorldRange> ZoomedGridRange(const GridSettings& s, const GridPictureLayout& layout, int x0, int y0,
+                                          int x1, int y1) {
+  const auto clampColumn = [&](int x) { return std::clamp(x - layout.frameLeft - 1, 0, layout.gridWidth - 1); };
+  const auto clampRow = [&](int y) { return std::clamp(layout.frameTop + layout.gridHeight - y, 0, layout.gridHeight - 1); };
+  const int c0 = clampColumn(std::min(x0, x1)), c1 = clampColumn(std::max(x0, x1));
+  const int r0 = clampRow(std::max(y0, y1)), r1 = clampRow(std::min(y0, y1));
+  if (c1 - c0 < 1 || r1 - r0 < 1) return std::nullopt;
+  const double dx = (s.range.Xmax - s.range.Xmin) / s.width, dy = (s.range.Ymax - s.range.Ymin) / s.height;
+  return WorldRange{s.range.Xmin + c0 * dx, s.range.Xmin + (c1 + 1) * dx, s.range.Ymin + r0 * dy,
+                    s.range.Ymin + (r1 + 1) * dy};
 }
 
 }  // namespace orbitra

@@ -1,10 +1,13 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "analysis/grid_values.h"
 #include "explorer/orbitra_state.h"
+#include "platform/invalidation.h"
+#include "platform/prompter.h"
 #include "plot/grid_picture.h"
 
 namespace orbitra {
@@ -39,5 +42,21 @@ std::string GridPixelText(const GridValues& grid, std::int32_t column, std::int3
 
 // "Parameter plane: 42% of 480000 pixels, 1.3 M pixels/s" (basins: "Basins: ...").
 std::string GridProgressText(const GridValues& grid, std::int64_t done, double seconds);
+
+// A click on a parameter plane's cell: both of its parameters go to the explorer's map as
+// if typed in "Select Mapping" (the same map, the other parameters and the X-Y box's
+// range kept, stored points deleted as that dialog deletes them, after its question).
+Invalidation ApplyParameterPlaneClick(OrbitraState& state, Prompter& prompter, const GridSettings& settings,
+                                      GridCell cell);
+
+// A click on a basin picture's cell: a new run from the cell's point, as "Initial
+// conditions" with "Run trajectory by pressing Ok" ticked.
+Invalidation ApplyBasinsClick(OrbitraState& state, const GridSettings& settings, GridCell cell);
+
+// The range a zoom rectangle dragged on the picture covers (canvas pixels, corners in any
+// order, clipped to the cells): the whole cells under it. Nothing for a rectangle less
+// than two cells wide or high, or outside the cells.
+std::optional<WorldRange> ZoomedGridRange(const GridSettings& settings, const GridPictureLayout& layout, int x0,
+                                          int y0, int x1, int y1);
 
 }  // namespace orbitra

@@ -1,0 +1,82 @@
+#include <gtest/gtest.h>
+
+#include "explorer/grid_view.h"
+#include "explorer/selection_dialog_logic.h"
+#include "support/scenario.h"
+
+namespace orbitra {
+namespace {
+
+GridSettings Plane() {
+  GridSettings s;
+  s.colouring = GridColouring::Period;
+  s.xParameter = 0;
+  s.yParameter = 1;
+  s.range = {0.0, 1.5, -0.4, 0.4};  // cells 0.0375 wide, 0.02 high
+  s.width = 40;
+  s.height = 40;
+  return s;
+}
+
+TEST(GridView, ClicksReachTheExplorer) {
+  testing::Scenario scenario;
+  OrbitraState& state = scenario.State();
+  SelectionDialogValues henon = PrepareSelectionDialog(state);
+  PickSystemInList(henon, 1);  // "Henon D-C Map"
+  scenario.Apply(ApplySelectionDialog(state, scenario.Prompts(), henon));
+  const double k3 = state.Model.k3;
+  const WorldRange box = state.Boxes.XYBox.GetRange();
+
+  // Cell (37, 35): k1 = (37 + 0.5) * 0.0375, k2 = -0.4 + (35 + 0.5) * 0.02.
+  scenario.Apply(ApplyParameterPlaneClick(state, scenario.Prompts(), Plane(), GridCell{37, 35}));
+  EXPECT_DOUBLE_EQ(state.Model.k1, 1.40625);
+  EXPECT_DOUBLE_EQ(state.Model.k2, 0.31);
+  EXPECT_EQ(state.Model.k3, k3);
+  EXPECT_EQ(state.Boxes.XYBox.GetRange(), box);
+
+  GridSettings basins = Plane();
+  basins.colouring = GridColouring::Escape;
+  basins.range = {-2.0, 2.0, -1.0, 1.0};
+  scenario.Apply(ApplyBasinsClick(state, basins, GridCell{0, 39}));
+  EXPECT_DOUBLE_EQ(state.Run.InitialPoint.x, -1.95);
+  EXPECT_DOUBLE_EQ(state.Run.InitialPoint.y, 0.975);
+  EXPECT_GT(state.Store.DTN, 0);  // the run from there took place
+}
+
+TEST(GridView, ZoomTakesWholeCellsUnderTheRectangle) {
+  const GridSettings s = Plane();
+  const GridPictureLayout layout = LayoutGridPicture(242, 128, 1.0);  // 40 by 40 cells
+  ASSERT_EQ(layout.gridWidth, 40);
+  ASSERT_EQ(layout.gridHeight, 40);
+  // Corners in either order: columns 4..13, rows 10..29.
+  const auto zoomed = ZoomedGridRange(s, layout, layout.PixelX(13), layout.PixelY(10), layout.PixelX(4), layout.PixelY(29));
+  ASSERT_TRUE(zoomed);
+  EXPECT_DOUBLE_EQ(zoomed->Xmin, 4 * 0.0375);
+  EXPECT_DOUBLE_EQ(zoomed->Xmax, 14 * 0.0375);
+  EXPECT_DOUBLE_EQ(zoomed->Ymin, -0.4 + 10 * 0.02);
+  EXPECT_DOUBLE_EQ(zoomed->Ymax, -0.4 + 30 * 0.02);
+  // A rectangle reaching past the frame is clipped to the cells; a single cell is no zoom.
+  const auto all = ZoomedGridRange(s, layout, 0, 0, 1000, 1000);
+  ASSERT_TRUE(all);
+  EXPECT_DOUBLE_EQ(all->Xmax, 1.5);
+  EXPECT_DOUBLE_EQ(all->Ymin, -0.4);
+  EXPECT_FALSE(ZoomedGridRange(s, layout, layout.PixelX(3), layout.PixelY(3), layout.PixelX(3), layout.PixelY(20)));
+}
+
+TEST(GridView, StatusTextOfAPixel) {
+  GridSettings s = Plane();
+  GridValues g(s, {0, s.height});
+  const std::size_t i = g.Index(37, 35);
+  g.value[i] = 0;
+  g.lambda1[i] = 0.41912;
+  g.done[i] = 1;
+  EXPECT_EQ(GridPixelText(g, 37, 35), "k1 = 1.40625, k2 = 0.31: chaotic, \xCE\xBB" "1 = 0.4191");
+  g.value[i] = 4;
+  g.lambda1[i] = -0.25;
+  EXPECT_EQ(GridPixelText(g, 37, 35), "k1 = 1.40625, k2 = 0.31: period 4, \xCE\xBB" "1 = -0.25");
+  EXPECT_EQ(GridPixelText(g, 2, 35), "k1 = 0.09375, k2 = 0.31: not computed yet");
+  EXPECT_EQ(GridProgressText(g, 400, 0.5), "Parameter plane: 25% of 1600 pixels, 0.0008 M pixels/s");
+}
+
+}  // namespace
+}  // namespace orbitra
