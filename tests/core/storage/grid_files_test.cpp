@@ -1,0 +1,102 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <fstream>
+#include <limits>
+#include <sstream>
+
+#include "storage/grid_files.h"
+#include "support/temp_work_dir.h"
+
+namespace orbitra {
+namespace {
+
+std::string Read(const std::filesystem::path& file) {
+  std::ifstream in(file);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+bool SameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+// A tile of 3 by 2 cells (rows 2 and 3 of 5) whose numbers are hard to carry: not a
+// number, infinities, the last bit of a value, a subnormal.
+GridTile AwkwardTile(GridColouring colouring) {
+  GridSettings s;
+  s.colouring = colouring;
+  s.range = {-0.1, 0.30000000000000004, 1e-300, 2.5};
+  s.width = 3;
+  s.height = 5;
+  s.from = {0.1, -0.0};
+  GridTile t{{"Henon D-C Map", {1.4, 0.3, 1.0, 0.0}, 205, 91, 1.5}, 1, 2, GridValues(s, {2, 2})};
+  const double awkward[] = {std::nan(""), -HUGE_VAL, 0.1 + 0.2, 5e-324, -0.0, 0.41912345678901234};
+  for (std::size_t i = 0; i < 6; ++i) {
+    t.values.value[i] = static_cast<std::int32_t>(i) - 1;
+    if (!t.values.lambda1.empty()) t.values.lambda1[i] = awkward[i];
+    if (!t.values.representative.empty()) t.values.representative[i] = {awkward[5 - i], awkward[i]};
+    t.values.done[i] = 1;
+  }
+  return t;
+}
+
+TEST(GridFiles, TilesComeBackToTheBit) {
+  testing::TempWorkDir dir;
+  for (const GridColouring c : {GridColouring::Period, GridColouring::Attractor}) {
+    const GridTile tile = AwkwardTile(c);
+    ASSERT_FALSE(WriteGridTile(tile, dir.File("t")));
+    const GridTileRead read = ReadGridTile(dir.File("t"));
+    ASSERT_TRUE(read.tile) << read.error;
+    EXPECT_EQ(read.tile->identity, tile.identity);
+    EXPECT_EQ(read.tile->index, 1);
+    EXPECT_EQ(read.tile->count, 2);
+    const GridValues& a = read.tile->values;
+    EXPECT_EQ(a.settings, tile.values.settings);
+    EXPECT_EQ(a.rows.first, 2);
+    EXPECT_EQ(a.rows.count, 2);
+    EXPECT_EQ(a.value, tile.values.value);
+    for (std::size_t i = 0; i < a.lambda1.size(); ++i) EXPECT_TRUE(SameBits(a.lambda1[i], tile.values.lambda1[i])) << i;
+    ASSERT_EQ(a.representative.size(), tile.values.representative.size());
+    for (std::size_t i = 0; i < a.representative.size(); ++i) {
+      EXPECT_TRUE(SameBits(a.representative[i].x, tile.values.representative[i].x)) << i;
+      EXPECT_TRUE(SameBits(a.representative[i].y, tile.values.representative[i].y)) << i;
+    }
+  }
+}
+
+TEST(GridFiles, ACutOrForeignFileIsNoTile) {
+  testing::TempWorkDir dir;
+  ASSERT_FALSE(WriteGridTile(AwkwardTile(GridColouring::Period), dir.File("t")));
+  const std::string whole = Read(dir.File("t"));
+  // Cut anywhere (in the closing line, a value's middle, the header): never a tile.
+  for (const std::size_t keep : {whole.size() - 2, whole.size() - 7, whole.size() / 2, std::size_t{30}}) {
+    std::ofstream(dir.File("cut"), std::ios::trunc) << whole.substr(0, keep);
+    const GridTileRead read = ReadGridTile(dir.File("cut"));
+    EXPECT_FALSE(read.tile) << keep;
+    EXPECT_EQ(read.error.rfind("\"" + dir.File("cut").string() + "\" is damaged or incomplete (line ", 0), 0u)
+        << read.error;
+  }
+  std::ofstream(dir.File("other"), std::ios::trunc) << "0.5 0.25 1\n";
+  EXPECT_EQ(ReadGridTile(dir.File("other")).error,
+            "\"" + dir.File("other").string() + "\" is not a tile written by orbitra-render --tile");
+}
+
+TEST(GridFiles, ExportLinesOfTheExponentSayNanWhereEscaped) {
+  testing::TempWorkDir dir;
+  GridTile tile = AwkwardTile(GridColouring::Lyapunov);
+  tile.values.value[1] = -1;  // escaped, whatever its number
+  ASSERT_FALSE(WriteGridExport(tile.values, dir.File("e")));
+  // Cell centres x = -0.1 + (i + 0.5) * ((0.30000000000000004 + 0.1) / 3) and
+  // y = 1e-300 + (r + 0.5) * ((2.5 - 1e-300) / 5), as Python's doubles give them.
+  EXPECT_EQ(Read(dir.File("e")),
+            "-0.03333333333333334 1.25 nan\n"
+            "0.10000000000000001 1.25 nan\n"
+            "0.23333333333333331 1.25 0.30000000000000004\n"
+            "-0.03333333333333334 1.75 4.9406564584124654e-324\n"
+            "0.10000000000000001 1.75 -0\n"
+            "0.23333333333333331 1.75 0.41912345678901236\n");
+}
+
+}  // namespace
+}  // namespace orbitra
