@@ -4,7 +4,9 @@
 
 namespace orbitra {
 
-std::vector<std::int32_t> LabelAttractors(const GridValues& grid) {
+std::vector<std::int32_t> LabelAttractors(const GridValues& grid) { return LabelAttractors(grid, grid.done); }
+
+std::vector<std::int32_t> LabelAttractors(const GridValues& grid, const std::vector<std::uint8_t>& counted) {
   struct Attractor {
     std::int32_t period;
     WorldPoint point;
@@ -15,8 +17,9 @@ std::vector<std::int32_t> LabelAttractors(const GridValues& grid) {
   const double tolY = kAttractorMatch * std::fabs(r.Ymax - r.Ymin);
   std::vector<std::int32_t> labels(grid.value.size(), 0);
   for (std::size_t i = 0; i < labels.size(); ++i) {
+    if (!counted[i]) continue;
     const std::int32_t p = grid.value[i];
-    if (!grid.done[i] || p == 0) continue;
+    if (p == 0) continue;
     if (p < 0) {
       labels[i] = -1;
       continue;

@@ -16,6 +16,9 @@ namespace orbitra {
 // The numbers depend on the whole grid alone: the same for any threads, and for tiles
 // merged before they are numbered.
 std::vector<std::int32_t> LabelAttractors(const GridValues& grid);
+// The same over the cells `counted` marks (one flag per cell), the others left 0: what a
+// view numbers while workers still write the rows it does not show yet.
+std::vector<std::int32_t> LabelAttractors(const GridValues& grid, const std::vector<std::uint8_t>& counted);
 
 // Two representatives of one attractor lie within this part of the range's width (in x)
 // and height (in y): far above the period test's tolerance, far below a pixel.

@@ -52,7 +52,7 @@ void DrawGridView(Canvas& canvas, const GridValues& grid, const std::string& map
 }
 
 std::string GridPixelText(const GridValues& grid, std::int32_t column, std::int32_t row,
-                          const std::vector<std::int32_t>& labels) {
+                          const std::vector<std::int32_t>& labels, const GridShown* shown) {
   const GridSettings& s = grid.settings;
   const bool plane = IsParameterPlane(s.colouring);
   const double p = CellCentre(s.range.Xmin, s.range.Xmax, s.width, column);
@@ -61,7 +61,8 @@ std::string GridPixelText(const GridValues& grid, std::int32_t column, std::int3
                      (plane ? ParameterName(s.yParameter) : std::string("y")) + " = " + Number(q) + ": ";
   if (!grid.HasRow(row) || column < 0 || column >= s.width) return text + "outside";
   const std::size_t i = grid.Index(column, row);
-  if (!grid.done[i]) return text + "not computed yet";
+  const bool finished = shown == nullptr || shown->full[static_cast<std::size_t>(row - grid.rows.first)];
+  if (!finished || !grid.done[i]) return text + "not computed yet";
   const std::int32_t v = grid.value[i];
   switch (s.colouring) {
     case GridColouring::Period:

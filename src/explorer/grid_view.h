@@ -37,8 +37,9 @@ void DrawGridView(Canvas& canvas, const GridValues& grid, const std::string& map
 // The status text of the pixel under the pointer: its parameters (or point), its class
 // or value, and λ1 where there is one, e.g. "k1 = 1.4, k2 = 0.3: chaotic, λ1 = 0.419".
 // `labels` are the attractors' numbers (GridPalette::AttractorLabels) for that colouring.
+// With `shown`, a row not finished yet is "not computed yet" (its cells are not read).
 std::string GridPixelText(const GridValues& grid, std::int32_t column, std::int32_t row,
-                          const std::vector<std::int32_t>& labels = {});
+                          const std::vector<std::int32_t>& labels = {}, const GridShown* shown = nullptr);
 
 // "Parameter plane: 42% of 480000 pixels, 1.3 M pixels/s" (basins: "Basins: ...").
 std::string GridProgressText(const GridValues& grid, std::int64_t done, double seconds);

@@ -57,10 +57,11 @@ int LegendLines(const Canvas& canvas, const GridPictureLayout& layout) {
   return std::max(1, (layout.frameBottom - layout.frameTop) / static_cast<int>(canvas.Scaled(kLineHeight)));
 }
 
-void DrawPeriodLegend(Canvas& canvas, const GridPictureLayout& layout, const GridValues& grid) {
+void DrawPeriodLegend(Canvas& canvas, const GridPictureLayout& layout, const GridValues& grid,
+                      const GridPalette& palette) {
   std::set<std::int32_t> periods;
   for (std::size_t i = 0; i < grid.value.size(); ++i) {
-    if (grid.done[i] && grid.value[i] > 0) periods.insert(grid.value[i]);
+    if (palette.Counted(i) && grid.value[i] > 0) periods.insert(grid.value[i]);
   }
   const int room = LegendLines(canvas, layout) - 3;
   int line = 0;
@@ -142,12 +143,26 @@ Colour ChaoticColour(double lambda1, double tolerance) noexcept {
   return Colour::FromRgb(level, level, level);
 }
 
-GridPalette::GridPalette(const GridValues& grid) : grid_(grid) {
+GridPalette::GridPalette(const GridValues& grid, const GridShown* shown) : grid_(grid) {
+  if (shown == nullptr) {
+    counted_ = grid.done;
+  } else {
+    counted_.assign(grid.done.size(), 0);
+    const RowBand band = grid.rows;
+    for (std::int32_t r = band.first; r < band.first + band.count; ++r) {
+      const auto local = static_cast<std::size_t>(r - band.first);
+      const bool coarseRow = r % kCoarseStep == 0 && shown->coarse[local];
+      for (std::int32_t c = 0; c < grid.settings.width; ++c) {
+        const std::size_t i = grid.Index(c, r);
+        counted_[i] = (shown->full[local] || (coarseRow && c % kCoarseStep == 0)) ? grid.done[i] : 0;
+      }
+    }
+  }
   switch (grid.settings.colouring) {
     case GridColouring::Lyapunov: {
       double most = 0.0;
       for (std::size_t i = 0; i < grid.lambda1.size(); ++i) {
-        if (grid.done[i] && std::isfinite(grid.lambda1[i])) most = std::max(most, std::fabs(grid.lambda1[i]));
+        if (counted_[i] && std::isfinite(grid.lambda1[i])) most = std::max(most, std::fabs(grid.lambda1[i]));
       }
       scaleEnd_ = most > 0.0 ? most : 1.0;
       break;
@@ -155,13 +170,13 @@ GridPalette::GridPalette(const GridValues& grid) : grid_(grid) {
     case GridColouring::Escape: {
       std::int32_t most = 2;
       for (std::size_t i = 0; i < grid.value.size(); ++i) {
-        if (grid.done[i]) most = std::max(most, grid.value[i]);
+        if (counted_[i]) most = std::max(most, grid.value[i]);
       }
       scaleEnd_ = most;
       break;
     }
     case GridColouring::Attractor:
-      labels_ = LabelAttractors(grid);
+      labels_ = LabelAttractors(grid, counted_);
       break;
     case GridColouring::Period:
       break;
@@ -169,7 +184,7 @@ GridPalette::GridPalette(const GridValues& grid) : grid_(grid) {
 }
 
 Colour GridPalette::CellColour(std::size_t i) const noexcept {
-  if (!grid_.done[i]) return kNotComputedColour;
+  if (!counted_[i]) return kNotComputedColour;
   const std::int32_t v = grid_.value[i];
   switch (grid_.settings.colouring) {
     case GridColouring::Period:
@@ -216,7 +231,7 @@ void DrawGridPicture(Canvas& canvas, const GridValues& grid, const GridPictureTe
   box.DrawFrame(canvas);
   box.DrawTitle(canvas);
 
-  const GridPalette palette(grid);
+  const GridPalette palette(grid, shown);
   const RowBand band = grid.rows;
   for (std::int32_t r = band.first; r < band.first + band.count && r < layout.gridHeight; ++r) {
     const auto local = static_cast<std::size_t>(r - band.first);
@@ -240,7 +255,7 @@ void DrawGridPicture(Canvas& canvas, const GridValues& grid, const GridPictureTe
 
   switch (s.colouring) {
     case GridColouring::Period:
-      return DrawPeriodLegend(canvas, layout, grid);
+      return DrawPeriodLegend(canvas, layout, grid, palette);
     case GridColouring::Attractor:
       return DrawAttractorLegend(canvas, layout, palette.AttractorLabels());
     case GridColouring::Lyapunov: {

@@ -36,10 +36,13 @@ struct GridCell {
 std::optional<GridCell> GridCellAt(const GridPictureLayout& layout, int x, int y) noexcept;
 
 // The colours of a grid's cells. Scales that depend on the numbers (the largest |λ1|, the
-// longest escape time) and the attractors' numbers are taken once from the cells done.
+// longest escape time) and the attractors' numbers are taken once from the cells shown:
+// with `shown` (see DrawGridPicture), only the cells of finished rows and coarse rows,
+// which workers no longer write; without it, every cell done.
 class GridPalette {
  public:
-  explicit GridPalette(const GridValues& grid);
+  explicit GridPalette(const GridValues& grid, const GridShown* shown = nullptr);
+  bool Counted(std::size_t index) const noexcept { return counted_[index] != 0; }
   Colour CellColour(std::size_t index) const noexcept;
   // The largest |λ1| (Lyapunov colouring) or escape time (escape colouring) on the scale.
   double ScaleEnd() const noexcept { return scaleEnd_; }
@@ -47,6 +50,7 @@ class GridPalette {
 
  private:
   const GridValues& grid_;
+  std::vector<std::uint8_t> counted_;
   double scaleEnd_ = 1.0;
   std::vector<std::int32_t> labels_;
 };
