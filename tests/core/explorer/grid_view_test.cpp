@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include "analysis/grid_sweep.h"
 #include "explorer/grid_view.h"
+#include "maps/mapping_catalogue.h"
 #include "explorer/selection_dialog_logic.h"
 #include "support/scenario.h"
 
@@ -63,6 +65,40 @@ TEST(GridView, ZoomTakesWholeCellsUnderTheRectangle) {
   EXPECT_FALSE(ZoomedGridRange(s, layout, layout.PixelX(3), layout.PixelY(3), layout.PixelX(3), layout.PixelY(20)));
 }
 
+// A window repaints from the rows handed over while workers go on; once every row is in,
+// its picture is the one a blocking run (orbitra-render) draws, pixel for pixel.
+TEST(GridView, ALiveViewEndsWithTheBlockingRunsPicture) {
+  MappingModel henon;
+  SelectSystemWithDefaults(henon, 2);
+  henon.k1 = 1.2;
+  henon.k3 = 1.0;
+  GridSettings s;
+  s.colouring = GridColouring::Escape;
+  s.range = {-2.5, 2.5, -1.5, 2.0};
+  const GridPictureLayout layout = LayoutGridPicture(331, 201, 1.0);
+  s.width = layout.gridWidth;
+  s.height = layout.gridHeight;
+  GridSweep sweep(henon, s, {0, s.height});
+  WorkerPool pool(2);
+  sweep.Start(pool);
+  Canvas live(331, 201);
+  int repaints = 0;
+  do {
+    sweep.TakeFinished();
+    DrawGridView(live, sweep.Values(), "Henon", &sweep.Shown());
+    ++repaints;
+  } while (pool.Running());
+  pool.Wait();
+  sweep.TakeFinished();
+  DrawGridView(live, sweep.Values(), "Henon", &sweep.Shown());
+  Canvas blocking(331, 201);
+  DrawGridView(blocking, sweep.Values(), "Henon");
+  EXPECT_GT(repaints, 0);
+  for (int y = 0; y < 201; ++y) {
+    for (int x = 0; x < 331; ++x) ASSERT_EQ(live.GetPixel(x, y), blocking.GetPixel(x, y)) << x << ", " << y;
+  }
+}
+
 TEST(GridView, StatusTextOfAPixel) {
   GridSettings s = Plane();
   GridValues g(s, {0, s.height});
@@ -75,6 +111,10 @@ TEST(GridView, StatusTextOfAPixel) {
   g.lambda1[i] = -0.25;
   EXPECT_EQ(GridPixelText(g, 37, 35), "k1 = 1.40625, k2 = 0.31: period 4, \xCE\xBB" "1 = -0.25");
   EXPECT_EQ(GridPixelText(g, 2, 35), "k1 = 0.09375, k2 = 0.31: not computed yet");
+  GridShown shown;
+  shown.full.assign(40, 0);
+  shown.coarse.assign(40, 1);
+  EXPECT_EQ(GridPixelText(g, 37, 35, {}, &shown), "k1 = 1.40625, k2 = 0.31: not computed yet");
   EXPECT_EQ(GridProgressText(g, 400, 0.5), "Parameter plane: 25% of 1600 pixels, 0.0008 M pixels/s");
 }
 
