@@ -12,6 +12,11 @@ std::vector<std::tuple<std::string, std::string, std::string>>& Ratios() {
   return ratios;
 }
 
+std::vector<std::tuple<std::string, std::string, std::string>>& WallRatios() {
+  static std::vector<std::tuple<std::string, std::string, std::string>> ratios;
+  return ratios;
+}
+
 std::vector<std::pair<std::string, std::string>>& Milliseconds() {
   static std::vector<std::pair<std::string, std::string>> lines;
   return lines;
@@ -36,6 +41,11 @@ int RegisterRatio(const std::string& name, const std::string& numerator, const s
   return static_cast<int>(Ratios().size());
 }
 
+int RegisterWallRatio(const std::string& name, const std::string& numerator, const std::string& denominator) {
+  WallRatios().emplace_back(name, numerator, denominator);
+  return static_cast<int>(WallRatios().size());
+}
+
 int RegisterMilliseconds(const std::string& name, const std::string& benchmark) {
   Milliseconds().emplace_back(name, benchmark);
   return static_cast<int>(Milliseconds().size());
@@ -50,6 +60,13 @@ void PrintRatios(const CollectingReporter& reporter) {
     const auto n = nanos.find(num);
     const auto d = nanos.find(den);
     if (n == nanos.end() || d == nanos.end() || d->second <= 0.0) continue;
+    std::printf("ratio %s %.3f\n", name.c_str(), n->second / d->second);
+  }
+  const auto& real = reporter.RealNanosPerIteration();
+  for (const auto& [name, num, den] : WallRatios()) {
+    const auto n = real.find(num);
+    const auto d = real.find(den);
+    if (n == real.end() || d == real.end() || d->second <= 0.0) continue;
     std::printf("ratio %s %.3f\n", name.c_str(), n->second / d->second);
   }
   for (const auto& [name, benchmark] : Milliseconds()) {
