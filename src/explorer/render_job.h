@@ -71,4 +71,9 @@ std::int32_t RenderBufferCapacity(const RenderJob& job);
 bool PerformRenderJob(OrbitraState& state, const RenderJob& job, Canvas& canvas, Prompter& prompter,
                       RenderWatcher* watcher = nullptr);
 
+// The first steps of PerformRenderJob: the job's user maps, its map and parameters through
+// "Select Mapping" (default range on, the machine code of a typed map awaited), and the
+// X-Y box's range; nothing runs.
+void SelectRenderJobMap(OrbitraState& state, const RenderJob& job, Prompter& prompter);
+
 }  // namespace orbitra

@@ -8,9 +8,18 @@
 #include <QStringList>
 
 #include "explorer/picture.h"
+#include "analysis/orbit_diagram.h"
 #include "explorer/render_job.h"
 
 namespace orbitra {
+
+// An orbit diagram instead of runs: the view, and what the dialog would say besides.
+struct DiagramRequest {
+  OrbitDiagramView view;
+  bool coordinateRangeGiven = false;  // otherwise the X-Y box's range of the coordinate
+  bool carry = true;
+  int shading = 0;  // 0 logarithmic grey, 1 black
+};
 
 // Everything orbitra-render was asked to do. Files are absolute, resolved against the
 // folder the program was started in.
@@ -20,6 +29,8 @@ struct RenderRequest {
   std::optional<std::filesystem::path> png;
   std::optional<std::filesystem::path> exportFile;
   bool highAccuracy = false;
+  std::optional<DiagramRequest> diagram;
+  std::optional<std::int32_t> threads;  // worker threads of a diagram; one per core otherwise
 };
 
 // The command line read: a request, or help (text to print, success), or an error (a
