@@ -1,6 +1,7 @@
 #include "dialogs/orbit_diagram_dialog.h"
 
 #include <charconv>
+#include <utility>
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -57,6 +58,13 @@ OrbitDiagramDialog::OrbitDiagramDialog(const OrbitDiagramValues& values, const M
   shading_ = new QComboBox(this);
   shading_->addItems({QStringLiteral("Logarithmic grey"), QStringLiteral("Black for any hit")});
 
+  // Names for tests and accessibility.
+  const std::pair<QWidget*, const char*> names[] = {
+      {parameter_, "parameter"}, {parameterMin_, "parameterMin"}, {parameterMax_, "parameterMax"},
+      {coordinate_, "coordinate"}, {coordinateMin_, "coordinateMin"}, {coordinateMax_, "coordinateMax"},
+      {transient_, "transient"}, {points_, "points"}, {x0_, "x0"}, {y0_, "y0"}, {carry_, "carry"},
+      {threads_, "threads"}, {shading_, "shading"}};
+  for (const auto& [widget, name] : names) widget->setObjectName(QString::fromLatin1(name));
   form->addRow(QStringLiteral("Parameter"), parameter_);
   form->addRow(QStringLiteral("from, to"), Pair(this, parameterMin_, parameterMax_));
   form->addRow(QStringLiteral("Coordinate"), coordinate_);

@@ -85,6 +85,7 @@ const std::vector<std::pair<CommandId, QString>> kDialogCommands = {
     {CommandId::EditYBox, "GBox settings"},
     {CommandId::EditGBox, "GBox settings"},
     {CommandId::ToolbarEditXYBox, "GBox settings"},
+    {CommandId::OrbitDiagram, "Orbit Diagram"},
 };
 
 void ListMenu(const QMenu& menu, const QString& indent, std::vector<QString>& out) {
@@ -160,7 +161,7 @@ class AppCommandTable : public QObject {
       QVERIFY2(entry.handler != nullptr, qPrintable(QString::number(id)));
       QCOMPARE(IsToolbarButton(entry), entry.icon.size() > 0);
     }
-    QCOMPARE(ids.size(), std::size_t{44});
+    QCOMPARE(ids.size(), std::size_t{45});
   }
 
   void MenusListEveryItemInOrderWithItsPromptAndSeparators() {
