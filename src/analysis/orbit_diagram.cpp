@@ -283,6 +283,8 @@ bool OrbitDiagram::ComputeUnit(std::int64_t unit, std::stop_token stop) {
       }
     }
   }
+  std::unique_lock<std::mutex> shared;
+  if (base.userMap) shared = std::unique_lock(sharedEvaluator_);
   return ComputeWith<RoutineLane>(unit, stop, [&](double p) { return RoutineLane{model(p)}; });
 }
 

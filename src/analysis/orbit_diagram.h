@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <mutex>
 #include <optional>
 #include <stop_token>
 #include <vector>
@@ -37,7 +38,9 @@ struct OrbitDiagramSettings {
 
 // The map of a diagram: the model (system, parameters, routine, evaluator) and, for a
 // user's map, its definition, from which each unit compiles an evaluator of its own (the
-// expression library keeps its variables inside one, so threads cannot share it).
+// expression library keeps its variables inside one, so threads cannot share it). A
+// user's map given without its definition runs through the model's evaluator, one unit
+// at a time.
 struct DiagramMap {
   MappingModel model;
   std::optional<UserMapDefinition> definition;
@@ -104,6 +107,7 @@ class OrbitDiagram {
   double rowScale_;
   std::vector<std::uint32_t> counts_;  // column after column, rows bottom to top
   std::vector<std::uint8_t> escaped_;
+  std::mutex sharedEvaluator_;  // held by a unit that runs through the model's evaluator
 };
 
 // Whether the view can be computed: finite ranges with min below max, the parameter and
