@@ -212,5 +212,12 @@ TEST(OrbitDiagramWindow, TheCountsFileHoldsEachHitPixelsCentreAndCount) {
   EXPECT_EQ(c, layout.columns);
 }
 
+TEST(OrbitDiagramWindow, TheSpeedReadsInThousandsMillionsOrBillions) {
+  EXPECT_EQ(RateText(1.3e9), "1.3 G");
+  EXPECT_EQ(RateText(31e6), "31.0 M");
+  EXPECT_EQ(RateText(999.0), "999");
+  EXPECT_EQ(RateText(1000.0), "1.0 k");
+}
+
 }  // namespace
 }  // namespace orbitra
