@@ -70,7 +70,10 @@ class OrbitDiagram {
   const OrbitDiagramSettings& Settings() const noexcept { return settings_; }
   const DiagramMap& Map() const noexcept { return map_; }
 
-  std::int64_t Units() const noexcept { return (columns_ + kDiagramUnitColumns - 1) / kDiagramUnitColumns; }
+  // None for a grid without rows (a picture too small for a plot area).
+  std::int64_t Units() const noexcept {
+    return rows_ == 0 ? 0 : (columns_ + kDiagramUnitColumns - 1) / kDiagramUnitColumns;
+  }
   int FirstColumn(std::int64_t unit) const noexcept { return static_cast<int>(unit) * kDiagramUnitColumns; }
   int EndColumn(std::int64_t unit) const noexcept;
   // Iterations a unit performs (its columns' transients and points).
