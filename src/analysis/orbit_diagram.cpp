@@ -59,17 +59,34 @@ inline void AdvanceLanes(const std::array<Step, kLanes>& steps, double* __restri
   }
 }
 
-// n iterates of every lane; with `record`, the coordinate `which` (0: x, 1: y) of iterate
-// i of lane l goes to record[i * kLanes + l].
+// Where a coordinate is counted: the row r = (v - min) * scale, truncated, when 0 <= r <
+// rows; otherwise (and for not a number) the slot `rows` past the grid. Selects, not
+// branches, so that lanes compute it side by side.
+struct RowRule {
+  int which;  // 0: x, 1: y
+  double min;
+  double scale;
+  double rows;
+  template <class T>
+  T Slot(T v) const noexcept {
+    const T none = T{} + rows;  // a double, or a pair of them
+    const T r = (v - min) * scale;
+    const T low = r >= 0.0 ? r : none;
+    return low < none ? low : none;
+  }
+};
+
+// n iterates of every lane; with `slots`, the RowRule slot of iterate i of lane l goes to
+// slots[i * kLanes + l] (a whole number, as a double).
 template <class Step>
 struct LaneBlock {
   static void Advance(const std::array<Step, kLanes>& steps, double* x, double* y, double* escaped, double infinity,
-                      std::int64_t n, int which, double* __restrict record) {
+                      std::int64_t n, const RowRule& rule, double* __restrict slots) {
     for (std::int64_t i = 0; i < n; ++i) {
       AdvanceLanes(steps, x, y, escaped, infinity);
-      if (record == nullptr) continue;
-      const double* const c = which == 1 ? y : x;
-      for (int l = 0; l < kLanes; ++l) record[i * kLanes + l] = c[l];
+      if (slots == nullptr) continue;
+      const double* const c = rule.which == 1 ? y : x;
+      for (int l = 0; l < kLanes; ++l) slots[i * kLanes + l] = rule.Slot(c[l]);
     }
   }
 };
@@ -85,7 +102,7 @@ constexpr int kPairs = kLanes / 2;
 template <>
 struct LaneBlock<HenonDcMapStep> {
   static void Advance(const std::array<HenonDcMapStep, kLanes>& steps, double* x, double* y, double* escaped,
-                      double infinity, std::int64_t n, int which, double* __restrict record) {
+                      double infinity, std::int64_t n, const RowRule& rule, double* __restrict slots) {
     Pair k1[kPairs], k2[kPairs], k3[kPairs], px[kPairs], py[kPairs];
     PairMask out[kPairs];
     for (int p = 0; p < kPairs; ++p) {
@@ -109,10 +126,10 @@ struct LaneBlock<HenonDcMapStep> {
         py[p] = ny;
         const Pair r2 = nx * nx + ny * ny;
         out[p] |= ~(r2 <= bound);
-        if (record != nullptr) {
-          const Pair c = which == 1 ? ny : nx;
-          record[i * kLanes + 2 * p] = c[0];
-          record[i * kLanes + 2 * p + 1] = c[1];
+        if (slots != nullptr) {
+          const Pair slot = rule.Slot(rule.which == 1 ? ny : nx);
+          slots[i * kLanes + 2 * p] = slot[0];
+          slots[i * kLanes + 2 * p + 1] = slot[1];
         }
       }
     }
@@ -194,7 +211,8 @@ bool OrbitDiagram::ComputeWith(std::int64_t unit, std::stop_token stop, const Ma
   alignas(64) double x[kLanes] = {};
   alignas(64) double y[kLanes] = {};
   alignas(64) double escaped[kLanes] = {};
-  std::vector<double> record(static_cast<std::size_t>(kRecordBlock) * kLanes);
+  std::vector<double> slots(static_cast<std::size_t>(kRecordBlock) * kLanes);
+  const RowRule rule{countY ? 1 : 0, coordinateMin, rowScale, rows};
   for (int j = 0; j < kDiagramChainColumns; ++j) {
     if (stop.stop_requested()) return false;
     int column[kLanes];
@@ -213,18 +231,14 @@ bool OrbitDiagram::ComputeWith(std::int64_t unit, std::stop_token stop, const Ma
     const std::array<Step, kLanes> steps = MakeLanes<Step>(make, parameter, std::make_index_sequence<kLanes>{});
     const std::int64_t transient = s.carry && j == 0 ? 2 * static_cast<std::int64_t>(s.view.transient)
                                                      : static_cast<std::int64_t>(s.view.transient);
-    LaneBlock<Step>::Advance(steps, x, y, escaped, infinity, transient, 0, nullptr);
+    LaneBlock<Step>::Advance(steps, x, y, escaped, infinity, transient, rule, nullptr);
     for (std::int32_t done = 0; done < points;) {
       const std::int32_t block = std::min(points - done, kRecordBlock);
-      LaneBlock<Step>::Advance(steps, x, y, escaped, infinity, block, countY ? 1 : 0, record.data());
+      LaneBlock<Step>::Advance(steps, x, y, escaped, infinity, block, rule, slots.data());
       for (std::int32_t i = 0; i < block; ++i) {
-        const double* const c = record.data() + static_cast<std::size_t>(i) * kLanes;
+        const double* const slot = slots.data() + static_cast<std::size_t>(i) * kLanes;
         for (int l = 0; l < kLanes; ++l) {
-          // Outside the grid, or not a number: the slot past it (selects, not branches).
-          const double r = (c[l] - coordinateMin) * rowScale;
-          const double low = r >= 0.0 ? r : rows;
-          const auto row = static_cast<std::int32_t>(low < rows ? low : rows);
-          ++lanes[static_cast<std::size_t>(l) * stride + static_cast<std::size_t>(row)];
+          ++lanes[static_cast<std::size_t>(l) * stride + static_cast<std::size_t>(static_cast<std::int32_t>(slot[l]))];
         }
       }
       done += block;
