@@ -1,12 +1,15 @@
 #include "app/sweep_command_handlers.h"
 
-#include <memory>
-
-#include "app/sweep_window.h"
 #include "dialogs/orbit_diagram_dialog.h"
 #include "explorer/orbit_diagram_view.h"
 
 namespace orbitra {
+
+void OpenSweepWindow(CommandHost& host, std::unique_ptr<SweepView> view, SweepWindow::Exporter exporter) {
+  auto* window = new SweepWindow(std::move(view), host.Prompts(), {}, std::move(exporter), host.DialogParent());
+  host.AdoptSweepWindow(*window);
+  window->show();
+}
 
 Invalidation OnOrbitDiagram(CommandHost& host) {
   OrbitraState& state = host.State();
@@ -14,11 +17,8 @@ Invalidation OnOrbitDiagram(CommandHost& host) {
   if (dialog.exec() != QDialog::Accepted) return Invalidation::None;
   auto logic = std::make_unique<OrbitDiagramWindowLogic>(state, host.Prompts(), dialog.Values());
   const OrbitDiagramWindowLogic& diagram = *logic;
-  auto* window = new SweepWindow(
-      std::move(logic), host.Prompts(), {},
-      [&diagram](const std::filesystem::path& file) { return diagram.ExportCounts(file); }, host.DialogParent());
-  host.AdoptSweepWindow(*window);
-  window->show();
+  OpenSweepWindow(host, std::move(logic),
+                  [&diagram](const std::filesystem::path& file) { return diagram.ExportCounts(file); });
   return Invalidation::None;
 }
 
