@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "analysis/orbit_diagram.h"
+#include "maps/mapping_catalogue.h"
 #include "maps/native_map_compiler.h"
 #include "maps/native_user_map.h"
 #include "maps/user_map_evaluator.h"
@@ -155,6 +156,42 @@ TEST(OrbitDiagram, LanesGiveTheBitsOfOneColumnAtATime) {
   }
   // Carried columns in a chain differ from fresh ones (the planted fault of ignoring it).
   EXPECT_NE(afresh.Counts(), carried.Counts());
+}
+
+TEST(OrbitDiagram, EveryBuiltInMapGivesTheBitsOfItsRoutineOneColumnAtATime) {
+  // Each map over a range of its k1 around the default, a few columns and rows, no carry:
+  // each column is the routine's orbit from the initial point, counted row by row, or
+  // empty when an iterate went beyond the bound.
+  for (int t = 1; t <= 10; ++t) {
+    MappingModel model;
+    SelectSystemWithDefaults(model, t);
+    const WorldRange box = model.DefaultRange;
+    OrbitDiagramSettings s;
+    s.view = OrbitDiagramView{0, model.k1 * 0.5, model.k1 * 1.5 + 0.1, 1, box.Ymin, box.Ymax, 57, 90};
+    s.initial = WorldPoint{box.Xmin + 0.3 * (box.Xmax - box.Xmin), box.Ymin + 0.6 * (box.Ymax - box.Ymin)};
+    s.carry = false;
+    s.infinity = 1e4;
+    OrbitDiagram d(DiagramMap{model, std::nullopt}, s, 70, 33);
+    ComputeAll(d, 3);
+    for (int c = 0; c < d.Columns(); ++c) {
+      MappingModel m = model;
+      m.k1 = d.ParameterAt(c);
+      std::vector<std::uint32_t> rows(33, 0u);
+      bool escaped = false;
+      double x = s.initial.x, y = s.initial.y;
+      for (int i = 0; i < 57 + 90; ++i) {
+        const MapImage image = m.routine(m, x, y);
+        x = image.x;
+        y = image.y;
+        escaped = escaped || !(x * x + y * y <= 1e4);
+        const double row = (y - box.Ymin) * (33 / (box.Ymax - box.Ymin));
+        if (i >= 57 && row >= 0.0 && row < 33) ++rows[static_cast<std::size_t>(row)];
+      }
+      if (escaped) rows.assign(33, 0u);
+      ASSERT_EQ(d.Escaped(c), escaped) << "map " << t << " column " << c;
+      ASSERT_TRUE(std::equal(rows.begin(), rows.end(), d.Column(c))) << "map " << t << " column " << c;
+    }
+  }
 }
 
 UserMapDefinition TypedHenon() {
