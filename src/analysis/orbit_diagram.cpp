@@ -23,6 +23,8 @@ namespace {
 constexpr int kLanes = kDiagramLanes;
 // Iterates whose coordinates are kept before they are counted.
 constexpr std::int32_t kRecordBlock = 64;
+// Iterates of the transient between two looks at the stop token.
+constexpr std::int64_t kStopCheckEvery = 1 << 16;
 
 // Any map through its routine, the model carried by value (the fallback: no inlining).
 struct RoutineLane {
@@ -231,8 +233,14 @@ bool OrbitDiagram::ComputeWith(std::int64_t unit, std::stop_token stop, const Ma
     const std::array<Step, kLanes> steps = MakeLanes<Step>(make, parameter, std::make_index_sequence<kLanes>{});
     const std::int64_t transient = s.carry && j == 0 ? 2 * static_cast<std::int64_t>(s.view.transient)
                                                      : static_cast<std::int64_t>(s.view.transient);
-    LaneBlock<Step>::Advance(steps, x, y, escaped, infinity, transient, rule, nullptr);
+    // In pieces, so that a stop never waits for a long transient to end.
+    for (std::int64_t done = 0; done < transient; done += kStopCheckEvery) {
+      if (stop.stop_requested()) return false;
+      LaneBlock<Step>::Advance(steps, x, y, escaped, infinity, std::min(transient - done, kStopCheckEvery), rule,
+                               nullptr);
+    }
     for (std::int32_t done = 0; done < points;) {
+      if (done % kStopCheckEvery == 0 && done > 0 && stop.stop_requested()) return false;
       const std::int32_t block = std::min(points - done, kRecordBlock);
       LaneBlock<Step>::Advance(steps, x, y, escaped, infinity, block, rule, slots.data());
       for (std::int32_t i = 0; i < block; ++i) {
