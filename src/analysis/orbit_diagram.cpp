@@ -188,12 +188,8 @@ double OrbitDiagram::ColumnOf(double parameter) const noexcept {
   return (parameter - v.parameterMin) * (columns_ / (v.parameterMax - v.parameterMin));
 }
 
-double OrbitDiagram::RowOf(double coordinate) const noexcept {
-  return (coordinate - settings_.view.coordinateMin) * rowScale_;
-}
-
 // Lane l of the unit walks the columns first + l * chain + j, j = 0 .. chain - 1. Lanes
-// past the grid compute a copy of the last column and count into scratch.
+// past the grid compute a copy of the last column, which is not kept.
 template <class Step, class MakeStep>
 bool OrbitDiagram::ComputeWith(std::int64_t unit, std::stop_token stop, const MakeStep& make) {
   const OrbitDiagramSettings& s = settings_;

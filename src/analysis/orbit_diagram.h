@@ -85,9 +85,8 @@ class OrbitDiagram {
   // The centre of a column's and of a row's pixel.
   double ParameterAt(int column) const noexcept;
   double CoordinateAt(int row) const noexcept;
-  // The column and row of a value; may lie outside the grid.
+  // The column of a parameter value, with its fraction; may lie outside the grid.
   double ColumnOf(double parameter) const noexcept;
-  double RowOf(double coordinate) const noexcept;
 
   std::uint32_t Count(int column, int row) const noexcept {
     return counts_[static_cast<std::size_t>(column) * static_cast<std::size_t>(rows_) + static_cast<std::size_t>(row)];
