@@ -12,7 +12,7 @@ std::vector<std::tuple<std::string, std::string, std::string>>& Ratios() {
   return ratios;
 }
 
-std::vector<std::tuple<std::string, std::string, std::string>>& RealTimeRatios() {
+std::vector<std::tuple<std::string, std::string, std::string>>& WallRatios() {
   static std::vector<std::tuple<std::string, std::string, std::string>> ratios;
   return ratios;
 }
@@ -41,9 +41,9 @@ int RegisterRatio(const std::string& name, const std::string& numerator, const s
   return static_cast<int>(Ratios().size());
 }
 
-int RegisterRealTimeRatio(const std::string& name, const std::string& numerator, const std::string& denominator) {
-  RealTimeRatios().emplace_back(name, numerator, denominator);
-  return static_cast<int>(RealTimeRatios().size());
+int RegisterWallRatio(const std::string& name, const std::string& numerator, const std::string& denominator) {
+  WallRatios().emplace_back(name, numerator, denominator);
+  return static_cast<int>(WallRatios().size());
 }
 
 int RegisterMilliseconds(const std::string& name, const std::string& benchmark) {
@@ -63,7 +63,7 @@ void PrintRatios(const CollectingReporter& reporter) {
     std::printf("ratio %s %.3f\n", name.c_str(), n->second / d->second);
   }
   const auto& real = reporter.RealNanosPerIteration();
-  for (const auto& [name, num, den] : RealTimeRatios()) {
+  for (const auto& [name, num, den] : WallRatios()) {
     const auto n = real.find(num);
     const auto d = real.find(den);
     if (n == real.end() || d == real.end() || d->second <= 0.0) continue;

@@ -27,8 +27,9 @@ class CollectingReporter : public benchmark::ConsoleReporter {
 // Returns a value so it can initialise a namespace-scope constant.
 int RegisterRatio(const std::string& name, const std::string& numerator, const std::string& denominator);
 
-// The same with wall-clock times, for work done on other threads than the benchmark's.
-int RegisterRealTimeRatio(const std::string& name, const std::string& numerator, const std::string& denominator);
+// The same with wall-clock times, for work spread over several threads (whose processor
+// time is not the calling thread's).
+int RegisterWallRatio(const std::string& name, const std::string& numerator, const std::string& denominator);
 
 // Registers a closing line "NAME VALUE": the benchmark's wall-clock milliseconds per
 // iteration.

@@ -116,7 +116,7 @@ const int kLyapunov = RegisterRatio("parameter_plane_lyapunov_vs_bare_henon", "B
                                     "BM_BareLoop/2/min_time:0.500");
 const int kEscape = RegisterRatio("basins_escape_vs_bare_henon", "BM_GridOneThread/2/min_time:0.500",
                                   "BM_BareLoop/2/min_time:0.500");
-const int kThreads = RegisterRealTimeRatio("parameter_plane_threads_2_vs_1_henon",
+const int kThreads = RegisterWallRatio("parameter_plane_threads_2_vs_1_henon",
                                            "BM_PlaneOnThreads/2/min_time:1.000/real_time",
                                            "BM_PlaneOnThreads/1/min_time:1.000/real_time");
 

@@ -51,6 +51,9 @@ endif()
 # memory on every iteration; keeping the two coordinates scalar is markedly faster.
 set_source_files_properties(${ORBITRA_MAPS_SOURCES} ${ORBITRA_EXPLORER_SOURCES} ${ORBITRA_PLOT_SOURCES}
   PROPERTIES COMPILE_OPTIONS -fno-tree-slp-vectorize)
+# The orbit diagram advances several columns in one loop: -O3 lets the compiler put them in
+# vector lanes, which round exactly as scalar code (no contraction, no fast-math).
+set_source_files_properties(${PROJECT_SOURCE_DIR}/src/analysis/orbit_diagram.cpp PROPERTIES COMPILE_OPTIONS -O3)
 
 # The core must never link Qt; checked once every target is known.
 function(orbitra_check_core_has_no_qt)

@@ -5,6 +5,7 @@ class QWidget;
 namespace orbitra {
 
 class Canvas;
+class SweepWindow;
 struct OrbitraState;
 class EditorPort;
 class Prompter;
@@ -30,6 +31,9 @@ class CommandHost {
   // Ends the run, group run or replay that goes on, after its current iteration.
   virtual void StopWork() = 0;
   virtual void ShowAboutBox() = 0;
+  // A window of a sweep (an orbit diagram) opened by a command: the host links its clicks
+  // to the mapping window and its overlay to the explorer's changes.
+  virtual void AdoptSweepWindow(SweepWindow& /*window*/) {}
 };
 
 }  // namespace orbitra

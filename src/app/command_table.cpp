@@ -6,6 +6,7 @@
 #include "app/command_handlers.h"
 #include "app/dialog_command_handlers.h"
 #include "app/picture_command_handlers.h"
+#include "app/sweep_command_handlers.h"
 
 namespace orbitra {
 
@@ -41,6 +42,8 @@ constexpr std::array kCommands{
                  CheckFollows::StatusBar, OnToggleStatusBar},
     CommandEntry{OrbitInspector, "&View", "", "Orbit Inspector", "Show or hide the orbit inspector", false, "",
                  CheckFollows::OrbitInspector, OnToggleOrbitInspector},
+    CommandEntry{OrbitDiagram, "&View", "", "Orbit Diagram...", "Show how the orbits change with a parameter", false,
+                 "", kNoCheck, OnOrbitDiagram},
     // Trajectory
     CommandEntry{InitialConditions, "Trajectory", "", "Initial Conditions", "Set Initial conditions and options", true,
                  "", kNoCheck, OnInitialConditions},

@@ -22,6 +22,7 @@
 #include "app/lock_keys.h"
 #include "app/mapping_window.h"
 #include "app/qt_string.h"
+#include "app/sweep_window.h"
 #include "explorer/orbitra_state.h"
 
 // The images live in the shell's static library, which the linker would drop unless
@@ -308,6 +309,14 @@ void CMainFrame::ToggleOrbitInspector() {
 const Canvas& CMainFrame::ShownPicture() { return mappingWindow_->Picture(); }
 
 void CMainFrame::CloseMainWindow() { close(); }
+
+void CMainFrame::AdoptSweepWindow(SweepWindow& window) {
+  // A click reaches the explorer only while it does not run; the mapping window repaints
+  // as the change asks, and the sweep's overlay follows every repaint of the explorer.
+  window.SetClickGate([this] { return !mappingWindow_->Working(); });
+  window.SetExplorerChanged([this](Invalidation how) { mappingWindow_->Invalidate(how); });
+  connect(mappingWindow_, &MappingWindow::RepaintEnded, &window, &SweepWindow::RefreshOverlay);
+}
 
 void CMainFrame::ShowAboutBox() {
   AboutDialog about(this);

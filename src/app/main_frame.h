@@ -59,6 +59,7 @@ class CMainFrame : public QMainWindow, public CommandHost {
   void CloseMainWindow() override;
   void StopWork() override;
   void ShowAboutBox() override;
+  void AdoptSweepWindow(SweepWindow& window) override;
 
  protected:
   bool event(QEvent* event) override;

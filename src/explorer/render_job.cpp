@@ -81,7 +81,7 @@ std::int32_t RenderBufferCapacity(const RenderJob& job) {
   return static_cast<std::int32_t>(std::min<std::int64_t>(wanted, std::numeric_limits<std::int32_t>::max()));
 }
 
-void SelectRenderMap(OrbitraState& state, const RenderJob& job, Prompter& prompter) {
+void SelectRenderJobMap(OrbitraState& state, const RenderJob& job, Prompter& prompter) {
   state.UserMaps = UserMapTable{};
   for (const UserMap& map : job.userMaps) state.UserMaps.Add(map);
   state.Inspector.SetShown(job.inspect);
@@ -96,16 +96,6 @@ void SelectRenderMap(OrbitraState& state, const RenderJob& job, Prompter& prompt
   ApplySelectionDialog(state, prompter, selection);
   // A typed map's machine code takes some milliseconds; the runs that follow are worth it.
   state.CompiledMaps.WaitFor(state.Model);
-}
-
-bool PerformRenderJob(OrbitraState& state, const RenderJob& job, Canvas& canvas, Prompter& prompter,
-                      RenderWatcher* watcher) {
-  SelectRenderMap(state, job, prompter);
-
-  const std::int32_t capacity = RenderBufferCapacity(job);
-  if (capacity != state.Store.BufferCapacity) ReconstructBuffer(state, prompter, [capacity] { return capacity; });
-
-  if (job.displayMode) ApplyDisplayModeDialog(state, DisplayModeValues{*job.displayMode});
   if (job.range) {
     BoxSettings box = ReadBoxSettings(state.Boxes.XYBox);
     box.Xmin = job.range->Xmin;
@@ -114,6 +104,15 @@ bool PerformRenderJob(OrbitraState& state, const RenderJob& job, Canvas& canvas,
     box.Ymax = job.range->Ymax;
     ApplyBoxSettings(state.Boxes.XYBox, box);
   }
+}
+
+bool PerformRenderJob(OrbitraState& state, const RenderJob& job, Canvas& canvas, Prompter& prompter,
+                      RenderWatcher* watcher) {
+  SelectRenderJobMap(state, job, prompter);
+  const std::int32_t capacity = RenderBufferCapacity(job);
+  if (capacity != state.Store.BufferCapacity) ReconstructBuffer(state, prompter, [capacity] { return capacity; });
+
+  if (job.displayMode) ApplyDisplayModeDialog(state, DisplayModeValues{*job.displayMode});
 
   InitialConditionsValues initial = PrepareInitialConditionsDialog(state);
   if (job.iterations) initial.iterations = *job.iterations;

@@ -58,11 +58,6 @@ std::optional<int> FindColour(std::string_view nameOrPosition);
 // run is kept whole instead of ending with "Buffer is Full".
 std::int32_t RenderBufferCapacity(const RenderJob& job);
 
-// The job's user maps become the state's, the orbit inspector is shown if the job
-// inspects, then "Select Mapping" picks the job's map and parameters (default range on);
-// waits for a typed map's machine code.
-void SelectRenderMap(OrbitraState& state, const RenderJob& job, Prompter& prompter);
-
 // Performs the job on a freshly started state, through the commands the window's user
 // would give: the job's user maps become the state's, the orbit inspector is shown if the
 // job inspects, then "Select Mapping" with the map and its parameters (default range on), the
@@ -75,5 +70,10 @@ void SelectRenderMap(OrbitraState& state, const RenderJob& job, Prompter& prompt
 // could not be copied (reported).
 bool PerformRenderJob(OrbitraState& state, const RenderJob& job, Canvas& canvas, Prompter& prompter,
                       RenderWatcher* watcher = nullptr);
+
+// The first steps of PerformRenderJob: the job's user maps, its map and parameters through
+// "Select Mapping" (default range on, the machine code of a typed map awaited), and the
+// X-Y box's range; nothing runs.
+void SelectRenderJobMap(OrbitraState& state, const RenderJob& job, Prompter& prompter);
 
 }  // namespace orbitra

@@ -102,7 +102,9 @@ void AddGridOptions(QCommandLineParser& parser) {
        Name("period or lyapunov for a parameter plane (default period); escape or attractor for basins (default "
             "escape)."),
        Name("what")},
-      {Name("transient"), Name("Iterations before periods and exponents are looked at (default 1000)."), Name("n")},
+      {Name("transient"),
+       Name("Iterations before an orbit diagram counts, or before periods and exponents are looked at (default 1000)."),
+       Name("n")},
       {Name("longest-period"), Name("The longest period looked for, 1 to 1000 (default 64)."), Name("p")},
       {Name("lyapunov-iterations"), Name("Iterations that estimate the Lyapunov exponent (default 1000)."), Name("n")},
       {Name("escape"), Name("An orbit escapes once x*x + y*y passes this (default 10000)."), Name("value")},
@@ -125,6 +127,13 @@ std::string ReadGridRequest(const QCommandLineParser& parser, RenderRequest& req
   }
   const bool plane = parser.isSet(Name("parameter-plane"));
   const bool basins = parser.isSet(Name("basins"));
+  if (request.diagram) {
+    if (plane || basins) return "--orbit-diagram cannot be used with --parameter-plane or --basins";
+    for (const char* name : {"colour-by", "longest-period", "lyapunov-iterations", "escape", "chaos-tolerance", "tile"}) {
+      if (parser.isSet(Name(name))) return std::string("--") + name + " needs --parameter-plane or --basins";
+    }
+    return {};
+  }
   if (!plane && !basins) {
     for (const char* name : {"colour-by", "transient", "longest-period", "lyapunov-iterations", "escape",
                              "chaos-tolerance", "tile"}) {

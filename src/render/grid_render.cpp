@@ -90,7 +90,7 @@ int RenderGrid(const RenderRequest& request, std::ostream& err, bool errIsTermin
   }
   OrbitraState state(folder.path().toStdString());
   StartUp(state, prompter);
-  SelectRenderMap(state, request.job, prompter);
+  SelectRenderJobMap(state, request.job, prompter);
   const GridViewMap map = GridViewMapOf(state);
 
   GridSettings s = asked.settings;

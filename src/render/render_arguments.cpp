@@ -3,6 +3,7 @@
 #include <QCommandLineParser>
 #include <QFileInfo>
 
+#include <cmath>
 #include <limits>
 
 #include "maps/formula_error.h"
@@ -129,6 +130,20 @@ void AddOptions(QCommandLineParser& parser) {
       {QStringLiteral("export"), QStringLiteral("Write the stored points inside the X-Y box to this text file."),
        QStringLiteral("file")},
       {QStringLiteral("high-accuracy"), QStringLiteral("Export with 12 decimals instead of 6.")},
+      {QStringLiteral("orbit-diagram"),
+       QStringLiteral("Draw the orbit diagram over a parameter's range instead of runs, e.g. k1=1.0:1.06; --from "
+                      "gives the initial point."),
+       QStringLiteral("kN=min:max")},
+      {QStringLiteral("coordinate"), QStringLiteral("The diagram's coordinate, x (default) or y."),
+       QStringLiteral("x|y")},
+      {QStringLiteral("coordinate-range"),
+       QStringLiteral("The diagram's range of the coordinate (default: the X-Y box's)."), QStringLiteral("min,max")},
+      {QStringLiteral("transient"), QStringLiteral("Iterations of each column before counting (default 1000)."),
+       QStringLiteral("n")},
+      {QStringLiteral("points"), QStringLiteral("Points counted per column (default 1000)."), QStringLiteral("n")},
+      {QStringLiteral("no-carry"),
+       QStringLiteral("Each column starts from the initial point, not from the previous column's last point.")},
+      {QStringLiteral("black"), QStringLiteral("Any hit black instead of a logarithmic grey scale.")},
       {QStringLiteral("threads"), QStringLiteral("Worker threads of a sweep (default: one per core)."),
        QStringLiteral("n")},
       {QStringLiteral("lyapunov"),
@@ -246,6 +261,58 @@ void ReadJob(const QCommandLineParser& parser, ValueReader& reader, RenderJob& j
   job.inspect = parser.isSet(QStringLiteral("lyapunov"));
 }
 
+// --orbit-diagram kN=min:max and the options that go with it.
+void ReadDiagram(const QCommandLineParser& parser, ValueReader& reader, RenderRequest& request) {
+  const auto text = reader.Text(QStringLiteral("orbit-diagram"));
+  for (const char* option : {"coordinate", "coordinate-range", "points", "no-carry", "black"}) {
+    if (!text && parser.isSet(QString::fromLatin1(option))) {
+      return reader.Fail("--" + std::string(option) + " goes with --orbit-diagram");
+    }
+  }
+  if (!text) return;
+  DiagramRequest diagram;
+  const std::size_t equals = text->find('=');
+  const std::size_t colon = text->find(':', equals == std::string::npos ? 0 : equals);
+  const std::string name = text->substr(0, equals);
+  double lo = 0.0, hi = 0.0;
+  if (equals == std::string::npos || colon == std::string::npos || name.size() != 2 || (name[0] != 'k' && name[0] != 'K') ||
+      name[1] < '1' || name[1] > '4' || !ParseDouble(text->substr(equals + 1, colon - equals - 1), lo) ||
+      !ParseDouble(text->substr(colon + 1), hi) || !(lo < hi) || !std::isfinite(lo) || !std::isfinite(hi)) {
+    reader.Fail<int>(QStringLiteral("orbit-diagram"), "a parameter and its range such as k1=1.0:1.06", *text);
+    return;
+  }
+  diagram.view.parameter = name[1] - '1';
+  diagram.view.parameterMin = lo;
+  diagram.view.parameterMax = hi;
+  if (const auto coordinate = reader.Text(QStringLiteral("coordinate"))) {
+    if (*coordinate == "x" || *coordinate == "y") {
+      diagram.view.coordinate = *coordinate == "y" ? 1 : 0;
+    } else {
+      reader.Fail<int>(QStringLiteral("coordinate"), "x or y", *coordinate);
+    }
+  }
+  if (const auto range = reader.Text(QStringLiteral("coordinate-range"))) {
+    if (const auto r = reader.Numbers("coordinate-range", *range, 2, "two numbers min,max")) {
+      if ((*r)[0] < (*r)[1] && std::isfinite((*r)[0]) && std::isfinite((*r)[1])) {
+        diagram.view.coordinateMin = (*r)[0];
+        diagram.view.coordinateMax = (*r)[1];
+        diagram.coordinateRangeGiven = true;
+      } else {
+        reader.Fail<int>(QStringLiteral("coordinate-range"), "min,max with min below max", *range);
+      }
+    }
+  }
+  constexpr std::int32_t kMost = std::numeric_limits<std::int32_t>::max();
+  diagram.view.transient = reader.WholeNumber(QStringLiteral("transient"), 0, kMost).value_or(1000);
+  diagram.view.points = reader.WholeNumber(QStringLiteral("points"), 1, kMost).value_or(1000);
+  diagram.carry = !parser.isSet(QStringLiteral("no-carry"));
+  diagram.shading = parser.isSet(QStringLiteral("black")) ? 1 : 0;
+  if (parser.isSet(QStringLiteral("lyapunov")) || parser.isSet(QStringLiteral("group"))) {
+    reader.Fail("--orbit-diagram cannot be used with --lyapunov or --group");
+  }
+  request.diagram = diagram;
+}
+
 }  // namespace
 
 RenderArguments ParseRenderArguments(const QStringList& arguments) {
@@ -288,6 +355,7 @@ RenderArguments ParseRenderArguments(const QStringList& arguments) {
     request.exportFile = Absolute(*file);
   }
   request.highAccuracy = parser.isSet(QStringLiteral("high-accuracy"));
+  ReadDiagram(parser, reader, request);
   request.threads = reader.WholeNumber(QStringLiteral("threads"), 1, kMostThreads);
   if (!reader.Failed()) reader.Fail(ReadGridRequest(parser, request));
   if (!request.png && !request.exportFile && !request.job.inspect) {

@@ -8,10 +8,19 @@
 #include <QStringList>
 
 #include "explorer/picture.h"
+#include "analysis/orbit_diagram.h"
 #include "explorer/render_job.h"
 #include "render/grid_request.h"
 
 namespace orbitra {
+
+// An orbit diagram instead of runs: the view, and what the dialog would say besides.
+struct DiagramRequest {
+  OrbitDiagramView view;
+  bool coordinateRangeGiven = false;  // otherwise the X-Y box's range of the coordinate
+  bool carry = true;
+  int shading = 0;  // 0 logarithmic grey, 1 black
+};
 
 // Everything orbitra-render was asked to do. Files are absolute, resolved against the
 // folder the program was started in.
@@ -22,6 +31,7 @@ struct RenderRequest {
   std::optional<std::filesystem::path> exportFile;
   bool highAccuracy = false;
   std::optional<int> threads;  // worker threads of a sweep; one per core otherwise
+  std::optional<DiagramRequest> diagram;  // an orbit diagram instead of runs
   std::optional<GridRequest> grid;  // a parameter plane or basins instead of runs
 };
 

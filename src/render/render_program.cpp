@@ -3,6 +3,7 @@
 #include <QTemporaryDir>
 
 #include "explorer/export_command.h"
+#include "explorer/orbit_diagram_view.h"
 #include "explorer/orbit_report.h"
 #include "explorer/startup.h"
 #include "render/console_prompter.h"
@@ -11,6 +12,7 @@
 #include "render/progress_line.h"
 #include "render/render_canvas.h"
 #include "render/render_arguments.h"
+#include "storage/diagram_counts_file.h"
 #include "storage/export_writer.h"
 
 namespace orbitra {
@@ -24,6 +26,44 @@ bool WriteExport(OrbitraState& state, const RenderRequest& request, Prompter& pr
   values.fileName = request.exportFile->string();
   values.highAccuracy = request.highAccuracy;
   return ExportPoints(state.Store, state.WorkDir, prompter, values) >= 0;
+}
+
+// The orbit diagram of the job's map, as its window computes and draws it for the same
+// values at the same size.
+int RenderDiagram(OrbitraState& state, const RenderRequest& request, Canvas& canvas, Prompter& prompter) {
+  SelectRenderJobMap(state, request.job, prompter);
+  OrbitDiagramValues values = PrepareOrbitDiagramDialog(state);
+  const DiagramRequest& asked = *request.diagram;
+  values.view = asked.view;
+  if (!asked.coordinateRangeGiven) TakeDefaultCoordinateRange(values);
+  if (!request.job.starts.empty()) values.initial = request.job.starts.front();
+  values.carry = asked.carry ? 1 : 0;
+  values.shading = asked.shading;
+  if (request.threads) values.threads = *request.threads;
+  std::unique_ptr<OrbitDiagramJob> owned =
+      MakeOrbitDiagramJob(DiagramMapOf(state), MapNameOf(state), values, values.view,
+                          state.Run.Settings.InfinityValue, canvas.Width(), canvas.Height());
+  OrbitDiagramJob& job = *owned;
+  job.SetMarker(ExplorerParameter(state, state.Model.system, values.view.parameter));
+  SweepRunner runner(values.threads);
+  canvas.Clear(kWhite);
+  runner.RunToEnd(std::move(owned), canvas);
+  job.DrawOverlay(canvas);
+  int status = kRenderDone;
+  if (request.png) {
+    if (const FileFailure failure = WritePicture(canvas, *request.png)) {
+      prompter.ShowMessage(*failure);
+      status = kRenderWriteFailed;
+    }
+  }
+  if (request.exportFile) {
+    if (const FileFailure failure =
+            WriteDiagramCounts(*request.exportFile, job.Diagram(), job.ColumnsDone(runner.UnitsDone()))) {
+      prompter.ShowMessage(*failure);
+      status = kRenderWriteFailed;
+    }
+  }
+  return status;
 }
 
 int Render(const RenderRequest& request, std::ostream& out, std::ostream& err, bool errIsTerminal) {
@@ -43,6 +83,7 @@ int Render(const RenderRequest& request, std::ostream& out, std::ostream& err, b
     return kRenderWriteFailed;
   }
   Canvas* const canvas = picture.canvas.get();
+  if (request.diagram) return RenderDiagram(state, request, *canvas, prompter);
   const bool performed = PerformRenderJob(state, request.job, *canvas, prompter, &progress);
   progress.End();
   if (!performed) return kRenderWriteFailed;

@@ -42,7 +42,8 @@ const std::vector<std::pair<QString, std::vector<QString>>> kExpectedMenus = {
     {"&View",
      {"32792|Refresh|Refresh screen", "---", "32787|Zoom in|Set rectangle as graphics box", "32788|Zoom out|",
       "32789|Zoom 1:1|", "---", "59392|&Toolbar|Show or hide the toolbar",
-      "59393|&Status Bar|Show or hide the status bar", "32816|Orbit Inspector|Show or hide the orbit inspector"}},
+      "59393|&Status Bar|Show or hide the status bar", "32816|Orbit Inspector|Show or hide the orbit inspector",
+      "32819|Orbit Diagram...|Show how the orbits change with a parameter"}},
     {"Trajectory",
      {"32772|Initial Conditions|Set Initial conditions and options", "---",
       "32778|Start run|Start new run / repeat run starting from the 1st iteration",
@@ -84,6 +85,7 @@ const std::vector<std::pair<CommandId, QString>> kDialogCommands = {
     {CommandId::EditYBox, "GBox settings"},
     {CommandId::EditGBox, "GBox settings"},
     {CommandId::ToolbarEditXYBox, "GBox settings"},
+    {CommandId::OrbitDiagram, "Orbit Diagram"},
 };
 
 void ListMenu(const QMenu& menu, const QString& indent, std::vector<QString>& out) {
@@ -159,7 +161,7 @@ class AppCommandTable : public QObject {
       QVERIFY2(entry.handler != nullptr, qPrintable(QString::number(id)));
       QCOMPARE(IsToolbarButton(entry), entry.icon.size() > 0);
     }
-    QCOMPARE(ids.size(), std::size_t{44});
+    QCOMPARE(ids.size(), std::size_t{45});
   }
 
   void MenusListEveryItemInOrderWithItsPromptAndSeparators() {

@@ -293,6 +293,16 @@ class RenderPictures : public QObject {
     QTest::newRow("formula") << QStringList{"--x", "1 - k1*x*x + z", "--y", "k2*x", "--png", "x.png"}
                              << "x': unknown name \"z\" at column 14";
     QTest::newRow("unknown option") << QStringList{"--bogus", "--png", "x.png"} << "Unknown option 'bogus'.";
+    QTest::newRow("diagram parameter") << QStringList{"--orbit-diagram", "k5=1:2", "--png", "x.png"}
+                                       << "--orbit-diagram takes a parameter and its range such as k1=1.0:1.06, not "
+                                          "\"k5=1:2\"";
+    QTest::newRow("diagram range") << QStringList{"--orbit-diagram", "k1=2:1", "--png", "x.png"}
+                                   << "--orbit-diagram takes a parameter and its range such as k1=1.0:1.06, not "
+                                      "\"k1=2:1\"";
+    QTest::newRow("diagram option alone") << QStringList{"--transient", "5", "--png", "x.png"}
+                                          << "--transient goes with --orbit-diagram";
+    QTest::newRow("threads") << QStringList{"--orbit-diagram", "k1=0:1", "--threads", "0", "--png", "x.png"}
+                             << "--threads takes a whole number from 1 to 1024, not \"0\"";
   }
   void CommandLineRefusesBadArgumentsWithStatusTwo() {
     QFETCH(QStringList, arguments);

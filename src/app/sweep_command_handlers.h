@@ -1,0 +1,21 @@
+#pragma once
+
+#include <memory>
+
+#include "app/command_host.h"
+#include "app/sweep_window.h"
+#include "explorer/sweep_view.h"
+#include "platform/invalidation.h"
+
+namespace orbitra {
+
+// Opens the window of a sweep beside the main window, linked to the explorer through the
+// host; `exporter`, when given, is its Export button. Each kind of sweep window's command
+// opens its dialog, makes its view and hands it here.
+void OpenSweepWindow(CommandHost& host, std::unique_ptr<SweepView> view, SweepWindow::Exporter exporter = {});
+
+// "Orbit Diagram...": asks for the diagram's settings, then opens its window for the
+// explorer's map and parameters as they are now.
+Invalidation OnOrbitDiagram(CommandHost& host);
+
+}  // namespace orbitra

@@ -1,0 +1,207 @@
+#include "app/sweep_window.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QImage>
+#include <QKeySequence>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QProgressBar>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+
+#include "render/picture_file.h"
+
+namespace orbitra {
+
+namespace {
+
+constexpr int kPollMs = 33;
+// A press and release closer than this (in pixels, each way) is a click, not a rectangle.
+constexpr int kClickSlack = 3;
+
+QRect Band(QPoint a, QPoint b) { return QRect(a, b).normalized(); }
+
+}  // namespace
+
+SweepWindow::SweepWindow(std::unique_ptr<SweepView> view, Prompter& prompter, ExplorerChanged explorerChanged,
+                         Exporter exporter, QWidget* parent)
+    : QMainWindow(parent),
+      view_(std::move(view)),
+      prompter_(prompter),
+      explorerChanged_(std::move(explorerChanged)),
+      exporter_(std::move(exporter)) {
+  setAttribute(Qt::WA_DeleteOnClose);
+  setWindowFlag(Qt::Window);
+  setWindowTitle(QString::fromStdString(view_->WindowTitle()));
+  view_->SetTextPainter(&textPainter_);
+  picture_ = new SweepPictureWidget(*this, this);
+  setCentralWidget(picture_);
+  BuildToolbar();
+  status_ = new QLabel(this);
+  progress_ = new QProgressBar(this);
+  progress_->setRange(0, 100);
+  progress_->setMaximumWidth(160);
+  statusBar()->addWidget(status_, 1);
+  statusBar()->addPermanentWidget(progress_);
+  poll_ = new QTimer(this);
+  connect(poll_, &QTimer::timeout, this, &SweepWindow::Poll);
+  poll_->start(kPollMs);
+  resize(900, 640);
+}
+
+SweepWindow::~SweepWindow() { view_->Stop(); }
+
+void SweepWindow::BuildToolbar() {
+  QToolBar* bar = addToolBar(QStringLiteral("Sweep"));
+  bar->setObjectName(QStringLiteral("SweepToolbar"));
+  stop_ = bar->addAction(QStringLiteral("Stop"), this, [this] {
+    view_->Stop();
+    Poll();
+  });
+  stop_->setShortcut(QKeySequence(Qt::Key_Escape));
+  stop_->setStatusTip(QStringLiteral("Stop the computation, keeping what is done"));
+  resume_ = bar->addAction(QStringLiteral("Resume"), this, [this] {
+    view_->Resume();
+    UpdateControls();
+  });
+  resume_->setStatusTip(QStringLiteral("Compute what a stop left out"));
+  bar->addSeparator();
+  back_ = bar->addAction(QStringLiteral("Back"), this, [this] { view_->Back(); picture_->update(); });
+  back_->setStatusTip(QStringLiteral("The view before this one"));
+  forward_ = bar->addAction(QStringLiteral("Forward"), this, [this] { view_->Forward(); picture_->update(); });
+  forward_->setStatusTip(QStringLiteral("The view after this one"));
+  reset_ = bar->addAction(QStringLiteral("Reset"), this, [this] { view_->Reset(); picture_->update(); });
+  reset_->setStatusTip(QStringLiteral("The first view"));
+  bar->addSeparator();
+  bar->addAction(QStringLiteral("Save Picture..."), this, &SweepWindow::SavePicture)
+      ->setStatusTip(QStringLiteral("Save the picture as an image file"));
+  bar->addAction(QStringLiteral("Copy Picture"), this, &SweepWindow::CopyPicture)
+      ->setStatusTip(QStringLiteral("Copy the picture to the clipboard"));
+  if (exporter_) {
+    bar->addAction(QStringLiteral("Export..."), this, &SweepWindow::ExportNumbers)
+        ->setStatusTip(QStringLiteral("Write the numbers of the picture to a text file"));
+  }
+}
+
+void SweepWindow::SetPictureSize(QSize size) {
+  picture_->setFixedSize(size);
+  adjustSize();
+  PictureResized(size);
+}
+
+void SweepWindow::PictureResized(QSize size) {
+  view_->Resize(size.width(), size.height());
+  UpdateControls();
+  picture_->update();
+}
+
+void SweepWindow::Poll() {
+  if (view_->Poll()) picture_->update();
+  UpdateControls();
+}
+
+void SweepWindow::RefreshOverlay() {
+  view_->ExplorerChanged();
+  picture_->update();
+}
+
+void SweepWindow::UpdateControls() {
+  const bool working = view_->Working();
+  stop_->setEnabled(working);
+  resume_->setEnabled(!working && !view_->Runner().Complete());
+  back_->setEnabled(view_->CanBack());
+  forward_->setEnabled(view_->CanForward());
+  reset_->setEnabled(view_->CanBack());
+  status_->setText(QString::fromStdString(view_->StatusText()));
+  progress_->setValue(view_->Percent());
+}
+
+void SweepWindow::Dragged(QPoint from, QPoint to) {
+  if (view_->ZoomTo(from.x(), from.y(), to.x(), to.y())) UpdateControls();
+  picture_->update();
+}
+
+void SweepWindow::Clicked(QPoint at) {
+  if (clickGate_ && !clickGate_()) return;
+  const Invalidation repaint = view_->Click(at.x(), at.y());
+  picture_->update();
+  if (explorerChanged_) explorerChanged_(repaint);
+}
+
+void SweepWindow::SavePicture() {
+  const QString file = QFileDialog::getSaveFileName(this, QStringLiteral("Save Picture"), QString(),
+                                                    PictureFileFilters());
+  if (file.isEmpty()) return;
+  if (const FileFailure failure = WritePicture(view_->Shown(), file.toStdString())) prompter_.ShowMessage(*failure);
+}
+
+void SweepWindow::CopyPicture() {
+  if (QClipboard* clipboard = QGuiApplication::clipboard()) clipboard->setImage(PictureImage(view_->Shown()));
+}
+
+void SweepWindow::ExportNumbers() {
+  const QString file = QFileDialog::getSaveFileName(this, QStringLiteral("Export"), QString(),
+                                                    QStringLiteral("Text (*.txt);;All files (*)"));
+  if (file.isEmpty()) return;
+  if (const FileFailure failure = exporter_(file.toStdString())) prompter_.ShowMessage(*failure);
+}
+
+void SweepWindow::closeEvent(QCloseEvent* event) {
+  view_->Stop();
+  poll_->stop();
+  QMainWindow::closeEvent(event);
+}
+
+SweepPictureWidget::SweepPictureWidget(SweepWindow& window, QWidget* parent) : QWidget(parent), window_(window) {
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  setMinimumSize(200, 150);
+  setCursor(Qt::CrossCursor);
+}
+
+void SweepPictureWidget::paintEvent(QPaintEvent* /*event*/) {
+  QPainter painter(this);
+  const Canvas& shown = window_.View().Shown();
+  const QImage image(reinterpret_cast<const uchar*>(shown.Bits()), shown.Width(), shown.Height(),
+                     static_cast<qsizetype>(shown.Width()) * 4, QImage::Format_RGB32);
+  painter.fillRect(rect(), Qt::white);
+  painter.drawImage(QPoint(0, 0), image);
+  if (press_) {
+    painter.setPen(QPen(Qt::blue, 1, Qt::DashLine));
+    painter.drawRect(Band(*press_, pointer_));
+  }
+}
+
+void SweepPictureWidget::resizeEvent(QResizeEvent* /*event*/) { window_.PictureResized(size()); }
+
+void SweepPictureWidget::mousePressEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton) return;
+  press_ = event->position().toPoint();
+  pointer_ = *press_;
+}
+
+void SweepPictureWidget::mouseMoveEvent(QMouseEvent* event) {
+  if (!press_) return;
+  pointer_ = event->position().toPoint();
+  update();
+}
+
+void SweepPictureWidget::mouseReleaseEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton || !press_) return;
+  const QPoint from = *press_;
+  const QPoint to = event->position().toPoint();
+  press_.reset();
+  const QPoint d = to - from;
+  if (std::abs(d.x()) <= kClickSlack && std::abs(d.y()) <= kClickSlack) {
+    window_.Clicked(from);
+  } else {
+    window_.Dragged(from, to);
+  }
+}
+
+}  // namespace orbitra

@@ -1,0 +1,113 @@
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+
+#include <QMainWindow>
+#include <QPoint>
+
+#include "explorer/sweep_view.h"
+#include "platform/invalidation.h"
+#include "platform/prompter.h"
+#include "render/qt_text_painter.h"
+#include "storage/file_io.h"
+
+class QAction;
+class QLabel;
+class QProgressBar;
+class QTimer;
+
+namespace orbitra {
+
+class SweepPictureWidget;
+
+// A window of its own for a sweep (an orbit diagram, a parameter plane, a basin picture):
+// the picture, a toolbar with Stop, Back, Forward, Reset, Save Picture, Copy Picture and,
+// when the view has one, an export; a status line with the progress and a progress bar.
+// A rectangle dragged with the left button zooms (the region is computed anew); a click
+// goes to the view, which may change the explorer; `explorerChanged` then tells the main
+// window how to repaint. Everything the window shows and does is the view's; the window
+// only forwards events and polls the workers' progress about thirty times a second.
+class SweepWindow : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  using ExplorerChanged = std::function<void(Invalidation)>;
+  // `exportCounts`, when given, writes the view's numbers to a file (the Export button).
+  using Exporter = std::function<FileFailure(const std::filesystem::path&)>;
+
+  SweepWindow(std::unique_ptr<SweepView> view, Prompter& prompter, ExplorerChanged explorerChanged,
+              Exporter exporter = {}, QWidget* parent = nullptr);
+  ~SweepWindow() override;
+
+  SweepView& View() const { return *view_; }
+  SweepPictureWidget& PictureWidget() const { return *picture_; }
+  QAction* StopAction() const { return stop_; }
+  QLabel* StatusLine() const { return status_; }
+  QProgressBar* ProgressBar() const { return progress_; }
+  // Sets the picture's size (the window follows) and computes the view anew.
+  void SetPictureSize(QSize size);
+  // Whether a click may reach the explorer now (not while it runs).
+  void SetClickGate(std::function<bool()> gate) { clickGate_ = std::move(gate); }
+  void SetExplorerChanged(ExplorerChanged changed) { explorerChanged_ = std::move(changed); }
+  // Polls at once (tests wait for the work to end, then poll).
+  void PollNow() { Poll(); }
+  // The explorer changed elsewhere: the view's overlay follows.
+  void RefreshOverlay();
+
+  // Called by the picture widget.
+  void PictureResized(QSize size);
+  void Dragged(QPoint from, QPoint to);
+  void Clicked(QPoint at);
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void BuildToolbar();
+  void Poll();
+  void UpdateControls();
+  void SavePicture();
+  void CopyPicture();
+  void ExportNumbers();
+
+  std::unique_ptr<SweepView> view_;
+  Prompter& prompter_;
+  ExplorerChanged explorerChanged_;
+  Exporter exporter_;
+  std::function<bool()> clickGate_;
+  QtTextPainter textPainter_;
+  SweepPictureWidget* picture_ = nullptr;
+  QAction* stop_ = nullptr;
+  QAction* resume_ = nullptr;
+  QAction* back_ = nullptr;
+  QAction* forward_ = nullptr;
+  QAction* reset_ = nullptr;
+  QLabel* status_ = nullptr;
+  QProgressBar* progress_ = nullptr;
+  QTimer* poll_ = nullptr;
+};
+
+// The picture of a sweep window: shows the view's picture, draws the band of a drag.
+class SweepPictureWidget : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit SweepPictureWidget(SweepWindow& window, QWidget* parent = nullptr);
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+
+ private:
+  SweepWindow& window_;
+  std::optional<QPoint> press_;
+  QPoint pointer_;
+};
+
+}  // namespace orbitra

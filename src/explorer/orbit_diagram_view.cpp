@@ -1,0 +1,202 @@
+#include "explorer/orbit_diagram_view.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "explorer/selection_dialog_logic.h"
+#include "maps/system_catalogue.h"
+#include "storage/diagram_counts_file.h"
+
+namespace orbitra {
+
+namespace {
+
+constexpr const char* kParameterNames[] = {"k1", "k2", "k3", "k4"};
+constexpr const char* kCoordinateNames[] = {"x", "y"};
+
+double ParameterOf(const MappingModel& m, int parameter) noexcept {
+  const double k[] = {m.k1, m.k2, m.k3, m.k4};
+  return k[std::clamp(parameter, 0, 3)];
+}
+
+}  // namespace
+
+OrbitDiagramValues PrepareOrbitDiagramDialog(const OrbitraState& state) {
+  OrbitDiagramValues v;
+  v.box = state.Boxes.XYBox.GetRange();
+  v.initial = WorldPoint{state.Run.InitialPoint.x, state.Run.InitialPoint.y};
+  v.threads = WorkerPool::DefaultThreads();
+  TakeDefaultParameterRange(v, state.Model);
+  TakeDefaultCoordinateRange(v);
+  return v;
+}
+
+void TakeDefaultCoordinateRange(OrbitDiagramValues& values) {
+  const bool y = values.view.coordinate == 1;
+  values.view.coordinateMin = y ? values.box.Ymin : values.box.Xmin;
+  values.view.coordinateMax = y ? values.box.Ymax : values.box.Xmax;
+}
+
+void TakeDefaultParameterRange(OrbitDiagramValues& values, const MappingModel& model) {
+  const double k = ParameterOf(model, values.view.parameter);
+  values.view.parameterMin = k == 0.0 ? 0.0 : std::min(0.0, k);
+  values.view.parameterMax = k == 0.0 ? 1.0 : std::max(0.0, k);
+}
+
+std::optional<std::string> CheckOrbitDiagramValues(const OrbitDiagramValues& v) {
+  const auto range = [](double lo, double hi) { return std::isfinite(lo) && std::isfinite(hi) && lo < hi; };
+  if (!range(v.view.parameterMin, v.view.parameterMax)) return "The parameter's range must go from a lower to a higher value.";
+  if (!range(v.view.coordinateMin, v.view.coordinateMax)) return "The coordinate's range must go from a lower to a higher value.";
+  if (v.view.transient < 0) return "The transient cannot be negative.";
+  if (v.view.points < 1) return "At least one point per column must be plotted.";
+  if (!std::isfinite(v.initial.x) || !std::isfinite(v.initial.y)) return "The initial point must be finite.";
+  if (v.threads < 1 || v.threads > 1024) return "Threads must be from 1 to 1024.";
+  return std::nullopt;
+}
+
+DiagramMap DiagramMapOf(const OrbitraState& state) {
+  DiagramMap map{state.Model, std::nullopt};
+  if (const UserMap* user = state.UserMaps.OfSystem(state.Model.system)) map.definition = user->definition;
+  return map;
+}
+
+std::string MapNameOf(const OrbitraState& state) { return std::string(SystemName(state.UserMaps, state.Model.system)); }
+
+std::string OrbitDiagramTitle(const std::string& mapName, const OrbitDiagramView& view) {
+  return mapName + ": " + kCoordinateNames[view.coordinate == 1 ? 1 : 0] + " against " +
+         kParameterNames[std::clamp(view.parameter, 0, 3)];
+}
+
+OrbitDiagramJob::OrbitDiagramJob(DiagramMap map, const OrbitDiagramSettings& settings, DiagramShading shading,
+                                 std::string title, int width, int height)
+    : layout_(LayOutDiagram(width, height, settings.view)),
+      diagram_(std::move(map), settings, layout_.columns, layout_.rows),
+      shading_(shading),
+      title_(std::move(title)) {}
+
+std::int64_t OrbitDiagramJob::UnitItems(std::int64_t unit) const {
+  return diagram_.EndColumn(unit) - diagram_.FirstColumn(unit);
+}
+
+std::vector<std::uint8_t> OrbitDiagramJob::ColumnsDone(const std::vector<std::uint8_t>& unitsDone) const {
+  std::vector<std::uint8_t> columns(static_cast<std::size_t>(diagram_.Columns()), 0);
+  for (std::size_t u = 0; u < unitsDone.size(); ++u) {
+    if (unitsDone[u] == 0) continue;
+    const auto unit = static_cast<std::int64_t>(u);
+    for (int c = diagram_.FirstColumn(unit); c < diagram_.EndColumn(unit); ++c) columns[static_cast<std::size_t>(c)] = 1;
+  }
+  return columns;
+}
+
+std::string OrbitDiagramJob::Remarks(const std::vector<std::uint8_t>& done) const {
+  const std::vector<std::uint8_t> columns = ColumnsDone(done);
+  std::int64_t escaped = 0;
+  for (int c = 0; c < diagram_.Columns(); ++c) escaped += columns[static_cast<std::size_t>(c)] != 0 && diagram_.Escaped(c);
+  if (escaped == 0) return {};
+  return std::to_string(escaped) + (escaped == 1 ? " column escaped" : " columns escaped");
+}
+
+void OrbitDiagramJob::DrawFrame(Canvas& canvas) {
+  const OrbitDiagramView& view = diagram_.Settings().view;
+  DrawDiagramFrame(canvas, layout_, title_, kParameterNames[std::clamp(view.parameter, 0, 3)],
+                   kCoordinateNames[view.coordinate == 1 ? 1 : 0]);
+}
+
+void OrbitDiagramJob::DrawUnit(Canvas& canvas, std::int64_t unit) const {
+  DrawDiagramColumns(canvas, layout_, diagram_, diagram_.FirstColumn(unit), diagram_.EndColumn(unit), shading_);
+}
+
+void OrbitDiagramJob::DrawOverlay(Canvas& canvas) const {
+  if (marker_) DrawDiagramMarker(canvas, layout_, diagram_, *marker_);
+}
+
+std::unique_ptr<OrbitDiagramJob> MakeOrbitDiagramJob(const DiagramMap& map, const std::string& mapName,
+                                                     const OrbitDiagramValues& values, const OrbitDiagramView& view,
+                                                     double infinity, int width, int height) {
+  OrbitDiagramSettings settings;
+  settings.view = view;
+  settings.initial = values.initial;
+  settings.carry = values.carry != 0;
+  settings.infinity = infinity;
+  return std::make_unique<OrbitDiagramJob>(map, settings, static_cast<DiagramShading>(values.shading == 1 ? 1 : 0),
+                                           OrbitDiagramTitle(mapName, view), width, height);
+}
+
+std::optional<double> ExplorerParameter(const OrbitraState& state, int system, int parameter) {
+  if (state.Model.system != system) return std::nullopt;
+  return ParameterOf(state.Model, parameter);
+}
+
+OrbitDiagramWindowLogic::OrbitDiagramWindowLogic(OrbitraState& state, Prompter& prompter,
+                                                 const OrbitDiagramValues& values)
+    : SweepViewOf<OrbitDiagramView>(values.view, values.threads),
+      state_(state),
+      prompter_(prompter),
+      values_(values),
+      map_(DiagramMapOf(state)),
+      mapName_(MapNameOf(state)) {}
+
+std::string OrbitDiagramWindowLogic::WindowTitle() const { return "Orbit Diagram - " + mapName_; }
+
+std::unique_ptr<SweepJob> OrbitDiagramWindowLogic::MakeJob(int width, int height) {
+  std::unique_ptr<OrbitDiagramJob> job = MakeOrbitDiagramJob(map_, mapName_, values_, CurrentView(),
+                                                             state_.Run.Settings.InfinityValue, width, height);
+  job->SetMarker(ExplorerParameter(state_, map_.model.system, CurrentView().parameter));
+  job_ = job.get();
+  return job;
+}
+
+std::optional<OrbitDiagramView> OrbitDiagramWindowLogic::Zoomed(int x0, int y0, int x1, int y1) const {
+  if (job_ == nullptr) return std::nullopt;
+  const DiagramLayout& layout = job_->Layout();
+  int c0 = 0, r0 = 0, c1 = 0, r1 = 0;
+  layout.CellAt(x0, y1, c0, r0);  // left, bottom
+  layout.CellAt(x1, y0, c1, r1);  // right, top
+  c0 = std::clamp(c0, 0, layout.columns - 1);
+  c1 = std::clamp(c1, 0, layout.columns - 1);
+  r0 = std::clamp(r0, 0, layout.rows - 1);
+  r1 = std::clamp(r1, 0, layout.rows - 1);
+  if (c1 <= c0 || r1 <= r0) return std::nullopt;
+  // The region the cells cover, edges included, in double: deep zooms keep their digits.
+  OrbitDiagramView view = CurrentView();
+  const double dp = (view.parameterMax - view.parameterMin) / layout.columns;
+  const double dc = (view.coordinateMax - view.coordinateMin) / layout.rows;
+  const double p0 = view.parameterMin;
+  const double q0 = view.coordinateMin;
+  view.parameterMin = p0 + c0 * dp;
+  view.parameterMax = c1 + 1 == layout.columns ? view.parameterMax : p0 + (c1 + 1) * dp;
+  view.coordinateMin = q0 + r0 * dc;
+  view.coordinateMax = r1 + 1 == layout.rows ? view.coordinateMax : q0 + (r1 + 1) * dc;
+  if (!DiagramViewUsable(view)) return std::nullopt;
+  return view;
+}
+
+Invalidation OrbitDiagramWindowLogic::Click(int px, int py) {
+  if (job_ == nullptr) return Invalidation::None;
+  int column = 0, row = 0;
+  if (!job_->Layout().CellAt(px, py, column, row)) return Invalidation::None;
+  if (state_.Model.system != map_.model.system) {
+    prompter_.ShowMessage(kDiagramOtherMap);
+    return Invalidation::None;
+  }
+  // As if typed into "Mapping System Selection": the other parameters stay.
+  SelectionDialogValues selection = PrepareSelectionDialog(state_);
+  double* const k[] = {&selection.k1, &selection.k2, &selection.k3, &selection.k4};
+  *k[std::clamp(CurrentView().parameter, 0, 3)] = job_->Diagram().ParameterAt(column);
+  const Invalidation repaint = ApplySelectionDialog(state_, prompter_, selection);
+  ExplorerChanged();
+  return repaint;
+}
+
+void OrbitDiagramWindowLogic::ExplorerChanged() {
+  if (job_ == nullptr) return;
+  job_->SetMarker(ExplorerParameter(state_, map_.model.system, CurrentView().parameter));
+  RefreshOverlay();
+}
+
+FileFailure OrbitDiagramWindowLogic::ExportCounts(const std::filesystem::path& file) const {
+  if (job_ == nullptr) return std::nullopt;
+  return WriteDiagramCounts(file, job_->Diagram(), job_->ColumnsDone(Runner().UnitsDone()));
+}
+
+}  // namespace orbitra

@@ -1,0 +1,117 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "analysis/orbit_diagram.h"
+#include "explorer/orbitra_state.h"
+#include "explorer/sweep_view.h"
+#include "platform/prompter.h"
+#include "plot/orbit_diagram_picture.h"
+#include "storage/file_io.h"
+
+namespace orbitra {
+
+// The values of the orbit diagram's dialog.
+struct OrbitDiagramValues {
+  OrbitDiagramView view;
+  WorldPoint initial;
+  int carry = 1;  // each column starts from the previous column's last point
+  std::int32_t threads = 0;
+  int shading = 0;  // DiagramShading: 0 logarithmic grey, 1 black
+  WorldRange box;   // the X-Y box's range: the default range of either coordinate
+};
+
+// The dialog as it opens: k1 over [0, k1] (or [k1, 0], or [0, 1] when k1 is 0), x over the
+// X-Y box's range of x, transient 1000, 1000 points, the explorer's X0, Y0, carrying over,
+// one thread per core, logarithmic grey.
+OrbitDiagramValues PrepareOrbitDiagramDialog(const OrbitraState& state);
+// The default range of a coordinate (0: x, 1: y) and of a parameter (0 to 3: k1 to k4).
+void TakeDefaultCoordinateRange(OrbitDiagramValues& values);
+void TakeDefaultParameterRange(OrbitDiagramValues& values, const MappingModel& model);
+// What is wrong with the values, for a message; nothing when they can be computed.
+std::optional<std::string> CheckOrbitDiagramValues(const OrbitDiagramValues& values);
+
+// The map of the explorer as a diagram takes it (a user's map with its definition), and
+// its name.
+DiagramMap DiagramMapOf(const OrbitraState& state);
+std::string MapNameOf(const OrbitraState& state);
+// "Henon D-C Map: x against k1".
+std::string OrbitDiagramTitle(const std::string& mapName, const OrbitDiagramView& view);
+
+// An orbit diagram as a sweep job: the counts on the grid of a picture's plot area, the
+// axes drawn by the box code, a marker line at a parameter value.
+class OrbitDiagramJob : public SweepJob {
+ public:
+  OrbitDiagramJob(DiagramMap map, const OrbitDiagramSettings& settings, DiagramShading shading, std::string title,
+                  int width, int height);
+
+  const OrbitDiagram& Diagram() const noexcept { return diagram_; }
+  const DiagramLayout& Layout() const noexcept { return layout_; }
+  void SetMarker(std::optional<double> parameter) noexcept { marker_ = parameter; }
+
+  std::int64_t Units() const override { return diagram_.Units(); }
+  bool ComputeUnit(std::int64_t unit, std::stop_token stop) override { return diagram_.ComputeUnit(unit, stop); }
+  std::int64_t UnitIterations(std::int64_t unit) const override { return diagram_.UnitIterations(unit); }
+  std::int64_t UnitItems(std::int64_t unit) const override;
+  std::int64_t Items() const override { return diagram_.Columns(); }
+  std::string WorkName() const override { return "Orbit diagram"; }
+  std::string ItemName() const override { return "columns"; }
+  std::string Remarks(const std::vector<std::uint8_t>& done) const override;
+  void DrawFrame(Canvas& canvas) override;
+  void DrawUnit(Canvas& canvas, std::int64_t unit) const override;
+  void DrawOverlay(Canvas& canvas) const override;
+
+  // Per column: whether its unit is marked done.
+  std::vector<std::uint8_t> ColumnsDone(const std::vector<std::uint8_t>& unitsDone) const;
+
+ private:
+  DiagramLayout layout_;
+  OrbitDiagram diagram_;
+  DiagramShading shading_;
+  std::string title_;
+  std::optional<double> marker_;
+};
+
+// The job of a view with the dialog's other values at a picture size; `infinity` is the
+// escape bound of the runs.
+std::unique_ptr<OrbitDiagramJob> MakeOrbitDiagramJob(const DiagramMap& map, const std::string& mapName,
+                                                     const OrbitDiagramValues& values, const OrbitDiagramView& view,
+                                                     double infinity, int width, int height);
+
+// The explorer's value of the diagram's parameter while it shows the diagram's map.
+std::optional<double> ExplorerParameter(const OrbitraState& state, int system, int parameter);
+
+// The window of an orbit diagram: what it computes, how a rectangle zooms it, and the
+// link to the explorer (a click sets the parameter there, as Select Mapping would).
+class OrbitDiagramWindowLogic : public SweepViewOf<OrbitDiagramView> {
+ public:
+  OrbitDiagramWindowLogic(OrbitraState& state, Prompter& prompter, const OrbitDiagramValues& values);
+
+  std::string WindowTitle() const override;
+  Invalidation Click(int px, int py) override;
+  // The marker follows the explorer's value of the parameter.
+  void ExplorerChanged() override;
+  // Writes the counts of the columns finished so far.
+  [[nodiscard]] FileFailure ExportCounts(const std::filesystem::path& file) const;
+
+ protected:
+  std::unique_ptr<SweepJob> MakeJob(int width, int height) override;
+  std::optional<OrbitDiagramView> Zoomed(int x0, int y0, int x1, int y1) const override;
+
+ private:
+  OrbitraState& state_;
+  Prompter& prompter_;
+  OrbitDiagramValues values_;
+  DiagramMap map_;  // as the explorer had it when the window opened
+  std::string mapName_;
+  OrbitDiagramJob* job_ = nullptr;  // the runner's current job
+};
+
+inline constexpr const char* kDiagramOtherMap =
+    "The mapping window shows another map now: the diagram's parameter was not set.";
+
+}  // namespace orbitra

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <cstdint>
+#include <stop_token>
+#include <string>
+#include <vector>
+
+#include "platform/canvas.h"
+
+namespace orbitra {
+
+// A computation over fixed units that fills a grid, and how to draw it: what a window of
+// a sweep (an orbit diagram, a parameter plane, a basin picture) computes for one view at
+// one picture size. ComputeUnit runs on worker threads, several distinct units at once;
+// everything else runs on the thread that owns the job, and only ever reads units that
+// have finished.
+class SweepJob {
+ public:
+  virtual ~SweepJob() = default;
+
+  virtual std::int64_t Units() const = 0;
+  // False when `stop` ended the unit first; it is then computed whole when asked again.
+  virtual bool ComputeUnit(std::int64_t unit, std::stop_token stop) = 0;
+  // Iterations of the map a unit performs, for the speed shown.
+  virtual std::int64_t UnitIterations(std::int64_t unit) const = 0;
+  // The grid's items (columns, rows, pixels) a unit fills, and all of them.
+  virtual std::int64_t UnitItems(std::int64_t unit) const = 0;
+  virtual std::int64_t Items() const = 0;
+
+  // "Orbit diagram" and "columns", for "Orbit diagram: 42% of 1200 columns, ...".
+  virtual std::string WorkName() const = 0;
+  virtual std::string ItemName() const = 0;
+  // What the finished units have to say beyond their progress ("12 columns escaped"),
+  // or nothing; `done` tells which units finished.
+  virtual std::string Remarks(const std::vector<std::uint8_t>& done) const = 0;
+
+  // The picture before any unit: axes, ticks, labels, title.
+  virtual void DrawFrame(Canvas& canvas) = 0;
+  // A finished unit's pixels.
+  virtual void DrawUnit(Canvas& canvas, std::int64_t unit) const = 0;
+  // What is drawn over the units on the picture shown and saved (a marker line).
+  virtual void DrawOverlay(Canvas& canvas) const = 0;
+};
+
+}  // namespace orbitra

@@ -1,0 +1,130 @@
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "explorer/sweep_runner.h"
+#include "platform/canvas.h"
+#include "platform/invalidation.h"
+#include "platform/text_painter.h"
+
+namespace orbitra {
+
+// The views a window of a sweep has shown, in order: a zoom drops those after the
+// current one, Back and Forward walk them, Reset returns to the first.
+template <class View>
+class ViewHistory {
+ public:
+  explicit ViewHistory(View first) : views_{std::move(first)} {}
+  const View& Current() const noexcept { return views_[current_]; }
+  void Push(View view) {
+    views_.resize(current_ + 1);
+    views_.push_back(std::move(view));
+    current_ = views_.size() - 1;
+  }
+  bool CanBack() const noexcept { return current_ > 0; }
+  bool CanForward() const noexcept { return current_ + 1 < views_.size(); }
+  bool Back() noexcept { return CanBack() && (--current_, true); }
+  bool Forward() noexcept { return CanForward() && (++current_, true); }
+  bool Reset() noexcept { return CanBack() && (current_ = 0, true); }
+
+ private:
+  std::vector<View> views_;
+  std::size_t current_ = 0;
+};
+
+// What a window of a sweep shows and does, whatever it sweeps: the picture (computed for
+// the window's size, units drawn as they finish, an overlay over them), the progress, Stop
+// and Resume, a zoom rectangle that computes the region anew, Back, Forward and Reset
+// through the views shown, and a click that reaches the explorer. The window forwards its
+// events here and shows Shown(). A new kind of window derives from SweepViewOf<View> and
+// says how a view becomes a job, how a rectangle zooms a view, and what a click does.
+class SweepView {
+ public:
+  explicit SweepView(int threads);
+  virtual ~SweepView() = default;
+  SweepView(const SweepView&) = delete;
+  SweepView& operator=(const SweepView&) = delete;
+
+  void SetTextPainter(TextPainter* painter) noexcept { textPainter_ = painter; }
+  // A picture of this size; the current view is computed anew for it.
+  void Resize(int width, int height);
+  // Computes the current view anew at the picture's size.
+  void Recompute();
+  // Draws the units finished since the last poll; true when the picture changed.
+  bool Poll();
+  // The picture with the overlay, as shown and saved.
+  const Canvas& Shown() const noexcept { return shown_; }
+  // Draws the overlay anew (after what it shows changed elsewhere).
+  void RefreshOverlay();
+  // The explorer's state changed: what the view shows of it follows.
+  virtual void ExplorerChanged() { RefreshOverlay(); }
+
+  bool Working() const { return runner_.Working(); }
+  void Stop() { runner_.Stop(); }
+  bool Resume() { return runner_.Resume(); }
+  std::string StatusText() const { return runner_.StatusText(); }
+  int Percent() const noexcept { return runner_.Percent(); }
+  const SweepRunner& Runner() const noexcept { return runner_; }
+
+  // A rectangle dragged between two pixels of the picture: the region it covers is
+  // computed anew. False (nothing happens) when it covers no area of the grid.
+  bool ZoomTo(int x0, int y0, int x1, int y1);
+  bool Back();
+  bool Forward();
+  bool Reset();
+  virtual bool CanBack() const noexcept = 0;
+  virtual bool CanForward() const noexcept = 0;
+
+  virtual std::string WindowTitle() const = 0;
+  // A click at a pixel: what it does to the explorer, and how the mapping window must
+  // repaint then.
+  virtual Invalidation Click(int px, int py) = 0;
+
+ protected:
+  // The job of the current view for a picture of this size.
+  virtual std::unique_ptr<SweepJob> MakeJob(int width, int height) = 0;
+  // Makes the view a rectangle covers current; false when it covers no area.
+  virtual bool PushZoom(int x0, int y0, int x1, int y1) = 0;
+  // Back (-1), Forward (+1) or Reset (0) in the history; false when it cannot.
+  virtual bool MoveInHistory(int step) = 0;
+  const SweepJob* Job() const noexcept { return runner_.Job(); }
+
+ private:
+  SweepRunner runner_;
+  TextPainter* textPainter_ = nullptr;
+  Canvas picture_{1, 1};
+  Canvas shown_{1, 1};
+};
+
+// A SweepView whose views of type View are kept in a ViewHistory.
+template <class View>
+class SweepViewOf : public SweepView {
+ public:
+  SweepViewOf(View first, int threads) : SweepView(threads), history_(std::move(first)) {}
+  const View& CurrentView() const noexcept { return history_.Current(); }
+  bool CanBack() const noexcept override { return history_.CanBack(); }
+  bool CanForward() const noexcept override { return history_.CanForward(); }
+
+ protected:
+  // The view a rectangle of the current picture covers; nothing when none.
+  virtual std::optional<View> Zoomed(int x0, int y0, int x1, int y1) const = 0;
+
+ private:
+  bool PushZoom(int x0, int y0, int x1, int y1) override {
+    std::optional<View> view = Zoomed(x0, y0, x1, y1);
+    if (!view) return false;
+    history_.Push(std::move(*view));
+    return true;
+  }
+  bool MoveInHistory(int step) override {
+    return step < 0 ? history_.Back() : step > 0 ? history_.Forward() : history_.Reset();
+  }
+
+  ViewHistory<View> history_;
+};
+
+}  // namespace orbitra

@@ -1,0 +1,94 @@
+#include "plot/orbit_diagram_picture.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace orbitra {
+
+namespace {
+
+constexpr int kTicks = 8;
+// The lightest grey a single hit gets; every point of a column in one pixel is black.
+constexpr double kLightestGrey = 200.0;
+constexpr Colour kMarker = Colour::FromRgb(230, 0, 0);
+
+// Decimals of the labels (at every second tick) that tell neighbouring labels apart.
+int LabelDigits(double span) noexcept {
+  const double step = 2.0 * span / kTicks;
+  if (!(step > 0.0) || !std::isfinite(step)) return 2;
+  return std::clamp(static_cast<int>(1.0 - std::floor(std::log10(step))), 0, 4);
+}
+
+}  // namespace
+
+Canvas::Pixel DiagramShade(std::uint32_t count, std::int32_t points, DiagramShading shading) noexcept {
+  if (count == 0) return Canvas::ToPixel(kWhite);
+  if (shading == DiagramShading::Black || points <= 1) return Canvas::ToPixel(kBlack);
+  const double f = std::log(static_cast<double>(count)) / std::log(static_cast<double>(points));
+  const double grey = kLightestGrey * (1.0 - std::clamp(f, 0.0, 1.0));
+  const auto g = static_cast<std::uint8_t>(std::lround(grey));
+  return Canvas::ToPixel(Colour::FromRgb(g, g, g));
+}
+
+bool DiagramLayout::CellAt(int px, int py, int& column, int& row) const noexcept {
+  column = px - gridLeft;
+  row = gridBottom - py;
+  return column >= 0 && column < columns && row >= 0 && row < rows;
+}
+
+DiagramLayout LayOutDiagram(int width, int height, const OrbitDiagramView& view) {
+  DiagramLayout layout;
+  PlotBox& box = layout.box;
+  box.RoundScales = 0;  // the grid spans exactly the view's ranges
+  box.Label.clear();
+  box.SetScreenPercent(12, 9, 96, 89);
+  box.SetRange(view.parameterMin, view.coordinateMin, view.parameterMax, view.coordinateMax);
+  box.SetTicks(kTicks, kTicks, 2, 1, LabelDigits(view.parameterMax - view.parameterMin),
+               LabelDigits(view.coordinateMax - view.coordinateMin));
+  box.SetScreenRect(0, 0, width, height);
+  // The frame outlines the columns and rows from the box's left and top pixel up to one
+  // short of its right and bottom one; the grid is what lies inside it.
+  const PixelPoint topLeft = box.WorldToScreen(box.Xmin, box.Ymax);
+  const PixelPoint bottomRight = box.WorldToScreen(box.Xmax, box.Ymin);
+  layout.gridLeft = topLeft.x + 1;
+  layout.gridBottom = bottomRight.y - 2;
+  layout.columns = std::max(bottomRight.x - topLeft.x - 2, 0);
+  layout.rows = std::max(bottomRight.y - topLeft.y - 2, 0);
+  return layout;
+}
+
+void DrawDiagramFrame(Canvas& canvas, DiagramLayout& layout, const std::string& title,
+                      const std::string& parameterName, const std::string& coordinateName) {
+  PlotBox& box = layout.box;
+  box.Label = title;
+  box.DrawFrame(canvas);
+  box.DrawTitle(canvas);
+  const PixelPoint bottomMiddle = box.WorldToScreen(box.Xmin + (box.Xmax - box.Xmin) * 0.5, box.Ymin);
+  canvas.TextOut(bottomMiddle.x - static_cast<int>(canvas.Scaled(4)), bottomMiddle.y + static_cast<int>(canvas.Scaled(18)),
+                 parameterName);
+  const PixelPoint leftMiddle = box.WorldToScreen(box.Xmin, box.Ymin + (box.Ymax - box.Ymin) * 0.5);
+  canvas.TextOut(static_cast<int>(canvas.Scaled(8)), leftMiddle.y - static_cast<int>(canvas.Scaled(8)), coordinateName);
+}
+
+void DrawDiagramColumns(Canvas& canvas, const DiagramLayout& layout, const OrbitDiagram& diagram, int first, int end,
+                        DiagramShading shading) {
+  const int rows = std::min(layout.rows, diagram.Rows());
+  const std::int32_t points = diagram.Settings().view.points;
+  end = std::min({end, layout.columns, diagram.Columns()});
+  for (int c = std::max(first, 0); c < end; ++c) {
+    const std::uint32_t* counts = diagram.Column(c);
+    for (int r = 0; r < rows; ++r) {
+      if (counts[r] != 0) canvas.SetPixelRaw(layout.gridLeft + c, layout.gridBottom - r, DiagramShade(counts[r], points, shading));
+    }
+  }
+}
+
+void DrawDiagramMarker(Canvas& canvas, const DiagramLayout& layout, const OrbitDiagram& diagram, double parameter) {
+  const double at = std::floor(diagram.ColumnOf(parameter));
+  if (!(at >= 0.0 && at < layout.columns)) return;
+  const Canvas::Pixel red = Canvas::ToPixel(kMarker);
+  const int x = layout.gridLeft + static_cast<int>(at);
+  for (int r = 0; r < layout.rows; ++r) canvas.SetPixelRaw(x, layout.gridBottom - r, red);
+}
+
+}  // namespace orbitra

@@ -1,0 +1,68 @@
+// The orbit diagram's picture: shades of counts, the grid inside the box's frame, the
+// marker line.
+#include <gtest/gtest.h>
+
+#include "plot/orbit_diagram_picture.h"
+#include "support/map_model.h"
+
+namespace orbitra {
+namespace {
+
+Colour Grey(std::uint8_t g) { return Colour::FromRgb(g, g, g); }
+
+TEST(OrbitDiagramPicture, CountsAreShadedOnALogarithmicGreyScaleOrBlack) {
+  const auto shade = [](std::uint32_t count, std::int32_t points, DiagramShading s) {
+    return Canvas::FromPixel(DiagramShade(count, points, s));
+  };
+  // One hit is the lightest grey (200), every point of the column black, and the square
+  // root of the points halfway between.
+  EXPECT_EQ(shade(0, 10000, DiagramShading::LogGrey), kWhite);
+  EXPECT_EQ(shade(1, 10000, DiagramShading::LogGrey), Grey(200));
+  EXPECT_EQ(shade(100, 10000, DiagramShading::LogGrey), Grey(100));
+  EXPECT_EQ(shade(10000, 10000, DiagramShading::LogGrey), Grey(0));
+  EXPECT_EQ(shade(1, 1, DiagramShading::LogGrey), kBlack);
+  EXPECT_EQ(shade(0, 7, DiagramShading::Black), kWhite);
+  EXPECT_EQ(shade(1, 7, DiagramShading::Black), kBlack);
+}
+
+TEST(OrbitDiagramPicture, TheGridFillsTheInsideOfTheFrameAndTheMarkerCrossesIt) {
+  // Ranges whose widths differ, an odd picture size.
+  const OrbitDiagramView view{0, 0.25, 0.75, 1, -3.0, 5.0, 10, 50};
+  Canvas canvas(301, 211);
+  canvas.Clear(kWhite);
+  DiagramLayout layout = LayOutDiagram(301, 211, view);
+  DrawDiagramFrame(canvas, layout, "title", "k1", "y");
+  ASSERT_GT(layout.columns, 100);
+  ASSERT_GT(layout.rows, 100);
+  // The frame's lines are just outside the grid on all four sides, the grid is white.
+  const int left = layout.gridLeft, right = layout.gridLeft + layout.columns - 1;
+  const int bottom = layout.gridBottom, top = layout.gridBottom - layout.rows + 1;
+  for (int r = top; r <= bottom; ++r) {
+    ASSERT_EQ(canvas.GetPixel(left - 1, r), kBlack) << r;
+    ASSERT_EQ(canvas.GetPixel(right + 1, r), kBlack) << r;
+    for (int c = left; c <= right; ++c) ASSERT_EQ(canvas.GetPixel(c, r), kWhite) << c << "," << r;
+  }
+  for (int c = left; c <= right; ++c) {
+    ASSERT_EQ(canvas.GetPixel(c, top - 1), kBlack) << c;
+    ASSERT_EQ(canvas.GetPixel(c, bottom + 1), kBlack) << c;
+  }
+
+  // A value on the last quarter of column 3 marks column 3, in red, on every row.
+  MappingModel henon = testing::MapModel(2, 1.4, 0.3, 1.0);
+  const OrbitDiagram diagram(DiagramMap{henon, std::nullopt}, OrbitDiagramSettings{view, {}, true, 1e4},
+                             layout.columns, layout.rows);
+  const double width = 0.5 / layout.columns;
+  DrawDiagramMarker(canvas, layout, diagram, 0.25 + 3.75 * width);
+  const Colour red = Colour::FromRgb(230, 0, 0);
+  for (int r = top; r <= bottom; ++r) ASSERT_EQ(canvas.GetPixel(left + 3, r), red);
+  EXPECT_EQ(canvas.GetPixel(left + 2, (top + bottom) / 2), kWhite);
+  EXPECT_EQ(canvas.GetPixel(left + 3, bottom + 1), kBlack);
+  // Outside the range: no line.
+  Canvas before = canvas;
+  DrawDiagramMarker(canvas, layout, diagram, 0.75);
+  DrawDiagramMarker(canvas, layout, diagram, 0.2);
+  EXPECT_TRUE(std::equal(before.Bits(), before.Bits() + 301 * 211, canvas.Bits()));
+}
+
+}  // namespace
+}  // namespace orbitra

@@ -1,0 +1,147 @@
+// The orbit diagram's window opened by its command: the same pixels as orbitra-render for
+// the same settings, Stop, and a click that sets the parameter in the mapping window.
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QDialog>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProcess>
+#include <QProgressBar>
+#include <QSpinBox>
+#include <QTest>
+
+#include "app/main_frame.h"
+#include "app/mapping_window.h"
+#include "app/orbitra_app.h"
+#include "app/sweep_window.h"
+#include "app_test_support.h"
+#include "explorer/orbit_diagram_view.h"
+#include "explorer/orbitra_state.h"
+#include "explorer/selection_dialog_logic.h"
+
+namespace orbitra {
+namespace {
+
+using namespace apptest;
+
+struct Program {
+  Program() : app(PathOf(dir)) {
+    app.Start();
+    QVERIFY(QTest::qWaitForWindowExposed(&app.Frame()));
+    // The classic Henon map, as typed into "Select Mapping".
+    OrbitraState& state = app.Frame().State();
+    SelectionDialogValues v = PrepareSelectionDialog(state);
+    PickSystemInList(v, 1);
+    v.k1 = 0.95;
+    v.k2 = 0.3;
+    v.k3 = 1.0;
+    app.Frame().View().Invalidate(ApplySelectionDialog(state, app.Frame().Prompts(), v));
+  }
+
+  // "Orbit Diagram..." with these fields typed into its dialog; the window it opens.
+  SweepWindow* OpenDiagram(const std::vector<std::pair<QString, QString>>& fields, int threads) {
+    answers.Then([fields, threads](QWidget& dialog) {
+      for (const auto& [name, text] : fields) dialog.findChild<QLineEdit*>(name)->setText(text);
+      dialog.findChild<QSpinBox*>("threads")->setValue(threads);
+      qobject_cast<QDialog*>(&dialog)->accept();
+    });
+    app.Frame().Action(CommandId::OrbitDiagram)->trigger();
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+      if (auto* window = qobject_cast<SweepWindow*>(w)) return window;
+    }
+    return nullptr;
+  }
+
+  static void Finish(SweepWindow& window) {
+    while (window.View().Working()) QTest::qWait(10);
+    window.PollNow();
+  }
+
+  QTemporaryDir dir;
+  ModalAnswerer answers;
+  OrbitraApp app;
+};
+
+int RunRender(const QString& folder, const QStringList& arguments) {
+  QProcess process;
+  process.setWorkingDirectory(folder);
+  process.start(QStringLiteral(ORBITRA_RENDER_PROGRAM), arguments);
+  if (!process.waitForFinished(60000)) return -1;
+  return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+}
+
+class AppOrbitDiagram : public QObject {
+  Q_OBJECT
+
+ private Q_SLOTS:
+  void TheWindowShowsTheRenderersPicturePixelForPixel() {
+    Program program;
+    SweepWindow* window = program.OpenDiagram({{"parameterMin", "0.3"},
+                                               {"parameterMax", "1.2"},
+                                               {"coordinateMin", "-1.4"},
+                                               {"coordinateMax", "1.3"},
+                                               {"transient", "500"},
+                                               {"points", "700"}},
+                                              3);
+    QVERIFY(window != nullptr);
+    QCOMPARE(window->windowTitle(), QString("Orbit Diagram - Henon D-C Map"));
+    window->SetPictureSize(QSize(613, 407));
+    Program::Finish(*window);
+    QVERIFY(window->StatusLine()->text().startsWith("Orbit diagram: 100% of "));
+    QCOMPARE(window->ProgressBar()->value(), 100);
+
+    QTemporaryDir cwd;
+    QCOMPARE(RunRender(cwd.path(), {"--map", "Henon D-C Map", "--k1", "0.95", "--k2", "0.3", "--k3", "1",
+                                    "--orbit-diagram", "k1=0.3:1.2", "--coordinate-range", "-1.4,1.3", "--transient",
+                                    "500", "--points", "700", "--from", "0.5,0", "--threads", "2", "--size",
+                                    "613x407", "--png", "cli.png"}),
+             0);
+    const QImage image(cwd.filePath("cli.png"));
+    const Canvas& shown = window->View().Shown();
+    QCOMPARE(image.size(), QSize(shown.Width(), shown.Height()));
+    int dark = 0;
+    for (int y = 0; y < shown.Height(); ++y) {
+      for (int x = 0; x < shown.Width(); ++x) {
+        const Colour c = shown.GetPixel(x, y);
+        if (image.pixel(x, y) != qRgb(c.Red(), c.Green(), c.Blue())) {
+          QFAIL(qPrintable(QString("pixel %1,%2 differs").arg(x).arg(y)));
+        }
+        dark += c.Red() < 128 ? 1 : 0;
+      }
+    }
+    QVERIFY(dark > 2000);  // branches, axes and texts were drawn
+    window->close();
+  }
+
+  void StopEndsTheWorkAndAClickSetsTheExplorersParameter() {
+    Program program;
+    SweepWindow* window = program.OpenDiagram({{"parameterMin", "0.5"},
+                                               {"parameterMax", "1.0"},
+                                               {"transient", "2000000"},
+                                               {"points", "10"}},
+                                              2);
+    QVERIFY(window != nullptr);
+    window->SetPictureSize(QSize(400, 300));
+    QVERIFY(window->StopAction()->isEnabled());
+    window->StopAction()->trigger();
+    QVERIFY(!window->View().Working());
+    QVERIFY(window->StatusLine()->text().contains(", stopped"));
+    QVERIFY(window->ProgressBar()->value() < 100);
+
+    const DiagramLayout layout = LayOutDiagram(400, 300, OrbitDiagramView{0, 0.5, 1.0, 0, -1, 1, 1, 1});
+    window->Clicked(QPoint(layout.gridLeft + 200, layout.gridBottom - 10));
+    const double k1 = program.app.Frame().State().Model.k1;
+    QCOMPARE(k1, 0.5 + (200 + 0.5) * (0.5 / layout.columns));
+    QCOMPARE(program.app.Frame().State().Model.k2, 0.3);
+    window->close();
+  }
+};
+
+}  // namespace
+}  // namespace orbitra
+
+QTEST_MAIN(orbitra::AppOrbitDiagram)
+#include "app_orbit_diagram.moc"
