@@ -135,7 +135,8 @@ std::string ReadGridRequest(const QCommandLineParser& parser, RenderRequest& req
     return {};
   }
   if (!plane && !basins) {
-    for (const char* name : {"colour-by", "transient", "longest-period", "lyapunov-iterations", "escape",
+    if (parser.isSet(Name("transient"))) return "--transient goes with --orbit-diagram, --parameter-plane or --basins";
+    for (const char* name : {"colour-by", "longest-period", "lyapunov-iterations", "escape",
                              "chaos-tolerance", "tile"}) {
       if (parser.isSet(Name(name))) return std::string("--") + name + " needs --parameter-plane or --basins";
     }

@@ -300,7 +300,9 @@ class RenderPictures : public QObject {
                                    << "--orbit-diagram takes a parameter and its range such as k1=1.0:1.06, not "
                                       "\"k1=2:1\"";
     QTest::newRow("diagram option alone") << QStringList{"--transient", "5", "--png", "x.png"}
-                                          << "--transient goes with --orbit-diagram";
+                                          << "--transient goes with --orbit-diagram, --parameter-plane or --basins";
+    QTest::newRow("diagram and basins") << QStringList{"--orbit-diagram", "k1=0:1", "--basins", "--png", "x.png"}
+                                        << "--orbit-diagram cannot be used with --parameter-plane or --basins";
     QTest::newRow("threads") << QStringList{"--orbit-diagram", "k1=0:1", "--threads", "0", "--png", "x.png"}
                              << "--threads takes a whole number from 1 to 1024, not \"0\"";
   }
