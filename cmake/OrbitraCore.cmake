@@ -64,3 +64,7 @@ function(orbitra_check_core_has_no_qt)
   endif()
 endfunction()
 cmake_language(DEFER DIRECTORY ${PROJECT_SOURCE_DIR} CALL orbitra_check_core_has_no_qt)
+
+# Sessions are HDF5 files (Debian's libhdf5-dev); only src/storage includes its header.
+pkg_check_modules(HDF5 REQUIRED IMPORTED_TARGET hdf5)
+target_link_libraries(orbitra_core PRIVATE PkgConfig::HDF5)
