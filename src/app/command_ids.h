@@ -45,10 +45,16 @@ enum class CommandId : int {
   DefineMap = 32815,
   OrbitInspector = 32816,
   ToolbarStopRun = 32817,
+  SaveSession = 32823,
+  OpenSession = 32824,
+  RecentSessions = 32825,  // a submenu; its sessions take ids from kFirstRecentSession on
   AppExit = 57665,
   AppAbout = 57664,
   ViewToolbar = 59392,
   ViewStatusBar = 59393,
 };
+
+// The entries of "Recent Sessions", newest first.
+inline constexpr int kFirstRecentSession = 32830;
 
 }  // namespace orbitra
