@@ -126,7 +126,9 @@ void Commit(OrbitraState& state, SessionRecords& r, UserMapTable users, int syst
   const ColourTable colours = state.Run.Colours;
   state.Run = r.Run;
   state.Run.Colours = colours;
+  // The first repaint carries the session's trajectory on, so its counters stay as saved.
   state.Run.Requests = RunRequests{};
+  state.Run.Requests.ContinueRun = 1;
   state.Run.Mouse = MouseState{};
   state.Run.Mouse.ZoomCorner1 = r.Run.Mouse.ZoomCorner1;
   state.Run.Mouse.ZoomCorner2 = r.Run.Mouse.ZoomCorner2;

@@ -128,6 +128,13 @@ void AddOptions(QCommandLineParser& parser) {
       {QStringLiteral("export"), QStringLiteral("Write the stored points inside the X-Y box to this text file."),
        QStringLiteral("file")},
       {QStringLiteral("high-accuracy"), QStringLiteral("Export with 12 decimals instead of 6.")},
+      {QStringLiteral("session"),
+       QStringLiteral("Start from this session (.orbitra.h5, as \"Save Session...\" writes it); the other options "
+                      "apply on top of it and the runs add to its points."),
+       QStringLiteral("file")},
+      {QStringLiteral("save-session"),
+       QStringLiteral("After the runs, write everything as a session that \"Open Session...\" opens."),
+       QStringLiteral("file")},
       {QStringLiteral("lyapunov"),
        QStringLiteral("After the runs, print the orbit inspector's report of the last trajectory (Lyapunov "
                       "exponents, period).")},
@@ -171,6 +178,7 @@ void ReadInlineMap(const QCommandLineParser& parser, ValueReader& reader, Render
   if (!made.map) return reader.Fail(DescribeFormulaError(*made.error));
   job.userMaps.push_back(std::move(*made.map));
   job.system = kFirstUserSystem;
+  job.mapGiven = true;
 }
 
 // --map: a built-in map first; otherwise one of the user's maps, read from --map-file or
@@ -185,6 +193,7 @@ void ReadMap(const QCommandLineParser& parser, ValueReader& reader, RenderJob& j
   if (mapFile && !ReadableFile(*mapFile)) return reader.Fail("cannot read the map file \"" + *mapFile + "\"");
   if (mapFile && !map) return reader.Fail("--map-file needs --map NAME");
   if (!map) return;
+  job.mapGiven = true;
   if (const auto system = FindSystem(*map)) {
     job.system = *system;
     return;
@@ -240,6 +249,13 @@ void ReadJob(const QCommandLineParser& parser, ValueReader& reader, RenderJob& j
   }
   job.bufferCapacity = reader.WholeNumber(QStringLiteral("buffer"), 0, std::numeric_limits<std::int32_t>::max());
   job.inspect = parser.isSet(QStringLiteral("lyapunov"));
+  if (const auto session = reader.Text(QStringLiteral("session"))) {
+    if (!ReadableFile(*session)) {
+      reader.Fail("cannot read the session \"" + *session + "\"");
+    } else {
+      job.session = Absolute(*session);
+    }
+  }
 }
 
 }  // namespace
@@ -284,8 +300,12 @@ RenderArguments ParseRenderArguments(const QStringList& arguments) {
     request.exportFile = Absolute(*file);
   }
   request.highAccuracy = parser.isSet(QStringLiteral("high-accuracy"));
-  if (!request.png && !request.exportFile && !request.job.inspect) {
-    reader.Fail("nothing to write: give --png FILE, --export FILE and/or --lyapunov");
+  if (const auto file = reader.Text(QStringLiteral("save-session"))) {
+    if (file->empty()) reader.Fail("--save-session takes a file name");
+    request.saveSession = Absolute(*file);
+  }
+  if (!request.png && !request.exportFile && !request.job.inspect && !request.saveSession) {
+    reader.Fail("nothing to write: give --png FILE, --export FILE, --save-session FILE and/or --lyapunov");
   }
 
   if (reader.Failed()) {

@@ -20,6 +20,7 @@ struct RenderRequest {
   std::optional<std::filesystem::path> png;
   std::optional<std::filesystem::path> exportFile;
   bool highAccuracy = false;
+  std::optional<std::filesystem::path> saveSession;  // the session of the runs, written after them
 };
 
 // The command line read: a request, or help (text to print, success), or an error (a

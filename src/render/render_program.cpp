@@ -7,6 +7,7 @@
 
 #include "explorer/export_command.h"
 #include "explorer/orbit_report.h"
+#include "explorer/session_commands.h"
 #include "explorer/startup.h"
 #include "platform/refresh_gate.h"
 #include "render/console_prompter.h"
@@ -65,6 +66,7 @@ int Render(const RenderRequest& request, std::ostream& out, std::ostream& err, b
     }
   }
   if (request.exportFile && !WriteExport(state, request, prompter)) status = kRenderWriteFailed;
+  if (request.saveSession && !SaveSession(state, prompter, *request.saveSession)) status = kRenderWriteFailed;
   return status;
 }
 
