@@ -36,3 +36,12 @@ if(ORBITRA_BUILD_APP)
     set_tests_properties(shell_${name} PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
   endforeach()
 endif()
+
+# A session read by another program: Debian's h5py (Debian's own Python, where it lives)
+# reads what orbitra-render saved and finds the points of its ASCII export.
+if(ORBITRA_BUILD_APP)
+  find_program(ORBITRA_DEBIAN_PYTHON python3 PATHS /usr/bin NO_DEFAULT_PATH)
+  add_test(NAME session_read_with_h5py
+    COMMAND ${ORBITRA_DEBIAN_PYTHON} ${PROJECT_SOURCE_DIR}/tests/session/read_session_with_h5py.py
+            $<TARGET_FILE:orbitra-render>)
+endif()
