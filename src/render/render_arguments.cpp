@@ -86,7 +86,8 @@ void AddOptions(QCommandLineParser& parser) {
       "the orbit inspector's report. The map runs as in the program: each --from is a new run of\n"
       "--iterations iterations, storing every iterate; the picture is the mapping window's at\n"
       "--size. Messages of the runs (an escape, a full buffer) go to the error stream and the\n"
-      "picture is still made. Exit status: 0 done, 1 a file could not be written, 2 wrong arguments."));
+      "picture is still made. --session starts from a saved session, --save-session writes one.\n"
+      "Exit status: 0 done, 1 a file could not be read or written, 2 wrong arguments."));
   parser.addHelpOption();
   parser.addOptions({
       {QStringLiteral("map"),
