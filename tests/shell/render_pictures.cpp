@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <QImage>
 #include <QLineEdit>
+#include <QMenu>
 #include <QProcess>
 #include <QPushButton>
 #include <QTest>
@@ -102,6 +103,22 @@ QString ReportValue(const QString& report, const QString& label) {
     if (line.startsWith(label + ": ")) return line.mid(label.size() + 2);
   }
   return {};
+}
+
+// A new run of 1000 iterations from (x, y), as "Initial Conditions" with its run box would
+// start it.
+void RunFrom(OrbitraApp& app, double x, double y) {
+  OrbitraState& state = app.State();
+  state.Run.InitialPoint.x = x;
+  state.Run.InitialPoint.y = y;
+  state.Run.Settings.Iterations = 1000;
+  state.Run.Requests.RunPending = 1;
+  app.Frame().View().Invalidate(Invalidation::WithErase);
+  int seen = -1;
+  while (seen != app.Frame().View().RepaintCount()) {
+    seen = app.Frame().View().RepaintCount();
+    QTest::qWait(30);
+  }
 }
 
 class RenderPictures : public QObject {
@@ -203,6 +220,17 @@ class RenderPictures : public QObject {
       QCOMPARE(std::tuple(store.Buf, store.RTN, store.DTN, store.Dsk), std::tuple(5000, 5000, 5000, 0));
       ComparePixels(cwd.filePath("session.png"), app.Frame().View().Picture());
       QCOMPARE(ReadFile(PathOf(folder) / "recentsessions.txt"), (PathOf(cwd) / "job.orbitra.h5").string() + "\n");
+      // "Recent Sessions" lists it, and its entry opens it again.
+      QMenu* recent = app.Frame().Action(CommandId::RecentSessions)->menu();
+      QVERIFY(recent != nullptr);
+      emit recent->aboutToShow();
+      QCOMPARE(recent->actions().size(), 1);
+      QCOMPARE(recent->actions().front()->text(), QString("&1 job.orbitra.h5"));
+      QCOMPARE(recent->actions().front()->data().toInt(), 32830);
+      RunFrom(app, 0.3, 0.2);
+      QCOMPARE(app.State().Store.RTN, 1000);
+      recent->actions().front()->trigger();
+      QCOMPARE(app.State().Store.RTN, 5000);
     }
 
     outcome = RunRender(cwd.path(), {"--session", "job.orbitra.h5", "--from", "-0.2,0.05", "--size", size, "--png",
