@@ -168,7 +168,8 @@ FileFailure CopyStreamIn(hid_t set, hid_t memType, const std::filesystem::path& 
     const std::size_t got = reader.Read(block.data(), want);
     if (got == 0) {
       const int error = reader.ReadError();
-      return FileFailureText("read", streamFile, error != 0 ? error : EIO);
+      if (error != 0) return FileFailureText("read", streamFile, error);
+      return FileFailureText("read", streamFile, "it holds fewer points than counted");
     }
     if (!WritePointBlock(set, memType, static_cast<hsize_t>(done), got, block.data())) return std::string();
     done += static_cast<std::int64_t>(got);

@@ -161,6 +161,30 @@ TEST(Session, RefusalsNameTheFileAndReasonAndLeaveEverythingAsItWas) {
   EXPECT_FALSE(std::filesystem::exists(target.Dir().File("tmpdata.bin.session-part")));
 }
 
+TEST(Session, AFailedSaveLeavesTheOlderSessionWholeAndNoTemporaryFile) {
+  Scenario s;
+  BuildSession(s);
+  const std::filesystem::path file = s.Dir().File("kept.orbitra.h5");
+  ASSERT_TRUE(SaveSession(s.State(), s.Prompts(), file));
+  const std::string before = s.Dir().Read("kept.orbitra.h5");
+  // The stream holds fewer points than counted: the copy fails half way.
+  s.State().Store.Dsk += 3;
+  const std::size_t shown = s.Prompts().Messages().size();
+  EXPECT_FALSE(SaveSession(s.State(), s.Prompts(), file));
+  ASSERT_EQ(s.Prompts().Messages().size(), shown + 1);
+  EXPECT_EQ(s.Prompts().Messages().back(),
+            "Cannot read \"" + s.Dir().File("tmpdata.bin").string() + "\": it holds fewer points than counted");
+  EXPECT_EQ(s.Dir().Read("kept.orbitra.h5"), before);
+  std::size_t files = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(s.Dir().Path())) {
+    files += entry.path().filename().string().starts_with("kept.orbitra.h5") ? 1 : 0;
+  }
+  EXPECT_EQ(files, 1u);
+  // A folder in the way is refused before anything is written.
+  std::filesystem::create_directory(s.Dir().File("folder.orbitra.h5"));
+  EXPECT_FALSE(SaveSession(s.State(), s.Prompts(), s.Dir().File("folder.orbitra.h5")));
+}
+
 TEST(Session, ATypedMapWhoseNameIsTakenAsksAndEachAnswerIsHonoured) {
   const UserMapDefinition henon{"My Henon", {"t = k2*x"}, "1 - k1*x*x + k3*y", "t", 1.4, 0.3, 1, 0,
                                 {-1.5, 1.5, -0.5, 0.5}};
