@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <new>
 #include <system_error>
 
 #include "storage/stream_reader.h"
@@ -338,6 +339,7 @@ struct Reader {
   const std::filesystem::path& streamCopy;
   SessionReading& out;
   bool damaged = false;
+  bool noMemory = false;
 };
 
 hsize_t PointCount(hid_t set) {
@@ -381,9 +383,23 @@ FileFailure CopyStreamOut(hid_t set, const std::filesystem::path& streamCopy, st
 
 bool IsPointDataset(const std::string& path) { return path == kBufferDataset || path == kStreamDataset; }
 
-// Reads the groups and datasets below `prefix`, depth first.
+herr_t ReadLink(hid_t group, const char* name, Reader* reader);
+
+// Reads the groups and datasets below a group, depth first. No exception may cross the
+// library: a file that claims more than memory holds is refused here.
 herr_t VisitLink(hid_t group, const char* name, const H5L_info_t* /*info*/, void* data) {
   auto* reader = static_cast<Reader*>(data);
+  try {
+    return ReadLink(group, name, reader);
+  } catch (const std::bad_alloc&) {
+    reader->noMemory = true;
+    reader->damaged = true;
+    return 1;
+  }
+}
+
+herr_t ReadLink(hid_t group, const char* name, Reader* reader) {
+  void* data = reader;
   Hid object(H5Oopen(group, name, H5P_DEFAULT), H5Oclose);
   if (!object.Ok()) {
     reader->damaged = true;
@@ -499,7 +515,9 @@ SessionReading ReadSessionFile(const std::filesystem::path& file, const std::fil
                      H5Lexists(h5.Get(), kBufferDataset, H5P_DEFAULT) > 0 &&
                      H5Lexists(h5.Get(), kStreamDataset, H5P_DEFAULT) > 0;
   if (visited < 0 || reader.damaged || !whole) {
-    if (!reading.failure) reading.failure = FileFailureText(kOpenAction, file, kDamaged);
+    if (!reading.failure) {
+      reading.failure = FileFailureText(kOpenAction, file, reader.noMemory ? "there is not enough memory for it" : kDamaged);
+    }
   }
   return reading;
 }
