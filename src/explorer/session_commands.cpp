@@ -160,8 +160,10 @@ std::filesystem::path SessionFileName(const std::filesystem::path& chosen) {
 
 bool SaveSession(const OrbitraState& state, Prompter& prompter, const std::filesystem::path& file) {
   const SessionContent content = GatherSession(state, ReadLines(state.FilePath(kGroupFileName)));
-  if (const FileFailure failure =
-          WriteSessionFile(file, content, state.FilePath(kStreamFileName), state.Store.Dsk)) {
+  const PointStore& store = state.Store;
+  const SessionPoints points{std::span<const StoredPoint>(store.Slots.get(), static_cast<std::size_t>(store.Buf)),
+                             state.FilePath(kStreamFileName), store.Dsk};
+  if (const FileFailure failure = WriteSessionFile(file, content, points)) {
     prompter.ShowMessage(*failure);
     return false;
   }

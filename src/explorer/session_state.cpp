@@ -241,7 +241,6 @@ SessionContent GatherSession(const OrbitraState& state, const std::vector<std::s
   io.Group("group");
   io.Flag("group_empty", state.Group.GroupEmpty);
   content.texts[kGroupLinesDataset] = groupLines;
-  content.buffer.assign(state.Store.Slots.get(), state.Store.Slots.get() + state.Store.Buf);
   return content;
 }
 

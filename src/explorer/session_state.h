@@ -12,7 +12,7 @@ namespace orbitra {
 // What of the state a session keeps: the map and its parameters, the run state's points
 // and settings, the four boxes, the store's counters and points, the group file's lines,
 // and a few remembered choices. The picture itself is not kept: the repaint after opening
-// draws it again from these.
+// draws it again from these. The points are written from where they are (see SaveSession).
 SessionContent GatherSession(const OrbitraState& state, const std::vector<std::string>& groupLines);
 
 // A session read into copies of the state's records, checked, ready to take their place.

@@ -180,8 +180,7 @@ FileFailure CopyStreamIn(hid_t set, hid_t memType, const std::filesystem::path& 
 
 // Writes every part of the session into an open new file. An empty failure text means
 // the library failed (the caller words it); any other names its own cause.
-FileFailure WriteContent(hid_t file, const SessionContent& content, const std::filesystem::path& streamFile,
-                         std::int64_t streamPoints) {
+FileFailure WriteContent(hid_t file, const SessionContent& content, const SessionPoints& points) {
   // The root's own attributes, if any, come with the format marks (and may replace them).
   SessionAttributes root{{"format", std::string(kSessionFormatName)},
                          {"format_version", std::int64_t{kSessionFormatVersion}}};
@@ -199,13 +198,14 @@ FileFailure WriteContent(hid_t file, const SessionContent& content, const std::f
   }
   Hid fileType = PointType(false);
   Hid memType = PointType(true);
-  Hid buffer = CreateDataset(file, kBufferDataset, fileType.Get(), content.buffer.size());
-  if (!buffer.Ok() || !WritePointBlock(buffer.Get(), memType.Get(), 0, content.buffer.size(), content.buffer.data())) {
+  Hid buffer = CreateDataset(file, kBufferDataset, fileType.Get(), points.buffer.size());
+  if (!buffer.Ok() || !WritePointBlock(buffer.Get(), memType.Get(), 0, points.buffer.size(), points.buffer.data())) {
     return std::string();
   }
-  Hid stream = CreateDataset(file, kStreamDataset, fileType.Get(), static_cast<hsize_t>(std::max<std::int64_t>(streamPoints, 0)));
+  const std::int64_t streamPoints = std::max<std::int64_t>(points.streamPoints, 0);
+  Hid stream = CreateDataset(file, kStreamDataset, fileType.Get(), static_cast<hsize_t>(streamPoints));
   if (!stream.Ok()) return std::string();
-  return CopyStreamIn(stream.Get(), memType.Get(), streamFile, streamPoints);
+  return CopyStreamIn(stream.Get(), memType.Get(), points.streamFile, streamPoints);
 }
 
 int LastError() noexcept { return errno != 0 ? errno : EIO; }
@@ -443,7 +443,7 @@ std::int64_t IntegerOr(const SessionAttributes& attributes, std::string_view nam
 }  // namespace
 
 FileFailure WriteSessionFile(const std::filesystem::path& target, const SessionContent& content,
-                             const std::filesystem::path& streamFile, std::int64_t streamPoints) {
+                             const SessionPoints& points) {
   SilenceLibrary();
   if (FileFailure failure = CheckReplaceable(target)) return failure;
   TempBeside temp(target);
@@ -452,7 +452,7 @@ FileFailure WriteSessionFile(const std::filesystem::path& target, const SessionC
   Hid fapl = FileAccess();
   Hid file(H5Fcreate(temp.Path().c_str(), H5F_ACC_TRUNC, H5P_DEFAULT, fapl.Get()), H5Fclose);
   if (!file.Ok()) return FileFailureText(kSaveAction, target, "the file could not be created");
-  FileFailure failure = WriteContent(file.Get(), content, streamFile, streamPoints);
+  FileFailure failure = WriteContent(file.Get(), content, points);
   // Closing writes what the library still holds: a full disk may show only here.
   const bool closed = file.Close();
   if (failure) return failure->empty() ? FileFailureText(kSaveAction, target, "writing the file failed") : failure;

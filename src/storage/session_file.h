@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <map>
+#include <span>
 #include <string>
 #include <variant>
 #include <vector>
@@ -29,14 +30,22 @@ using SessionAttributes = std::map<std::string, SessionValue, std::less<>>;
 struct SessionContent {
   std::map<std::string, SessionAttributes, std::less<>> groups;
   std::map<std::string, std::vector<std::string>, std::less<>> texts;  // datasets of text lines
-  std::vector<StoredPoint> buffer;
+  std::vector<StoredPoint> buffer;  // the buffer's points, as read
+};
+
+// The points a session is written with: the buffer's where they are, and the stream's
+// first `streamPoints` records, copied from its file block by block.
+struct SessionPoints {
+  std::span<const StoredPoint> buffer;
+  std::filesystem::path streamFile;
+  std::int64_t streamPoints = 0;
 };
 
 // Writes the session to target: into a new file beside it, which takes target's place
-// only when complete (and then its permissions). `streamPoints` records are copied from
-// the stream file; a shorter stream is a failure. Nothing is left behind on failure.
+// only when complete (and then its permissions). A stream shorter than its count is a
+// failure. Nothing is left behind on failure.
 [[nodiscard]] FileFailure WriteSessionFile(const std::filesystem::path& target, const SessionContent& content,
-                                           const std::filesystem::path& streamFile, std::int64_t streamPoints);
+                                           const SessionPoints& points);
 
 struct SessionReading {
   SessionContent content;

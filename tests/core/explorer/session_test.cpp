@@ -103,23 +103,23 @@ TEST(Session, RefusalsNameTheFileAndReasonAndLeaveEverythingAsItWas) {
   ASSERT_TRUE(SaveSession(source.State(), source.Prompts(), good));
   const std::string bytes = source.Dir().Read("good.orbitra.h5");
 
+  const PointStore& store = source.State().Store;
+  const SessionPoints points{std::span<const StoredPoint>(store.Slots.get(), static_cast<std::size_t>(store.Buf)),
+                             source.Dir().File("tmpdata.bin"), store.Dsk};
   const auto plant = [&](const std::string& name, SessionAttributes root) {
     SessionContent content = GatherSession(source.State(), {});
     content.groups[""] = std::move(root);
-    EXPECT_FALSE(WriteSessionFile(source.Dir().File(name), content, source.Dir().File("tmpdata.bin"),
-                                  source.State().Store.Dsk));
+    EXPECT_FALSE(WriteSessionFile(source.Dir().File(name), content, points));
     return source.Dir().File(name);
   };
   source.Dir().Write("truncated.orbitra.h5", bytes.substr(0, bytes.size() / 2));
   source.Dir().Write("notes.orbitra.h5", "x y\n0.1 0.2\n");
   SessionContent lacking = GatherSession(source.State(), {});
   lacking.groups["store"].erase("dtn");
-  ASSERT_FALSE(WriteSessionFile(source.Dir().File("lacking.orbitra.h5"), lacking, source.Dir().File("tmpdata.bin"),
-                                source.State().Store.Dsk));
+  ASSERT_FALSE(WriteSessionFile(source.Dir().File("lacking.orbitra.h5"), lacking, points));
   SessionContent miscounted = GatherSession(source.State(), {});
   miscounted.groups["store"]["dsk"] = std::int64_t{1500};
-  ASSERT_FALSE(WriteSessionFile(source.Dir().File("miscounted.orbitra.h5"), miscounted,
-                                source.Dir().File("tmpdata.bin"), source.State().Store.Dsk));
+  ASSERT_FALSE(WriteSessionFile(source.Dir().File("miscounted.orbitra.h5"), miscounted, points));
 
   const struct {
     std::filesystem::path file;
