@@ -135,6 +135,10 @@ void Commit(OrbitraState& state, SessionRecords& r, UserMapTable users, int syst
   state.Run.RunCount = 0;
   state.Run.UnkeptPointsShown = 0;
   state.Boxes = r.Boxes;
+  // Places in the window go through the boxes' own check, as the box dialog's do.
+  for (PlotBox* box : {&state.Boxes.XYBox, &state.Boxes.XBox, &state.Boxes.YBox, &state.Boxes.GBox}) {
+    box->SetScreenPercent(box->LeftPct, box->TopPct, box->RightPct, box->BottomPct);
+  }
   state.Store = std::move(store);
   state.Group = r.Group;
   state.Export = r.Export;
