@@ -20,6 +20,13 @@ using namespace hdf5;
 
 constexpr const char* kSaveAction = "save the session";
 
+// The permissions a newly created file gets: 0666 less the process's umask.
+mode_t NewFileMode() noexcept {
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  return 0666 & ~mask;
+}
+
 bool WriteAttribute(hid_t object, const std::string& name, const SessionValue& value) {
   Hid space(H5Screate(H5S_SCALAR), H5Sclose);
   if (!space.Ok()) return false;
@@ -177,8 +184,10 @@ FileFailure WriteSessionFile(const std::filesystem::path& target, const SessionC
   if (failure) return failure->empty() ? FileFailureText(kSaveAction, target, "writing the file failed") : failure;
   if (!closed || !SyncFile(temp.Path())) return FileFailureText(kSaveAction, target, "writing the file failed");
 
+  // The temporary file was made private; the session gets the old file's permissions, or
+  // those of any new file.
   struct stat st {};
-  if (::stat(target.c_str(), &st) == 0) ::chmod(temp.Path().c_str(), st.st_mode & 07777);
+  ::chmod(temp.Path().c_str(), ::stat(target.c_str(), &st) == 0 ? st.st_mode & 07777 : NewFileMode());
   std::error_code ec;
   std::filesystem::rename(temp.Path(), target, ec);
   if (ec) return FileFailureText(kSaveAction, target, ec.value());

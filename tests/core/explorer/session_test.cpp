@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
@@ -167,6 +169,12 @@ TEST(Session, AFailedSaveLeavesTheOlderSessionWholeAndNoTemporaryFile) {
   const std::filesystem::path file = s.Dir().File("kept.orbitra.h5");
   ASSERT_TRUE(SaveSession(s.State(), s.Prompts(), file));
   const std::string before = s.Dir().Read("kept.orbitra.h5");
+  // A new session is readable by others as any new file is (not private as a temporary one).
+  const mode_t mask = ::umask(022);
+  ASSERT_TRUE(SaveSession(s.State(), s.Prompts(), s.Dir().File("new.orbitra.h5")));
+  ::umask(mask);
+  EXPECT_EQ(std::filesystem::status(s.Dir().File("new.orbitra.h5")).permissions(),
+            std::filesystem::perms(0644));
   // The stream holds fewer points than counted: the copy fails half way.
   s.State().Store.Dsk += 3;
   const std::size_t shown = s.Prompts().Messages().size();
