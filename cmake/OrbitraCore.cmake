@@ -71,3 +71,6 @@ cmake_language(DEFER DIRECTORY ${PROJECT_SOURCE_DIR} CALL orbitra_check_core_has
 # The whole-plane pictures advance several independent orbits in one loop; at -O3 GCC
 # packs lanes into vector registers, each lane still rounded as the scalar code rounds it.
 set_source_files_properties(${PROJECT_SOURCE_DIR}/src/analysis/grid_pixels.cpp PROPERTIES COMPILE_OPTIONS -O3)
+# Sessions are HDF5 files (Debian's libhdf5-dev); only src/storage includes its header.
+pkg_check_modules(HDF5 REQUIRED IMPORTED_TARGET hdf5)
+target_link_libraries(orbitra_core PRIVATE PkgConfig::HDF5)

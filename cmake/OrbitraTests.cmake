@@ -36,3 +36,24 @@ if(ORBITRA_BUILD_APP)
     set_tests_properties(shell_${name} PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
   endforeach()
 endif()
+
+# A session read by another program: Debian's h5py (Debian's own Python, where it lives)
+# reads what orbitra-render saved and finds the points of its ASCII export.
+if(ORBITRA_BUILD_APP)
+  find_program(ORBITRA_DEBIAN_PYTHON python3 PATHS /usr/bin NO_DEFAULT_PATH)
+  add_test(NAME session_read_with_h5py
+    COMMAND ${ORBITRA_DEBIAN_PYTHON} ${PROJECT_SOURCE_DIR}/tests/session/read_session_with_h5py.py
+            $<TARGET_FILE:orbitra-render>)
+endif()
+
+# The installed program: validated desktop files, and the Debian package made from this
+# build tree's programs, unpacked and used.
+if(ORBITRA_BUILD_APP)
+  add_test(NAME packaging_desktop_files_validate
+    COMMAND ${PROJECT_SOURCE_DIR}/tests/packaging/validate_desktop_files.sh
+            ${PROJECT_SOURCE_DIR}/packaging/io.github.orbitra.orbitra.desktop
+            ${CMAKE_BINARY_DIR}/packaging/io.github.orbitra.orbitra.metainfo.xml)
+  add_test(NAME packaging_deb_unpacked_runs
+    COMMAND ${PROJECT_SOURCE_DIR}/tests/packaging/check_deb.sh ${CMAKE_BINARY_DIR})
+  set_tests_properties(packaging_deb_unpacked_runs PROPERTIES TIMEOUT 600)
+endif()

@@ -4,7 +4,8 @@
 set -euo pipefail
 
 packages=(g++ make cmake pkgconf qt6-base-dev libgtest-dev libgmock-dev libbenchmark-dev libmuparser-dev
-          libgccjit-12-dev fonts-dejavu-core)
+          libgccjit-12-dev fonts-dejavu-core
+          libhdf5-dev python3-h5py desktop-file-utils appstream help2man dpkg-dev file)
 
 missing=()
 for p in "${packages[@]}"; do

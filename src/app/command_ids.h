@@ -46,10 +46,16 @@ enum class CommandId : int {
   OrbitInspector = 32816,
   ToolbarStopRun = 32817,
   OrbitDiagram = 32819,
+  SaveSession = 32823,
+  OpenSession = 32824,
+  RecentSessions = 32825,  // a submenu; its sessions take ids from kFirstRecentSession on
   AppExit = 57665,
   AppAbout = 57664,
   ViewToolbar = 59392,
   ViewStatusBar = 59393,
 };
+
+// The entries of "Recent Sessions", newest first.
+inline constexpr int kFirstRecentSession = 32830;
 
 }  // namespace orbitra

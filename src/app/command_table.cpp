@@ -7,6 +7,7 @@
 #include "app/dialog_command_handlers.h"
 #include "app/picture_command_handlers.h"
 #include "app/sweep_command_handlers.h"
+#include "app/session_command_handlers.h"
 
 namespace orbitra {
 
@@ -22,6 +23,12 @@ constexpr std::array kCommands{
     CommandEntry{DefineMap, "&File", "", "Define Map...", "Define, edit or delete your own maps", false, "", kNoCheck,
                  OnDefineMap},
     CommandEntry{WorkDisplay, "&File", "", "Work/Display ...", "", true, "", kNoCheck, OnWorkDisplay},
+    CommandEntry{OpenSession, "&File", "", "Open Session...", "Open a session saved before", false, "", kNoCheck,
+                 OnOpenSession},
+    CommandEntry{SaveSession, "&File", "", "Save Session...", "Save the map, the settings and every point in a file",
+                 false, "", kNoCheck, OnSaveSession},
+    CommandEntry{RecentSessions, "&File", "", "Recent Sessions", "Open a session used lately", true, "", kNoCheck,
+                 OnRecentSessions},
     CommandEntry{ExportData, "&File", "", "Export Data", "Export point data (ASCII)", false, "", kNoCheck,
                  OnExportData},
     CommandEntry{SavePicture, "&File", "", "Save Picture...", "Save the picture as an image file", false, "", kNoCheck,

@@ -1,5 +1,7 @@
 #include <clocale>
 #include <cstdio>
+#include <filesystem>
+#include <optional>
 
 #include <QApplication>
 
@@ -19,7 +21,11 @@ int main(int argc, char** argv) {
     orbitra::QtPrompter().ShowMessage(*folder.failure);
     return 1;
   }
+  // "orbitra FILE.orbitra.h5" (as the desktop opens a session) starts with that session.
+  const QStringList arguments = QCoreApplication::arguments();
+  std::optional<std::filesystem::path> session;
+  if (arguments.size() > 1) session = std::filesystem::absolute(arguments.at(1).toStdString());
   orbitra::OrbitraApp orbitra(folder.path);
-  orbitra.Start();
+  orbitra.Start(session);
   return QApplication::exec();
 }

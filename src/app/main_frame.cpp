@@ -23,7 +23,9 @@
 #include "app/mapping_window.h"
 #include "app/qt_string.h"
 #include "app/sweep_window.h"
+#include "app/session_command_handlers.h"
 #include "explorer/orbitra_state.h"
+#include "explorer/session_commands.h"
 
 // The images live in the shell's static library, which the linker would drop unless
 // something refers to them.
@@ -132,6 +134,7 @@ void CMainFrame::BuildCommands() {
     }
 
     action->setText(ToQString(entry.text));
+    if (entry.id == CommandId::RecentSessions) BuildRecentSessionsMenu(action);
     QMenu*& menu = menus[entry.menu];
     if (menu == nullptr) {
       menu = menuBar()->addMenu(ToQString(entry.menu));
@@ -165,6 +168,35 @@ void CMainFrame::BuildCommands() {
     afterWork_.clear();
     readyText_->setText(IdleText());
   });
+}
+
+void CMainFrame::BuildRecentSessionsMenu(QAction* item) {
+  auto* menu = new QMenu(item->text(), this);
+  item->setMenu(menu);
+  connect(menu, &QMenu::aboutToShow, this, [this, menu] { FillRecentSessions(menu); });
+}
+
+void CMainFrame::FillRecentSessions(QMenu* menu) {
+  menu->clear();
+  const std::vector<std::filesystem::path> files = RecentSessions(state_);
+  if (files.empty()) {
+    menu->addAction(QStringLiteral("No sessions yet"))->setEnabled(false);
+    return;
+  }
+  int id = kFirstRecentSession;
+  for (const std::filesystem::path& file : files) {
+    QString name = QString::fromStdString(file.filename().string());
+    name.replace(QLatin1Char('&'), QStringLiteral("&&"));
+    QAction* action = menu->addAction(QStringLiteral("&%1 %2").arg(id - kFirstRecentSession + 1).arg(name));
+    action->setData(id++);
+    action->setStatusTip(QString::fromStdString(file.string()));
+    connect(action, &QAction::triggered, this, [this, file] { OpenSessionNow(file); });
+  }
+}
+
+void CMainFrame::OpenSessionNow(const std::filesystem::path& file) {
+  const RepaintHold::Scope opening = mappingWindow_->Hold().Hold();
+  mappingWindow_->Invalidate(OpenSessionFile(*this, file));
 }
 
 void CMainFrame::EnableCommands(bool working) {

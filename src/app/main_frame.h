@@ -42,6 +42,8 @@ class CMainFrame : public QMainWindow, public CommandHost {
   // Runs a command's handler and lets the mapping window repaint as it asks, once the
   // command (with its boxes and dialogs) has returned.
   void RunCommand(const CommandEntry& entry);
+  // Opens a session as "Open Session..." does, with the repaint it asks for.
+  void OpenSessionNow(const std::filesystem::path& file);
 
   // Where the lock panes read the keyboard lights (the system's folder unless told);
   // the panes follow at once.
@@ -68,6 +70,8 @@ class CMainFrame : public QMainWindow, public CommandHost {
 
  private:
   void BuildCommands();
+  void BuildRecentSessionsMenu(QAction* item);
+  void FillRecentSessions(QMenu* menu);
   void BuildStatusBar();
   void BuildInspectorPanel();
   void InspectorVisibilityChanged();

@@ -14,7 +14,7 @@ OrbitraApp::OrbitraApp(std::filesystem::path workDir)
 
 OrbitraApp::~OrbitraApp() = default;
 
-void OrbitraApp::Start() {
+void OrbitraApp::Start(const std::optional<std::filesystem::path>& session) {
   // The settings key is set, but the program reads and writes no setting under it.
   QCoreApplication::setOrganizationName(QStringLiteral("Local AppWizard-Generated Applications"));
   QCoreApplication::setApplicationName(QStringLiteral("Orbitra"));
@@ -25,6 +25,7 @@ void OrbitraApp::Start() {
   const RepaintHold::Scope starting = frame_->View().Hold().Hold();
   frame_->show();
   StartUp(*state_, frame_->Prompts());
+  if (session) frame_->OpenSessionNow(*session);
 }
 
 }  // namespace orbitra

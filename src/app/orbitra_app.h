@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <optional>
 
 namespace orbitra {
 
@@ -20,7 +21,8 @@ class OrbitraApp {
 
   // The settings key, the main frame created and shown, then the model and the storage.
   // The mapping window's first repaint follows from the event loop.
-  void Start();
+  // A session named on the command line is opened after that.
+  void Start(const std::optional<std::filesystem::path>& session = std::nullopt);
 
   OrbitraState& State() { return *state_; }
   CMainFrame& Frame() { return *frame_; }

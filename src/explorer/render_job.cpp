@@ -11,10 +11,12 @@
 #include "explorer/point_store_commands.h"
 #include "explorer/repaint_work.h"
 #include "explorer/selection_dialog_logic.h"
+#include "explorer/session_commands.h"
 #include "maps/mapping_catalogue.h"
 #include "maps/system_catalogue.h"
 #include "storage/file_io.h"
 #include "storage/group_file.h"
+#include "storage/point_buffer.h"
 #include "storage/point_store.h"
 #include "storage/text_format.h"
 
@@ -32,6 +34,45 @@ void FullRepaint(OrbitraState& state, Canvas& canvas, Prompter& prompter, Render
     work.Advance(kRenderSlice);
     if (watcher != nullptr && !work.Done()) watcher->WorkGoesOn(work.Progress());
   }
+}
+
+// A buffer of `capacity` slots holding the points the buffer held (a session's): more room
+// for the runs to come without losing what was there. False when memory is short.
+bool GrowBuffer(OrbitraState& state, std::int32_t capacity, Prompter& prompter) {
+  PointStore grown;
+  grown.BufferCapacity = capacity;
+  if (!AllocateBuffer(grown)) {
+    prompter.ShowMessage(kReconstructionFailure);
+    return false;
+  }
+  PointStore& store = state.Store;
+  std::copy(store.Slots.get(), store.Slots.get() + store.Buf, grown.Slots.get());
+  store.Slots = std::move(grown.Slots);
+  store.slotCount = grown.slotCount;
+  store.BufferCapacity = capacity;
+  return true;
+}
+
+// The map and parameters of the job: "Select Mapping" as the user would give it, or, on a
+// session with no map given, only the parameters given, which keep the stored points.
+void SelectJobMap(OrbitraState& state, const RenderJob& job, Prompter& prompter) {
+  if (job.session && !job.mapGiven) {
+    double* const parameters[] = {&state.Model.k1, &state.Model.k2, &state.Model.k3, &state.Model.k4};
+    for (std::size_t i = 0; i < job.k.size(); ++i) {
+      if (job.k[i]) *parameters[i] = *job.k[i];
+    }
+    return;
+  }
+  state.UserMaps = UserMapTable{};
+  for (const UserMap& map : job.userMaps) state.UserMaps.Add(map);
+  SelectionDialogValues selection = PrepareSelectionDialog(state);
+  PickSystemInList(selection, job.system - kFirstSystem);
+  double* const parameters[] = {&selection.k1, &selection.k2, &selection.k3, &selection.k4};
+  for (std::size_t i = 0; i < job.k.size(); ++i) {
+    if (job.k[i]) *parameters[i] = *job.k[i];
+  }
+  selection.useDefaultRange = 1;
+  ApplySelectionDialog(state, prompter, selection);
 }
 
 std::int64_t GroupIterations(const std::filesystem::path& file) {
@@ -71,29 +112,25 @@ std::optional<int> FindColour(std::string_view nameOrPosition) {
   return std::nullopt;
 }
 
-std::int32_t RenderBufferCapacity(const RenderJob& job) {
-  if (job.bufferCapacity) return *job.bufferCapacity;
+// The iterations the job's runs ask for, the group file's lines counted.
+std::int64_t AskedIterations(const RenderJob& job) {
   const std::int64_t perRun = std::max<std::int32_t>(job.iterations.value_or(RunSettings{}.Iterations), 0);
   std::int64_t asked = perRun * static_cast<std::int64_t>(job.starts.size());
   if (job.group) asked += GroupIterations(*job.group);
+  return asked;
+}
+
+std::int32_t RenderBufferCapacity(const RenderJob& job) {
+  if (job.bufferCapacity) return *job.bufferCapacity;
   // A run ends once the buffer holds capacity - 1 points: two slots to spare.
-  const std::int64_t wanted = std::max<std::int64_t>(asked + 2, kDefaultBufferCapacity);
+  const std::int64_t wanted = std::max<std::int64_t>(AskedIterations(job) + 2, kDefaultBufferCapacity);
   return static_cast<std::int32_t>(std::min<std::int64_t>(wanted, std::numeric_limits<std::int32_t>::max()));
 }
 
-void SelectRenderJobMap(OrbitraState& state, const RenderJob& job, Prompter& prompter) {
-  state.UserMaps = UserMapTable{};
-  for (const UserMap& map : job.userMaps) state.UserMaps.Add(map);
+bool SelectRenderJobMap(OrbitraState& state, const RenderJob& job, Prompter& prompter) {
+  if (job.session && OpenSession(state, prompter, *job.session) == Invalidation::None) return false;
   state.Inspector.SetShown(job.inspect);
-
-  SelectionDialogValues selection = PrepareSelectionDialog(state);
-  PickSystemInList(selection, job.system - kFirstSystem);
-  double* const parameters[] = {&selection.k1, &selection.k2, &selection.k3, &selection.k4};
-  for (std::size_t i = 0; i < job.k.size(); ++i) {
-    if (job.k[i]) *parameters[i] = *job.k[i];
-  }
-  selection.useDefaultRange = 1;
-  ApplySelectionDialog(state, prompter, selection);
+  SelectJobMap(state, job, prompter);
   // A typed map's machine code takes some milliseconds; the runs that follow are worth it.
   state.CompiledMaps.WaitFor(state.Model);
   if (job.range) {
@@ -104,13 +141,24 @@ void SelectRenderJobMap(OrbitraState& state, const RenderJob& job, Prompter& pro
     box.Ymax = job.range->Ymax;
     ApplyBoxSettings(state.Boxes.XYBox, box);
   }
+  return true;
 }
 
 bool PerformRenderJob(OrbitraState& state, const RenderJob& job, Canvas& canvas, Prompter& prompter,
                       RenderWatcher* watcher) {
-  SelectRenderJobMap(state, job, prompter);
+  if (!SelectRenderJobMap(state, job, prompter)) return false;
+
   const std::int32_t capacity = RenderBufferCapacity(job);
-  if (capacity != state.Store.BufferCapacity) ReconstructBuffer(state, prompter, [capacity] { return capacity; });
+  if (job.session) {
+    // The runs add to the session's points: room for them beside those.
+    const std::int64_t wanted =
+        job.bufferCapacity ? *job.bufferCapacity : std::int64_t{state.Store.Buf} + AskedIterations(job) + 2;
+    const auto slots =
+        static_cast<std::int32_t>(std::min<std::int64_t>(wanted, std::numeric_limits<std::int32_t>::max()));
+    if (slots > state.Store.BufferCapacity && !GrowBuffer(state, slots, prompter)) return false;
+  } else if (capacity != state.Store.BufferCapacity) {
+    ReconstructBuffer(state, prompter, [capacity] { return capacity; });
+  }
 
   if (job.displayMode) ApplyDisplayModeDialog(state, DisplayModeValues{*job.displayMode});
 
@@ -118,7 +166,7 @@ bool PerformRenderJob(OrbitraState& state, const RenderJob& job, Canvas& canvas,
   if (job.iterations) initial.iterations = *job.iterations;
   if (job.colour) initial.colourIndex = *job.colour;
   initial.runOnOk = 0;
-  ApplyInitialConditionsDialog(state, initial);
+  if (!job.session || job.iterations || job.colour) ApplyInitialConditionsDialog(state, initial);
 
   if (job.group) {
     std::error_code ec;

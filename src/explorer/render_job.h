@@ -30,6 +30,10 @@ struct RenderJob {
   std::optional<WorldRange> range;              // the X-Y box's, rounded as its dialog rounds it
   std::optional<std::int32_t> bufferCapacity;   // points; see RenderBufferCapacity otherwise
   bool inspect = false;                         // the orbit inspector follows the runs
+  // A session to start from; then only what is given above (the map when mapGiven) applies
+  // on top of it, and the runs add to its points.
+  std::optional<std::filesystem::path> session;
+  bool mapGiven = false;
 };
 
 // Watches a job's long work from outside the core (orbitra-render's progress line): told
@@ -58,7 +62,7 @@ std::optional<int> FindColour(std::string_view nameOrPosition);
 // run is kept whole instead of ending with "Buffer is Full".
 std::int32_t RenderBufferCapacity(const RenderJob& job);
 
-// Performs the job on a freshly started state, through the commands the window's user
+// Performs the job on a freshly started state (or on the job's session, opened on it), through the commands the window's user
 // would give: the job's user maps become the state's, the orbit inspector is shown if the
 // job inspects, then "Select Mapping" with the map and its parameters (default range on), the
 // buffer rebuilt as "reconstruction" rebuilds it, "Work/Display ...", the X-Y box's range
@@ -66,14 +70,15 @@ std::int32_t RenderBufferCapacity(const RenderJob& job);
 // new run per starting point, or the group, each in a full repaint of the canvas, or a
 // single full repaint when nothing is to run. Each repaint goes in slices of kRenderSlice,
 // with the watcher, if any, told between them. The group file is copied in as "icgroup.txt"
-// after start-up emptied that. Messages go to the prompter; false when the group file
-// could not be copied (reported).
+// after start-up emptied that. Messages go to the prompter; false when the session could
+// not be opened or the group file could not be copied (reported).
 bool PerformRenderJob(OrbitraState& state, const RenderJob& job, Canvas& canvas, Prompter& prompter,
                       RenderWatcher* watcher = nullptr);
 
-// The first steps of PerformRenderJob: the job's user maps, its map and parameters through
-// "Select Mapping" (default range on, the machine code of a typed map awaited), and the
-// X-Y box's range; nothing runs.
-void SelectRenderJobMap(OrbitraState& state, const RenderJob& job, Prompter& prompter);
+// The first steps of PerformRenderJob: the job's session, if any, then its user maps, its
+// map and parameters through "Select Mapping" (default range on, the machine code of a typed
+// map awaited), and the X-Y box's range; nothing runs. False when the session could not be
+// opened (the prompter has said why).
+[[nodiscard]] bool SelectRenderJobMap(OrbitraState& state, const RenderJob& job, Prompter& prompter);
 
 }  // namespace orbitra

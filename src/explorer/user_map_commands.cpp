@@ -49,9 +49,11 @@ UserMapDefinition Tidied(const UserMapDefinition& d) {
   return tidy;
 }
 
+}  // namespace
+
 // Rewrites the file with the table's maps; a damaged file is kept as a copy first. The
 // failure is shown; true when the file now holds the table.
-bool WriteTable(OrbitraState& state, Prompter& prompter, const UserMapTable& table) {
+bool WriteUserMapTable(OrbitraState& state, Prompter& prompter, const UserMapTable& table) {
   std::optional<std::filesystem::path> keepOldAs;
   if (state.UserMapFileDamaged) keepOldAs = state.FilePath(kUserMapBackupName);
   if (const FileFailure failure = WriteUserMapFile(state.FilePath(kUserMapFileName), table.Definitions(), keepOldAs)) {
@@ -61,8 +63,6 @@ bool WriteTable(OrbitraState& state, Prompter& prompter, const UserMapTable& tab
   state.UserMapFileDamaged = false;
   return true;
 }
-
-}  // namespace
 
 void LoadUserMaps(OrbitraState& state, Prompter& prompter) {
   UserMapFileRead read = ReadUserMapFile(state.FilePath(kUserMapFileName));
@@ -133,7 +133,7 @@ MapSaveOutcome SaveUserMap(OrbitraState& state, Prompter& prompter, std::optiona
   } else {
     table.Add(*made.map);
   }
-  if (!WriteTable(state, prompter, table)) return MapSaveOutcome{};
+  if (!WriteUserMapTable(state, prompter, table)) return MapSaveOutcome{};
   state.UserMaps = std::move(table);
 
   MapSaveOutcome outcome{true, std::nullopt, Invalidation::None};
@@ -170,7 +170,7 @@ bool DeleteUserMap(OrbitraState& state, Prompter& prompter, int i) {
   if (prompter.AskYesNo("Delete the map " + Quoted(name) + "?") != Answer::Yes) return false;
   UserMapTable table = state.UserMaps;
   table.Remove(i);
-  if (!WriteTable(state, prompter, table)) return false;
+  if (!WriteUserMapTable(state, prompter, table)) return false;
   state.UserMaps = std::move(table);
   if (state.Model.system > system) --state.Model.system;
   return true;

@@ -32,6 +32,10 @@ struct MapCheck {
 };
 MapCheck CheckUserMap(const UserMapDefinition& definition, double x0, double y0);
 
+// Rewrites "usermaps.txt" with the table's maps; a damaged file is kept as a copy first.
+// The failure is shown; true when the file now holds the table.
+bool WriteUserMapTable(OrbitraState& state, Prompter& prompter, const UserMapTable& table);
+
 // The position of the user map in use; nothing while a built-in map is selected.
 std::optional<int> UserMapInUse(const OrbitraState& state) noexcept;
 

@@ -90,7 +90,7 @@ int RenderGrid(const RenderRequest& request, std::ostream& err, bool errIsTermin
   }
   OrbitraState state(folder.path().toStdString());
   StartUp(state, prompter);
-  SelectRenderJobMap(state, request.job, prompter);
+  if (!SelectRenderJobMap(state, request.job, prompter)) return kRenderWriteFailed;
   const GridViewMap map = GridViewMapOf(state);
 
   GridSettings s = asked.settings;

@@ -1,5 +1,7 @@
 #include <clocale>
 #include <iostream>
+#include <string>
+#include <vector>
 
 #include <unistd.h>
 
@@ -22,9 +24,14 @@ int main(int argc, char** argv) {
   // one, draw offscreen, so that no display is needed.
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   qInstallMessageHandler(KeepQtErrorsOnly);
+  // Qt takes some options of its own out of argv ("--session" among them): the program's
+  // arguments are kept before it sees them.
+  const std::vector<std::string> given(argv, argv + argc);
   QGuiApplication application(argc, argv);
+  QStringList arguments;
+  for (const std::string& argument : given) arguments.append(QString::fromLocal8Bit(argument));
   QCoreApplication::setApplicationName(QStringLiteral("orbitra-render"));
   // Qt takes the user's locale for the C library too; numbers keep their decimal point.
   std::setlocale(LC_NUMERIC, "C");
-  return orbitra::RunRenderProgram(QCoreApplication::arguments(), std::cout, std::cerr, isatty(STDERR_FILENO) == 1);
+  return orbitra::RunRenderProgram(arguments, std::cout, std::cerr, isatty(STDERR_FILENO) == 1);
 }

@@ -88,7 +88,8 @@ void AddOptions(QCommandLineParser& parser) {
       "the orbit inspector's report. The map runs as in the program: each --from is a new run of\n"
       "--iterations iterations, storing every iterate; the picture is the mapping window's at\n"
       "--size. Messages of the runs (an escape, a full buffer) go to the error stream and the\n"
-      "picture is still made. Exit status: 0 done, 1 a file could not be written, 2 wrong arguments."));
+      "picture is still made. --session starts from a saved session, --save-session writes one.\n"
+      "Exit status: 0 done, 1 a file could not be read or written, 2 wrong arguments."));
   parser.addHelpOption();
   parser.addOptions({
       {QStringLiteral("map"),
@@ -138,14 +139,19 @@ void AddOptions(QCommandLineParser& parser) {
        QStringLiteral("x|y")},
       {QStringLiteral("coordinate-range"),
        QStringLiteral("The diagram's range of the coordinate (default: the X-Y box's)."), QStringLiteral("min,max")},
-      {QStringLiteral("transient"), QStringLiteral("Iterations of each column before counting (default 1000)."),
-       QStringLiteral("n")},
       {QStringLiteral("points"), QStringLiteral("Points counted per column (default 1000)."), QStringLiteral("n")},
       {QStringLiteral("no-carry"),
        QStringLiteral("Each column starts from the initial point, not from the previous column's last point.")},
       {QStringLiteral("black"), QStringLiteral("Any hit black instead of a logarithmic grey scale.")},
       {QStringLiteral("threads"), QStringLiteral("Worker threads of a sweep (default: one per core)."),
        QStringLiteral("n")},
+      {QStringLiteral("session"),
+       QStringLiteral("Start from this session (.orbitra.h5, as \"Save Session...\" writes it); the other options "
+                      "apply on top of it and the runs add to its points."),
+       QStringLiteral("file")},
+      {QStringLiteral("save-session"),
+       QStringLiteral("After the runs, write everything as a session that \"Open Session...\" opens."),
+       QStringLiteral("file")},
       {QStringLiteral("lyapunov"),
        QStringLiteral("After the runs, print the orbit inspector's report of the last trajectory (Lyapunov "
                       "exponents, period).")},
@@ -190,6 +196,7 @@ void ReadInlineMap(const QCommandLineParser& parser, ValueReader& reader, Render
   if (!made.map) return reader.Fail(DescribeFormulaError(*made.error));
   job.userMaps.push_back(std::move(*made.map));
   job.system = kFirstUserSystem;
+  job.mapGiven = true;
 }
 
 // --map: a built-in map first; otherwise one of the user's maps, read from --map-file or
@@ -204,6 +211,7 @@ void ReadMap(const QCommandLineParser& parser, ValueReader& reader, RenderJob& j
   if (mapFile && !ReadableFile(*mapFile)) return reader.Fail("cannot read the map file \"" + *mapFile + "\"");
   if (mapFile && !map) return reader.Fail("--map-file needs --map NAME");
   if (!map) return;
+  job.mapGiven = true;
   if (const auto system = FindSystem(*map)) {
     job.system = *system;
     return;
@@ -259,6 +267,13 @@ void ReadJob(const QCommandLineParser& parser, ValueReader& reader, RenderJob& j
   }
   job.bufferCapacity = reader.WholeNumber(QStringLiteral("buffer"), 0, std::numeric_limits<std::int32_t>::max());
   job.inspect = parser.isSet(QStringLiteral("lyapunov"));
+  if (const auto session = reader.Text(QStringLiteral("session"))) {
+    if (!ReadableFile(*session)) {
+      reader.Fail("cannot read the session \"" + *session + "\"");
+    } else {
+      job.session = Absolute(*session);
+    }
+  }
 }
 
 // --orbit-diagram kN=min:max and the options that go with it.
@@ -358,8 +373,12 @@ RenderArguments ParseRenderArguments(const QStringList& arguments) {
   ReadDiagram(parser, reader, request);
   request.threads = reader.WholeNumber(QStringLiteral("threads"), 1, kMostThreads);
   if (!reader.Failed()) reader.Fail(ReadGridRequest(parser, request));
-  if (!request.png && !request.exportFile && !request.job.inspect) {
-    reader.Fail("nothing to write: give --png FILE, --export FILE and/or --lyapunov");
+  if (const auto file = reader.Text(QStringLiteral("save-session"))) {
+    if (file->empty()) reader.Fail("--save-session takes a file name");
+    request.saveSession = Absolute(*file);
+  }
+  if (!request.png && !request.exportFile && !request.job.inspect && !request.saveSession) {
+    reader.Fail("nothing to write: give --png FILE, --export FILE, --save-session FILE and/or --lyapunov");
   }
 
   if (reader.Failed()) {

@@ -33,6 +33,7 @@ struct RenderRequest {
   std::optional<int> threads;  // worker threads of a sweep; one per core otherwise
   std::optional<DiagramRequest> diagram;  // an orbit diagram instead of runs
   std::optional<GridRequest> grid;  // a parameter plane or basins instead of runs
+  std::optional<std::filesystem::path> saveSession;  // the session of the runs, written after them
 };
 
 inline constexpr int kMostThreads = 1024;

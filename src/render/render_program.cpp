@@ -5,6 +5,7 @@
 #include "explorer/export_command.h"
 #include "explorer/orbit_diagram_view.h"
 #include "explorer/orbit_report.h"
+#include "explorer/session_commands.h"
 #include "explorer/startup.h"
 #include "render/console_prompter.h"
 #include "render/grid_render.h"
@@ -31,7 +32,7 @@ bool WriteExport(OrbitraState& state, const RenderRequest& request, Prompter& pr
 // The orbit diagram of the job's map, as its window computes and draws it for the same
 // values at the same size.
 int RenderDiagram(OrbitraState& state, const RenderRequest& request, Canvas& canvas, Prompter& prompter) {
-  SelectRenderJobMap(state, request.job, prompter);
+  if (!SelectRenderJobMap(state, request.job, prompter)) return kRenderWriteFailed;
   OrbitDiagramValues values = PrepareOrbitDiagramDialog(state);
   const DiagramRequest& asked = *request.diagram;
   values.view = asked.view;
@@ -97,6 +98,7 @@ int Render(const RenderRequest& request, std::ostream& out, std::ostream& err, b
     }
   }
   if (request.exportFile && !WriteExport(state, request, prompter)) status = kRenderWriteFailed;
+  if (request.saveSession && !SaveSession(state, prompter, *request.saveSession)) status = kRenderWriteFailed;
   return status;
 }
 

@@ -35,7 +35,9 @@ using apptest::ReadFile;
 const std::vector<std::pair<QString, std::vector<QString>>> kExpectedMenus = {
     {"&File",
      {"32771|Select Mapping|Select particular mapping ", "32815|Define Map...|Define, edit or delete your own maps",
-      "32780|Work/Display ...|", "---",
+      "32780|Work/Display ...|", "---", "32824|Open Session...|Open a session saved before",
+      "32823|Save Session...|Save the map, the settings and every point in a file",
+      ">Recent Sessions", "---",
       "32810|Export Data|Export point data (ASCII)", "32813|Save Picture...|Save the picture as an image file",
       "32814|Copy Picture|Copy the picture to the clipboard", "---",
       "57665|E&xit|Quit the application; prompts to save documents"}},
@@ -77,6 +79,8 @@ const std::vector<std::pair<CommandId, QString>> kDialogCommands = {
     {CommandId::WorkDisplay, "DisplayMode"},
     {CommandId::ExportData, "Export data"},
     {CommandId::SavePicture, "Save picture"},
+    {CommandId::SaveSession, "Save Session"},
+    {CommandId::OpenSession, "Open Session"},
     {CommandId::InitialConditions, "Initial conditions"},
     {CommandId::ToolbarRunNewTrajectory, "Initial conditions"},
     {CommandId::Controls, "Controls"},
@@ -161,7 +165,7 @@ class AppCommandTable : public QObject {
       QVERIFY2(entry.handler != nullptr, qPrintable(QString::number(id)));
       QCOMPARE(IsToolbarButton(entry), entry.icon.size() > 0);
     }
-    QCOMPARE(ids.size(), std::size_t{45});
+    QCOMPARE(ids.size(), std::size_t{48});
   }
 
   void MenusListEveryItemInOrderWithItsPromptAndSeparators() {

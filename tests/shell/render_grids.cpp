@@ -169,7 +169,7 @@ class RenderGrids : public QObject {
              QString("orbitra-render: --colour-by takes escape or attractor for basins, not \"period\""));
     QCOMPARE(error({"--basins", "--from", "1,1"}),
              QString("orbitra-render: --from is for a parameter plane; basins start from every pixel"));
-    QCOMPARE(error({"--transient", "10"}), QString("orbitra-render: --transient needs --parameter-plane or --basins"));
+    QCOMPARE(error({"--transient", "10"}), QString("orbitra-render: --transient goes with --orbit-diagram, --parameter-plane or --basins"));
     QCOMPARE(error({"--basins", "--tile", "3/3", "--export", "t"}),
              QString("orbitra-render: --tile takes i/N, tile i of N counted from 0, such as 0/3, not \"3/3\""));
   }

@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <QImage>
 #include <QLineEdit>
+#include <QMenu>
 #include <QProcess>
 #include <QPushButton>
 #include <QTest>
@@ -104,6 +105,22 @@ QString ReportValue(const QString& report, const QString& label) {
   return {};
 }
 
+// A new run of 1000 iterations from (x, y), as "Initial Conditions" with its run box would
+// start it.
+void RunFrom(OrbitraApp& app, double x, double y) {
+  OrbitraState& state = app.State();
+  state.Run.InitialPoint.x = x;
+  state.Run.InitialPoint.y = y;
+  state.Run.Settings.Iterations = 1000;
+  state.Run.Requests.RunPending = 1;
+  app.Frame().View().Invalidate(Invalidation::WithErase);
+  int seen = -1;
+  while (seen != app.Frame().View().RepaintCount()) {
+    seen = app.Frame().View().RepaintCount();
+    QTest::qWait(30);
+  }
+}
+
 class RenderPictures : public QObject {
   Q_OBJECT
 
@@ -169,6 +186,64 @@ class RenderPictures : public QObject {
     const std::string exported = ReadFile(PathOf(cwd) / "cli.dat");
     QCOMPARE(exported.size(), ReadFile(windowExport.toStdString()).size());
     QVERIFY(exported == ReadFile(windowExport.toStdString()));
+  }
+
+  // A batch job's session opens in the window (started with it, as the desktop starts it)
+  // with the job's counters and the picture orbitra-render draws of it; on top of it,
+  // further runs equal one job of all runs.
+  void CommandLineSessionsOpenInTheWindowAndTakeMoreRuns() {
+    RunningWithOrbit running;  // a window showing something else, to learn its picture's size
+    const Canvas& shown = running.Picture();
+    const QString size = QString("%1x%2").arg(shown.Width()).arg(shown.Height());
+    QTemporaryDir cwd;
+    const QStringList map = {"--map", "Henon D-C Map", "--k1", "1.4", "--k2", "0.3", "--k3", "1", "--range",
+                             "-1.5,1.25,-0.45,0.4", "--display", "1", "--iterations", "5000", "--size", size};
+    Outcome outcome = RunRender(cwd.path(), map + QStringList{"--from", "0.1,0.1", "--save-session", "job.orbitra.h5",
+                                                              "--png", "job.png"});
+    QCOMPARE(outcome.err, QString());
+    QCOMPARE(outcome.exitCode, 0);
+    outcome = RunRender(cwd.path(), {"--session", "job.orbitra.h5", "--size", size, "--png", "session.png"});
+    QCOMPARE(outcome.exitCode, 0);
+
+    {
+      QTemporaryDir folder;
+      OrbitraApp app(PathOf(folder));
+      app.Start(PathOf(cwd) / "job.orbitra.h5");
+      QVERIFY(QTest::qWaitForWindowExposed(&app.Frame()));
+      app.Frame().resize(running.app.Frame().size());
+      int seen = -1;
+      while (seen != app.Frame().View().RepaintCount()) {
+        seen = app.Frame().View().RepaintCount();
+        QTest::qWait(30);
+      }
+      const PointStore& store = app.State().Store;
+      QCOMPARE(std::tuple(store.Buf, store.RTN, store.DTN, store.Dsk), std::tuple(5000, 5000, 5000, 0));
+      ComparePixels(cwd.filePath("session.png"), app.Frame().View().Picture());
+      QCOMPARE(ReadFile(PathOf(folder) / "recentsessions.txt"), (PathOf(cwd) / "job.orbitra.h5").string() + "\n");
+      // "Recent Sessions" lists it, and its entry opens it again.
+      QMenu* recent = app.Frame().Action(CommandId::RecentSessions)->menu();
+      QVERIFY(recent != nullptr);
+      emit recent->aboutToShow();
+      QCOMPARE(recent->actions().size(), 1);
+      QCOMPARE(recent->actions().front()->text(), QString("&1 job.orbitra.h5"));
+      QCOMPARE(recent->actions().front()->data().toInt(), 32830);
+      RunFrom(app, 0.3, 0.2);
+      QCOMPARE(app.State().Store.RTN, 1000);
+      recent->actions().front()->trigger();
+      QCOMPARE(app.State().Store.RTN, 5000);
+    }
+
+    outcome = RunRender(cwd.path(), {"--session", "job.orbitra.h5", "--from", "-0.2,0.05", "--size", size, "--png",
+                                     "more.png"});
+    QCOMPARE(outcome.exitCode, 0);
+    outcome = RunRender(cwd.path(), map + QStringList{"--from", "0.1,0.1", "--from", "-0.2,0.05", "--png", "all.png"});
+    QCOMPARE(outcome.exitCode, 0);
+    QCOMPARE(QImage(cwd.filePath("more.png")), QImage(cwd.filePath("all.png")));
+
+    outcome = RunRender(cwd.path(), {"--session", "job.png", "--png", "x.png"});
+    QCOMPARE(outcome.exitCode, 1);
+    QCOMPARE(outcome.err, "orbitra-render: Cannot open the session \"" + cwd.filePath("job.png") +
+                              "\": it is not an Orbitra session\n");
   }
 
   // A group with an entry that escapes: the message goes to the error stream and the picture
@@ -284,7 +359,7 @@ class RenderPictures : public QObject {
     QTest::newRow("no group") << QStringList{"--group", "missing.txt", "--png", "x.png"}
                               << "cannot read the group file \"missing.txt\"";
     QTest::newRow("no output") << QStringList{"--from", "0,0"}
-                               << "nothing to write: give --png FILE, --export FILE and/or --lyapunov";
+                               << "nothing to write: give --png FILE, --export FILE, --save-session FILE and/or --lyapunov";
     QTest::newRow("not in the map file")
         << QStringList{"--map-file", "m.txt", "--map", "Nowhere", "--png", "x.png"}
         << "--map takes the name of a built-in map or of one in \"m.txt\", or a number from 1 to 10, not \"Nowhere\"";

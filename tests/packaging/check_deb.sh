@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# Builds the Debian package from the build tree's programs, unpacks it into a scratch
+# folder and uses it from there: its files are where a desktop looks for them, its
+# orbitra-render answers --help and draws a picture, and its control data is complete.
+set -euo pipefail
+build="$1"
+scratch="$(mktemp -d)"
+trap 'rm -rf "$scratch"' EXIT
+
+cpack --config "$build/CPackConfig.cmake" -G DEB -B "$scratch/out" >"$scratch/cpack.log" 2>&1 || {
+  cat "$scratch/cpack.log"; exit 1; }
+deb="$(ls "$scratch"/out/*.deb)"
+dpkg-deb -x "$deb" "$scratch/root"
+
+root="$scratch/root/usr"
+for f in bin/orbitra bin/orbitra-render \
+         share/applications/io.github.orbitra.orbitra.desktop \
+         share/metainfo/io.github.orbitra.orbitra.metainfo.xml \
+         share/mime/packages/io.github.orbitra.orbitra.xml \
+         share/icons/hicolor/scalable/apps/io.github.orbitra.orbitra.svg \
+         share/icons/hicolor/16x16/apps/io.github.orbitra.orbitra.png \
+         share/icons/hicolor/512x512/apps/io.github.orbitra.orbitra.png \
+         share/man/man1/orbitra-render.1 \
+         share/doc/orbitra/README.md share/doc/orbitra/session-format.md; do
+  [ -e "$root/$f" ] || { echo "missing from the package: /usr/$f"; exit 1; }
+done
+
+# Read the whole help first: grep -q would close the pipe early, and the pipeline would fail.
+help="$("$root/bin/orbitra-render" --help)"
+grep -q -- "--save-session" <<<"$help" || { echo "--help lacks --save-session"; exit 1; }
+(cd "$scratch" && "$root/bin/orbitra-render" --map "Henon D-C Map" --k1 1.4 --k2 0.3 --k3 1 --from 0.1,0.1 \
+   --iterations 20000 --size 320x240 --png picture.png --save-session picture.orbitra.h5)
+# A PNG of that size: the signature, then the IHDR's width and height.
+[ "$(head -c 8 "$scratch/picture.png" | od -An -tx1 | tr -d ' \n')" = "89504e470d0a1a0a" ] || {
+  echo "no PNG written"; exit 1; }
+[ "$(dd if="$scratch/picture.png" bs=1 skip=16 count=8 2>/dev/null | od -An -tx1 | tr -d ' \n')" = \
+  "00000140000000f0" ] || { echo "the PNG is not 320x240"; exit 1; }
+[ -s "$scratch/picture.orbitra.h5" ] || { echo "no session written"; exit 1; }
+
+field() { dpkg-deb -f "$deb" "$1"; }
+[ "$(field Section)" = "science" ] || { echo "section: $(field Section)"; exit 1; }
+[ -n "$(field Maintainer)" ] || { echo "no maintainer"; exit 1; }
+for lib in libhdf5 libqt6gui6 libqt6widgets6 libmuparser; do
+  field Depends | grep -q "$lib" || { echo "Depends lacks $lib: $(field Depends)"; exit 1; }
+done
+echo "package $(basename "$deb") unpacked and used"
