@@ -5,6 +5,7 @@
 
 #include <limits>
 
+#include "analysis/periodic_orbits.h"
 #include "maps/formula_error.h"
 #include "storage/text_format.h"
 #include "storage/user_map_file.h"
@@ -128,6 +129,19 @@ void AddOptions(QCommandLineParser& parser) {
       {QStringLiteral("export"), QStringLiteral("Write the stored points inside the X-Y box to this text file."),
        QStringLiteral("file")},
       {QStringLiteral("high-accuracy"), QStringLiteral("Export with 12 decimals instead of 6.")},
+      {QStringLiteral("periodic-orbits"),
+       QStringLiteral("Print the prime periodic orbits of periods 1 to P (at most 20), one a line: period, first "
+                      "point, the two eigenvalues of the Jacobian of F^P along it, class."),
+       QStringLiteral("P")},
+      {QStringLiteral("region"),
+       QStringLiteral("Where --periodic-orbits and --manifolds look for orbits (default: the X-Y box's range)."),
+       QStringLiteral("xmin,xmax,ymin,ymax")},
+      {QStringLiteral("manifolds"),
+       QStringLiteral("Grow the unstable and stable manifolds of the saddle of period P found nearest to (x, y): "
+                      "drawn into --png; --export then writes their points (\"branch x y\")."),
+       QStringLiteral("P:x,y")},
+      {QStringLiteral("arc-length"), QStringLiteral("Length of each manifold branch (default 10)."),
+       QStringLiteral("L")},
       {QStringLiteral("lyapunov"),
        QStringLiteral("After the runs, print the orbit inspector's report of the last trajectory (Lyapunov "
                       "exponents, period).")},
@@ -242,6 +256,43 @@ void ReadJob(const QCommandLineParser& parser, ValueReader& reader, RenderJob& j
   job.inspect = parser.isSet(QStringLiteral("lyapunov"));
 }
 
+// --periodic-orbits, --region, --manifolds and --arc-length.
+void ReadStructure(ValueReader& reader, RenderRequest& request) {
+  request.periodicOrbits = reader.WholeNumber(QStringLiteral("periodic-orbits"), 1, kLargestOrbitPeriod);
+  if (const auto region = reader.Text(QStringLiteral("region"))) {
+    if (const auto r = reader.Numbers("region", *region, 4, "four numbers xmin,xmax,ymin,ymax")) {
+      if ((*r)[0] < (*r)[1] && (*r)[2] < (*r)[3]) {
+        request.region = WorldRange{(*r)[0], (*r)[1], (*r)[2], (*r)[3]};
+      } else {
+        reader.Fail<int>(QStringLiteral("region"), "xmin,xmax,ymin,ymax with xmin below xmax and ymin below ymax",
+                         *region);
+      }
+    }
+  }
+  if (const auto text = reader.Text(QStringLiteral("manifolds"))) {
+    const std::size_t colon = text->find(':');
+    std::int32_t period = 0;
+    const char* what = "P:x,y, a period from 1 to 20 and a point";
+    if (colon == std::string::npos || !ParseInt32(text->substr(0, colon), period) || period < 1 ||
+        period > kLargestOrbitPeriod) {
+      reader.Fail<int>(QStringLiteral("manifolds"), what, *text);
+    } else if (const auto xy = reader.Numbers("manifolds", text->substr(colon + 1), 2, what)) {
+      request.manifolds = RenderRequest::Manifolds{period, WorldPoint{(*xy)[0], (*xy)[1]}};
+    }
+    if (!reader.Failed() && !request.png && !request.exportFile) {
+      reader.Fail("--manifolds needs --png FILE and/or --export FILE");
+    }
+  }
+  if (const auto arc = reader.Number(QStringLiteral("arc-length"))) {
+    if (*arc > 0.0 && *arc <= 1e6) {
+      request.arcLength = *arc;
+    } else {
+      reader.Fail<double>(QStringLiteral("arc-length"), "a number above 0 and at most 1000000",
+                          reader.Text(QStringLiteral("arc-length")).value_or(""));
+    }
+  }
+}
+
 }  // namespace
 
 RenderArguments ParseRenderArguments(const QStringList& arguments) {
@@ -284,8 +335,9 @@ RenderArguments ParseRenderArguments(const QStringList& arguments) {
     request.exportFile = Absolute(*file);
   }
   request.highAccuracy = parser.isSet(QStringLiteral("high-accuracy"));
-  if (!request.png && !request.exportFile && !request.job.inspect) {
-    reader.Fail("nothing to write: give --png FILE, --export FILE and/or --lyapunov");
+  ReadStructure(reader, request);
+  if (!request.png && !request.exportFile && !request.job.inspect && !request.periodicOrbits) {
+    reader.Fail("nothing to write: give --png FILE, --export FILE, --lyapunov and/or --periodic-orbits P");
   }
 
   if (reader.Failed()) {

@@ -20,6 +20,14 @@ struct RenderRequest {
   std::optional<std::filesystem::path> png;
   std::optional<std::filesystem::path> exportFile;
   bool highAccuracy = false;
+  std::optional<int> periodicOrbits;  // list the prime periodic orbits of periods 1 to this
+  std::optional<WorldRange> region;   // where to look for them: the X-Y box's range otherwise
+  struct Manifolds {
+    int period = 1;
+    WorldPoint near;  // the saddle of that period found nearest to this point
+  };
+  std::optional<Manifolds> manifolds;  // drawn into the picture; the export writes their points
+  std::optional<double> arcLength;     // of each manifold branch
 };
 
 // The command line read: a request, or help (text to print, success), or an error (a
