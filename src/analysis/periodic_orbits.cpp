@@ -246,11 +246,17 @@ std::string Eigenvalue(std::complex<double> e) {
 
 }  // namespace
 
-std::string FormatPeriodicOrbit(const PeriodicOrbit& orbit) {
+std::array<std::string, 6> PeriodicOrbitColumns(const PeriodicOrbit& orbit) {
   const WorldPoint first = orbit.points.front();
-  return std::to_string(orbit.period) + ' ' + Number("%.12g", first.x) + ' ' + Number("%.12g", first.y) + ' ' +
-         Eigenvalue(orbit.stability.eigenvalues[0]) + ' ' + Eigenvalue(orbit.stability.eigenvalues[1]) + ' ' +
-         std::string(ClassName(orbit.stability.kind));
+  return {std::to_string(orbit.period), Number("%.12g", first.x), Number("%.12g", first.y),
+          Eigenvalue(orbit.stability.eigenvalues[0]), Eigenvalue(orbit.stability.eigenvalues[1]),
+          std::string(ClassName(orbit.stability.kind))};
+}
+
+std::string FormatPeriodicOrbit(const PeriodicOrbit& orbit) {
+  std::string line;
+  for (const std::string& column : PeriodicOrbitColumns(orbit)) line += (line.empty() ? "" : " ") + column;
+  return line;
 }
 
 std::string FormatPeriodicOrbits(const std::vector<PeriodicOrbit>& orbits) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <mutex>
 #include <stop_token>
@@ -77,6 +78,8 @@ std::vector<PeriodicOrbit> FindPeriodicOrbits(const PlaneMap& map, const Periodi
 // "period x y eigenvalue eigenvalue class", the point to 12 significant digits, the
 // eigenvalues to 7 (a complex pair as a+bi and a-bi).
 std::string FormatPeriodicOrbit(const PeriodicOrbit& orbit);
+// The same six fields, one per column of a table.
+std::array<std::string, 6> PeriodicOrbitColumns(const PeriodicOrbit& orbit);
 std::string FormatPeriodicOrbits(const std::vector<PeriodicOrbit>& orbits);
 
 }  // namespace orbitra

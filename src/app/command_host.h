@@ -30,6 +30,8 @@ class CommandHost {
   // Ends the run, group run or replay that goes on, after its current iteration.
   virtual void StopWork() = 0;
   virtual void ShowAboutBox() = 0;
+  // Opens the periodic orbits panel (nothing where there is none).
+  virtual void ShowPeriodicOrbits() {}
 };
 
 }  // namespace orbitra

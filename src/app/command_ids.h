@@ -45,6 +45,7 @@ enum class CommandId : int {
   DefineMap = 32815,
   OrbitInspector = 32816,
   ToolbarStopRun = 32817,
+  FindPeriodicOrbits = 32822,
   AppExit = 57665,
   AppAbout = 57664,
   ViewToolbar = 59392,

@@ -337,7 +337,7 @@ RenderArguments ParseRenderArguments(const QStringList& arguments) {
   request.highAccuracy = parser.isSet(QStringLiteral("high-accuracy"));
   ReadStructure(reader, request);
   if (!request.png && !request.exportFile && !request.job.inspect && !request.periodicOrbits) {
-    reader.Fail("nothing to write: give --png FILE, --export FILE, --lyapunov and/or --periodic-orbits P");
+    reader.Fail("nothing to write: give --png FILE, --export FILE and/or --lyapunov");
   }
 
   if (reader.Failed()) {
