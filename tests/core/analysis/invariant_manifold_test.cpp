@@ -88,6 +88,18 @@ TEST(InvariantManifold, HenonUnstableManifoldLiesOnTheAttractor) {
       }
     }
     EXPECT_GE(arc, 6.0);
+    // A branch leaves the saddle on its own side of the unstable eigenvector (lambda, b) of
+    // the Jacobian [[-2ax, 1], [b, 0]]: until it is 0.05 away it never crosses over.
+    const double lambda = saddle.stability.eigenvalues[1].real();
+    int sameSide = 0, close = 0;
+    for (const WorldPoint p : u.points) {
+      const double dx = p.x - saddle.points[0].x, dy = p.y - saddle.points[0].y;
+      if (std::hypot(dx, dy) > 0.05) break;
+      ++close;
+      sameSide += (dx * lambda + dy * 0.3) * side > 0.0 ? 1 : 0;
+    }
+    EXPECT_GT(close, 5);
+    EXPECT_EQ(sameSide, close) << side;
     EXPECT_GE(static_cast<double>(near), 0.99 * static_cast<double>(u.points.size())) << side;
     EXPECT_GT(u.points.size(), 600u);
   }
