@@ -163,6 +163,17 @@ std::optional<PictureSize> ReadSize(ValueReader& reader, const std::string& text
   return PictureSize{width, height, 1.0};
 }
 
+// A rectangle "xmin,xmax,ymin,ymax" (--range, --region).
+std::optional<WorldRange> ReadRange(ValueReader& reader, const char* name) {
+  const auto text = reader.Text(QString::fromLatin1(name));
+  if (!text) return std::nullopt;
+  const auto r = reader.Numbers(name, *text, 4, "four numbers xmin,xmax,ymin,ymax");
+  if (!r) return std::nullopt;
+  if ((*r)[0] < (*r)[1] && (*r)[2] < (*r)[3]) return WorldRange{(*r)[0], (*r)[1], (*r)[2], (*r)[3]};
+  return reader.Fail<WorldRange>(QString::fromLatin1(name),
+                                 "xmin,xmax,ymin,ymax with xmin below xmax and ymin below ymax", *text);
+}
+
 bool ReadableFile(const std::string& name) {
   const QFileInfo file(QString::fromStdString(name));
   return !name.empty() && file.isFile() && file.isReadable();
@@ -242,16 +253,7 @@ void ReadJob(const QCommandLineParser& parser, ValueReader& reader, RenderJob& j
     if (!job.colour) reader.Fail<int>(QStringLiteral("colour"), "a colour's name or a number from 0 to 12", *colour);
   }
   job.displayMode = reader.WholeNumber(QStringLiteral("display"), 0, 1);
-  if (const auto range = reader.Text(QStringLiteral("range"))) {
-    if (const auto r = reader.Numbers("range", *range, 4, "four numbers xmin,xmax,ymin,ymax")) {
-      if ((*r)[0] < (*r)[1] && (*r)[2] < (*r)[3]) {
-        job.range = WorldRange{(*r)[0], (*r)[1], (*r)[2], (*r)[3]};
-      } else {
-        reader.Fail<int>(QStringLiteral("range"), "xmin,xmax,ymin,ymax with xmin below xmax and ymin below ymax",
-                         *range);
-      }
-    }
-  }
+  job.range = ReadRange(reader, "range");
   job.bufferCapacity = reader.WholeNumber(QStringLiteral("buffer"), 0, std::numeric_limits<std::int32_t>::max());
   job.inspect = parser.isSet(QStringLiteral("lyapunov"));
 }
@@ -259,16 +261,7 @@ void ReadJob(const QCommandLineParser& parser, ValueReader& reader, RenderJob& j
 // --periodic-orbits, --region, --manifolds and --arc-length.
 void ReadStructure(ValueReader& reader, RenderRequest& request) {
   request.periodicOrbits = reader.WholeNumber(QStringLiteral("periodic-orbits"), 1, kLargestOrbitPeriod);
-  if (const auto region = reader.Text(QStringLiteral("region"))) {
-    if (const auto r = reader.Numbers("region", *region, 4, "four numbers xmin,xmax,ymin,ymax")) {
-      if ((*r)[0] < (*r)[1] && (*r)[2] < (*r)[3]) {
-        request.region = WorldRange{(*r)[0], (*r)[1], (*r)[2], (*r)[3]};
-      } else {
-        reader.Fail<int>(QStringLiteral("region"), "xmin,xmax,ymin,ymax with xmin below xmax and ymin below ymax",
-                         *region);
-      }
-    }
-  }
+  request.region = ReadRange(reader, "region");
   if (const auto text = reader.Text(QStringLiteral("manifolds"))) {
     const std::size_t colon = text->find(':');
     std::int32_t period = 0;
