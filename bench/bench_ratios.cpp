@@ -22,6 +22,11 @@ std::vector<std::pair<std::string, std::string>>& Milliseconds() {
   return lines;
 }
 
+std::vector<std::function<std::string()>>& ClosingLines() {
+  static std::vector<std::function<std::string()>> lines;
+  return lines;
+}
+
 }  // namespace
 
 void CollectingReporter::ReportRuns(const std::vector<Run>& runs) {
@@ -51,6 +56,11 @@ int RegisterMilliseconds(const std::string& name, const std::string& benchmark) 
   return static_cast<int>(Milliseconds().size());
 }
 
+int RegisterClosingLine(std::function<std::string()> line) {
+  ClosingLines().push_back(std::move(line));
+  return static_cast<int>(ClosingLines().size());
+}
+
 void PrintRatios(const CollectingReporter& reporter) {
   const auto& nanos = reporter.NanosPerIteration();
   // The console reporter may leave a colour reset at the start of the current line; the
@@ -72,6 +82,9 @@ void PrintRatios(const CollectingReporter& reporter) {
   for (const auto& [name, benchmark] : Milliseconds()) {
     const auto real = reporter.RealNanosPerIteration().find(benchmark);
     if (real != reporter.RealNanosPerIteration().end()) std::printf("%s %.1f\n", name.c_str(), real->second / 1e6);
+  }
+  for (const auto& line : ClosingLines()) {
+    if (const std::string text = line(); !text.empty()) std::printf("%s\n", text.c_str());
   }
 }
 

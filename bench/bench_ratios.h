@@ -2,6 +2,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -34,6 +35,10 @@ int RegisterWallRatio(const std::string& name, const std::string& numerator, con
 // Registers a closing line "NAME VALUE": the benchmark's wall-clock milliseconds per
 // iteration.
 int RegisterMilliseconds(const std::string& name, const std::string& benchmark);
+
+// Registers a closing line made when the others are printed (skipped when empty): for
+// figures a benchmark measures itself, such as points grown per second.
+int RegisterClosingLine(std::function<std::string()> line);
 
 void PrintRatios(const CollectingReporter& reporter);
 

@@ -44,6 +44,11 @@ Invalidation OnToggleOrbitInspector(CommandHost& host) {
   return Invalidation::None;
 }
 
+Invalidation OnFindPeriodicOrbits(CommandHost& host) {
+  host.ShowPeriodicOrbits();
+  return Invalidation::None;
+}
+
 Invalidation OnStartRun(CommandHost& host) { return StartRun(host.State()); }
 
 Invalidation OnContinue(CommandHost& host) { return ContinueTrajectory(host.State()); }

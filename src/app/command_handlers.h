@@ -14,6 +14,7 @@ Invalidation OnZoomOneToOne(CommandHost& host);
 Invalidation OnToggleToolbar(CommandHost& host);
 Invalidation OnToggleStatusBar(CommandHost& host);
 Invalidation OnToggleOrbitInspector(CommandHost& host);
+Invalidation OnFindPeriodicOrbits(CommandHost& host);
 Invalidation OnStartRun(CommandHost& host);
 Invalidation OnContinue(CommandHost& host);
 Invalidation OnRunTrajectoryGroup(CommandHost& host);

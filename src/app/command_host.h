@@ -34,6 +34,8 @@ class CommandHost {
   // A window of a sweep (an orbit diagram) opened by a command: the host links its clicks
   // to the mapping window and its overlay to the explorer's changes.
   virtual void AdoptSweepWindow(SweepWindow& /*window*/) {}
+  // Opens the periodic orbits panel (nothing where there is none).
+  virtual void ShowPeriodicOrbits() {}
 };
 
 }  // namespace orbitra

@@ -46,6 +46,7 @@ enum class CommandId : int {
   OrbitInspector = 32816,
   ToolbarStopRun = 32817,
   OrbitDiagram = 32819,
+  FindPeriodicOrbits = 32822,
   SaveSession = 32823,
   OpenSession = 32824,
   RecentSessions = 32825,  // a submenu; its sessions take ids from kFirstRecentSession on

@@ -72,6 +72,9 @@ constexpr std::array kCommands{
                  "Add information in notebook and open for editing", false, "", kNoCheck, OnNotebookAddAndEdit},
     CommandEntry{StopRun, "Trajectory", "", "Stop run", "Stop the running trajectory", false, "", kNoCheck,
                  OnStopRun},
+    CommandEntry{FindPeriodicOrbits, "Trajectory", "", "Find Periodic Orbits...",
+                 "Find the periodic orbits, their stability and the manifolds of saddles", false, "", kNoCheck,
+                 OnFindPeriodicOrbits},
     // Graphics
     CommandEntry{EditXYBox, "Graphics", "", "Mapping X-Y box", "X-Y mapping plane", false, "", kNoCheck, OnEditXYBox},
     CommandEntry{EditXBox, "Graphics", "", "X-Box", "X-evolution box window", false, "", kNoCheck, OnEditXBox},

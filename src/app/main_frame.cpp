@@ -19,6 +19,7 @@
 
 #include "app/about_dialog.h"
 #include "app/inspector_panel.h"
+#include "app/periodic_orbits_panel.h"
 #include "app/lock_keys.h"
 #include "app/mapping_window.h"
 #include "app/qt_string.h"
@@ -336,6 +337,14 @@ void CMainFrame::ToggleStatusBar() {
 void CMainFrame::ToggleOrbitInspector() {
   inspectorPanel_->setVisible(inspectorPanel_->isHidden());
   InspectorVisibilityChanged();
+}
+
+void CMainFrame::ShowPeriodicOrbits() {
+  if (!periodicOrbitsPanel_) {
+    periodicOrbitsPanel_ = new PeriodicOrbitsPanel(state_, *mappingWindow_, this);
+    addDockWidget(Qt::RightDockWidgetArea, periodicOrbitsPanel_);
+  }
+  periodicOrbitsPanel_->Open();
 }
 
 const Canvas& CMainFrame::ShownPicture() { return mappingWindow_->Picture(); }

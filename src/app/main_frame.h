@@ -20,6 +20,7 @@ class QToolBar;
 namespace orbitra {
 
 class InspectorPanel;
+class PeriodicOrbitsPanel;
 class MappingWindow;
 
 // The main window: menu bar and toolbar built from the command table, the status bar
@@ -62,6 +63,8 @@ class CMainFrame : public QMainWindow, public CommandHost {
   void StopWork() override;
   void ShowAboutBox() override;
   void AdoptSweepWindow(SweepWindow& window) override;
+  void ShowPeriodicOrbits() override;
+  PeriodicOrbitsPanel* PeriodicOrbits() const { return periodicOrbitsPanel_; }
 
  protected:
   bool event(QEvent* event) override;
@@ -95,6 +98,7 @@ class CMainFrame : public QMainWindow, public CommandHost {
   QToolBar* toolbar_ = nullptr;
   MappingWindow* mappingWindow_ = nullptr;
   InspectorPanel* inspectorPanel_ = nullptr;
+  PeriodicOrbitsPanel* periodicOrbitsPanel_ = nullptr;  // made when first asked for
   QLabel* readyText_ = nullptr;
   QLabel* capsPane_ = nullptr;
   QLabel* numPane_ = nullptr;

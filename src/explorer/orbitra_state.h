@@ -6,6 +6,7 @@
 #include "explorer/native_maps.h"
 #include "explorer/orbit_inspector.h"
 #include "explorer/run_state.h"
+#include "explorer/structure_overlay.h"
 #include "maps/mapping_model.h"
 #include "maps/user_map_table.h"
 #include "plot/plot_boxes.h"
@@ -31,6 +32,7 @@ struct OrbitraState {
   GroupState Group;
   ExportOptions Export;
   OrbitInspector Inspector;  // the orbit inspector's trajectory, and whether its panel is shown
+  StructureOverlay Structure;  // periodic orbits and manifolds drawn over the picture
   UserMapTable UserMaps;         // the user's maps, systems 11 and up, kept in "usermaps.txt"
   bool UserMapFileDamaged = false;  // read with faults: the first save keeps a copy of it
   NativeMaps CompiledMaps;          // the user maps' machine code, compiled in the background

@@ -22,6 +22,7 @@ void DrawPicture(const OrbitraState& state, Canvas& canvas) {
   DrawMouseReadout(state, canvas);
   DrawBoxes(boxes, run.Settings.DisplayMode, canvas, 0, 0, canvas.Width(), canvas.Height());
   ReplayKeptPoints(state.Store, state.WorkDir, boxes.XYBox, run, canvas);
+  DrawStructure(state.Structure, boxes.XYBox, canvas);
   MarkInitialPoint(run, boxes.XYBox, canvas);
   DrawStatus(state, canvas);
 }

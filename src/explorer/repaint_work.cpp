@@ -83,6 +83,7 @@ void RepaintWork::StartRequestedRun() {
     state_.Store.RTN = 0;
     run.RunCount = settings.Iterations;
   }
+  DrawStructure(state_.Structure, state_.Boxes.XYBox, canvas_);
   MarkInitialPoint(run, state_.Boxes.XYBox, canvas_);
   if (run.Requests.RunPending != 0 && !stopping_) {
     run_.emplace(state_, canvas_);

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <limits>
 
+#include "analysis/periodic_orbits.h"
 #include "maps/formula_error.h"
 #include "render/grid_arguments.h"
 #include "storage/text_format.h"
@@ -152,6 +153,19 @@ void AddOptions(QCommandLineParser& parser) {
       {QStringLiteral("save-session"),
        QStringLiteral("After the runs, write everything as a session that \"Open Session...\" opens."),
        QStringLiteral("file")},
+      {QStringLiteral("periodic-orbits"),
+       QStringLiteral("Print the prime periodic orbits of periods 1 to P (at most 20), one a line: period, first "
+                      "point, the two eigenvalues of the Jacobian of F^P along it, class."),
+       QStringLiteral("P")},
+      {QStringLiteral("region"),
+       QStringLiteral("Where --periodic-orbits and --manifolds look for orbits (default: the X-Y box's range)."),
+       QStringLiteral("xmin,xmax,ymin,ymax")},
+      {QStringLiteral("manifolds"),
+       QStringLiteral("Grow the unstable and stable manifolds of the saddle of period P found nearest to (x, y): "
+                      "drawn into --png; --export then writes their points (\"branch x y\")."),
+       QStringLiteral("P:x,y")},
+      {QStringLiteral("arc-length"), QStringLiteral("Length of each manifold branch (default 10)."),
+       QStringLiteral("L")},
       {QStringLiteral("lyapunov"),
        QStringLiteral("After the runs, print the orbit inspector's report of the last trajectory (Lyapunov "
                       "exponents, period).")},
@@ -172,6 +186,17 @@ std::optional<PictureSize> ReadSize(ValueReader& reader, const std::string& text
                                     text);
   }
   return PictureSize{width, height, 1.0};
+}
+
+// A rectangle "xmin,xmax,ymin,ymax" (--range, --region).
+std::optional<WorldRange> ReadRange(ValueReader& reader, const char* name) {
+  const auto text = reader.Text(QString::fromLatin1(name));
+  if (!text) return std::nullopt;
+  const auto r = reader.Numbers(name, *text, 4, "four numbers xmin,xmax,ymin,ymax");
+  if (!r) return std::nullopt;
+  if ((*r)[0] < (*r)[1] && (*r)[2] < (*r)[3]) return WorldRange{(*r)[0], (*r)[1], (*r)[2], (*r)[3]};
+  return reader.Fail<WorldRange>(QString::fromLatin1(name),
+                                 "xmin,xmax,ymin,ymax with xmin below xmax and ymin below ymax", *text);
 }
 
 bool ReadableFile(const std::string& name) {
@@ -255,16 +280,7 @@ void ReadJob(const QCommandLineParser& parser, ValueReader& reader, RenderJob& j
     if (!job.colour) reader.Fail<int>(QStringLiteral("colour"), "a colour's name or a number from 0 to 12", *colour);
   }
   job.displayMode = reader.WholeNumber(QStringLiteral("display"), 0, 1);
-  if (const auto range = reader.Text(QStringLiteral("range"))) {
-    if (const auto r = reader.Numbers("range", *range, 4, "four numbers xmin,xmax,ymin,ymax")) {
-      if ((*r)[0] < (*r)[1] && (*r)[2] < (*r)[3]) {
-        job.range = WorldRange{(*r)[0], (*r)[1], (*r)[2], (*r)[3]};
-      } else {
-        reader.Fail<int>(QStringLiteral("range"), "xmin,xmax,ymin,ymax with xmin below xmax and ymin below ymax",
-                         *range);
-      }
-    }
-  }
+  job.range = ReadRange(reader, "range");
   job.bufferCapacity = reader.WholeNumber(QStringLiteral("buffer"), 0, std::numeric_limits<std::int32_t>::max());
   job.inspect = parser.isSet(QStringLiteral("lyapunov"));
   if (const auto session = reader.Text(QStringLiteral("session"))) {
@@ -328,6 +344,34 @@ void ReadDiagram(const QCommandLineParser& parser, ValueReader& reader, RenderRe
   request.diagram = diagram;
 }
 
+// --periodic-orbits, --region, --manifolds and --arc-length.
+void ReadStructure(ValueReader& reader, RenderRequest& request) {
+  request.periodicOrbits = reader.WholeNumber(QStringLiteral("periodic-orbits"), 1, kLargestOrbitPeriod);
+  request.region = ReadRange(reader, "region");
+  if (const auto text = reader.Text(QStringLiteral("manifolds"))) {
+    const std::size_t colon = text->find(':');
+    std::int32_t period = 0;
+    const char* what = "P:x,y, a period from 1 to 20 and a point";
+    if (colon == std::string::npos || !ParseInt32(text->substr(0, colon), period) || period < 1 ||
+        period > kLargestOrbitPeriod) {
+      reader.Fail<int>(QStringLiteral("manifolds"), what, *text);
+    } else if (const auto xy = reader.Numbers("manifolds", text->substr(colon + 1), 2, what)) {
+      request.manifolds = RenderRequest::Manifolds{period, WorldPoint{(*xy)[0], (*xy)[1]}};
+    }
+    if (!reader.Failed() && !request.png && !request.exportFile) {
+      reader.Fail("--manifolds needs --png FILE and/or --export FILE");
+    }
+  }
+  if (const auto arc = reader.Number(QStringLiteral("arc-length"))) {
+    if (*arc > 0.0 && *arc <= 1e6) {
+      request.arcLength = *arc;
+    } else {
+      reader.Fail<double>(QStringLiteral("arc-length"), "a number above 0 and at most 1000000",
+                          reader.Text(QStringLiteral("arc-length")).value_or(""));
+    }
+  }
+}
+
 }  // namespace
 
 RenderArguments ParseRenderArguments(const QStringList& arguments) {
@@ -377,7 +421,8 @@ RenderArguments ParseRenderArguments(const QStringList& arguments) {
     if (file->empty()) reader.Fail("--save-session takes a file name");
     request.saveSession = Absolute(*file);
   }
-  if (!request.png && !request.exportFile && !request.job.inspect && !request.saveSession) {
+  ReadStructure(reader, request);
+  if (!request.png && !request.exportFile && !request.job.inspect && !request.saveSession && !request.periodicOrbits) {
     reader.Fail("nothing to write: give --png FILE, --export FILE, --save-session FILE and/or --lyapunov");
   }
 

@@ -34,6 +34,14 @@ struct RenderRequest {
   std::optional<DiagramRequest> diagram;  // an orbit diagram instead of runs
   std::optional<GridRequest> grid;  // a parameter plane or basins instead of runs
   std::optional<std::filesystem::path> saveSession;  // the session of the runs, written after them
+  std::optional<int> periodicOrbits;  // list the prime periodic orbits of periods 1 to this
+  std::optional<WorldRange> region;   // where to look for them: the X-Y box's range otherwise
+  struct Manifolds {
+    int period = 1;
+    WorldPoint near;  // the saddle of that period found nearest to this point
+  };
+  std::optional<Manifolds> manifolds;  // drawn into the picture; the export writes their points
+  std::optional<double> arcLength;     // of each manifold branch
 };
 
 inline constexpr int kMostThreads = 1024;

@@ -13,6 +13,7 @@
 #include "render/progress_line.h"
 #include "render/render_canvas.h"
 #include "render/render_arguments.h"
+#include "render/structure_output.h"
 #include "storage/diagram_counts_file.h"
 #include "storage/export_writer.h"
 
@@ -91,13 +92,15 @@ int Render(const RenderRequest& request, std::ostream& out, std::ostream& err, b
   if (request.job.inspect) out << FormatOrbitReport(MakeOrbitReport(state)) << std::flush;
 
   int status = kRenderDone;
+  if (!PerformStructureRequest(state, request, *canvas, out, prompter)) status = kRenderWriteFailed;
   if (request.png) {
     if (const FileFailure failure = WritePicture(*canvas, *request.png)) {
       prompter.ShowMessage(*failure);
       status = kRenderWriteFailed;
     }
   }
-  if (request.exportFile && !WriteExport(state, request, prompter)) status = kRenderWriteFailed;
+  // With --manifolds the export holds their points, written above.
+  if (request.exportFile && !request.manifolds && !WriteExport(state, request, prompter)) status = kRenderWriteFailed;
   if (request.saveSession && !SaveSession(state, prompter, *request.saveSession)) status = kRenderWriteFailed;
   return status;
 }

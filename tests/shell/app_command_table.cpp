@@ -53,7 +53,8 @@ const std::vector<std::pair<QString, std::vector<QString>>> kExpectedMenus = {
       "32801|Run Trajectory Group|Run all trajectories include in the group", "---", ">Trajectory Group",
       "  32799|Add trajectory|", "  32800|Edit Group|", "  32802|Clear Group|Clear group file", ">Notebook",
       "  32797|Edit|Open notebook for editing", "  32798|Add and Edit|Add information in notebook and open for editing",
-      "32812|Stop run|Stop the running trajectory"}},
+      "32812|Stop run|Stop the running trajectory",
+      "32822|Find Periodic Orbits...|Find the periodic orbits, their stability and the manifolds of saddles"}},
     {"Graphics",
      {"32773|Mapping X-Y box|X-Y mapping plane", "32774|X-Box|X-evolution box window",
       "32775|Y-Box|Y-evolution box window", "32776|G-Box|Box of General use", "---", "32785|Show/Hide axis|",
@@ -165,7 +166,7 @@ class AppCommandTable : public QObject {
       QVERIFY2(entry.handler != nullptr, qPrintable(QString::number(id)));
       QCOMPARE(IsToolbarButton(entry), entry.icon.size() > 0);
     }
-    QCOMPARE(ids.size(), std::size_t{48});
+    QCOMPARE(ids.size(), std::size_t{49});
   }
 
   void MenusListEveryItemInOrderWithItsPromptAndSeparators() {

@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QProcess>
+#include <QSet>
 #include <QPushButton>
 #include <QTest>
 
@@ -367,6 +368,10 @@ class RenderPictures : public QObject {
                                  << "cannot read the map file \"none.txt\"";
     QTest::newRow("formula") << QStringList{"--x", "1 - k1*x*x + z", "--y", "k2*x", "--png", "x.png"}
                              << "x': unknown name \"z\" at column 14";
+    QTest::newRow("manifolds without a file") << QStringList{"--manifolds", "1:0.6,0.2", "--periodic-orbits", "1"}
+                                              << "--manifolds needs --png FILE and/or --export FILE";
+    QTest::newRow("manifolds period") << QStringList{"--manifolds", "21:0,0", "--png", "x.png"}
+                                      << "--manifolds takes P:x,y, a period from 1 to 20 and a point, not \"21:0,0\"";
     QTest::newRow("unknown option") << QStringList{"--bogus", "--png", "x.png"} << "Unknown option 'bogus'.";
     QTest::newRow("diagram parameter") << QStringList{"--orbit-diagram", "k5=1:2", "--png", "x.png"}
                                        << "--orbit-diagram takes a parameter and its range such as k1=1.0:1.06, not "
@@ -391,6 +396,40 @@ class RenderPictures : public QObject {
     QCOMPARE(outcome.exitCode, 2);
     QCOMPARE(outcome.err, "orbitra-render: " + message + "\nTry \"orbitra-render --help\".\n");
     QVERIFY(!QFile::exists(cwd.filePath("x.png")));
+  }
+
+  void CommandLinePeriodicOrbitsAndManifolds() {
+    QTemporaryDir cwd;
+    const QStringList henon{"--map", "Henon D-C Map", "--k1", "1.4", "--k2", "0.3", "--k3", "1"};
+    Outcome outcome = RunRender(cwd.path(), henon + QStringList{"--periodic-orbits", "4", "--region",
+                                                                "-1.5,1.5,-0.45,0.45"});
+    QCOMPARE(outcome.exitCode, 0);
+    const QStringList lines = outcome.out.split('\n', Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 4);
+    QCOMPARE(lines[0], QString("1 -1.13135447709 -0.339406343127 3.259822 -0.09202956 saddle"));
+    QVERIFY(lines[2].startsWith("2 ") && lines[3].startsWith("4 ") && lines[3].endsWith(" flip-saddle"));
+
+    // The manifolds of the fixed point nearest to (0.6, 0.2): four branches, every point
+    // on its line as "branch x y", the picture written beside them.
+    outcome = RunRender(cwd.path(), henon + QStringList{"--range", "-1.5,1.5,-0.45,0.45", "--manifolds",
+                                                        "1:0.6,0.2", "--arc-length", "1", "--png", "m.png",
+                                                        "--export", "m.txt"});
+    QCOMPARE(outcome.exitCode, 0);
+    QVERIFY(QFile::exists(cwd.filePath("m.png")));
+    const QStringList points = QString::fromStdString(ReadFile(PathOf(cwd) / "m.txt")).split('\n', Qt::SkipEmptyParts);
+    QSet<QString> branches;
+    for (const QString& line : points) {
+      const QStringList fields = line.split(' ');
+      QCOMPARE(fields.size(), 3);
+      branches.insert(fields[0]);
+      QVERIFY(std::fabs(fields[1].toDouble() - 0.63135) < 1.1 && std::fabs(fields[2].toDouble() - 0.1894) < 1.1);
+    }
+    QCOMPARE(branches, (QSet<QString>{"unstable+1", "unstable-1", "stable+1", "stable-1"}));
+    QVERIFY(points.size() > 400);
+
+    outcome = RunRender(cwd.path(), henon + QStringList{"--manifolds", "3:0,0", "--png", "none.png"});
+    QCOMPARE(outcome.exitCode, 1);
+    QCOMPARE(outcome.err, QString("orbitra-render: no saddle of period 3 was found\n"));
   }
 
   void CommandLineReportsUnwritableTargetsWithStatusOne() {

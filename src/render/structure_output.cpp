@@ -1,0 +1,57 @@
+#include "render/structure_output.h"
+
+#include <QSaveFile>
+#include <QString>
+
+#include <algorithm>
+
+#include "explorer/structure_overlay.h"
+#include "storage/file_io.h"
+
+namespace orbitra {
+
+namespace {
+
+bool WriteManifoldPoints(const std::vector<ManifoldBranch>& branches, const std::filesystem::path& file,
+                         Prompter& prompter) {
+  const std::string text = FormatManifoldPoints(branches);
+  QSaveFile out(QString::fromStdString(file.string()));
+  const bool written = out.open(QIODevice::WriteOnly) &&
+                       out.write(text.data(), static_cast<qint64>(text.size())) == static_cast<qint64>(text.size()) &&
+                       out.commit();
+  if (!written) prompter.ShowMessage(FileFailureText("write", file, out.errorString().toStdString()));
+  return written;
+}
+
+}  // namespace
+
+bool PerformStructureRequest(OrbitraState& state, const RenderRequest& request, Canvas& canvas, std::ostream& out,
+                             Prompter& prompter) {
+  const int periods = std::max(request.periodicOrbits.value_or(0), request.manifolds ? request.manifolds->period : 0);
+  if (periods == 0) return true;
+  const PlaneMap map = AnalysisMapOf(state);
+  WorkerPool pool;
+  const std::vector<PeriodicOrbit> orbits = FindPeriodicOrbits(map, SearchOf(state, periods, request.region), pool);
+  if (request.periodicOrbits) {
+    std::vector<PeriodicOrbit> listed;
+    for (const PeriodicOrbit& o : orbits) {
+      if (o.period <= *request.periodicOrbits) listed.push_back(o);
+    }
+    out << FormatPeriodicOrbits(listed) << std::flush;
+  }
+  if (!request.manifolds) return true;
+
+  const PeriodicOrbit* saddle = NearestSaddle(orbits, request.manifolds->period, request.manifolds->near);
+  if (!saddle) {
+    prompter.ShowMessage("no saddle of period " + std::to_string(request.manifolds->period) + " was found");
+    return false;
+  }
+  ManifoldSettings settings;
+  if (request.arcLength) settings.arcLength = *request.arcLength;
+  state.Structure.Manifolds = GrowManifolds(map, *saddle, settings, pool);
+  state.Structure.Wrap = map.Wrap();
+  DrawStructure(state.Structure, state.Boxes.XYBox, canvas);
+  return !request.exportFile || WriteManifoldPoints(state.Structure.Manifolds, *request.exportFile, prompter);
+}
+
+}  // namespace orbitra
