@@ -46,6 +46,8 @@ enum class CommandId : int {
   OrbitInspector = 32816,
   ToolbarStopRun = 32817,
   OrbitDiagram = 32819,
+  ParameterPlane = 32820,
+  Basins = 32821,
   AppExit = 57665,
   AppAbout = 57664,
   ViewToolbar = 59392,
