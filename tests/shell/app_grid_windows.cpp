@@ -21,6 +21,7 @@
 #include "app/orbitra_app.h"
 #include "app/sweep_window.h"
 #include "app_test_support.h"
+#include "sweep_test_support.h"
 #include "explorer/grid_window_logic.h"
 #include "explorer/orbitra_state.h"
 #include "explorer/selection_dialog_logic.h"
@@ -29,6 +30,7 @@ namespace orbitra {
 namespace {
 
 using namespace apptest;
+using namespace sweeptest;
 
 struct Program {
   Program() : app(PathOf(dir)) {
@@ -60,23 +62,11 @@ struct Program {
     return nullptr;
   }
 
-  static void Finish(SweepWindow& window) {
-    while (window.View().Working()) QTest::qWait(10);
-    window.PollNow();
-  }
 
   QTemporaryDir dir;
   ModalAnswerer answers;
   OrbitraApp app;
 };
-
-int RunRender(const QString& folder, const QStringList& arguments) {
-  QProcess process;
-  process.setWorkingDirectory(folder);
-  process.start(QStringLiteral(ORBITRA_RENDER_PROGRAM), arguments);
-  if (!process.waitForFinished(120000)) return -1;
-  return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-}
 
 QByteArray Contents(const QString& file) {
   QFile f(file);
@@ -123,7 +113,7 @@ class AppGridWindows : public QObject {
     SweepWindow* window = program.Open(static_cast<CommandId>(command), typed, colouring, 3);
     QVERIFY(window != nullptr);
     window->SetPictureSize(QSize(331, 251));
-    Program::Finish(*window);
+    Finish(*window);
     QVERIFY2(window->StatusLine()->text().startsWith(status), qPrintable(window->StatusLine()->text()));
     QVERIFY(window->StatusLine()->text().endsWith(" pixels, done"));
     QCOMPARE(window->ProgressBar()->value(), 100);
@@ -134,20 +124,9 @@ class AppGridWindows : public QObject {
                                                "cli.txt"} +
                                        render),
              0);
-    const QImage image(cwd.filePath("cli.png"));
-    const Canvas& shown = window->View().Shown();
-    QCOMPARE(image.size(), QSize(shown.Width(), shown.Height()));
-    int dark = 0;
-    for (int y = 0; y < shown.Height(); ++y) {
-      for (int x = 0; x < shown.Width(); ++x) {
-        const Colour c = shown.GetPixel(x, y);
-        if (image.pixel(x, y) != qRgb(c.Red(), c.Green(), c.Blue())) {
-          QFAIL(qPrintable(QString("pixel %1,%2 differs").arg(x).arg(y)));
-        }
-        dark += c.Red() < 128 ? 1 : 0;
-      }
-    }
-    QVERIFY(dark > 2000);  // cells, axes and texts were drawn
+    const Comparison same = ComparePixels(window->View().Shown(), QImage(cwd.filePath("cli.png")));
+    QVERIFY2(!same.difference, qPrintable("pixel " + same.difference.value_or("")));
+    QVERIFY(same.dark > 2000);  // cells, axes and texts were drawn
     QVERIFY(!Logic(*window).Export(cwd.filePath("window.txt").toStdString()));
     QCOMPARE(Contents(cwd.filePath("window.txt")), Contents(cwd.filePath("cli.txt")));
     window->close();
@@ -163,7 +142,7 @@ class AppGridWindows : public QObject {
     QVERIFY(window != nullptr);
     QCOMPARE(window->windowTitle(), QString("Parameter Plane - Henon D-C Map"));
     window->SetPictureSize(QSize(300, 200));
-    Program::Finish(*window);
+    Finish(*window);
     const GridPictureLayout layout = LayoutGridPicture(300, 200, 1.0);
     const QPoint cell(layout.PixelX(40), layout.PixelY(7));
     QMouseEvent move(QEvent::MouseMove, cell, window->PictureWidget().mapToGlobal(cell), Qt::NoButton, Qt::NoButton,
@@ -187,7 +166,7 @@ class AppGridWindows : public QObject {
                                        {{"xMin", "-2"}, {"xMax", "2"}, {"yMin", "-1"}, {"yMax", "1"}}, 0, 2);
     QVERIFY(window != nullptr);
     window->SetPictureSize(QSize(260, 180));
-    Program::Finish(*window);
+    Finish(*window);
     const GridPictureLayout layout = LayoutGridPicture(260, 180, 1.0);
     const OrbitraState& state = program.app.Frame().State();
     const auto pointsBefore = state.Store.DTN;
