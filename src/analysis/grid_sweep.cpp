@@ -33,17 +33,21 @@ std::int64_t GridSweep::PixelCount() const noexcept {
   return static_cast<std::int64_t>(grid_.settings.width) * grid_.rows.count;
 }
 
+std::int64_t GridSweep::UnitPixels(std::int64_t k) const noexcept {
+  const std::int64_t unit = UnitInOrder(k);
+  const std::int64_t width = grid_.settings.width;
+  const std::int64_t coarseColumns = (width + kCoarseStep - 1) / kCoarseStep;
+  if (unit >= grid_.rows.count) return coarseColumns;
+  return width - (IsCoarse(grid_.rows.first + static_cast<std::int32_t>(unit)) ? coarseColumns : 0);
+}
+
 void GridSweep::Start(WorkerPool& pool) {
   // Coarse units first, each time: what is missing of the overview comes before detail.
   std::vector<std::int64_t> order;
-  const auto rows = static_cast<std::int64_t>(grid_.rows.count);
-  for (std::int64_t u = rows; u < rows + coarseRows_; ++u) {
-    if (!unitDone_[static_cast<std::size_t>(u)]) order.push_back(u);
+  for (std::int64_t k = 0; k < Units(); ++k) {
+    if (!unitDone_[static_cast<std::size_t>(UnitInOrder(k))]) order.push_back(k);
   }
-  for (std::int64_t u = 0; u < rows; ++u) {
-    if (!unitDone_[static_cast<std::size_t>(u)]) order.push_back(u);
-  }
-  pool.Start(std::move(order), [this](std::int64_t unit, std::stop_token stop) { return RunUnit(unit, stop); });
+  pool.Start(std::move(order), [this](std::int64_t k, std::stop_token stop) { return ComputeUnit(k, stop); });
 }
 
 void GridSweep::Run(WorkerPool& pool) {

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <stop_token>
 #include <vector>
 
 #include "analysis/grid_values.h"
@@ -50,6 +51,13 @@ class GridSweep {
   // Start, then wait for the job's end.
   void Run(WorkerPool& pool);
 
+  // The units in the order Start runs them (the coarse units first), for a pool job of
+  // one's own: unit k computes what Start's k-th unit does, and is announced the same way.
+  std::int64_t Units() const noexcept { return static_cast<std::int64_t>(unitDone_.size()); }
+  bool ComputeUnit(std::int64_t k, const std::stop_token& stop) { return RunUnit(UnitInOrder(k), stop); }
+  // The pixels unit k computes.
+  std::int64_t UnitPixels(std::int64_t k) const noexcept;
+
   // Rows finished since the last call, in the order they finished; marks them in Shown().
   std::vector<GridRowEvent> TakeFinished();
   const GridShown& Shown() const noexcept { return shown_; }
@@ -64,6 +72,9 @@ class GridSweep {
 
  private:
   bool RunUnit(std::int64_t unit, const std::stop_token& stop);
+  std::int64_t UnitInOrder(std::int64_t k) const noexcept {
+    return k < coarseRows_ ? grid_.rows.count + k : k - coarseRows_;
+  }
   void Finished(std::int32_t row, bool coarse);
 
   MappingModel model_;

@@ -46,6 +46,8 @@ enum class CommandId : int {
   OrbitInspector = 32816,
   ToolbarStopRun = 32817,
   OrbitDiagram = 32819,
+  ParameterPlane = 32820,
+  Basins = 32821,
   FindPeriodicOrbits = 32822,
   SaveSession = 32823,
   OpenSession = 32824,

@@ -51,6 +51,10 @@ constexpr std::array kCommands{
                  CheckFollows::OrbitInspector, OnToggleOrbitInspector},
     CommandEntry{OrbitDiagram, "&View", "", "Orbit Diagram...", "Show how the orbits change with a parameter", false,
                  "", kNoCheck, OnOrbitDiagram},
+    CommandEntry{ParameterPlane, "&View", "", "Parameter Plane...", "Show how the orbits change with two parameters",
+                 false, "", kNoCheck, OnParameterPlane},
+    CommandEntry{Basins, "&View", "", "Basins...", "Show where the orbits from each point of the plane go", false, "",
+                 kNoCheck, OnBasins},
     // Trajectory
     CommandEntry{InitialConditions, "Trajectory", "", "Initial Conditions", "Set Initial conditions and options", true,
                  "", kNoCheck, OnInitialConditions},

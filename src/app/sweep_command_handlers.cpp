@@ -1,6 +1,8 @@
 #include "app/sweep_command_handlers.h"
 
+#include "dialogs/grid_dialog.h"
 #include "dialogs/orbit_diagram_dialog.h"
+#include "explorer/grid_window_logic.h"
 #include "explorer/orbit_diagram_view.h"
 
 namespace orbitra {
@@ -21,5 +23,23 @@ Invalidation OnOrbitDiagram(CommandHost& host) {
                   [&diagram](const std::filesystem::path& file) { return diagram.ExportCounts(file); });
   return Invalidation::None;
 }
+
+namespace {
+
+Invalidation OpenGridWindow(CommandHost& host, const GridWindowValues& prepared) {
+  OrbitraState& state = host.State();
+  GridDialog dialog(prepared, state.Model, host.Prompts(), host.DialogParent());
+  if (dialog.exec() != QDialog::Accepted) return Invalidation::None;
+  auto logic = std::make_unique<GridWindowLogic>(state, host.Prompts(), dialog.Values());
+  const GridWindowLogic& grid = *logic;
+  OpenSweepWindow(host, std::move(logic), [&grid](const std::filesystem::path& file) { return grid.Export(file); });
+  return Invalidation::None;
+}
+
+}  // namespace
+
+Invalidation OnParameterPlane(CommandHost& host) { return OpenGridWindow(host, PrepareParameterPlaneDialog(host.State())); }
+
+Invalidation OnBasins(CommandHost& host) { return OpenGridWindow(host, PrepareBasinsDialog(host.State())); }
 
 }  // namespace orbitra

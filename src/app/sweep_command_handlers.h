@@ -18,4 +18,9 @@ void OpenSweepWindow(CommandHost& host, std::unique_ptr<SweepView> view, SweepWi
 // explorer's map and parameters as they are now.
 Invalidation OnOrbitDiagram(CommandHost& host);
 
+// "Parameter Plane..." and "Basins...": ask for the grid's settings, then open its window
+// for the explorer's map and parameters as they are now.
+Invalidation OnParameterPlane(CommandHost& host);
+Invalidation OnBasins(CommandHost& host);
+
 }  // namespace orbitra

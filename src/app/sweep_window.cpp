@@ -44,10 +44,12 @@ SweepWindow::SweepWindow(std::unique_ptr<SweepView> view, Prompter& prompter, Ex
   setCentralWidget(picture_);
   BuildToolbar();
   status_ = new QLabel(this);
+  pointerText_ = new QLabel(this);
   progress_ = new QProgressBar(this);
   progress_->setRange(0, 100);
   progress_->setMaximumWidth(160);
   statusBar()->addWidget(status_, 1);
+  statusBar()->addWidget(pointerText_, 1);
   statusBar()->addPermanentWidget(progress_);
   poll_ = new QTimer(this);
   connect(poll_, &QTimer::timeout, this, &SweepWindow::Poll);
@@ -102,8 +104,21 @@ void SweepWindow::PictureResized(QSize size) {
 }
 
 void SweepWindow::Poll() {
-  if (view_->Poll()) picture_->update();
+  if (view_->Poll()) {
+    picture_->update();
+    UpdatePointerText();  // the pixel under the pointer may have come in
+  }
   UpdateControls();
+}
+
+void SweepWindow::PointerMoved(std::optional<QPoint> at) {
+  pointer_ = at;
+  UpdatePointerText();
+}
+
+void SweepWindow::UpdatePointerText() {
+  const std::string text = pointer_ ? view_->PointerText(pointer_->x(), pointer_->y()) : std::string();
+  pointerText_->setText(QString::fromStdString(text));
 }
 
 void SweepWindow::RefreshOverlay() {
@@ -162,6 +177,7 @@ SweepPictureWidget::SweepPictureWidget(SweepWindow& window, QWidget* parent) : Q
   setAttribute(Qt::WA_OpaquePaintEvent);
   setMinimumSize(200, 150);
   setCursor(Qt::CrossCursor);
+  setMouseTracking(true);
 }
 
 void SweepPictureWidget::paintEvent(QPaintEvent* /*event*/) {
@@ -186,10 +202,13 @@ void SweepPictureWidget::mousePressEvent(QMouseEvent* event) {
 }
 
 void SweepPictureWidget::mouseMoveEvent(QMouseEvent* event) {
+  window_.PointerMoved(event->position().toPoint());
   if (!press_) return;
   pointer_ = event->position().toPoint();
   update();
 }
+
+void SweepPictureWidget::leaveEvent(QEvent* /*event*/) { window_.PointerMoved(std::nullopt); }
 
 void SweepPictureWidget::mouseReleaseEvent(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton || !press_) return;

@@ -46,6 +46,8 @@ class SweepWindow : public QMainWindow {
   SweepPictureWidget& PictureWidget() const { return *picture_; }
   QAction* StopAction() const { return stop_; }
   QLabel* StatusLine() const { return status_; }
+  // What the view says of the pixel under the pointer.
+  QLabel* PointerLine() const { return pointerText_; }
   QProgressBar* ProgressBar() const { return progress_; }
   // Sets the picture's size (the window follows) and computes the view anew.
   void SetPictureSize(QSize size);
@@ -61,6 +63,7 @@ class SweepWindow : public QMainWindow {
   void PictureResized(QSize size);
   void Dragged(QPoint from, QPoint to);
   void Clicked(QPoint at);
+  void PointerMoved(std::optional<QPoint> at);
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -69,6 +72,7 @@ class SweepWindow : public QMainWindow {
   void BuildToolbar();
   void Poll();
   void UpdateControls();
+  void UpdatePointerText();
   void SavePicture();
   void CopyPicture();
   void ExportNumbers();
@@ -86,6 +90,8 @@ class SweepWindow : public QMainWindow {
   QAction* forward_ = nullptr;
   QAction* reset_ = nullptr;
   QLabel* status_ = nullptr;
+  QLabel* pointerText_ = nullptr;
+  std::optional<QPoint> pointer_;  // over the picture
   QProgressBar* progress_ = nullptr;
   QTimer* poll_ = nullptr;
 };
@@ -103,6 +109,7 @@ class SweepPictureWidget : public QWidget {
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
+  void leaveEvent(QEvent* event) override;
 
  private:
   SweepWindow& window_;

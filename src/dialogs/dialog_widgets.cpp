@@ -1,5 +1,7 @@
 #include "dialogs/dialog_widgets.h"
 
+#include <charconv>
+
 #include <QBoxLayout>
 #include <QCheckBox>
 #include <QDialog>
@@ -7,6 +9,8 @@
 #include <QPushButton>
 #include <QStyle>
 #include <QStyleOptionFrame>
+
+#include "storage/text_format.h"
 
 namespace orbitra {
 
@@ -69,6 +73,40 @@ void LayOutTwoColumnPage(QDialog* dialog, QLayout* left, int leftStretch, QLayou
   auto* page = new QVBoxLayout(dialog);
   page->addLayout(columns);
   page->addLayout(buttons);
+}
+
+QString ShortestNumberText(double v) {
+  char text[32];
+  const auto end = std::to_chars(text, text + sizeof text, v).ptr;
+  return QString::fromLatin1(text, static_cast<int>(end - text));
+}
+
+QWidget* SideBySide(QWidget* parent, QWidget* a, QWidget* b) {
+  auto* box = new QWidget(parent);
+  auto* row = new QHBoxLayout(box);
+  row->setContentsMargins(0, 0, 0, 0);
+  row->addWidget(a);
+  row->addWidget(b);
+  return box;
+}
+
+namespace {
+
+bool Refuse(QLineEdit* field, Prompter& prompter, const char* message) {
+  prompter.ShowMessage(message);
+  field->setFocus();
+  field->selectAll();
+  return false;
+}
+
+}  // namespace
+
+bool ReadNumberField(QLineEdit* field, Prompter& prompter, double& out) {
+  return ParseDouble(field->text().trimmed().toStdString(), out) || Refuse(field, prompter, "Please enter a number.");
+}
+
+bool ReadWholeField(QLineEdit* field, Prompter& prompter, std::int32_t& out) {
+  return ParseInt32(field->text().trimmed().toStdString(), out) || Refuse(field, prompter, "Please enter an integer.");
 }
 
 }  // namespace orbitra

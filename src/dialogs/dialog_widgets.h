@@ -1,6 +1,10 @@
 #pragma once
 
+#include <cstdint>
+
 #include <QString>
+
+#include "platform/prompter.h"
 
 class QBoxLayout;
 class QCheckBox;
@@ -39,5 +43,14 @@ OkCancelButtons AddOkCancel(QDialog* dialog, QBoxLayout* row);
 // The page of a dialog with a left and a right column above a row with "OK" and
 // "Cancel" at its right end; the stretch factors share out extra width.
 void LayOutTwoColumnPage(QDialog* dialog, QLayout* left, int leftStretch, QLayout* right, int rightStretch);
+
+// The shortest text that reads back as the same double.
+QString ShortestNumberText(double v);
+// Two widgets side by side on one row of a form.
+QWidget* SideBySide(QWidget* parent, QWidget* a, QWidget* b);
+// A field's number (or whole number); when it is none, "Please enter a number." ("...
+// an integer."), and the field gets the focus with its text selected.
+bool ReadNumberField(QLineEdit* field, Prompter& prompter, double& out);
+bool ReadWholeField(QLineEdit* field, Prompter& prompter, std::int32_t& out);
 
 }  // namespace orbitra

@@ -1,6 +1,5 @@
 #include "dialogs/orbit_diagram_dialog.h"
 
-#include <charconv>
 #include <utility>
 
 #include <QCheckBox>
@@ -11,29 +10,9 @@
 #include <QLineEdit>
 #include <QSpinBox>
 
-#include "storage/text_format.h"
+#include "dialogs/dialog_widgets.h"
 
 namespace orbitra {
-
-namespace {
-
-// The shortest text that reads back as the same double.
-QString NumberText(double v) {
-  char text[32];
-  const auto end = std::to_chars(text, text + sizeof text, v).ptr;
-  return QString::fromLatin1(text, static_cast<int>(end - text));
-}
-
-QWidget* Pair(QWidget* parent, QWidget* a, QWidget* b) {
-  auto* box = new QWidget(parent);
-  auto* row = new QHBoxLayout(box);
-  row->setContentsMargins(0, 0, 0, 0);
-  row->addWidget(a);
-  row->addWidget(b);
-  return box;
-}
-
-}  // namespace
 
 OrbitDiagramDialog::OrbitDiagramDialog(const OrbitDiagramValues& values, const MappingModel& model,
                                        Prompter& prompter, QWidget* parent)
@@ -66,12 +45,12 @@ OrbitDiagramDialog::OrbitDiagramDialog(const OrbitDiagramValues& values, const M
       {threads_, "threads"}, {shading_, "shading"}};
   for (const auto& [widget, name] : names) widget->setObjectName(QString::fromLatin1(name));
   form->addRow(QStringLiteral("Parameter"), parameter_);
-  form->addRow(QStringLiteral("from, to"), Pair(this, parameterMin_, parameterMax_));
+  form->addRow(QStringLiteral("from, to"), SideBySide(this, parameterMin_, parameterMax_));
   form->addRow(QStringLiteral("Coordinate"), coordinate_);
-  form->addRow(QStringLiteral("from, to "), Pair(this, coordinateMin_, coordinateMax_));
+  form->addRow(QStringLiteral("from, to "), SideBySide(this, coordinateMin_, coordinateMax_));
   form->addRow(QStringLiteral("Transient"), transient_);
   form->addRow(QStringLiteral("Points per column"), points_);
-  form->addRow(QStringLiteral("Initial point X0, Y0"), Pair(this, x0_, y0_));
+  form->addRow(QStringLiteral("Initial point X0, Y0"), SideBySide(this, x0_, y0_));
   form->addRow(carry_);
   form->addRow(QStringLiteral("Threads"), threads_);
   form->addRow(QStringLiteral("Shading"), shading_);
@@ -85,48 +64,36 @@ OrbitDiagramDialog::OrbitDiagramDialog(const OrbitDiagramValues& values, const M
   connect(parameter_, &QComboBox::currentIndexChanged, this, [this](int index) {
     values_.view.parameter = index;
     TakeDefaultParameterRange(values_, model_);
-    parameterMin_->setText(NumberText(values_.view.parameterMin));
-    parameterMax_->setText(NumberText(values_.view.parameterMax));
+    parameterMin_->setText(ShortestNumberText(values_.view.parameterMin));
+    parameterMax_->setText(ShortestNumberText(values_.view.parameterMax));
   });
   connect(coordinate_, &QComboBox::currentIndexChanged, this, [this](int index) {
     values_.view.coordinate = index;
     TakeDefaultCoordinateRange(values_);
-    coordinateMin_->setText(NumberText(values_.view.coordinateMin));
-    coordinateMax_->setText(NumberText(values_.view.coordinateMax));
+    coordinateMin_->setText(ShortestNumberText(values_.view.coordinateMin));
+    coordinateMax_->setText(ShortestNumberText(values_.view.coordinateMax));
   });
 }
 
 void OrbitDiagramDialog::Show(const OrbitDiagramValues& v) {
   parameter_->setCurrentIndex(v.view.parameter);
-  parameterMin_->setText(NumberText(v.view.parameterMin));
-  parameterMax_->setText(NumberText(v.view.parameterMax));
+  parameterMin_->setText(ShortestNumberText(v.view.parameterMin));
+  parameterMax_->setText(ShortestNumberText(v.view.parameterMax));
   coordinate_->setCurrentIndex(v.view.coordinate);
-  coordinateMin_->setText(NumberText(v.view.coordinateMin));
-  coordinateMax_->setText(NumberText(v.view.coordinateMax));
+  coordinateMin_->setText(ShortestNumberText(v.view.coordinateMin));
+  coordinateMax_->setText(ShortestNumberText(v.view.coordinateMax));
   transient_->setText(QString::number(v.view.transient));
   points_->setText(QString::number(v.view.points));
-  x0_->setText(NumberText(v.initial.x));
-  y0_->setText(NumberText(v.initial.y));
+  x0_->setText(ShortestNumberText(v.initial.x));
+  y0_->setText(ShortestNumberText(v.initial.y));
   carry_->setChecked(v.carry != 0);
   threads_->setValue(v.threads);
   shading_->setCurrentIndex(v.shading);
 }
 
 bool OrbitDiagramDialog::Read() {
-  const auto number = [this](QLineEdit* field, double& out) {
-    if (ParseDouble(field->text().trimmed().toStdString(), out)) return true;
-    prompter_.ShowMessage("Please enter a number.");
-    field->setFocus();
-    field->selectAll();
-    return false;
-  };
-  const auto whole = [this](QLineEdit* field, std::int32_t& out) {
-    if (ParseInt32(field->text().trimmed().toStdString(), out)) return true;
-    prompter_.ShowMessage("Please enter an integer.");
-    field->setFocus();
-    field->selectAll();
-    return false;
-  };
+  const auto number = [this](QLineEdit* field, double& out) { return ReadNumberField(field, prompter_, out); };
+  const auto whole = [this](QLineEdit* field, std::int32_t& out) { return ReadWholeField(field, prompter_, out); };
   OrbitDiagramValues& v = values_;
   v.view.parameter = parameter_->currentIndex();
   v.view.coordinate = coordinate_->currentIndex();

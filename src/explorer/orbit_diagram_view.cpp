@@ -37,10 +37,15 @@ void TakeDefaultCoordinateRange(OrbitDiagramValues& values) {
   values.view.coordinateMax = y ? values.box.Ymax : values.box.Xmax;
 }
 
+ParameterRange DefaultParameterRange(const MappingModel& model, int parameter) {
+  const double k = ParameterOf(model, parameter);
+  return {k == 0.0 ? 0.0 : std::min(0.0, k), k == 0.0 ? 1.0 : std::max(0.0, k)};
+}
+
 void TakeDefaultParameterRange(OrbitDiagramValues& values, const MappingModel& model) {
-  const double k = ParameterOf(model, values.view.parameter);
-  values.view.parameterMin = k == 0.0 ? 0.0 : std::min(0.0, k);
-  values.view.parameterMax = k == 0.0 ? 1.0 : std::max(0.0, k);
+  const ParameterRange range = DefaultParameterRange(model, values.view.parameter);
+  values.view.parameterMin = range.lo;
+  values.view.parameterMax = range.hi;
 }
 
 std::optional<std::string> CheckOrbitDiagramValues(const OrbitDiagramValues& v) {

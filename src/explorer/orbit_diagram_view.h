@@ -32,6 +32,13 @@ OrbitDiagramValues PrepareOrbitDiagramDialog(const OrbitraState& state);
 // The default range of a coordinate (0: x, 1: y) and of a parameter (0 to 3: k1 to k4).
 void TakeDefaultCoordinateRange(OrbitDiagramValues& values);
 void TakeDefaultParameterRange(OrbitDiagramValues& values, const MappingModel& model);
+struct ParameterRange {
+  double lo = 0.0;
+  double hi = 1.0;
+};
+// A parameter's range as a dialog opens: from 0 to its value (the other way round when it
+// is negative), or [0, 1] when it is 0.
+ParameterRange DefaultParameterRange(const MappingModel& model, int parameter);
 // What is wrong with the values, for a message; nothing when they can be computed.
 std::optional<std::string> CheckOrbitDiagramValues(const OrbitDiagramValues& values);
 

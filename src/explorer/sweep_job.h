@@ -21,8 +21,10 @@ class SweepJob {
   virtual std::int64_t Units() const = 0;
   // False when `stop` ended the unit first; it is then computed whole when asked again.
   virtual bool ComputeUnit(std::int64_t unit, std::stop_token stop) = 0;
-  // Iterations of the map a unit performs, for the speed shown.
+  // Iterations of the map a unit performs, for the speed shown (or whatever RateName
+  // counts: a sweep whose units differ in iterations per item shows items per second).
   virtual std::int64_t UnitIterations(std::int64_t unit) const = 0;
+  virtual std::string RateName() const { return "iterations"; }
   // The grid's items (columns, rows, pixels) a unit fills, and all of them.
   virtual std::int64_t UnitItems(std::int64_t unit) const = 0;
   virtual std::int64_t Items() const = 0;

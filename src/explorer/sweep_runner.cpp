@@ -127,7 +127,7 @@ std::string SweepRunner::StatusText() const {
   if (Working()) {
     const double seconds =
         secondsBefore_ + std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count();
-    if (seconds > 0.0) text += ", " + RateText(static_cast<double>(iterationsDone_) / seconds) + " iterations/s";
+    if (seconds > 0.0) text += ", " + RateText(static_cast<double>(iterationsDone_) / seconds) + " " + job_->RateName() + "/s";
   } else {
     text += Complete() ? ", done" : ", stopped";
   }

@@ -80,6 +80,8 @@ class SweepView {
   virtual bool CanForward() const noexcept = 0;
 
   virtual std::string WindowTitle() const = 0;
+  // What the status line says of the pixel under the pointer; nothing by default.
+  virtual std::string PointerText(int /*px*/, int /*py*/) const { return {}; }
   // A click at a pixel: what it does to the explorer, and how the mapping window must
   // repaint then.
   virtual Invalidation Click(int px, int py) = 0;

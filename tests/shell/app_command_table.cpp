@@ -45,7 +45,9 @@ const std::vector<std::pair<QString, std::vector<QString>>> kExpectedMenus = {
      {"32792|Refresh|Refresh screen", "---", "32787|Zoom in|Set rectangle as graphics box", "32788|Zoom out|",
       "32789|Zoom 1:1|", "---", "59392|&Toolbar|Show or hide the toolbar",
       "59393|&Status Bar|Show or hide the status bar", "32816|Orbit Inspector|Show or hide the orbit inspector",
-      "32819|Orbit Diagram...|Show how the orbits change with a parameter"}},
+      "32819|Orbit Diagram...|Show how the orbits change with a parameter",
+      "32820|Parameter Plane...|Show how the orbits change with two parameters",
+      "32821|Basins...|Show where the orbits from each point of the plane go"}},
     {"Trajectory",
      {"32772|Initial Conditions|Set Initial conditions and options", "---",
       "32778|Start run|Start new run / repeat run starting from the 1st iteration",
@@ -91,6 +93,8 @@ const std::vector<std::pair<CommandId, QString>> kDialogCommands = {
     {CommandId::EditGBox, "GBox settings"},
     {CommandId::ToolbarEditXYBox, "GBox settings"},
     {CommandId::OrbitDiagram, "Orbit Diagram"},
+    {CommandId::ParameterPlane, "Parameter Plane"},
+    {CommandId::Basins, "Basins"},
 };
 
 void ListMenu(const QMenu& menu, const QString& indent, std::vector<QString>& out) {
@@ -166,7 +170,7 @@ class AppCommandTable : public QObject {
       QVERIFY2(entry.handler != nullptr, qPrintable(QString::number(id)));
       QCOMPARE(IsToolbarButton(entry), entry.icon.size() > 0);
     }
-    QCOMPARE(ids.size(), std::size_t{49});
+    QCOMPARE(ids.size(), std::size_t{51});
   }
 
   void MenusListEveryItemInOrderWithItsPromptAndSeparators() {

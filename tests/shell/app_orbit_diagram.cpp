@@ -18,6 +18,7 @@
 #include "app/orbitra_app.h"
 #include "app/sweep_window.h"
 #include "app_test_support.h"
+#include "sweep_test_support.h"
 #include "explorer/orbit_diagram_view.h"
 #include "explorer/orbitra_state.h"
 #include "explorer/selection_dialog_logic.h"
@@ -26,6 +27,7 @@ namespace orbitra {
 namespace {
 
 using namespace apptest;
+using namespace sweeptest;
 
 struct Program {
   Program() : app(PathOf(dir)) {
@@ -55,23 +57,11 @@ struct Program {
     return nullptr;
   }
 
-  static void Finish(SweepWindow& window) {
-    while (window.View().Working()) QTest::qWait(10);
-    window.PollNow();
-  }
 
   QTemporaryDir dir;
   ModalAnswerer answers;
   OrbitraApp app;
 };
-
-int RunRender(const QString& folder, const QStringList& arguments) {
-  QProcess process;
-  process.setWorkingDirectory(folder);
-  process.start(QStringLiteral(ORBITRA_RENDER_PROGRAM), arguments);
-  if (!process.waitForFinished(60000)) return -1;
-  return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-}
 
 class AppOrbitDiagram : public QObject {
   Q_OBJECT
@@ -89,7 +79,7 @@ class AppOrbitDiagram : public QObject {
     QVERIFY(window != nullptr);
     QCOMPARE(window->windowTitle(), QString("Orbit Diagram - Henon D-C Map"));
     window->SetPictureSize(QSize(613, 407));
-    Program::Finish(*window);
+    Finish(*window);
     QVERIFY(window->StatusLine()->text().startsWith("Orbit diagram: 100% of "));
     QCOMPARE(window->ProgressBar()->value(), 100);
 
@@ -99,20 +89,9 @@ class AppOrbitDiagram : public QObject {
                                     "500", "--points", "700", "--from", "0.5,0", "--threads", "2", "--size",
                                     "613x407", "--png", "cli.png"}),
              0);
-    const QImage image(cwd.filePath("cli.png"));
-    const Canvas& shown = window->View().Shown();
-    QCOMPARE(image.size(), QSize(shown.Width(), shown.Height()));
-    int dark = 0;
-    for (int y = 0; y < shown.Height(); ++y) {
-      for (int x = 0; x < shown.Width(); ++x) {
-        const Colour c = shown.GetPixel(x, y);
-        if (image.pixel(x, y) != qRgb(c.Red(), c.Green(), c.Blue())) {
-          QFAIL(qPrintable(QString("pixel %1,%2 differs").arg(x).arg(y)));
-        }
-        dark += c.Red() < 128 ? 1 : 0;
-      }
-    }
-    QVERIFY(dark > 2000);  // branches, axes and texts were drawn
+    const Comparison same = ComparePixels(window->View().Shown(), QImage(cwd.filePath("cli.png")));
+    QVERIFY2(!same.difference, qPrintable("pixel " + same.difference.value_or("")));
+    QVERIFY(same.dark > 2000);  // branches, axes and texts were drawn
     window->close();
   }
 
