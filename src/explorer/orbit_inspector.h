@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <memory>
 
-#include "explorer/lyapunov_accumulator.h"
-#include "explorer/orbit_period.h"
+#include "analysis/lyapunov_accumulator.h"
+#include "analysis/orbit_period.h"
 #include "maps/coordinate_wrap.h"
 #include "maps/mapping_model.h"
 #include "maps/world_geometry.h"

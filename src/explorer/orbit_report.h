@@ -6,8 +6,8 @@
 #include <string_view>
 #include <vector>
 
-#include "explorer/lyapunov_accumulator.h"
-#include "explorer/orbit_period.h"
+#include "analysis/lyapunov_accumulator.h"
+#include "analysis/orbit_period.h"
 #include "maps/world_geometry.h"
 
 namespace orbitra {

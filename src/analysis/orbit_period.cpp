@@ -1,4 +1,4 @@
-#include "explorer/orbit_period.h"
+#include "analysis/orbit_period.h"
 
 #include <algorithm>
 #include <cmath>
