@@ -61,8 +61,8 @@ class OrbitInspector {
   std::int64_t Iterations() const noexcept { return lyapunov_.Steps(); }
   LyapunovEstimate Exponents() const noexcept { return lyapunov_.Estimate(); }
   bool Escaped() const noexcept { return escaped_; }
-  // Period search over the newest points, with the tolerance taken from the box's range.
-  PeriodFinding Period(const WorldRange& box) const noexcept;
+  // Period search over the newest points, with the tolerance taken from the points.
+  PeriodFinding Period() const noexcept;
 
  private:
   bool SameMap(const MappingModel& model) const noexcept;

@@ -128,6 +128,9 @@ void AddOptions(QCommandLineParser& parser) {
       {QStringLiteral("export"), QStringLiteral("Write the stored points inside the X-Y box to this text file."),
        QStringLiteral("file")},
       {QStringLiteral("high-accuracy"), QStringLiteral("Export with 12 decimals instead of 6.")},
+      {QStringLiteral("interpreted"),
+       QStringLiteral("Run a typed map by the formula interpreter, without compiling it to machine code (same "
+                      "results, slower; for comparisons and bug reports).")},
       {QStringLiteral("lyapunov"),
        QStringLiteral("After the runs, print the orbit inspector's report of the last trajectory (Lyapunov "
                       "exponents, period).")},
@@ -284,6 +287,7 @@ RenderArguments ParseRenderArguments(const QStringList& arguments) {
     request.exportFile = Absolute(*file);
   }
   request.highAccuracy = parser.isSet(QStringLiteral("high-accuracy"));
+  request.interpreted = parser.isSet(QStringLiteral("interpreted"));
   if (!request.png && !request.exportFile && !request.job.inspect) {
     reader.Fail("nothing to write: give --png FILE, --export FILE and/or --lyapunov");
   }

@@ -20,6 +20,7 @@ struct RenderRequest {
   std::optional<std::filesystem::path> png;
   std::optional<std::filesystem::path> exportFile;
   bool highAccuracy = false;
+  bool interpreted = false;  // typed maps run by the expression library, never compiled
 };
 
 // The command line read: a request, or help (text to print, success), or an error (a

@@ -2,6 +2,8 @@
 
 #include <memory>
 #include <new>
+#include <optional>
+#include <string>
 
 #include <QTemporaryDir>
 
@@ -38,6 +40,7 @@ int Render(const RenderRequest& request, std::ostream& out, std::ostream& err, b
     return kRenderWriteFailed;
   }
   OrbitraState state(folder.path().toStdString());
+  if (request.interpreted) state.CompiledMaps = NativeMaps(InterpretedOnly());
   StartUp(state, prompter);
 
   std::unique_ptr<Canvas> canvas;
@@ -54,6 +57,10 @@ int Render(const RenderRequest& request, std::ostream& out, std::ostream& err, b
   canvas->SetTextScale(request.picture.textScale);
   const bool performed = PerformRenderJob(state, request.job, *canvas, prompter, &progress);
   progress.End();
+  // Said once, in our words: a typed map that ran interpreted since it could not be compiled.
+  while (const std::optional<std::string> note = state.CompiledMaps.NextMessage()) {
+    err << "orbitra-render: " << *note << '\n';
+  }
   if (!performed) return kRenderWriteFailed;
   if (request.job.inspect) out << FormatOrbitReport(MakeOrbitReport(state)) << std::flush;
 

@@ -18,37 +18,13 @@
 #include "maps/mapping_catalogue.h"
 #include "maps/native_map_compiler.h"
 #include "maps/user_map_evaluator.h"
+#include "support/typed_maps.h"
 
 namespace orbitra {
 namespace {
 
-struct TypedMap {
-  int system;
-  std::vector<std::string> helpers;
-  std::string x;
-  std::string y;
-};
-
-// The built-in maps as a user types them from their formulas.
-const std::vector<TypedMap> kTypedMaps = {
-    {1, {"t = x + y"}, "mod(t, 2*pi)", "mod(y + k1*sin(t), 2*pi)"},
-    {2, {}, "1 - k1*x*x + k3*y", "k2*x"},
-    {3, {"r = (x*x + y*y + k3)^k2", "c = cos(r)", "s = sin(r)"}, "k1*(c*x + s*y)", "(c*y - s*x)*(1/k1)"},
-    {4, {"c = cos(k1)", "s = sin(k1)"}, "c*x - s*y + s*x*x", "c*y + s*x - c*x*x"},
-    {5, {"v = y - k1*sin(x)"}, "mod(x + v - k2*v*v, 2*pi)", "v"},
-    {6, {"v = y/(1 - k1*sin(x))"}, "mod(x + k2 - v*v + k1*cos(x), 2*pi)", "v"},
-    {7, {"v = abs(y + sin(2*pi*x))"}, "mod(x + k1/v, 1)", "v"},
-    {8, {"v = abs(y + x - 0.5)"}, "mod(x + k1/v, 1)", "v"},
-    {9, {"v = y + k1*sin(x) + k2*sin(k3*x + k4)"}, "mod(x + v, 2*pi)", "mod(v, 2*pi)"},
-    {10,
-     {"s = sin(k1*0.017453292519943295)", "s2 = s*s", "c2 = 1 - s2", "tt = s2/c2", "op = 1 + tt",
-      "g = (1 - tt)/(op*op)", "u = x - 2*y", "d = 2*g*((y - x)*(y - x)) + 2 - y*y",
-      "outside = c2*x*x + s2*y*y > 1", "near = c2*u*u + s2*y*y <= 1"},
-     "outside ? x : (near ? u : (d < 0 ? x : (y - x) - sqrt(d)))",
-     "outside ? y : (near ? y : (d < 0 ? y : sqrt(d)))"},
-};
-
-void PrintTo(const TypedMap& typed, std::ostream* os) { *os << "system " << typed.system; }
+using testing::TypedMap;
+using testing::kTypedMaps;
 
 std::uint64_t Bits(double v) { return std::bit_cast<std::uint64_t>(v); }
 
@@ -236,7 +212,8 @@ TEST(FormulaLanguage, FunctionsAndPowerGiveTheCLibrarysBits) {
 }
 
 // Random maps over every operation of the language: machine code against the expression
-// library, at points and parameters that include zeros, infinities and not-a-number.
+// library, and its exact Jacobian against the interpreted dual numbers, at points and
+// parameters that include zeros, infinities and not-a-number.
 TEST(FormulaLanguage, MachineCodeGivesTheLibrarysBitsForAnyFormula) {
   if (!NativeCompilerBuilt()) GTEST_SKIP() << "this build has no JIT compiler";
   std::mt19937_64 random(16);
@@ -291,10 +268,16 @@ TEST(FormulaLanguage, MachineCodeGivesTheLibrarysBitsForAnyFormula) {
         const MapImage e = c.evaluator->Evaluate(x, y, m.k1, m.k2, m.k3, m.k4);
         const MapImage n = native->Step(x, y, m);
         const MapImage b = BlockImage(*native, m, x, y);
-        ASSERT_TRUE(SameValue(e.x, n.x) && SameValue(e.y, n.y) && SameValue(e.x, b.x) && SameValue(e.y, b.y))
+        // The derivatives too: the compiled dual numbers against the interpreted ones.
+        const MapJacobian ej = c.evaluator->Jacobian(x, y, m.k1, m.k2, m.k3, m.k4);
+        const MapJacobian nj = native->JacobianCode()(x, y, m.k1, m.k2, m.k3, m.k4);
+        ASSERT_TRUE(SameValue(e.x, n.x) && SameValue(e.y, n.y) && SameValue(e.x, b.x) && SameValue(e.y, b.y) &&
+                    SameValue(ej.dxdx, nj.dxdx) && SameValue(ej.dxdy, nj.dxdy) && SameValue(ej.dydx, nj.dydx) &&
+                    SameValue(ej.dydy, nj.dydy))
             << "at " << x << ", " << y << " k1 = " << m.k1 << ", k2 = " << m.k2 << "\n"
             << d.helpers[0] << "\n" << d.helpers[1] << "\n" << d.helpers[2] << "\nx' = " << d.xFormula
-            << "\ny' = " << d.yFormula;
+            << "\ny' = " << d.yFormula << "\nJacobian " << ej.dxdx << " " << ej.dxdy << " " << ej.dydx << " "
+            << ej.dydy << " compiled " << nj.dxdx << " " << nj.dxdy << " " << nj.dydx << " " << nj.dydy;
       }
     }
   }
