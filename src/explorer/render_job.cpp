@@ -97,6 +97,8 @@ bool PerformRenderJob(OrbitraState& state, const RenderJob& job, Canvas& canvas,
   ApplySelectionDialog(state, prompter, selection);
   // A typed map's machine code takes some milliseconds; the runs that follow are worth it.
   state.CompiledMaps.WaitFor(state.Model);
+  // A typed map that could not be compiled runs interpreted: said once, before the runs.
+  while (const std::optional<std::string> note = state.CompiledMaps.NextMessage()) prompter.ShowMessage(*note);
 
   const std::int32_t capacity = RenderBufferCapacity(job);
   if (capacity != state.Store.BufferCapacity) ReconstructBuffer(state, prompter, [capacity] { return capacity; });

@@ -2,8 +2,6 @@
 
 #include <memory>
 #include <new>
-#include <optional>
-#include <string>
 
 #include <QTemporaryDir>
 
@@ -57,10 +55,6 @@ int Render(const RenderRequest& request, std::ostream& out, std::ostream& err, b
   canvas->SetTextScale(request.picture.textScale);
   const bool performed = PerformRenderJob(state, request.job, *canvas, prompter, &progress);
   progress.End();
-  // Said once, in our words: a typed map that ran interpreted since it could not be compiled.
-  while (const std::optional<std::string> note = state.CompiledMaps.NextMessage()) {
-    err << "orbitra-render: " << *note << '\n';
-  }
   if (!performed) return kRenderWriteFailed;
   if (request.job.inspect) out << FormatOrbitReport(MakeOrbitReport(state)) << std::flush;
 

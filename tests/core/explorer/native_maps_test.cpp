@@ -61,7 +61,8 @@ TEST(NativeMaps, AFailedCompileIsSaidOnceAndTheMapRunsInterpreted) {
   if (!NativeCompilerBuilt()) GTEST_SKIP() << "this build has no JIT compiler";
   Scenario sc;
   OrbitraState& s = sc.State();
-  s.CompiledMaps = NativeMaps(NativeCompilerSettings{"libgccjit.so.0", {"-fno-such-option"}});
+  s.CompiledMaps =
+      NativeMaps(NativeCompilerSettings{.library = "libgccjit.so.0", .extraOptions = {"-fno-such-option"}});
   Choose(s, TypedHenon("Mine"));
   EXPECT_FALSE(s.Model.userMap->Native());
   const std::vector<std::string> said = Messages(s.CompiledMaps);
@@ -86,7 +87,7 @@ TEST(NativeMaps, ACompilerThatCannotBeLoadedIsSaidOnceForAllMaps) {
   if (!NativeCompilerBuilt()) GTEST_SKIP() << "this build has no JIT compiler";
   Scenario sc;
   OrbitraState& s = sc.State();
-  s.CompiledMaps = NativeMaps(NativeCompilerSettings{"libno-such-jit.so.0", {}});
+  s.CompiledMaps = NativeMaps(NativeCompilerSettings{.library = "libno-such-jit.so.0"});
   Choose(s, TypedHenon("First"));
   UserMapDefinition other = TypedHenon("Second");
   other.yFormula = "k2*x + 0.5";

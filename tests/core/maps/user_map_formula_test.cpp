@@ -1,6 +1,7 @@
 // User maps against the built-in maps typed as formulas, and the formula language's
 // functions against the C library, bit for bit: evaluated by the expression library and,
-// where the build has the JIT compiler, as machine code too.
+// where the build has the JIT compiler, as machine code too; their exact Jacobians against
+// the built-ins' analytic ones.
 #include <bit>
 #include <cmath>
 #include <cstdint>
@@ -13,10 +14,14 @@
 
 #include <gtest/gtest.h>
 
+#include "analysis/lyapunov_accumulator.h"
+#include "maps/central_difference.h"
+#include "maps/coordinate_wrap.h"
 #include "maps/formula_text.h"
 #include "maps/map_steps.h"
 #include "maps/mapping_catalogue.h"
 #include "maps/native_map_compiler.h"
+#include "maps/native_steps.h"
 #include "maps/user_map_evaluator.h"
 #include "support/typed_maps.h"
 
@@ -141,6 +146,119 @@ INSTANTIATE_TEST_SUITE_P(EveryBuiltInMap, TypedBuiltInMap, ::testing::ValuesIn(k
                          [](const ::testing::TestParamInfo<TypedMap>& info) {
                            return "System" + std::to_string(info.param.system);
                          });
+
+// Typed maps' exact Jacobians (dual numbers through the formulas, interpreted and as
+// machine code) against the built-in maps' analytic ones, and the Lyapunov exponents they
+// give against the built-ins' over long orbits.
+
+// The built-in map's own analytic Jacobian.
+MapJacobian BuiltInJacobian(const MappingModel& m, double x, double y) {
+  switch (m.system) {
+    case 1: return StandardMapStep(m).Jacobian(x, y);
+    case 2: return HenonDcMapStep(m).Jacobian(x, y);
+    case 3: return HyperbolicCStep(m).Jacobian(x, y);
+    case 4: return HenonRotationStep(m).Jacobian(x, y);
+    case 5: return DimerizedChainsStep(m).Jacobian(x, y);
+    case 6: return VortexFlowStep(m).Jacobian(x, y);
+    case 7: return FermiSineStep(m).Jacobian(x, y);
+    case 8: return FermiSawtoothStep(m).Jacobian(x, y);
+    case 9: return DoublyKickedRotatorStep(m).Jacobian(x, y);
+    default: return WedgeMapStep(m).Jacobian(x, y);
+  }
+}
+
+::testing::AssertionResult Close(const MapJacobian& a, const MapJacobian& b) {
+  const double row = 1e-11 * (1.0 + std::fabs(b.dxdx) + std::fabs(b.dxdy) + std::fabs(b.dydx) + std::fabs(b.dydy));
+  if (std::fabs(a.dxdx - b.dxdx) <= row && std::fabs(a.dxdy - b.dxdy) <= row && std::fabs(a.dydx - b.dydx) <= row &&
+      std::fabs(a.dydy - b.dydy) <= row) {
+    return ::testing::AssertionSuccess();
+  }
+  return ::testing::AssertionFailure() << "{" << a.dxdx << ", " << a.dxdy << ", " << a.dydx << ", " << a.dydy
+                                       << "} against {" << b.dxdx << ", " << b.dxdy << ", " << b.dydx << ", "
+                                       << b.dydy << "}";
+}
+
+class TypedJacobian : public ::testing::TestWithParam<TypedMap> {};
+
+// Everywhere, cuts of mod and sides of abs included: the points straddle 0 and 2pi.
+TEST_P(TypedJacobian, EqualsTheBuiltInAnalyticJacobian) {
+  const Pair t = ModelsFor(GetParam());
+  ASSERT_TRUE(t.user.userMap && t.user.userMap->HasExactJacobian());
+  const RoutineStep step{&t.user, t.user.routine, WrapOfSystem(t.user.system)};
+  std::mt19937_64 random(GetParam().system * 77);
+  std::uniform_real_distribution<double> coordinate(-1.0, 7.5);
+  for (int i = 0; i < 3000; ++i) {
+    const double x = coordinate(random), y = coordinate(random) - 3.0;
+    const MapJacobian expected = BuiltInJacobian(t.builtIn, x, y);
+    if (!(std::isfinite(expected.dxdx) && std::isfinite(expected.dxdy) && std::isfinite(expected.dydx) &&
+          std::isfinite(expected.dydy))) {
+      continue;
+    }
+    ASSERT_TRUE(Close(step.Jacobian(x, y), expected)) << "interpreted at " << x << ", " << y;
+    if (t.native) {
+      ASSERT_TRUE(Close(NativeStep(*t.native, t.user, {}).Jacobian(x, y), expected)) << "compiled at " << x << ", " << y;
+    }
+  }
+}
+
+// The exponents of one orbit, the Jacobian taken from `jacobian`.
+template <class Step, class Jacobian>
+LyapunovEstimate Exponents(const Step& step, const Jacobian& jacobian, double x, double y, int n) {
+  LyapunovAccumulator lyapunov;
+  for (int i = 0; i < n; ++i) {
+    lyapunov.Add(jacobian(x, y));
+    const MapImage image = step(x, y);
+    x = image.x;
+    y = image.y;
+  }
+  return lyapunov.Estimate();
+}
+
+void ExpectSameExponents(const LyapunovEstimate& a, const LyapunovEstimate& b, const char* what) {
+  EXPECT_EQ(a.gap1, b.gap1) << what;
+  EXPECT_EQ(a.gap2, b.gap2) << what;
+  if (a.gap1 == ExponentGap::None) EXPECT_NEAR(a.lambda1, b.lambda1, 1e-9) << what;
+  if (a.gap2 == ExponentGap::None) EXPECT_NEAR(a.lambda2, b.lambda2, 1e-9) << what;
+}
+
+// 10^5 iterations from the program's starting point (the sawtooth from (0.5, 0.3), where
+// its orbit stays finite): the same exponents as the built-in map's, to 1e-9.
+TEST_P(TypedJacobian, GivesTheBuiltInExponents) {
+  const Pair t = ModelsFor(GetParam());
+  const double y0 = GetParam().system == 8 ? 0.3 : 0.0;
+  const RoutineStep typed{&t.user, t.user.routine, WrapOfSystem(t.user.system)};
+  const MappingModel& b = t.builtIn;
+  const LyapunovEstimate builtIn = Exponents([&b](double x, double y) { return b.routine(b, x, y); },
+                                             [&b](double x, double y) { return BuiltInJacobian(b, x, y); }, 0.5, y0,
+                                             100'000);
+  ExpectSameExponents(Exponents(typed, [&typed](double x, double y) { return typed.Jacobian(x, y); }, 0.5, y0, 100'000),
+                      builtIn, "interpreted");
+  if (t.native) {
+    const NativeStep compiled(*t.native, t.user, {});
+    ExpectSameExponents(
+        Exponents(compiled, [&compiled](double x, double y) { return compiled.Jacobian(x, y); }, 0.5, y0, 100'000),
+        builtIn, "compiled");
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryBuiltInMap, TypedJacobian, ::testing::ValuesIn(kTypedMaps),
+                         [](const ::testing::TestParamInfo<TypedMap>& info) {
+                           return "System" + std::to_string(info.param.system);
+                         });
+
+// The typed Standard Map preserves areas, as the built-in one does: its exponents sum to 0
+// over a long chaotic orbit whose x + y keeps crossing the cut of mod.
+TEST(TypedJacobian, TypedStandardMapPreservesAreas) {
+  Pair t = ModelsFor(kTypedMaps[0]);
+  t.user.k1 = 0.7;
+  const RoutineStep typed{&t.user, t.user.routine, WrapOfSystem(t.user.system)};
+  const LyapunovEstimate e =
+      Exponents(typed, [&typed](double x, double y) { return typed.Jacobian(x, y); }, 0.5, 0.25, 1'000'000);
+  ASSERT_EQ(e.gap2, ExponentGap::None);
+  EXPECT_NEAR(e.Sum(), 0.0, 1e-9);
+  EXPECT_NEAR(e.meanLogDet, 0.0, 1e-12);
+}
+
 
 // One formula of x (and y) compiled alone, for x'. Its value is the expression library's;
 // the machine code of the same formula must give the very same bits.
