@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <limits>
 
@@ -46,7 +47,7 @@ struct LyapunovEstimate {
 // determinant whose two products cancel to fewer than 20 bits is computed again with fused
 // multiply-adds; one that still sits within the rounding of its entries cannot be known.
 //
-// A value with everything inline on the common path: the run loop holds it in a local and
+// A value with everything inline: the run loop holds it in a local and
 // calls Add once per iterate; Add allocates nothing and calls nothing but the logs at the
 // end of a block.
 class LyapunovAccumulator {
@@ -95,6 +96,8 @@ class LyapunovAccumulator {
   static constexpr double kStartX = 0.6;
   static constexpr double kStartY = 0.8;
 
+  // Inline, all of them: a call that took the accumulator's address would keep it in
+  // memory instead of registers for the whole run loop.
   void Fold() noexcept;
   void AddCarefully(const MapJacobian& j, double vx, double vy) noexcept;
   void Restart() noexcept;
@@ -111,5 +114,92 @@ class LyapunovAccumulator {
   ExponentGap gap1_ = ExponentGap::None;
   ExponentGap gapDet_ = ExponentGap::None;
 };
+
+namespace detail {
+
+inline double Largest(double a, double b) noexcept { return a > b ? a : b; }
+
+// The first gap seen is the one reported.
+inline void Mark(ExponentGap& gap, ExponentGap why) noexcept {
+  if (gap == ExponentGap::None) gap = why;
+}
+
+}  // namespace detail
+
+inline void LyapunovAccumulator::Fold() noexcept {
+  // The vector lies within [2^-400, 2^400] in its larger coordinate: its square cannot
+  // overflow, and the smaller coordinate's square matters only where it does not underflow.
+  const double stretch = std::sqrt(v1x_ * v1x_ + v1y_ * v1y_);
+  sumLog1_ += std::log(stretch);
+  v1x_ /= stretch;
+  v1y_ /= stretch;
+  sumLogDet_ += std::log(std::fabs(detProduct_));
+  detProduct_ = 1.0;
+  untilFold_ = kBlock;
+}
+
+inline void LyapunovAccumulator::Restart() noexcept {
+  v1x_ = kStartX;
+  v1y_ = kStartY;
+  detProduct_ = 1.0;
+}
+
+inline void LyapunovAccumulator::AddCarefully(const MapJacobian& j, double vx, double vy) noexcept {
+  if (!(std::isfinite(j.dxdx) && std::isfinite(j.dxdy) && std::isfinite(j.dydx) && std::isfinite(j.dydy))) {
+    detail::Mark(gap1_, ExponentGap::JacobianNotFinite);
+    detail::Mark(gapDet_, ExponentGap::JacobianNotFinite);
+    Restart();
+  } else if (const double largest = detail::Largest(detail::Largest(std::fabs(j.dxdx), std::fabs(j.dxdy)),
+                                            detail::Largest(std::fabs(j.dydx), std::fabs(j.dydy)));
+             largest == 0.0) {
+    detail::Mark(gap1_, ExponentGap::VectorVanished);
+    detail::Mark(gapDet_, ExponentGap::DeterminantZero);
+    Restart();
+  } else {
+    // The Jacobian scaled exactly to a largest entry in [1, 2): its products with the
+    // vector and with itself neither overflow nor underflow.
+    const int e = std::ilogb(largest);
+    const double a = std::scalbn(j.dxdx, -e), b = std::scalbn(j.dxdy, -e);
+    const double c = std::scalbn(j.dydx, -e), d = std::scalbn(j.dydy, -e);
+    const double ax = a * vx + b * vy;
+    const double ay = c * vx + d * vy;
+    const double size = detail::Largest(std::fabs(ax), std::fabs(ay));
+    if (size == 0.0) {
+      detail::Mark(gap1_, ExponentGap::VectorVanished);
+      Restart();
+    } else {
+      // Renormalised at once, by a power of two: exact.
+      const int f = std::ilogb(size);
+      v1x_ = std::scalbn(ax, -f);
+      v1y_ = std::scalbn(ay, -f);
+      shift1_ += e + f;
+    }
+    // The determinant of the rows scaled exactly each to a largest entry in [1, 2) (a tiny
+    // row does not underflow next to a huge one), as a d - b c to within an ulp or two of
+    // its true value for these entries (Kahan's way).
+    const double rowX = detail::Largest(std::fabs(j.dxdx), std::fabs(j.dxdy));
+    const double rowY = detail::Largest(std::fabs(j.dydx), std::fabs(j.dydy));
+    if (rowX == 0.0 || rowY == 0.0) {
+      detail::Mark(gapDet_, ExponentGap::DeterminantZero);
+    } else {
+      const int ex = std::ilogb(rowX), ey = std::ilogb(rowY);
+      const double ra = std::scalbn(j.dxdx, -ex), rb = std::scalbn(j.dxdy, -ex);
+      const double rc = std::scalbn(j.dydx, -ey), rd = std::scalbn(j.dydy, -ey);
+      const double bc = rb * rc;
+      const double det = std::fma(ra, rd, -bc) + std::fma(-rb, rc, bc);
+      const double spread = std::fabs(ra * rd) + std::fabs(bc);
+      if (det == 0.0 && spread == 0.0) {
+        detail::Mark(gapDet_, ExponentGap::DeterminantZero);
+      } else if (!(std::fabs(det) > std::numeric_limits<double>::epsilon() * spread)) {
+        detail::Mark(gapDet_, ExponentGap::DeterminantLost);
+      } else {
+        sumLogDet_ += std::log(std::fabs(detProduct_)) + std::log(std::fabs(det));
+        shiftDet_ += static_cast<std::int64_t>(ex) + ey;
+      }
+    }
+    detProduct_ = 1.0;
+  }
+  if (--untilFold_ == 0) Fold();
+}
 
 }  // namespace orbitra

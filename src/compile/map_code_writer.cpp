@@ -127,11 +127,13 @@ JitTypes MakeTypes(const GccJitLibrary& jit, gcc_jit_context* c) {
 }
 
 // A value of the formulas; with its derivatives by x and y when the function differentiates
-// (null otherwise).
+// (null otherwise), and whether it is constant by the formulas' structure (see
+// UserMapJacobian: its derivatives are 0 and take no part in any product).
 struct Value {
   gcc_jit_rvalue* v;
   gcc_jit_rvalue* dx = nullptr;
   gcc_jit_rvalue* dy = nullptr;
+  bool constant = true;
 };
 
 // Writes one function's body. Every value the formulas compute goes into a local of its
@@ -257,10 +259,11 @@ class FormulaEmitter {
 
   Value Constant(gcc_jit_rvalue* v) {
     if (!dual_) return {v};
-    return {v, Number(0.0), Number(0.0)};
+    return {v, Number(0.0), Number(0.0), true};
   }
+  Value Varying(gcc_jit_rvalue* v, gcc_jit_rvalue* dx, gcc_jit_rvalue* dy) { return {v, dx, dy, false}; }
   Value Chain(gcc_jit_rvalue* value, const Value& a, gcc_jit_rvalue* slope) {
-    return {value, Times(slope, a.dx), Times(slope, a.dy)};
+    return Varying(value, Times(slope, a.dx), Times(slope, a.dy));
   }
   // d(a - b*q), q the whole periods taken off: only where b's derivative is not 0.
   gcc_jit_rvalue* LessMultiple(gcc_jit_rvalue* da, gcc_jit_rvalue* db, const Value& a, const Value& b,
@@ -272,10 +275,13 @@ class FormulaEmitter {
   gcc_jit_rvalue* PowerDerivative(const Value& a, const Value& b, gcc_jit_rvalue* value, gcc_jit_rvalue* da,
                                   gcc_jit_rvalue* db) {
     gcc_jit_rvalue* none = Number(0.0);
-    gcc_jit_rvalue* first = Choose(
-        Compare(GCC_JIT_COMPARISON_NE, da, Number(0.0)),
-        [&] { return Plus(none, Times(Times(b.v, Call(kPowSlot, a.v, Minus(b.v, Number(1.0)))), da)); },
-        [&] { return none; });
+    gcc_jit_rvalue* first =
+        a.constant ? none
+                   : Choose(
+                         Compare(GCC_JIT_COMPARISON_NE, da, Number(0.0)),
+                         [&] { return Plus(none, Times(Times(b.v, Call(kPowSlot, a.v, Minus(b.v, Number(1.0)))), da)); },
+                         [&] { return none; });
+    if (b.constant) return first;
     return Choose(
         Compare(GCC_JIT_COMPARISON_NE, db, Number(0.0)),
         [&] { return Plus(first, Times(Times(value, Call(FormulaFunction::Log, a.v)), db)); },
@@ -296,20 +302,22 @@ class FormulaEmitter {
         break;
     }
     if (!dual_) return {value};
+    if (a.constant && (!TakesTwoArguments(f) || b.constant)) return Constant(value);
     switch (f) {
       case F::Atan2: {
         gcc_jit_rvalue* r = Plus(Times(a.v, a.v), Times(b.v, b.v));
-        return {value, Over(Minus(Times(b.v, a.dx), Times(a.v, b.dx)), r),
-                Over(Minus(Times(b.v, a.dy), Times(a.v, b.dy)), r)};
+        return Varying(value, Over(Minus(Times(b.v, a.dx), Times(a.v, b.dx)), r),
+                       Over(Minus(Times(b.v, a.dy), Times(a.v, b.dy)), r));
       }
       case F::Min:
       case F::Max: {
         gcc_jit_rvalue* first = Compare(GCC_JIT_COMPARISON_EQ, value, a.v);
-        return {value, Choose(first, [&] { return a.dx; }, [&] { return b.dx; }),
-                Choose(first, [&] { return a.dy; }, [&] { return b.dy; })};
+        return Varying(value, Choose(first, [&] { return a.dx; }, [&] { return b.dx; }),
+                       Choose(first, [&] { return a.dy; }, [&] { return b.dy; }));
       }
       case F::Mod:
-        return {value, LessMultiple(a.dx, b.dx, a, b, value), LessMultiple(a.dy, b.dy, a, b, value)};
+        if (b.constant) return Varying(value, a.dx, a.dy);
+        return Varying(value, LessMultiple(a.dx, b.dx, a, b, value), LessMultiple(a.dy, b.dy, a, b, value));
       case F::Sin: return Chain(value, a, Call(F::Cos, a.v));
       case F::Cos: return Chain(value, a, Negative(Call(F::Sin, a.v)));
       case F::Tan: return Chain(value, a, Plus(Number(1.0), Times(value, value)));
@@ -327,33 +335,39 @@ class FormulaEmitter {
         return Chain(value, a, Choose(
                                    Compare(GCC_JIT_COMPARISON_LT, a.v, Number(0.0)), [&] { return Number(-1.0); },
                                    [&] { return Number(1.0); }));
-      case F::Negate: return {value, Negative(a.dx), Negative(a.dy)};
-      case F::Plus: return {value, a.dx, a.dy};
+      case F::Negate: return Varying(value, Negative(a.dx), Negative(a.dy));
+      case F::Plus: return Varying(value, a.dx, a.dy);
       default: return Constant(value);  // floor, ceil, sign
     }
   }
 
   Value Arithmetic(ProgramStep::Op op, const Value& a, const Value& b) {
     using Op = ProgramStep::Op;
+    const bool constant = !dual_ || (a.constant && b.constant);
     switch (op) {
       case Op::Add:
-        if (!dual_) return {Plus(a.v, b.v)};
-        return {Plus(a.v, b.v), Plus(a.dx, b.dx), Plus(a.dy, b.dy)};
+        if (constant) return Constant(Plus(a.v, b.v));
+        return Varying(Plus(a.v, b.v), Plus(a.dx, b.dx), Plus(a.dy, b.dy));
       case Op::Subtract:
-        if (!dual_) return {Minus(a.v, b.v)};
-        return {Minus(a.v, b.v), Minus(a.dx, b.dx), Minus(a.dy, b.dy)};
-      case Op::Multiply:
-        if (!dual_) return {Times(a.v, b.v)};
-        return {Times(a.v, b.v), Plus(Times(a.v, b.dx), Times(b.v, a.dx)), Plus(Times(a.v, b.dy), Times(b.v, a.dy))};
+        if (constant) return Constant(Minus(a.v, b.v));
+        return Varying(Minus(a.v, b.v), Minus(a.dx, b.dx), Minus(a.dy, b.dy));
+      case Op::Multiply: {
+        gcc_jit_rvalue* p = Times(a.v, b.v);
+        if (constant) return Constant(p);
+        if (a.constant) return Varying(p, Times(a.v, b.dx), Times(a.v, b.dy));
+        if (b.constant) return Varying(p, Times(b.v, a.dx), Times(b.v, a.dy));
+        return Varying(p, Plus(Times(a.v, b.dx), Times(b.v, a.dx)), Plus(Times(a.v, b.dy), Times(b.v, a.dy)));
+      }
       case Op::Divide: {
         gcc_jit_rvalue* q = Over(a.v, b.v);
-        if (!dual_) return {q};
-        return {q, Over(Minus(a.dx, Times(q, b.dx)), b.v), Over(Minus(a.dy, Times(q, b.dy)), b.v)};
+        if (constant) return Constant(q);
+        if (b.constant) return Varying(q, Over(a.dx, b.v), Over(a.dy, b.v));
+        return Varying(q, Over(Minus(a.dx, Times(q, b.dx)), b.v), Over(Minus(a.dy, Times(q, b.dy)), b.v));
       }
       default: {  // Power
         gcc_jit_rvalue* p = Call(kPowSlot, a.v, b.v);
-        if (!dual_) return {p};
-        return {p, PowerDerivative(a, b, p, a.dx, b.dx), PowerDerivative(a, b, p, a.dy, b.dy)};
+        if (constant) return Constant(p);
+        return Varying(p, PowerDerivative(a, b, p, a.dx, b.dx), PowerDerivative(a, b, p, a.dy, b.dy));
       }
     }
   }
@@ -363,12 +377,14 @@ class FormulaEmitter {
     gcc_jit_lvalue* v;
     gcc_jit_lvalue* dx;
     gcc_jit_lvalue* dy;
+    bool constant = true;  // of the value stored last
   };
   Slot NewSlot() {
     if (!dual_) return {Local(t_.real), nullptr, nullptr};
     return {Local(t_.real), Local(t_.real), Local(t_.real)};
   }
-  void Store(const Slot& slot, const Value& value) {
+  void Store(Slot& slot, const Value& value) {
+    slot.constant = value.constant;
     Set(slot.v, value.v);
     if (dual_) {
       Set(slot.dx, value.dx);
@@ -377,7 +393,7 @@ class FormulaEmitter {
   }
   Value Load(const Slot& slot) {
     if (!dual_) return {Read(slot.v)};
-    return {Read(slot.v), Read(slot.dx), Read(slot.dy)};
+    return {Read(slot.v), Read(slot.dx), Read(slot.dy), slot.constant};
   }
 
   // Emits the program with `inputs` for x, y and k1 to k4; x' and y' go to `image`.
@@ -394,6 +410,7 @@ class FormulaEmitter {
       gcc_jit_block* join;
       std::size_t depth;
       bool inNo;
+      bool yesConstant;  // a choice is constant when both its branches are
     };
     std::vector<Choice> choices;
     std::vector<Value> stack;
@@ -427,7 +444,7 @@ class FormulaEmitter {
           if (step.index < kFirstProgramHelper) return false;
           const Value value = pop();
           pop();  // the variable's own entry
-          const Slot& helper = helpers[step.index - kFirstProgramHelper];
+          Slot& helper = helpers[step.index - kFirstProgramHelper];
           Store(helper, value);
           stack.push_back(Load(helper));
           break;
@@ -478,7 +495,7 @@ class FormulaEmitter {
         case Op::If: {
           // The library takes the first branch unless the condition equals 0.
           gcc_jit_rvalue* condition = Compare(GCC_JIT_COMPARISON_NE, pop().v, Number(0.0));
-          Choice choice{NewSlot(), NewBlock(), NewBlock(), stack.size(), false};
+          Choice choice{NewSlot(), NewBlock(), NewBlock(), stack.size(), false, true};
           gcc_jit_block* yes = NewBlock();
           Branch(condition, yes, choice.no);
           block_ = yes;
@@ -490,13 +507,17 @@ class FormulaEmitter {
           if (choices.empty() || choices.back().inNo != (step.op == Op::EndIf)) return false;
           Choice& choice = choices.back();
           if (stack.size() != choice.depth + 1) return false;
-          Store(choice.result, pop());
+          const Value value = pop();
+          Store(choice.result, value);
           JumpTo(choice.join);
           if (step.op == Op::Else) {
             block_ = choice.no;
             choice.inNo = true;
+            choice.yesConstant = value.constant;
           } else {
-            stack.push_back(Load(choice.result));
+            Value chosen = Load(choice.result);
+            chosen.constant = choice.yesConstant && value.constant;
+            stack.push_back(chosen);
             choices.pop_back();
           }
           break;
@@ -533,6 +554,7 @@ bool WritePointFunction(const GccJitLibrary& jit, gcc_jit_context* c, const JitT
   if (dual) {
     inputs[kProgramX].dx = e.Number(1.0);
     inputs[kProgramY].dy = e.Number(1.0);
+    inputs[kProgramX].constant = inputs[kProgramY].constant = false;
   }
   std::array<Value, 2> image{};
   if (!e.Emit(program, inputs, image)) return false;

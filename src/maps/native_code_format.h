@@ -18,7 +18,7 @@ namespace orbitra {
 //
 // Raise kNativeCodeFormat whenever any of this, or the code written, changes: it is part
 // of the cache key.
-inline constexpr int kNativeCodeFormat = 2;
+inline constexpr int kNativeCodeFormat = 3;
 
 inline constexpr const char* kStepSymbol = "orbitra_step";
 inline constexpr const char* kBlockSymbol = "orbitra_block";
