@@ -1,5 +1,6 @@
 #include "bench/bench_ratios.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <tuple>
 
@@ -31,14 +32,31 @@ std::vector<std::function<std::string()>>& ClosingLines() {
 
 void CollectingReporter::ReportRuns(const std::vector<Run>& runs) {
   for (const Run& run : runs) {
-    if (run.iterations > 0 && run.run_type == Run::RT_Iteration) {
-      nanos_[run.benchmark_name()] = run.GetAdjustedCPUTime() * 1e9 /
-                                     benchmark::GetTimeUnitMultiplier(run.time_unit);
-      realNanos_[run.benchmark_name()] = run.GetAdjustedRealTime() * 1e9 /
-                                         benchmark::GetTimeUnitMultiplier(run.time_unit);
+    if (run.iterations <= 0) continue;
+    const double cpu = run.GetAdjustedCPUTime() * 1e9 / benchmark::GetTimeUnitMultiplier(run.time_unit);
+    const double real = run.GetAdjustedRealTime() * 1e9 / benchmark::GetTimeUnitMultiplier(run.time_unit);
+    const std::string name = run.run_name.str();
+    if (run.run_type == Run::RT_Iteration) {
+      nanos_[name].push_back(cpu);
+      realNanos_[name].push_back(real);
+    } else if (run.aggregate_name == "median") {
+      // The library's own median of the repetitions, where the repetitions themselves are
+      // not reported: it stands for them.
+      nanos_[name] = {cpu};
+      realNanos_[name] = {real};
     }
   }
   ConsoleReporter::ReportRuns(runs);
+}
+
+std::map<std::string, double> CollectingReporter::Medians(const std::map<std::string, std::vector<double>>& samples) {
+  std::map<std::string, double> medians;
+  for (auto [name, values] : samples) {
+    std::sort(values.begin(), values.end());
+    const std::size_t n = values.size();
+    medians[name] = n % 2 == 1 ? values[n / 2] : 0.5 * (values[n / 2 - 1] + values[n / 2]);
+  }
+  return medians;
 }
 
 int RegisterRatio(const std::string& name, const std::string& numerator, const std::string& denominator) {
@@ -62,7 +80,8 @@ int RegisterClosingLine(std::function<std::string()> line) {
 }
 
 void PrintRatios(const CollectingReporter& reporter) {
-  const auto& nanos = reporter.NanosPerIteration();
+  const std::map<std::string, double> nanos = reporter.NanosPerIteration();
+  const std::map<std::string, double> realNanos = reporter.RealNanosPerIteration();
   // The console reporter may leave a colour reset at the start of the current line; the
   // ratio lines start on fresh lines of their own.
   std::printf("\n");
@@ -80,8 +99,8 @@ void PrintRatios(const CollectingReporter& reporter) {
     std::printf("ratio %s %.3f\n", name.c_str(), n->second / d->second);
   }
   for (const auto& [name, benchmark] : Milliseconds()) {
-    const auto real = reporter.RealNanosPerIteration().find(benchmark);
-    if (real != reporter.RealNanosPerIteration().end()) std::printf("%s %.1f\n", name.c_str(), real->second / 1e6);
+    const auto real = realNanos.find(benchmark);
+    if (real != realNanos.end()) std::printf("%s %.1f\n", name.c_str(), real->second / 1e6);
   }
   for (const auto& line : ClosingLines()) {
     if (const std::string text = line(); !text.empty()) std::printf("%s\n", text.c_str());

@@ -9,19 +9,21 @@
 
 namespace orbitra::bench {
 
-// Console output as usual, plus the time per iteration of every benchmark run.
+// Console output as usual, plus the time per iteration of every benchmark: the median of
+// its repetitions (see bench_main.cpp), so that one disturbed measurement moves nothing.
 class CollectingReporter : public benchmark::ConsoleReporter {
  public:
   void ReportRuns(const std::vector<Run>& runs) override;
   // Processor nanoseconds per benchmark iteration (unlike wall time, not inflated when
   // other processes take the processor), by benchmark name; absent when not run.
-  const std::map<std::string, double>& NanosPerIteration() const { return nanos_; }
+  std::map<std::string, double> NanosPerIteration() const { return Medians(nanos_); }
   // Wall-clock nanoseconds per benchmark iteration, for work that waits on other processes.
-  const std::map<std::string, double>& RealNanosPerIteration() const { return realNanos_; }
+  std::map<std::string, double> RealNanosPerIteration() const { return Medians(realNanos_); }
 
  private:
-  std::map<std::string, double> nanos_;
-  std::map<std::string, double> realNanos_;
+  static std::map<std::string, double> Medians(const std::map<std::string, std::vector<double>>& samples);
+  std::map<std::string, std::vector<double>> nanos_;
+  std::map<std::string, std::vector<double>> realNanos_;
 };
 
 // Registers "ratio NAME = numerator time / denominator time" for the closing lines.

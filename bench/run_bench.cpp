@@ -188,12 +188,21 @@ void BM_UserFullRun(benchmark::State& bs) {
   TimeWholeRuns(bs, f);
 }
 
-// Compiling the typed Henon map to machine code, once the library is loaded (which takes
-// a while once per program). Wall-clock time: the compiler runs the assembler and the
-// linker as processes of their own.
+// The same run of the compiled typed Henon map with the orbit inspector shown.
+void BM_InspectedUserRun(benchmark::State& bs) {
+  RunFixture f(0, &kTypedHenon, Typed::Compiled);
+  f.state->Inspector.SetShown(true);
+  TimeWholeRuns(bs, f);
+}
+
+// Compiling the typed Henon map to machine code: the helper program started, the JIT
+// library loaded and run in it, the shared object written and loaded. Wall-clock time:
+// the compiler runs in processes of its own.
 void BM_JitCompileHenon(benchmark::State& bs) {
   const std::optional<UserMapProgram> program = CompileUserMap(kTypedHenon).evaluator->Program();
-  const NativeMapCompiler compiler;
+  NativeCompilerSettings settings;
+  settings.cache = false;
+  const NativeMapCompiler compiler(settings);
   if (!program || !compiler.Unavailable().empty()) {
     bs.SkipWithError(program ? compiler.Unavailable().c_str() : "no program");
     return;
@@ -202,6 +211,25 @@ void BM_JitCompileHenon(benchmark::State& bs) {
     const NativeCompilation compiled = compiler.Compile(*program);
     if (!compiled.code) {
       bs.SkipWithError(compiled.failure.c_str());
+      break;
+    }
+  }
+}
+
+// The same map loaded from the cache, as the program's next start finds it.
+void BM_JitCachedLoadHenon(benchmark::State& bs) {
+  const std::optional<UserMapProgram> program = CompileUserMap(kTypedHenon).evaluator->Program();
+  NativeCompilerSettings settings;
+  settings.cacheFolder = std::filesystem::temp_directory_path() / "orbitra-bench-cache";
+  const NativeMapCompiler compiler(settings);
+  if (!program || !compiler.Compile(*program).code) {
+    bs.SkipWithError("cannot compile");
+    return;
+  }
+  for (auto _ : bs) {
+    const NativeCompilation loaded = compiler.Compile(*program);
+    if (!loaded.code || !loaded.fromCache) {
+      bs.SkipWithError("not loaded from the cache");
       break;
     }
   }
@@ -230,7 +258,9 @@ BENCHMARK(BM_FullRun)->Args({2, 0, 0, 0})->Args({2, 1, 0, 0})->Args({2, 0, 1, 0}
 BENCHMARK(BM_FullRun)->Args({1, 0, 0, 0})->Args({1, 1, 0, 0})->Args({1, 0, 1, 0})->Args({2, -1, -1, 1})->Unit(benchmark::kMillisecond)->MinTime(0.5);
 BENCHMARK(BM_InspectedRun)->Arg(2)->Unit(benchmark::kMillisecond)->MinTime(0.5);
 BENCHMARK(BM_UserFullRun)->Args({1, 0})->Args({2, 0})->Args({1, 1})->Args({2, 1})->Unit(benchmark::kMillisecond)->MinTime(0.5);
+BENCHMARK(BM_InspectedUserRun)->Unit(benchmark::kMillisecond)->MinTime(0.5);
 BENCHMARK(BM_JitCompileHenon)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(0.5);
+BENCHMARK(BM_JitCachedLoadHenon)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(0.5);
 BENCHMARK(BM_SlicedRun)->Args({2, 50'000})->Unit(benchmark::kMillisecond)->MinTime(0.5);
 
 const int kStandard = RegisterRatio("run_vs_bare_standard_map", "BM_FullRun/1/-1/-1/0/min_time:0.500", "BM_BareLoop/1/min_time:0.500");
@@ -246,6 +276,10 @@ const int kJitHenon = RegisterRatio("jit_user_vs_builtin_henon", "BM_UserFullRun
 const int kJitStandard = RegisterRatio("jit_user_vs_builtin_standard_map", "BM_UserFullRun/1/1/min_time:0.500",
                                        "BM_FullRun/1/-1/-1/0/min_time:0.500");
 const int kJitCompile = RegisterMilliseconds("jit_compile_ms_henon", "BM_JitCompileHenon/min_time:0.500/real_time");
+const int kJitCachedLoad =
+    RegisterMilliseconds("jit_cached_load_ms_henon", "BM_JitCachedLoadHenon/min_time:0.500/real_time");
+const int kInspectedTyped = RegisterRatio("inspector_vs_plain_typed_henon", "BM_InspectedUserRun/min_time:0.500",
+                                          "BM_UserFullRun/2/1/min_time:0.500");
 const int kInspected = RegisterRatio("inspector_vs_plain_henon", "BM_InspectedRun/2/min_time:0.500",
                                      "BM_FullRun/2/-1/-1/0/min_time:0.500");
 const int kSliced = RegisterRatio("sliced_vs_unsliced_henon", "BM_SlicedRun/2/50000/min_time:0.500", "BM_FullRun/2/-1/-1/0/min_time:0.500");

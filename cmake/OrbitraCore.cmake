@@ -23,7 +23,8 @@ pkg_check_modules(MUPARSER REQUIRED IMPORTED_TARGET muparser)
 target_link_libraries(orbitra_core PRIVATE PkgConfig::MUPARSER)
 
 # User maps are also compiled to machine code with GCC's JIT library (Debian's
-# libgccjit-12-dev). The program loads the library when it first compiles a map, so a
+# libgccjit-12-dev), out of process, by the helper program orbitra-compile-map (see
+# cmake/OrbitraCompileHelper.cmake). The helper loads the library when it runs, so a
 # machine without it still runs every map through muParser; a build without its header
 # has only that path.
 option(ORBITRA_USE_GCCJIT "Compile user maps to machine code when libgccjit is at hand" ON)
@@ -36,13 +37,12 @@ if(ORBITRA_USE_GCCJIT)
   find_path(ORBITRA_GCCJIT_INCLUDE_DIR libgccjit.h HINTS ${orbitra_gcc_include_dirs})
   find_library(ORBITRA_GCCJIT_LIBRARY NAMES gccjit HINTS ${orbitra_gcc_dirs})
 endif()
+# The program loads compiled maps with dlopen.
+target_link_libraries(orbitra_core PRIVATE ${CMAKE_DL_LIBS})
 if(ORBITRA_USE_GCCJIT AND ORBITRA_GCCJIT_INCLUDE_DIR AND ORBITRA_GCCJIT_LIBRARY)
   message(STATUS "Orbitra: user maps are compiled to machine code with libgccjit (${ORBITRA_GCCJIT_LIBRARY})")
-  # Only the one header: the folder that holds it is GCC's own and must not reach other compilers.
-  configure_file(${ORBITRA_GCCJIT_INCLUDE_DIR}/libgccjit.h ${CMAKE_BINARY_DIR}/gccjit/libgccjit.h COPYONLY)
-  target_include_directories(orbitra_core SYSTEM PRIVATE ${CMAKE_BINARY_DIR}/gccjit)
   target_compile_definitions(orbitra_core PRIVATE ORBITRA_HAVE_GCCJIT)
-  target_link_libraries(orbitra_core PRIVATE ${CMAKE_DL_LIBS})
+  include(${CMAKE_CURRENT_LIST_DIR}/OrbitraCompileHelper.cmake)
 else()
   message(STATUS "Orbitra: libgccjit not found (or ORBITRA_USE_GCCJIT off); user maps are evaluated by muParser only")
 endif()

@@ -11,7 +11,11 @@
 namespace orbitra {
 
 // Settings under which nothing is compiled: the expression library evaluates every map.
-inline NativeCompilerSettings InterpretedOnly() { return NativeCompilerSettings{"", {}}; }
+inline NativeCompilerSettings InterpretedOnly() {
+  NativeCompilerSettings none;
+  none.library.clear();
+  return none;
+}
 
 // The user maps' machine code, compiled in the background and kept for the life of the
 // program. A chosen map's program goes to a worker thread, which sees nothing else and

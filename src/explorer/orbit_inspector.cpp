@@ -41,6 +41,6 @@ WorldPoint OrbitInspector::CurrentPoint() const noexcept {
   return count_ == 0 ? initial_ : Recent().Back(0);
 }
 
-PeriodFinding OrbitInspector::Period(const WorldRange& box) const noexcept { return FindPeriod(Recent(), wrap_, box); }
+PeriodFinding OrbitInspector::Period() const noexcept { return FindPeriod(Recent(), wrap_); }
 
 }  // namespace orbitra

@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <memory>
 
-#include "explorer/lyapunov_accumulator.h"
-#include "explorer/orbit_period.h"
+#include "analysis/lyapunov_accumulator.h"
+#include "analysis/orbit_period.h"
 #include "maps/coordinate_wrap.h"
 #include "maps/mapping_model.h"
 #include "maps/world_geometry.h"
@@ -61,8 +61,8 @@ class OrbitInspector {
   std::int64_t Iterations() const noexcept { return lyapunov_.Steps(); }
   LyapunovEstimate Exponents() const noexcept { return lyapunov_.Estimate(); }
   bool Escaped() const noexcept { return escaped_; }
-  // Period search over the newest points, with the tolerance taken from the box's range.
-  PeriodFinding Period(const WorldRange& box) const noexcept;
+  // Period search over the newest points, with the tolerance taken from the points.
+  PeriodFinding Period() const noexcept;
 
  private:
   bool SameMap(const MappingModel& model) const noexcept;

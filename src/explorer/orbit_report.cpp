@@ -20,7 +20,30 @@ std::string Format(const char* format, Args... args) {
 
 std::string PointText(WorldPoint p) { return Format("x=%.10g  y=%.10g", p.x, p.y); }
 
-std::string ExponentText(double value) { return std::isnan(value) ? "-" : Format("%.6f", value); }
+// Why a value is missing, in words.
+std::string GapText(ExponentGap gap) {
+  switch (gap) {
+    case ExponentGap::None:
+    case ExponentGap::NoIterates: return "-";
+    case ExponentGap::JacobianNotFinite: return "not known: a Jacobian was not finite";
+    case ExponentGap::VectorVanished: return "not finite: the map took the tangent vector to 0";
+    case ExponentGap::DeterminantZero: return "not finite: det J = 0 at an iterate";
+    case ExponentGap::DeterminantLost: return "not known: det J was lost to rounding at an iterate";
+  }
+  return "-";
+}
+
+std::string ExponentText(double value, ExponentGap gap) {
+  return gap == ExponentGap::None && std::isfinite(value) ? Format("%.6f", value) : GapText(gap);
+}
+
+// The sum beside the mean of log|det J|, each a number or why not.
+std::string SumText(const LyapunovEstimate& e) {
+  const std::string sum = e.gap2 == ExponentGap::None ? ExponentText(e.Sum(), e.gap2) : "not known";
+  const std::string det = e.gapDet == ExponentGap::None ? "= " + ExponentText(e.meanLogDet, e.gapDet)
+                                                        : GapText(e.gapDet);
+  return sum + "  (mean log|det J| " + det + ")";
+}
 
 std::string PeriodText(const OrbitReport& report) {
   if (report.escaped) return "escaped";
@@ -42,7 +65,7 @@ OrbitReport MakeOrbitReport(const OrbitraState& state) {
   report.currentPoint = inspector.CurrentPoint();
   report.exponents = inspector.Exponents();
   report.escaped = inspector.Escaped();
-  report.period = inspector.Period(state.Boxes.XYBox.GetRange());
+  report.period = inspector.Period();
   return report;
 }
 
@@ -57,9 +80,9 @@ std::vector<ReportLine> OrbitReportLines(const OrbitReport& r) {
   lines[2].value = PointText(r.initialPoint);
   lines[3].value = Format("%" PRId64, r.iterations);
   lines[4].value = PointText(r.currentPoint);
-  lines[5].value = ExponentText(e.lambda1);
-  lines[6].value = ExponentText(e.lambda2);
-  if (e.steps > 0) lines[7].value = ExponentText(e.Sum()) + "  (mean log|det J| = " + ExponentText(e.meanLogDet) + ")";
+  lines[5].value = ExponentText(e.lambda1, e.gap1);
+  lines[6].value = ExponentText(e.lambda2, e.gap2);
+  if (e.steps > 0) lines[7].value = SumText(e);
   lines[8].value = PeriodText(r);
   return lines;
 }

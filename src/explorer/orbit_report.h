@@ -6,8 +6,8 @@
 #include <string_view>
 #include <vector>
 
-#include "explorer/lyapunov_accumulator.h"
-#include "explorer/orbit_period.h"
+#include "analysis/lyapunov_accumulator.h"
+#include "analysis/orbit_period.h"
 #include "maps/world_geometry.h"
 
 namespace orbitra {
@@ -27,7 +27,7 @@ struct OrbitReport {
   PeriodFinding period;
 };
 
-// The report of the state's inspector; the period's tolerance comes from the X-Y box.
+// The report of the state's inspector.
 OrbitReport MakeOrbitReport(const OrbitraState& state);
 
 // One line of the panel: a label and its value.
@@ -38,7 +38,8 @@ struct ReportLine {
 
 // The panel's lines, in order: map, parameters, initial point, iterations, current point,
 // the two exponents, their sum beside the mean of log|det J|, and the period. Values are
-// "-" where there is nothing to show yet.
+// "-" where there is nothing to show yet, and say in words why a value cannot be known
+// (never an infinity or not a number).
 std::vector<ReportLine> OrbitReportLines(const OrbitReport& report);
 
 // The lines as text, "label: value" each, for the clipboard.

@@ -133,6 +133,8 @@ bool SelectRenderJobMap(OrbitraState& state, const RenderJob& job, Prompter& pro
   SelectJobMap(state, job, prompter);
   // A typed map's machine code takes some milliseconds; the runs that follow are worth it.
   state.CompiledMaps.WaitFor(state.Model);
+  // A typed map that could not be compiled runs interpreted: said once, before the runs.
+  while (const std::optional<std::string> note = state.CompiledMaps.NextMessage()) prompter.ShowMessage(*note);
   if (job.range) {
     BoxSettings box = ReadBoxSettings(state.Boxes.XYBox);
     box.Xmin = job.range->Xmin;

@@ -6,6 +6,7 @@
 #include "maps/coordinate_wrap.h"
 #include "maps/map_jacobian.h"
 #include "maps/mapping_model.h"
+#include "maps/user_map_evaluator.h"
 
 namespace orbitra {
 
@@ -39,15 +40,22 @@ MapJacobian CentralDifferenceJacobian(const Map& map, double x, double y, Coordi
           detail::ShortWayRound(right.y - left.y, wrap.y) / dx, detail::ShortWayRound(up.y - down.y, wrap.y) / dy};
 }
 
-// A map evaluated at run time through its routine, as a step with a Jacobian by central
-// differences, for the same per-iterate use as the built-in step types.
+// A map evaluated at run time through its routine, as a step with a Jacobian, for the
+// same per-iterate use as the built-in step types. A user map's Jacobian is exact (dual
+// numbers through its formulas); any other routine's comes from central differences.
 struct RoutineStep {
   const MappingModel* model;
   IterationRoutine routine;
   CoordinateWrap wrap;
 
   MapImage operator()(double x, double y) const { return routine(*model, x, y); }
-  MapJacobian Jacobian(double x, double y) const { return CentralDifferenceJacobian(*this, x, y, wrap); }
+  MapJacobian Jacobian(double x, double y) const {
+    const UserMapEvaluator* user = model->userMap.get();
+    if (user != nullptr && user->HasExactJacobian()) {
+      return user->Jacobian(x, y, model->k1, model->k2, model->k3, model->k4);
+    }
+    return CentralDifferenceJacobian(*this, x, y, wrap);
+  }
 };
 
 }  // namespace orbitra

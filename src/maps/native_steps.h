@@ -5,17 +5,22 @@
 
 namespace orbitra {
 
-// A compiled user map as a step of the run loop, one call per iterate, with its Jacobian
-// by central differences (as RoutineStep takes it, so the same bits come out).
+// A compiled user map as a step of the run loop, one call per iterate, with its exact
+// Jacobian compiled beside it (dual numbers through the formulas, as the interpreter
+// computes it); by central differences only for code that lacks it.
 struct NativeStep {
   NativeUserMap::StepFunction code;
+  NativeUserMap::JacobianFunction jacobian;
   double k1, k2, k3, k4;
   CoordinateWrap wrap;
 
   NativeStep(const NativeUserMap& map, const MappingModel& m, CoordinateWrap w) noexcept
-      : code(map.StepCode()), k1(m.k1), k2(m.k2), k3(m.k3), k4(m.k4), wrap(w) {}
+      : code(map.StepCode()), jacobian(map.JacobianCode()), k1(m.k1), k2(m.k2), k3(m.k3), k4(m.k4), wrap(w) {}
   MapImage operator()(double x, double y) const noexcept { return code(x, y, k1, k2, k3, k4); }
-  MapJacobian Jacobian(double x, double y) const { return CentralDifferenceJacobian(*this, x, y, wrap); }
+  MapJacobian Jacobian(double x, double y) const {
+    if (jacobian != nullptr) return jacobian(x, y, k1, k2, k3, k4);
+    return CentralDifferenceJacobian(*this, x, y, wrap);
+  }
 };
 
 // A compiled user map that computes a block of iterates per call, with the run loop's

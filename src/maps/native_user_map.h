@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "maps/map_jacobian.h"
 #include "maps/mapping_model.h"
 
 namespace orbitra {
@@ -18,17 +19,23 @@ class NativeUserMap {
   // many images it wrote.
   using BlockFunction = std::int32_t (*)(double x, double y, const double* k, double infinity, std::int32_t count,
                                          MapImage* images);
+  // The exact partial derivatives of the image at (x, y).
+  using JacobianFunction = MapJacobian (*)(double x, double y, double k1, double k2, double k3, double k4);
 
-  NativeUserMap(StepFunction step, BlockFunction block, std::shared_ptr<const void> code) noexcept
-      : step_(step), block_(block), code_(std::move(code)) {}
+  NativeUserMap(StepFunction step, BlockFunction block, std::shared_ptr<const void> code,
+                JacobianFunction jacobian = nullptr) noexcept
+      : step_(step), block_(block), jacobian_(jacobian), code_(std::move(code)) {}
 
   MapImage Step(double x, double y, const MappingModel& m) const noexcept { return step_(x, y, m.k1, m.k2, m.k3, m.k4); }
   StepFunction StepCode() const noexcept { return step_; }
   BlockFunction BlockCode() const noexcept { return block_; }
+  // Null for code made without it.
+  JacobianFunction JacobianCode() const noexcept { return jacobian_; }
 
  private:
   StepFunction step_;
   BlockFunction block_;
+  JacobianFunction jacobian_;
   std::shared_ptr<const void> code_;  // keeps the machine code loaded while referenced
 };
 

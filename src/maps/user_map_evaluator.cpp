@@ -13,6 +13,7 @@
 
 #include "maps/formula_language.h"
 #include "maps/formula_text.h"
+#include "maps/user_map_jacobian.h"
 
 namespace orbitra {
 
@@ -28,6 +29,8 @@ struct UserMapEvaluator::Impl {
   double k4 = 0.0;
   std::vector<double> helpers;
   mu::Parser parser;
+  // The formulas on dual numbers, read from the parser's bytecode once it is made.
+  std::optional<UserMapJacobian> jacobian;
 
   // The machine code of these formulas: asked for once, taken when ready.
   mutable std::mutex nativeMutex;
@@ -254,7 +257,11 @@ UserMapCompilation CompileUserMap(const UserMapDefinition& definition, ConstantF
     if (results != static_cast<int>(helpers.size()) + 2) {
       return {nullptr, FormulaError{FormulaPart::XFormula, 0, 0, 0, "the formulas do not give one image"}};
     }
-    return {std::shared_ptr<const UserMapEvaluator>(new UserMapEvaluator(std::move(impl))), std::nullopt};
+    std::shared_ptr<const UserMapEvaluator> evaluator(new UserMapEvaluator(std::move(impl)));
+    if (const std::optional<UserMapProgram> program = evaluator->Program()) {
+      evaluator->impl_->jacobian = UserMapJacobian::Of(*program);
+    }
+    return {std::move(evaluator), std::nullopt};
   } catch (const mu::ParserError& e) {
     // Each part compiled on its own; a fault of the whole is not expected.
     return {nullptr, FormulaError{FormulaPart::XFormula, 0, 0, 0, e.GetMsg()}};
@@ -283,6 +290,16 @@ MapImage UserMapEvaluator::Evaluate(double x, double y, double k1, double k2, do
     constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
     return {kNaN, kNaN};
   }
+}
+
+bool UserMapEvaluator::HasExactJacobian() const noexcept { return impl_->jacobian.has_value(); }
+
+MapJacobian UserMapEvaluator::Jacobian(double x, double y, double k1, double k2, double k3, double k4) const noexcept {
+  if (!impl_->jacobian) {
+    constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+    return {kNaN, kNaN, kNaN, kNaN};
+  }
+  return impl_->jacobian->At(x, y, k1, k2, k3, k4);
 }
 
 namespace {

@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "maps/formula_error.h"
+#include "maps/map_jacobian.h"
 #include "maps/mapping_model.h"
 #include "maps/user_map_definition.h"
 #include "maps/user_map_program.h"
@@ -46,6 +47,12 @@ class UserMapEvaluator {
   // The image of (x, y) with these parameters. Division by zero and the like give
   // infinities or not-a-number, as in the built-in maps.
   MapImage Evaluate(double x, double y, double k1, double k2, double k3, double k4) const noexcept;
+
+  // The exact partial derivatives of the image at (x, y), by dual numbers through the
+  // formulas (see UserMapJacobian); safe from any thread. False from HasExactJacobian when
+  // the formulas could not be read that way (not expected): Jacobian then gives NaNs.
+  bool HasExactJacobian() const noexcept;
+  MapJacobian Jacobian(double x, double y, double k1, double k2, double k3, double k4) const noexcept;
 
   // The formulas as the library compiled them; nothing should they hold anything else
   // than the language's operations (not expected). Not while another thread evaluates.

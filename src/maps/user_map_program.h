@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "maps/formula_language.h"
@@ -42,6 +44,8 @@ struct UserMapProgram {
 
   // Equal for two programs exactly when they compute the same (numbers to the bit).
   std::string Key() const;
+  // The program a Key() was made of; nothing for bytes that are no such key.
+  static std::optional<UserMapProgram> FromKey(std::string_view key);
 };
 
 }  // namespace orbitra

@@ -89,6 +89,7 @@ int RenderGrid(const RenderRequest& request, std::ostream& err, bool errIsTermin
     return kRenderWriteFailed;
   }
   OrbitraState state(folder.path().toStdString());
+  if (request.interpreted) state.CompiledMaps = NativeMaps(InterpretedOnly());
   StartUp(state, prompter);
   if (!SelectRenderJobMap(state, request.job, prompter)) return kRenderWriteFailed;
   const GridViewMap map = GridViewMapOf(state);

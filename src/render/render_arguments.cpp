@@ -166,6 +166,9 @@ void AddOptions(QCommandLineParser& parser) {
        QStringLiteral("P:x,y")},
       {QStringLiteral("arc-length"), QStringLiteral("Length of each manifold branch (default 10)."),
        QStringLiteral("L")},
+      {QStringLiteral("interpreted"),
+       QStringLiteral("Run a typed map by the formula interpreter, without compiling it to machine code (same "
+                      "results, slower; for comparisons and bug reports).")},
       {QStringLiteral("lyapunov"),
        QStringLiteral("After the runs, print the orbit inspector's report of the last trajectory (Lyapunov "
                       "exponents, period).")},
@@ -414,6 +417,7 @@ RenderArguments ParseRenderArguments(const QStringList& arguments) {
     request.exportFile = Absolute(*file);
   }
   request.highAccuracy = parser.isSet(QStringLiteral("high-accuracy"));
+  request.interpreted = parser.isSet(QStringLiteral("interpreted"));
   ReadDiagram(parser, reader, request);
   request.threads = reader.WholeNumber(QStringLiteral("threads"), 1, kMostThreads);
   if (!reader.Failed()) reader.Fail(ReadGridRequest(parser, request));

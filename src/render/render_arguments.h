@@ -42,6 +42,7 @@ struct RenderRequest {
   };
   std::optional<Manifolds> manifolds;  // drawn into the picture; the export writes their points
   std::optional<double> arcLength;     // of each manifold branch
+  bool interpreted = false;  // typed maps run by the expression library, never compiled
 };
 
 inline constexpr int kMostThreads = 1024;

@@ -77,6 +77,7 @@ int Render(const RenderRequest& request, std::ostream& out, std::ostream& err, b
     return kRenderWriteFailed;
   }
   OrbitraState state(folder.path().toStdString());
+  if (request.interpreted) state.CompiledMaps = NativeMaps(InterpretedOnly());
   StartUp(state, prompter);
 
   RenderCanvas picture(request.picture.width, request.picture.height, request.picture.textScale);

@@ -9,6 +9,7 @@
 #include <QMenu>
 #include <QProcess>
 #include <QSet>
+#include <QProcessEnvironment>
 #include <QPushButton>
 #include <QTest>
 
@@ -22,6 +23,7 @@
 #include "explorer/orbitra_state.h"
 #include "explorer/picture.h"
 #include "explorer/work_progress.h"
+#include "maps/native_map_compiler.h"
 #include "render/console_prompter.h"
 #include "render/progress_line.h"
 #include "render/qt_text_painter.h"
@@ -303,6 +305,37 @@ class RenderPictures : public QObject {
       QVERIFY2(std::abs(ReportValue(user->out, "\u03bb1").toDouble() - lambda1) < 1e-4, qPrintable(user->out));
       QCOMPARE(ReportValue(user->out, "Current point"), ReportValue(builtIn.out, "Current point"));
     }
+  }
+
+  // A typed map that cannot be compiled (here: no assembler on the PATH) runs interpreted,
+  // to the same points, and orbitra-render says so once in its own words; --interpreted
+  // asks for the interpreter and says nothing.
+  void CommandLineSaysOnceWhenATypedMapRunsInterpreted() {
+    if (!NativeCompilerBuilt()) QSKIP("this build has no JIT compiler");
+    QTemporaryDir cwd, cache;
+    const QStringList map = {"--x", "1 - k1*x*x + k3*y", "--y", "k2*x", "--k1", "1.4", "--k2", "0.3",
+                             "--k3", "1", "--range", "-1.5,1.5,-0.5,0.5", "--from", "0.1,0.1", "--iterations",
+                             "20000"};
+    QProcess process;
+    process.setWorkingDirectory(cwd.path());
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("PATH"), QStringLiteral("/nonexistent"));
+    environment.insert(QStringLiteral("XDG_CACHE_HOME"), cache.path());
+    process.setProcessEnvironment(environment);
+    process.start(QStringLiteral(ORBITRA_RENDER_PROGRAM), map + QStringList{"--export", "failed.dat"});
+    QVERIFY(process.waitForFinished(60000));
+    QCOMPARE(process.exitCode(), 0);
+    const QString err = QString::fromUtf8(process.readAllStandardError());
+    const QString start =
+        QStringLiteral("orbitra-render: \"Formula\" runs interpreted (same results, slower): compiling it failed: ");
+    QVERIFY2(err.startsWith(start) && err.count('\n') == 1 && err.contains("cannot execute"), qPrintable(err));
+
+    const Outcome interpreted = RunRender(cwd.path(), map + QStringList{"--export", "interpreted.dat", "--interpreted"});
+    QCOMPARE(interpreted.err, QString());
+    QCOMPARE(interpreted.exitCode, 0);
+    const std::string points = ReadFile(PathOf(cwd) / "interpreted.dat");
+    QVERIFY(points.size() > 20000 * 15);
+    QVERIFY(ReadFile(PathOf(cwd) / "failed.dat") == points);
   }
 
   // On a terminal the progress line waits out the first second, overwrites itself in place

@@ -1,4 +1,6 @@
 // The background compiles of user maps: what is said when they fail, and what is shared.
+#include <filesystem>
+#include <fstream>
 #include <optional>
 #include <string>
 
@@ -11,11 +13,14 @@
 #include "maps/native_map_compiler.h"
 #include "maps/user_map_evaluator.h"
 #include "support/scenario.h"
+#include "support/temp_work_dir.h"
 
 namespace orbitra {
 namespace {
 
 using testing::Scenario;
+using testing::TempWorkDir;
+namespace fs = std::filesystem;
 
 UserMapDefinition TypedHenon(std::string name) {
   return UserMapDefinition{std::move(name), {}, "1 - k1*x*x + k3*y", "k2*x", 1.4, 0.3, 1, 0, {-1.5, 1.5, -0.5, 0.5}};
@@ -56,7 +61,8 @@ TEST(NativeMaps, AFailedCompileIsSaidOnceAndTheMapRunsInterpreted) {
   if (!NativeCompilerBuilt()) GTEST_SKIP() << "this build has no JIT compiler";
   Scenario sc;
   OrbitraState& s = sc.State();
-  s.CompiledMaps = NativeMaps(NativeCompilerSettings{"libgccjit.so.0", {"-fno-such-option"}});
+  s.CompiledMaps =
+      NativeMaps(NativeCompilerSettings{.library = "libgccjit.so.0", .extraOptions = {"-fno-such-option"}});
   Choose(s, TypedHenon("Mine"));
   EXPECT_FALSE(s.Model.userMap->Native());
   const std::vector<std::string> said = Messages(s.CompiledMaps);
@@ -81,7 +87,7 @@ TEST(NativeMaps, ACompilerThatCannotBeLoadedIsSaidOnceForAllMaps) {
   if (!NativeCompilerBuilt()) GTEST_SKIP() << "this build has no JIT compiler";
   Scenario sc;
   OrbitraState& s = sc.State();
-  s.CompiledMaps = NativeMaps(NativeCompilerSettings{"libno-such-jit.so.0", {}});
+  s.CompiledMaps = NativeMaps(NativeCompilerSettings{.library = "libno-such-jit.so.0"});
   Choose(s, TypedHenon("First"));
   UserMapDefinition other = TypedHenon("Second");
   other.yFormula = "k2*x + 0.5";
@@ -117,6 +123,96 @@ TEST(NativeMaps, SameFormulasShareTheirMachineCode) {
   ASSERT_TRUE(s.Model.userMap->Native());
   EXPECT_NE(s.Model.userMap->Native(), one);
   EXPECT_TRUE(Messages(s.CompiledMaps).empty());
+}
+
+// A stand-in for the helper program: a shell script that hands the version question to
+// the real helper and runs `compile` for a compile, with "$@" its arguments.
+fs::path HelperScript(const fs::path& folder, const std::string& compile) {
+  const std::optional<fs::path> real = NativeMapCompiler::FindHelper(fs::read_symlink("/proc/self/exe"));
+  EXPECT_TRUE(real.has_value());
+  const fs::path script = folder / "helper.sh";
+  std::ofstream(script) << "#!/bin/sh\ncase \" $* \" in *\" --version \"*) exec '" << real->string()
+                        << "' \"$@\";; esac\nREAL='" << real->string() << "'\n" << compile << "\n";
+  fs::permissions(script, fs::perms::owner_all);
+  return script;
+}
+
+// Whatever ends the helper (no assembler on the PATH, a temporary folder that fills up,
+// a crash), the program goes on: the map runs interpreted with the built-in's bits, the
+// cause is said once, and nothing is left in the temporary folder.
+TEST(NativeMaps, NoFailureOfTheCompilerTouchesTheProgram) {
+  if (!NativeCompilerBuilt()) GTEST_SKIP() << "this build has no JIT compiler";
+  struct Case {
+    const char* compile;
+    const char* cause;  // a part of the message that names it
+  };
+  const Case cases[] = {
+      {"PATH=/nonexistent exec \"$REAL\" \"$@\"", "cannot execute \u2018as\u2019"},
+      {"ulimit -f 4; exec \"$REAL\" \"$@\"", "File size limit exceeded"},
+      {"kill -SEGV $$", "signal 11 (Segmentation fault)"},
+  };
+  for (const Case& c : cases) {
+    const TempWorkDir scripts, temporary, cache;
+    Scenario sc;
+    OrbitraState& s = sc.State();
+    NativeCompilerSettings settings;
+    settings.helper = HelperScript(scripts.Path(), c.compile);
+    settings.temporaryFolder = temporary.Path();
+    settings.cacheFolder = cache.Path();
+    s.CompiledMaps = NativeMaps(settings);
+    Choose(s, TypedHenon("Mine"));
+    EXPECT_FALSE(s.Model.userMap->Native()) << c.compile;
+    const std::vector<std::string> said = Messages(s.CompiledMaps);
+    ASSERT_EQ(said.size(), 1u) << c.compile;
+    const std::string start = "\"Mine\" runs interpreted (same results, slower): compiling it failed: ";
+    EXPECT_EQ(said[0].substr(0, start.size()), start);
+    EXPECT_NE(said[0].find(c.cause, start.size()), std::string::npos) << said[0];
+    EXPECT_TRUE(fs::is_empty(temporary.Path())) << c.compile;
+    EXPECT_TRUE(fs::is_empty(cache.Path())) << c.compile;
+
+    s.Run.InitialPoint = {0.1, 0.1};
+    s.Run.Settings.Iterations = 500;
+    sc.Apply(StartRun(s));
+    ExpectBuiltInHenonOrbit(s, 500);
+  }
+}
+
+// A map compiled once is loaded from the cache by the next program; a damaged cached file
+// is made again, never loaded.
+TEST(NativeMaps, CompiledCodeIsKeptInTheCache) {
+  if (!NativeCompilerBuilt()) GTEST_SKIP() << "this build has no JIT compiler";
+  const TempWorkDir cache, temporary;
+  NativeCompilerSettings settings;
+  settings.cacheFolder = cache.Path();
+  settings.temporaryFolder = temporary.Path();
+  const UserMapProgram program = *MakeUserMap(TypedHenon("Cached")).map->evaluator->Program();
+  const auto compile = [&] { return NativeMapCompiler(settings).Compile(program); };
+  {
+    const NativeCompilation first = compile();
+    ASSERT_TRUE(first.code) << first.failure;
+    EXPECT_FALSE(first.fromCache);
+    const NativeCompilation second = compile();
+    ASSERT_TRUE(second.code) << second.failure;
+    EXPECT_TRUE(second.fromCache);
+    MappingModel m;
+    m.k1 = 1.4;
+    m.k2 = 0.3;
+    m.k3 = 1.0;
+    for (const double x : {-0.7, 0.1, 1.3}) {
+      const MapImage image = second.code->Step(x, 0.2, m);
+      EXPECT_EQ(image.x, 1.0 - 1.4 * x * x + 1.0 * 0.2);
+      EXPECT_EQ(image.y, 0.3 * x);
+    }
+  }
+  // Replaced (once nothing uses it) by a file that is no machine code.
+  ASSERT_EQ(std::distance(fs::directory_iterator(cache.Path()), fs::directory_iterator()), 1);
+  const fs::path file = fs::directory_iterator(cache.Path())->path();
+  std::ofstream(cache.File("damaged")) << "not machine code";
+  fs::rename(cache.File("damaged"), file);
+  const NativeCompilation third = compile();
+  ASSERT_TRUE(third.code) << third.failure;
+  EXPECT_FALSE(third.fromCache);
+  EXPECT_TRUE(fs::is_empty(temporary.Path()));
 }
 
 }  // namespace

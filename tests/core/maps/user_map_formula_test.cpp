@@ -1,6 +1,7 @@
 // User maps against the built-in maps typed as formulas, and the formula language's
 // functions against the C library, bit for bit: evaluated by the expression library and,
-// where the build has the JIT compiler, as machine code too.
+// where the build has the JIT compiler, as machine code too; their exact Jacobians against
+// the built-ins' analytic ones.
 #include <bit>
 #include <cmath>
 #include <cstdint>
@@ -13,42 +14,22 @@
 
 #include <gtest/gtest.h>
 
+#include "analysis/lyapunov_accumulator.h"
+#include "maps/central_difference.h"
+#include "maps/coordinate_wrap.h"
 #include "maps/formula_text.h"
 #include "maps/map_steps.h"
 #include "maps/mapping_catalogue.h"
 #include "maps/native_map_compiler.h"
+#include "maps/native_steps.h"
 #include "maps/user_map_evaluator.h"
+#include "support/typed_maps.h"
 
 namespace orbitra {
 namespace {
 
-struct TypedMap {
-  int system;
-  std::vector<std::string> helpers;
-  std::string x;
-  std::string y;
-};
-
-// The built-in maps as a user types them from their formulas.
-const std::vector<TypedMap> kTypedMaps = {
-    {1, {"t = x + y"}, "mod(t, 2*pi)", "mod(y + k1*sin(t), 2*pi)"},
-    {2, {}, "1 - k1*x*x + k3*y", "k2*x"},
-    {3, {"r = (x*x + y*y + k3)^k2", "c = cos(r)", "s = sin(r)"}, "k1*(c*x + s*y)", "(c*y - s*x)*(1/k1)"},
-    {4, {"c = cos(k1)", "s = sin(k1)"}, "c*x - s*y + s*x*x", "c*y + s*x - c*x*x"},
-    {5, {"v = y - k1*sin(x)"}, "mod(x + v - k2*v*v, 2*pi)", "v"},
-    {6, {"v = y/(1 - k1*sin(x))"}, "mod(x + k2 - v*v + k1*cos(x), 2*pi)", "v"},
-    {7, {"v = abs(y + sin(2*pi*x))"}, "mod(x + k1/v, 1)", "v"},
-    {8, {"v = abs(y + x - 0.5)"}, "mod(x + k1/v, 1)", "v"},
-    {9, {"v = y + k1*sin(x) + k2*sin(k3*x + k4)"}, "mod(x + v, 2*pi)", "mod(v, 2*pi)"},
-    {10,
-     {"s = sin(k1*0.017453292519943295)", "s2 = s*s", "c2 = 1 - s2", "tt = s2/c2", "op = 1 + tt",
-      "g = (1 - tt)/(op*op)", "u = x - 2*y", "d = 2*g*((y - x)*(y - x)) + 2 - y*y",
-      "outside = c2*x*x + s2*y*y > 1", "near = c2*u*u + s2*y*y <= 1"},
-     "outside ? x : (near ? u : (d < 0 ? x : (y - x) - sqrt(d)))",
-     "outside ? y : (near ? y : (d < 0 ? y : sqrt(d)))"},
-};
-
-void PrintTo(const TypedMap& typed, std::ostream* os) { *os << "system " << typed.system; }
+using testing::TypedMap;
+using testing::kTypedMaps;
 
 std::uint64_t Bits(double v) { return std::bit_cast<std::uint64_t>(v); }
 
@@ -166,6 +147,119 @@ INSTANTIATE_TEST_SUITE_P(EveryBuiltInMap, TypedBuiltInMap, ::testing::ValuesIn(k
                            return "System" + std::to_string(info.param.system);
                          });
 
+// Typed maps' exact Jacobians (dual numbers through the formulas, interpreted and as
+// machine code) against the built-in maps' analytic ones, and the Lyapunov exponents they
+// give against the built-ins' over long orbits.
+
+// The built-in map's own analytic Jacobian.
+MapJacobian BuiltInJacobian(const MappingModel& m, double x, double y) {
+  switch (m.system) {
+    case 1: return StandardMapStep(m).Jacobian(x, y);
+    case 2: return HenonDcMapStep(m).Jacobian(x, y);
+    case 3: return HyperbolicCStep(m).Jacobian(x, y);
+    case 4: return HenonRotationStep(m).Jacobian(x, y);
+    case 5: return DimerizedChainsStep(m).Jacobian(x, y);
+    case 6: return VortexFlowStep(m).Jacobian(x, y);
+    case 7: return FermiSineStep(m).Jacobian(x, y);
+    case 8: return FermiSawtoothStep(m).Jacobian(x, y);
+    case 9: return DoublyKickedRotatorStep(m).Jacobian(x, y);
+    default: return WedgeMapStep(m).Jacobian(x, y);
+  }
+}
+
+::testing::AssertionResult Close(const MapJacobian& a, const MapJacobian& b) {
+  const double row = 1e-11 * (1.0 + std::fabs(b.dxdx) + std::fabs(b.dxdy) + std::fabs(b.dydx) + std::fabs(b.dydy));
+  if (std::fabs(a.dxdx - b.dxdx) <= row && std::fabs(a.dxdy - b.dxdy) <= row && std::fabs(a.dydx - b.dydx) <= row &&
+      std::fabs(a.dydy - b.dydy) <= row) {
+    return ::testing::AssertionSuccess();
+  }
+  return ::testing::AssertionFailure() << "{" << a.dxdx << ", " << a.dxdy << ", " << a.dydx << ", " << a.dydy
+                                       << "} against {" << b.dxdx << ", " << b.dxdy << ", " << b.dydx << ", "
+                                       << b.dydy << "}";
+}
+
+class TypedJacobian : public ::testing::TestWithParam<TypedMap> {};
+
+// Everywhere, cuts of mod and sides of abs included: the points straddle 0 and 2pi.
+TEST_P(TypedJacobian, EqualsTheBuiltInAnalyticJacobian) {
+  const Pair t = ModelsFor(GetParam());
+  ASSERT_TRUE(t.user.userMap && t.user.userMap->HasExactJacobian());
+  const RoutineStep step{&t.user, t.user.routine, WrapOfSystem(t.user.system)};
+  std::mt19937_64 random(GetParam().system * 77);
+  std::uniform_real_distribution<double> coordinate(-1.0, 7.5);
+  for (int i = 0; i < 3000; ++i) {
+    const double x = coordinate(random), y = coordinate(random) - 3.0;
+    const MapJacobian expected = BuiltInJacobian(t.builtIn, x, y);
+    if (!(std::isfinite(expected.dxdx) && std::isfinite(expected.dxdy) && std::isfinite(expected.dydx) &&
+          std::isfinite(expected.dydy))) {
+      continue;
+    }
+    ASSERT_TRUE(Close(step.Jacobian(x, y), expected)) << "interpreted at " << x << ", " << y;
+    if (t.native) {
+      ASSERT_TRUE(Close(NativeStep(*t.native, t.user, {}).Jacobian(x, y), expected)) << "compiled at " << x << ", " << y;
+    }
+  }
+}
+
+// The exponents of one orbit, the Jacobian taken from `jacobian`.
+template <class Step, class Jacobian>
+LyapunovEstimate Exponents(const Step& step, const Jacobian& jacobian, double x, double y, int n) {
+  LyapunovAccumulator lyapunov;
+  for (int i = 0; i < n; ++i) {
+    lyapunov.Add(jacobian(x, y));
+    const MapImage image = step(x, y);
+    x = image.x;
+    y = image.y;
+  }
+  return lyapunov.Estimate();
+}
+
+void ExpectSameExponents(const LyapunovEstimate& a, const LyapunovEstimate& b, const char* what) {
+  EXPECT_EQ(a.gap1, b.gap1) << what;
+  EXPECT_EQ(a.gap2, b.gap2) << what;
+  if (a.gap1 == ExponentGap::None) EXPECT_NEAR(a.lambda1, b.lambda1, 1e-9) << what;
+  if (a.gap2 == ExponentGap::None) EXPECT_NEAR(a.lambda2, b.lambda2, 1e-9) << what;
+}
+
+// 10^5 iterations from the program's starting point (the sawtooth from (0.5, 0.3), where
+// its orbit stays finite): the same exponents as the built-in map's, to 1e-9.
+TEST_P(TypedJacobian, GivesTheBuiltInExponents) {
+  const Pair t = ModelsFor(GetParam());
+  const double y0 = GetParam().system == 8 ? 0.3 : 0.0;
+  const RoutineStep typed{&t.user, t.user.routine, WrapOfSystem(t.user.system)};
+  const MappingModel& b = t.builtIn;
+  const LyapunovEstimate builtIn = Exponents([&b](double x, double y) { return b.routine(b, x, y); },
+                                             [&b](double x, double y) { return BuiltInJacobian(b, x, y); }, 0.5, y0,
+                                             100'000);
+  ExpectSameExponents(Exponents(typed, [&typed](double x, double y) { return typed.Jacobian(x, y); }, 0.5, y0, 100'000),
+                      builtIn, "interpreted");
+  if (t.native) {
+    const NativeStep compiled(*t.native, t.user, {});
+    ExpectSameExponents(
+        Exponents(compiled, [&compiled](double x, double y) { return compiled.Jacobian(x, y); }, 0.5, y0, 100'000),
+        builtIn, "compiled");
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryBuiltInMap, TypedJacobian, ::testing::ValuesIn(kTypedMaps),
+                         [](const ::testing::TestParamInfo<TypedMap>& info) {
+                           return "System" + std::to_string(info.param.system);
+                         });
+
+// The typed Standard Map preserves areas, as the built-in one does: its exponents sum to 0
+// over a long chaotic orbit whose x + y keeps crossing the cut of mod.
+TEST(TypedJacobian, TypedStandardMapPreservesAreas) {
+  Pair t = ModelsFor(kTypedMaps[0]);
+  t.user.k1 = 0.7;
+  const RoutineStep typed{&t.user, t.user.routine, WrapOfSystem(t.user.system)};
+  const LyapunovEstimate e =
+      Exponents(typed, [&typed](double x, double y) { return typed.Jacobian(x, y); }, 0.5, 0.25, 1'000'000);
+  ASSERT_EQ(e.gap2, ExponentGap::None);
+  EXPECT_NEAR(e.Sum(), 0.0, 1e-9);
+  EXPECT_NEAR(e.meanLogDet, 0.0, 1e-12);
+}
+
+
 // One formula of x (and y) compiled alone, for x'. Its value is the expression library's;
 // the machine code of the same formula must give the very same bits.
 class OneFormula {
@@ -236,7 +330,8 @@ TEST(FormulaLanguage, FunctionsAndPowerGiveTheCLibrarysBits) {
 }
 
 // Random maps over every operation of the language: machine code against the expression
-// library, at points and parameters that include zeros, infinities and not-a-number.
+// library, and its exact Jacobian against the interpreted dual numbers, at points and
+// parameters that include zeros, infinities and not-a-number.
 TEST(FormulaLanguage, MachineCodeGivesTheLibrarysBitsForAnyFormula) {
   if (!NativeCompilerBuilt()) GTEST_SKIP() << "this build has no JIT compiler";
   std::mt19937_64 random(16);
@@ -291,10 +386,16 @@ TEST(FormulaLanguage, MachineCodeGivesTheLibrarysBitsForAnyFormula) {
         const MapImage e = c.evaluator->Evaluate(x, y, m.k1, m.k2, m.k3, m.k4);
         const MapImage n = native->Step(x, y, m);
         const MapImage b = BlockImage(*native, m, x, y);
-        ASSERT_TRUE(SameValue(e.x, n.x) && SameValue(e.y, n.y) && SameValue(e.x, b.x) && SameValue(e.y, b.y))
+        // The derivatives too: the compiled dual numbers against the interpreted ones.
+        const MapJacobian ej = c.evaluator->Jacobian(x, y, m.k1, m.k2, m.k3, m.k4);
+        const MapJacobian nj = native->JacobianCode()(x, y, m.k1, m.k2, m.k3, m.k4);
+        ASSERT_TRUE(SameValue(e.x, n.x) && SameValue(e.y, n.y) && SameValue(e.x, b.x) && SameValue(e.y, b.y) &&
+                    SameValue(ej.dxdx, nj.dxdx) && SameValue(ej.dxdy, nj.dxdy) && SameValue(ej.dydx, nj.dydx) &&
+                    SameValue(ej.dydy, nj.dydy))
             << "at " << x << ", " << y << " k1 = " << m.k1 << ", k2 = " << m.k2 << "\n"
             << d.helpers[0] << "\n" << d.helpers[1] << "\n" << d.helpers[2] << "\nx' = " << d.xFormula
-            << "\ny' = " << d.yFormula;
+            << "\ny' = " << d.yFormula << "\nJacobian " << ej.dxdx << " " << ej.dxdy << " " << ej.dydx << " "
+            << ej.dydy << " compiled " << nj.dxdx << " " << nj.dxdy << " " << nj.dydx << " " << nj.dydy;
       }
     }
   }

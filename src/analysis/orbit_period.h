@@ -12,9 +12,12 @@ namespace orbitra {
 inline constexpr int kLongestPeriod = 1000;
 // However short the period, at least this many iterates must have repeated.
 inline constexpr int kFewestRepeats = 8;
-// Two points are the same when they differ by at most this part of the box's width in x
-// and of its height in y: far below a pixel.
+// Two points are the same when they differ by at most this part of the orbit's own extent
+// in x and in y (over the points kept): far below a pixel of any box that shows the orbit.
 inline constexpr double kPeriodTolerance = 1e-6;
+// The extent of a coordinate that the orbit has (nearly) settled in counts as at least
+// this part of the coordinate's size, so that rounding in the last bits is not a difference.
+inline constexpr double kSettledExtent = 1e-9;
 // Points the inspector keeps: enough for a longest period seen twice over.
 inline constexpr std::size_t kRecentCapacity = 2048;
 static_assert(kRecentCapacity >= 2 * kLongestPeriod && (kRecentCapacity & (kRecentCapacity - 1)) == 0);
@@ -38,8 +41,10 @@ struct PeriodFinding {
 
 // The orbit has period p when each of its newest max(p, kFewestRepeats) points lies within
 // the tolerance of the point p iterations before it, and no shorter p qualifies; p runs up
-// to kLongestPeriod, or less while the orbit is too short to show it. On a wrapped
-// coordinate the distance is taken the short way round.
-PeriodFinding FindPeriod(const RecentPoints& points, CoordinateWrap wrap, const WorldRange& box) noexcept;
+// to kLongestPeriod, or less while the orbit is too short to show it. The tolerance comes
+// from the points alone, so the answer is the same whatever box shows them, and an orbit
+// scaled by any factor keeps its period. On a wrapped coordinate the distance is taken the
+// short way round.
+PeriodFinding FindPeriod(const RecentPoints& points, CoordinateWrap wrap) noexcept;
 
 }  // namespace orbitra
