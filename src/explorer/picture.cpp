@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "explorer/mapping_window_logic.h"
+#include "explorer/orbit_run.h"
 #include "explorer/replay.h"
 #include "explorer/trajectory_engine.h"
 #include "maps/system_catalogue.h"
@@ -23,6 +24,7 @@ void DrawPicture(const OrbitraState& state, Canvas& canvas) {
   DrawBoxes(boxes, run.Settings.DisplayMode, canvas, 0, 0, canvas.Width(), canvas.Height());
   ReplayKeptPoints(state.Store, state.WorkDir, boxes.XYBox, run, canvas);
   MarkInitialPoint(run, boxes.XYBox, canvas);
+  if (run.FinalPointShown != 0) DrawFinalPoint(canvas, run.FinalPoint.x, run.FinalPoint.y);
   DrawStatus(state, canvas);
 }
 

@@ -12,8 +12,8 @@ namespace orbitra {
 
 // The picture of the mapping window drawn anew from the kept points, on a canvas of any
 // size: the calls of the window's full repaint (status and mouse readout, the boxes laid
-// out for the canvas, the stream and the buffer, the initial point's mark, the status
-// again) on copies of the boxes. It never runs the map, serves no request and changes
+// out for the canvas, the stream and the buffer, the initial point's mark, the last run's
+// "x= y=" line while the window shows it, the status again) on copies of the boxes. It never runs the map, serves no request and changes
 // nothing in the state. What a run drew but the store does not keep is not in it.
 void DrawPicture(const OrbitraState& state, Canvas& canvas);
 
