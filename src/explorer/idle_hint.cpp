@@ -1,0 +1,13 @@
+#include "explorer/idle_hint.h"
+
+#include "storage/point_buffer.h"
+
+namespace orbitra {
+
+std::string IdleHint(const OrbitraState& state) {
+  if (!IsBufferFull(state.Store)) return {};
+  return "The buffer is full: Data > \"Store Buffer in Stream\", \"Delete last trajectory\" or \"Delete All\" "
+         "make room for new runs";
+}
+
+}  // namespace orbitra
