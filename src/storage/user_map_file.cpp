@@ -8,6 +8,7 @@
 
 #include "maps/formula_text.h"
 #include "maps/system_catalogue.h"
+#include "storage/replacement_file.h"
 #include "storage/text_format.h"
 
 namespace orbitra {
@@ -215,7 +216,7 @@ FileFailure WriteUserMapFile(const std::filesystem::path& file, const std::vecto
     std::filesystem::copy_file(file, *keepOldAs, std::filesystem::copy_options::overwrite_existing, ec);
     if (ec) return FileFailureText("copy", file, ec.value());
   }
-  return ReplaceFileContents(file, FormatUserMapText(maps));
+  return ReplaceFile(file, FormatUserMapText(maps));
 }
 
 std::string DescribeUserMapFileProblem(std::string_view fileName, const UserMapFileProblem& problem) {

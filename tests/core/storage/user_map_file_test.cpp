@@ -2,8 +2,12 @@
 // that fails without touching the old file.
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
 #include <cmath>
+#include <csignal>
 #include <filesystem>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -139,18 +143,29 @@ TEST(UserMapFile, AFailedSaveLeavesTheOldFileWhole) {
   TempWorkDir dir;
   const std::filesystem::path file = dir.File("usermaps.txt");
   dir.Write("usermaps.txt", "old maps\n");
-  // The temporary file cannot be made: a folder has its name.
-  std::filesystem::create_directory(dir.File("usermaps.txt.tmp"));
-  const FileFailure failure = WriteUserMapFile(file, TwoMaps());
-  ASSERT_TRUE(failure.has_value());
-  EXPECT_EQ(*failure, "Cannot write \"" + file.string() + "\": Is a directory");
+  // No room for the new content: writes beyond 32 bytes fail, as on a full disk.
+  {
+    rlimit old{};
+    ::getrlimit(RLIMIT_FSIZE, &old);
+    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit = old;
+    limit.rlim_cur = 32;
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    const FileFailure failure = WriteUserMapFile(file, TwoMaps());
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, previous);
+    ASSERT_TRUE(failure.has_value());
+    EXPECT_EQ(*failure, "Cannot write \"" + file.string() + "\": File too large");
+  }
   EXPECT_EQ(dir.Read("usermaps.txt"), "old maps\n");
 
-  std::filesystem::remove(dir.File("usermaps.txt.tmp"));
   EXPECT_FALSE(WriteUserMapFile(file, TwoMaps(), dir.File("usermaps.bak")).has_value());
   EXPECT_EQ(dir.Read("usermaps.txt"), kTwoMaps);
   EXPECT_EQ(dir.Read("usermaps.bak"), "old maps\n");
-  EXPECT_FALSE(std::filesystem::exists(dir.File("usermaps.txt.tmp")));
+  // A second save keeping the old file refreshes the backup with what it replaces.
+  EXPECT_FALSE(WriteUserMapFile(file, {}, dir.File("usermaps.bak")).has_value());
+  EXPECT_EQ(dir.Read("usermaps.bak"), kTwoMaps);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), std::filesystem::directory_iterator()), 2);
 }
 
 }  // namespace
