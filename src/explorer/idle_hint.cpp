@@ -5,7 +5,8 @@
 namespace orbitra {
 
 std::string IdleHint(const OrbitraState& state) {
-  if (!IsBufferFull(state.Store)) return {};
+  // A store without slots (not started yet) has nothing to free.
+  if (state.Store.Slots == nullptr || !IsBufferFull(state.Store)) return {};
   return "The buffer is full: Data > \"Store Buffer in Stream\", \"Delete last trajectory\" or \"Delete All\" "
          "make room for new runs";
 }
