@@ -301,6 +301,43 @@ TEST(FormulaLanguage, MachineCodeGivesTheLibrarysBitsForAnyFormula) {
   EXPECT_GE(compiled, 20);
 }
 
+// Every comparison at operands that compare equal (and at either side of them, and with
+// signed zeros and not-a-number), interpreted and in machine code, against C++'s own.
+TEST(FormulaLanguage, ComparisonsHoldAtEqualOperands) {
+  struct Comparison {
+    const char* op;
+    bool (*holds)(double, double);
+  };
+  const Comparison comparisons[] = {
+      {"<", [](double a, double b) { return a < b; }},   {"<=", [](double a, double b) { return a <= b; }},
+      {">", [](double a, double b) { return a > b; }},   {">=", [](double a, double b) { return a >= b; }},
+      {"==", [](double a, double b) { return a == b; }}, {"!=", [](double a, double b) { return a != b; }},
+  };
+  const std::pair<double, double> operands[] = {{1.0, 1.0},   {-0.0, 0.0}, {0.75, 0.75 + 1e-16},
+                                                {1.0, 0.999}, {2.5, 3.5},  {std::nan(""), std::nan("")}};
+  for (const Comparison& c : comparisons) {
+    UserMapDefinition d;
+    d.xFormula = std::string("x ") + c.op + " y ? 2 : 3";
+    d.yFormula = std::string("y ") + c.op + " 1 ? 5 : 7";
+    const UserMapCompilation compiled = CompileUserMap(d);
+    ASSERT_TRUE(compiled.evaluator) << c.op;
+    const std::shared_ptr<const NativeUserMap> native =
+        NativeCompilerBuilt() ? MachineCode(*compiled.evaluator) : nullptr;
+    MappingModel m;
+    for (const auto& [x, y] : operands) {
+      const MapImage expected{c.holds(x, y) ? 2.0 : 3.0, c.holds(y, 1.0) ? 5.0 : 7.0};
+      const MapImage interpreted = compiled.evaluator->Evaluate(x, y, 0, 0, 0, 0);
+      EXPECT_EQ(interpreted.x, expected.x) << x << " " << c.op << " " << y;
+      EXPECT_EQ(interpreted.y, expected.y) << y << " " << c.op << " 1";
+      if (!native) continue;
+      const MapImage step = native->Step(x, y, m), block = BlockImage(*native, m, x, y);
+      EXPECT_EQ(step.x, expected.x) << "machine code: " << x << " " << c.op << " " << y;
+      EXPECT_EQ(step.y, expected.y) << "machine code: " << y << " " << c.op << " 1";
+      EXPECT_EQ(block.x, expected.x) << "machine code in blocks: " << x << " " << c.op << " " << y;
+    }
+  }
+}
+
 TEST(FormulaLanguage, OnlyWholeSegmentsOfNumbersAndPiAreFolded) {
   const auto marked = [](std::string_view) -> std::optional<std::string> { return "V"; };
   const std::vector<std::pair<std::string, std::string>> cases = {
@@ -393,6 +430,7 @@ INSTANTIATE_TEST_SUITE_P(
         BadMap{{"t = u", "u = x"}, "t", "y", "helper line 1: unknown name \"u\" at column 5", 5, 1},
         BadMap{{" sin = x"}, "x", "y", "helper line 1: \"sin\" cannot be a helper name at column 2", 2, 3},
         BadMap{{"t = x", "t = y"}, "t", "y", "helper line 2: \"t\" is defined twice at column 1", 1, 1},
+        BadMap{{"t = t + 1"}, "t", "y", "helper line 1: unknown name \"t\" at column 5", 5, 1},
         BadMap{{"2t = x"}, "x", "y", "helper line 1: invalid name \"2t\" at column 1", 1, 2},
         BadMap{{"t + x"}, "x", "y", "helper line 1: a helper line reads name = formula", 0, 0}));
 

@@ -131,6 +131,7 @@ INSTANTIATE_TEST_SUITE_P(
                "x': unknown name \"z\" at column 5"},
         Damage{"FaultyHelper", kA + "map B\nt = x +\nx' = t\ny' = y\nend\n", {"A"}, 6,
                "helper line 1: the formula ends too early at column 8"},
+        Damage{"SecondXFormula", kA + "map B\nx' = x\nx' = y\ny' = y\nend\n", {"A"}, 7, "\"x'\" given twice"},
         Damage{"MissingFormula", kA + "map B\nx' = x\nend\n", {"A"}, 7, "map \"B\" has no y' formula"},
         Damage{"EmptyRange", "map B\nx' = x\ny' = y\nrange = 1 1 0 1\nend\n" + kA, {"A"}, 4,
                "\"range\" needs XMIN XMAX YMIN YMAX with XMIN < XMAX and YMIN < YMAX"},
