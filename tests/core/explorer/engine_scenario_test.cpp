@@ -9,6 +9,7 @@
 #include "explorer/run_commands.h"
 #include "explorer/trajectory_engine.h"
 #include "maps/mapping_catalogue.h"
+#include "platform/refresh_gate.h"
 #include "storage/point_buffer.h"
 #include "support/scenario.h"
 
@@ -149,6 +150,38 @@ TEST(EngineScenario, DueStatusLinesAgreeOnTheIteration) {
   for (const auto& t : sc.Texts().TextsStartingWith("Buf = ")) bufDrawn.push_back(t.text);
   EXPECT_EQ(dtnDrawn, dtn);
   EXPECT_EQ(bufDrawn, buf);
+}
+
+// On a screen that shows the picture only between slices, a slice draws the last status
+// that fell due in it; with the restriction its DTN must be counted at that iteration,
+// not worked out from the slice's end as if every iterate had been kept.
+TEST(EngineScenario, ASlicedRestrictedRunShowsTheCountersOfTheDueIteration) {
+  Scenario sc;
+  OrbitraState& s = sc.State();
+  UnwatchedRefreshGate screen;
+  sc.Picture().SetRefreshGate(&screen);
+  s.Run.Settings.Iterations = 101;
+  s.Run.Settings.InfoEvery = 7;
+  s.Run.Settings.RestrictToBox = 1;
+  s.Boxes.XYBox.SetRange(0.0, 0.0, 3.0, 7.0);
+  const Orbit o = StandardMapOrbit(0.5, 0.0, 101);
+  std::vector<int> keptUpTo(102, 0);
+  for (int i = 1; i <= 101; ++i) keptUpTo[i] = keptUpTo[i - 1] + (o.x[i] <= 3.0 ? 1 : 0);
+  sc.Texts().Clear();
+  sc.ApplySliced(StartRun(s), 16);
+  // The repaint's first lines, then per slice ending at 16, 32, ... 96 and 101 the last due
+  // iteration 1 + 7k at or before its end, then the closing lines.
+  std::vector<std::string> expected{"DTN = 0  "};
+  for (int end = 16;; end = std::min(end + 16, 101)) {
+    const int due = 1 + (end - 1) / 7 * 7;
+    expected.push_back("DTN = " + std::to_string(keptUpTo[due]) + "  ");
+    if (end == 101) break;
+  }
+  expected.push_back("DTN = " + std::to_string(keptUpTo[101]) + "  ");
+  std::vector<std::string> drawn;
+  for (const auto& t : sc.Texts().TextsStartingWith("DTN = ")) drawn.push_back(t.text);
+  ASSERT_NE(keptUpTo[101], 101);
+  EXPECT_EQ(drawn, expected);
 }
 
 // Each coordinate is held to its own bounds: boxes whose x and y ranges differ, each way.
