@@ -166,7 +166,12 @@ class Reader {
 
 }  // namespace
 
-UserMapFileContents ParseUserMapText(std::string_view text) { return Reader().Read(text); }
+UserMapFileContents ParseUserMapText(std::string_view text) {
+  // A byte-order mark, which some editors put at the start of UTF-8 text, is no character.
+  constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+  if (text.starts_with(kByteOrderMark)) text.remove_prefix(kByteOrderMark.size());
+  return Reader().Read(text);
+}
 
 std::string FormatUserMapText(const std::vector<UserMapDefinition>& maps) {
   std::string text =

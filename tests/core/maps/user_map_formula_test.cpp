@@ -17,6 +17,7 @@
 #include "maps/map_steps.h"
 #include "maps/mapping_catalogue.h"
 #include "maps/native_map_compiler.h"
+#include "maps/system_catalogue.h"
 #include "maps/user_map_evaluator.h"
 
 namespace orbitra {
@@ -386,6 +387,48 @@ TEST(FormulaLanguage, FoldingConstantsChangesNoBit) {
   EXPECT_GT(folded, 200);  // most of them had a finite value to fold
 }
 
+// `count` helper lines "hI = x+x+...+x" padded with blanks to `width` characters each;
+// helper I holds as many x as `xCount[I]` says.
+std::vector<std::string> WideHelpers(int count, std::size_t width, std::vector<int>* xCount = nullptr) {
+  std::vector<std::string> lines;
+  for (int i = 1; i <= count; ++i) {
+    std::string line = "h" + std::to_string(i) + " = x";
+    int xs = 1;
+    for (; line.size() + 2 <= width; ++xs) line += "+x";
+    line.resize(width, ' ');
+    lines.push_back(line);
+    if (xCount != nullptr) xCount->push_back(xs);
+  }
+  return lines;
+}
+
+// Within the stated limits a map is taken: 19 helper lines of 994 characters (18886 in
+// all), a helper name of 100 characters; names compare without letter case beyond ASCII.
+TEST(FormulaLanguage, EverythingWithinTheStatedLimitsIsTaken) {
+  std::vector<int> xs;
+  UserMapDefinition wide;
+  wide.helpers = WideHelpers(19, 994, &xs);
+  wide.xFormula = "h1";
+  wide.yFormula = "h19 - h18";
+  const UserMapCompilation compiled = CompileUserMap(wide);
+  ASSERT_TRUE(compiled.evaluator) << DescribeFormulaError(*compiled.error);
+  const MapImage image = compiled.evaluator->Evaluate(1.0, 0.0, 0, 0, 0, 0);
+  EXPECT_EQ(image.x, xs[0]);
+  EXPECT_EQ(image.y, xs[18] - xs[17]);
+
+  UserMapDefinition named;
+  const std::string name(100, 'n');
+  named.helpers = {name + " = 2*x"};
+  named.xFormula = name;
+  named.yFormula = "y";
+  ASSERT_TRUE(CompileUserMap(named).evaluator);
+
+  EXPECT_TRUE(SameName("Été à Köln", "éTÉ À kÖLN"));
+  EXPECT_TRUE(SameName("ΛΥΑΠΟΥΝΟΦ", "λυαπουνοφ"));
+  EXPECT_FALSE(SameName("Ete", "Été"));
+  EXPECT_FALSE(SameName("Köln", "Köl"));
+}
+
 struct BadMap {
   std::vector<std::string> helpers;
   std::string x;
@@ -432,7 +475,15 @@ INSTANTIATE_TEST_SUITE_P(
         BadMap{{"t = x", "t = y"}, "t", "y", "helper line 2: \"t\" is defined twice at column 1", 1, 1},
         BadMap{{"t = t + 1"}, "t", "y", "helper line 1: unknown name \"t\" at column 5", 5, 1},
         BadMap{{"2t = x"}, "x", "y", "helper line 1: invalid name \"2t\" at column 1", 1, 2},
-        BadMap{{"t + x"}, "x", "y", "helper line 1: a helper line reads name = formula", 0, 0}));
+        BadMap{{"t + x"}, "x", "y", "helper line 1: a helper line reads name = formula", 0, 0},
+        BadMap{{std::string(101, 'n') + " = x"}, "x", "y",
+               "helper line 1: a name may have at most 100 characters at column 1", 1, 101},
+        BadMap{WideHelpers(21, 994), "h1", "y",
+               "helper line 20: the map's lines are longer than 19000 characters together", 0, 0},
+        BadMap{WideHelpers(19, 994), "h1 + " + std::string(150, ' ') + "1", "y",
+               "x': the map's lines are longer than 19000 characters together", 0, 0},
+        BadMap{{}, "x + \u00e9t\u00e9", "y", "x': unexpected character \"\u00e9\" at column 5", 5, 2},
+        BadMap{{}, "x", "y * \u03bb", "y': unexpected character \"\u03bb\" at column 5", 5, 2}));
 
 }  // namespace
 }  // namespace orbitra

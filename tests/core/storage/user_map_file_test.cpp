@@ -82,6 +82,16 @@ TEST(UserMapFile, IsWrittenAsPlainTextThatReadsBackExactly) {
   EXPECT_FALSE(loose.problem.has_value());
   ASSERT_EQ(loose.maps.size(), 1u);
   EXPECT_EQ(loose.maps[0].definition, TwoMaps()[0]);
+  // A byte-order mark before the first line is skipped; names differing only in the case
+  // of letters beyond ASCII are one name.
+  const UserMapFileContents marked = ParseUserMapText(std::string("\xEF\xBB\xBF") + kTwoMaps);
+  EXPECT_FALSE(marked.problem.has_value());
+  EXPECT_EQ(marked.maps.size(), 2u);
+  const UserMapFileContents twice =
+      ParseUserMapText("map \u00c9t\u00e9\nx' = x\ny' = y\nend\nmap \u00e9T\u00c9\nx' = y\ny' = x\nend\n");
+  ASSERT_TRUE(twice.problem.has_value());
+  EXPECT_EQ(twice.problem->line, 5);
+  EXPECT_EQ(twice.problem->what, "a second map named \"\u00e9T\u00c9\"");
 }
 
 struct Damage {
