@@ -46,13 +46,13 @@ RepaintWork::RepaintWork(OrbitraState& state, Canvas& canvas, Prompter& prompter
   if (run.Requests.GroupPending != 0) {
     BeginGroupRun();
   } else if (run.Settings.DisplayMode == 0 || run.Settings.DisplayMode == 1) {
-    BeginFullRepaint();
+    RedrawAndRun();
   } else {
     Complete();
   }
 }
 
-void RepaintWork::BeginFullRepaint() {
+void RepaintWork::RedrawAndRun() {
   RunState& run = state_.Run;
   const RunSettings& settings = run.Settings;
   PlotBoxes& boxes = state_.Boxes;
