@@ -61,6 +61,21 @@ SavePictureValues PrepareSavePictureDialog(const OrbitraState& state, std::int32
   return values;
 }
 
+void ApplyRememberedChoices(SavePictureValues& values, const RememberedPictureChoices& remembered) {
+  if (remembered.scale >= 0 && remembered.scale < kPictureScaleCount) values.scale = remembered.scale;
+  std::filesystem::path name = std::filesystem::path(values.fileName).filename();
+  if (!remembered.extension.empty()) name.replace_extension("." + remembered.extension);
+  const std::filesystem::path folder =
+      remembered.folder.empty() ? std::filesystem::path(values.fileName).parent_path() : remembered.folder;
+  values.fileName = (folder / name).string();
+}
+
+RememberedPictureChoices ChoicesToRemember(const std::filesystem::path& target, const SavePictureValues& values) {
+  std::string extension = target.extension().string();
+  if (!extension.empty()) extension.erase(0, 1);
+  return RememberedPictureChoices{target.parent_path(), values.scale, extension};
+}
+
 bool WarnOfUnkeptPoints(const SavePictureValues& values) noexcept {
   return values.unkeptPoints && values.scale != static_cast<int>(PictureScale::AsShown);
 }

@@ -60,6 +60,20 @@ struct SavePictureValues {
 SavePictureValues PrepareSavePictureDialog(const OrbitraState& state, std::int32_t shownWidth,
                                            std::int32_t shownHeight);
 
+// What "Save picture" remembers from one use to the next (and between runs of the
+// program): the folder, the position in the "Size" list and the format's extension.
+struct RememberedPictureChoices {
+  std::filesystem::path folder;  // empty: nothing remembered
+  int scale = 0;
+  std::string extension;  // without the dot
+};
+
+// The dialog's values with the remembered choices in place: the default name moved to the
+// remembered folder and given the remembered extension, the remembered size chosen.
+void ApplyRememberedChoices(SavePictureValues& values, const RememberedPictureChoices& remembered);
+// The choices a picture saved at `target` with these values leaves to be remembered.
+RememberedPictureChoices ChoicesToRemember(const std::filesystem::path& target, const SavePictureValues& values);
+
 // Whether the dialog must say that the chosen size lacks points the screen shows.
 bool WarnOfUnkeptPoints(const SavePictureValues& values) noexcept;
 

@@ -10,6 +10,8 @@
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QSettings>
+#include <QStandardPaths>
 #include <QTest>
 
 #include <sys/stat.h>
@@ -114,6 +116,9 @@ class RenderPictures : public QObject {
   Q_OBJECT
 
  private Q_SLOTS:
+  // "Save Picture..." remembers its choices: never in the user's own settings.
+  void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+
   void SavePictureWritesTheScreenOrALargerPictureDrawnAnew() {
     RunningWithOrbit running;
     const QString shown = running.dir.filePath("shown.png");
@@ -194,6 +199,32 @@ class RenderPictures : public QObject {
       }
       QCOMPARE(differing, 0);
     }
+    QCOMPARE(running.answers.Unscripted(), 0);
+  }
+
+  // The folder, the size and the format of the last picture saved come back in the next
+  // dialog, also in a later run of the program (settings of its own, kept on disk).
+  void SavePictureRemembersItsChoices() {
+    QSettings(QStringLiteral("Orbitra"), QStringLiteral("Save Picture")).clear();
+    RunningWithOrbit running;
+    QDir(running.dir.path()).mkdir("pics");
+    const QString saved = running.dir.filePath("pics/mine.bmp");
+    AnswerSaveDialog(running.answers, saved, 2);
+    running.Command(CommandId::SavePicture);
+    QVERIFY(QFile::exists(saved));
+    for (int run = 0; run < 2; ++run) {
+      QString name;
+      int size = -1;
+      running.answers.Then([&](QWidget& dialog) {
+        name = dialog.findChild<QLineEdit*>("fileName")->text();
+        size = dialog.findChild<QComboBox*>("size")->currentIndex();
+        dialog.close();
+      });
+      running.Command(CommandId::SavePicture);
+      QCOMPARE(name, running.dir.filePath("pics/Standard Map.bmp"));
+      QCOMPARE(size, 2);
+    }
+    QCOMPARE(QSettings(QStringLiteral("Orbitra"), QStringLiteral("Save Picture")).value("size").toInt(), 2);
     QCOMPARE(running.answers.Unscripted(), 0);
   }
 
