@@ -26,10 +26,13 @@ InspectorPanel::InspectorPanel(const OrbitraState& state, QWidget* parent)
     grid->addWidget(new QLabel(ToQString(line.label), body), row, 0, Qt::AlignLeft | Qt::AlignTop);
     auto* value = new QLabel(ToQString(line.value), body);
     value->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    grid->addWidget(value, row, 1, Qt::AlignLeft | Qt::AlignTop);
+    value->setWordWrap(true);  // the four parameters break between them
+    grid->addWidget(value, row, 1, Qt::AlignTop);  // the whole column's width
     values_.push_back(value);
   }
   grid->setColumnStretch(1, 1);
+  // Wide enough for a point with ten digits of each coordinate on one line.
+  grid->setColumnMinimumWidth(1, fontMetrics().horizontalAdvance(QStringLiteral("x=-0.1234567891  y=-0.1234567891")));
 
   copyButton_ = new QPushButton(QStringLiteral("Copy"), body);
   connect(copyButton_, &QPushButton::clicked, this, &InspectorPanel::CopyReport);

@@ -10,7 +10,10 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QResizeEvent>
+#include <QProgressBar>
 #include <QScreen>
+#include <QStyle>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
@@ -25,6 +28,7 @@
 #include "app/qt_string.h"
 #include "app/sweep_window.h"
 #include "app/session_command_handlers.h"
+#include "explorer/idle_hint.h"
 #include "explorer/orbitra_state.h"
 #include "explorer/session_commands.h"
 
@@ -65,6 +69,7 @@ constexpr const char* kIdleText = "Ready";
 
 constexpr int kLockPollMs = 250;
 constexpr int kCompilerMessageMs = 15000;
+constexpr int kDockSettleMs = 500;
 
 }  // namespace
 
@@ -157,10 +162,11 @@ void CMainFrame::BuildCommands() {
   connect(toolbar_, &QToolBar::visibilityChanged, this, &CMainFrame::UpdateCheckMarks);
   UpdateCheckMarks();
   EnableCommands(false);
-  // Escape stops the work wherever the focus is in the window.
+  // Escape stops the work in whichever of the program's windows has the focus (a floating
+  // inspector, the editor); a modal dialog blocks it, as it blocks every other command.
   if (QAction* stop = Action(CommandId::StopRun)) {
     stop->setShortcut(QKeySequence(Qt::Key_Escape));
-    stop->setShortcutContext(Qt::WindowShortcut);
+    stop->setShortcutContext(Qt::ApplicationShortcut);
   }
   connect(mappingWindow_, &MappingWindow::WorkStarted, this, &CMainFrame::WorkStarted);
   connect(mappingWindow_, &MappingWindow::WorkProgressed, this, &CMainFrame::WorkProgressed);
@@ -210,15 +216,19 @@ void CMainFrame::EnableCommands(bool working) {
 QString CMainFrame::IdleText() const {
   if (mappingWindow_->Working()) return mappingWindow_->ProgressText();
   if (!afterWork_.isEmpty()) return afterWork_;
-  return QString::fromLatin1(kIdleText);
+  const std::string hint = IdleHint(state_);
+  return hint.empty() ? QString::fromLatin1(kIdleText) : QString::fromStdString(hint);
 }
 
 void CMainFrame::WorkStarted() {
   EnableCommands(true);
+  progressBar_->setValue(0);
+  progressBar_->show();
   WorkProgressed();
 }
 
 void CMainFrame::WorkProgressed() {
+  progressBar_->setValue(mappingWindow_->ProgressPermille());
   // The prompt of a highlighted menu item keeps the prompt area while it is shown.
   const auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
   if (menu == nullptr || menu->activeAction() == nullptr) readyText_->setText(IdleText());
@@ -227,6 +237,7 @@ void CMainFrame::WorkProgressed() {
 
 void CMainFrame::WorkEnded(bool pictureIncomplete) {
   EnableCommands(false);
+  progressBar_->hide();
   afterWork_ = pictureIncomplete ? QStringLiteral("Stopped: the picture is incomplete; Refresh draws it whole")
                                  : QString();
   readyText_->setText(IdleText());
@@ -245,6 +256,14 @@ void CMainFrame::BuildStatusBar() {
   // A normal status-bar widget: the prompt of the item under the pointer covers it.
   readyText_ = new QLabel(QString::fromLatin1(kIdleText), statusBar_);
   statusBar_->addWidget(readyText_, 1);
+  // A permanent widget: the prompt of a highlighted item or toolbar button leaves it shown.
+  progressBar_ = new QProgressBar(statusBar_);
+  progressBar_->setObjectName(QStringLiteral("workProgress"));
+  progressBar_->setRange(0, 1000);
+  progressBar_->setTextVisible(false);
+  progressBar_->setMaximumWidth(160);
+  progressBar_->hide();
+  statusBar_->addPermanentWidget(progressBar_);
   capsPane_ = MakeLockPane(QStringLiteral("capsPane"), statusBar_);
   numPane_ = MakeLockPane(QStringLiteral("numPane"), statusBar_);
   scrollPane_ = MakeLockPane(QStringLiteral("scrollPane"), statusBar_);
@@ -271,9 +290,46 @@ void CMainFrame::BuildInspectorPanel() {
 
 void CMainFrame::InspectorVisibilityChanged() {
   // Closed by its own button, or shown again: the flag and the check mark follow.
-  state_.Inspector.SetShown(!inspectorPanel_->isHidden());
+  const bool shown = !inspectorPanel_->isHidden();
+  if (shown != state_.Inspector.Shown()) KeepPictureSize(shown);
+  state_.Inspector.SetShown(shown);
   UpdateCheckMarks();
   inspectorPanel_->Refresh();
+}
+
+void CMainFrame::KeepPictureSize(bool dockShown) {
+  // Showing or hiding the docked inspector would take its width from the picture or give
+  // it back, and a picture of a new size is drawn anew: a run that was not stored would be
+  // lost and the counters reset. So the frame grows or shrinks by the dock's width instead;
+  // where it cannot (maximized, full screen, no room on the screen) the dock floats.
+  // Repaints wait until the frame has its new size.
+  if (inspectorPanel_->isFloating()) return;
+  const int separator = style()->pixelMetric(QStyle::PM_DockWidgetSeparatorExtent, nullptr, this);
+  const int dockWidth = (dockShown ? inspectorPanel_->sizeHint().width() : inspectorPanel_->width()) + separator;
+  // Room on the screen for the wider frame, moving it left if need be.
+  const QRect screen = this->screen() != nullptr ? this->screen()->availableGeometry() : QRect();
+  const bool fits = screen.isEmpty() || frameGeometry().width() + dockWidth <= screen.width();
+  if (dockShown && (isMaximized() || isFullScreen() || !fits)) {
+    inspectorPanel_->setFloating(true);
+    const QRect picture = centralWidget()->geometry();
+    inspectorPanel_->move(mapToGlobal(QPoint(picture.right() - inspectorPanel_->sizeHint().width(), picture.top())));
+    return;
+  }
+  if (dockShown && !screen.isEmpty() && frameGeometry().right() + dockWidth > screen.right()) {
+    move(pos() - QPoint(frameGeometry().right() + dockWidth - screen.right(), 0));
+  }
+  if (isMaximized() || isFullScreen()) return;
+  dockHold_.emplace(mappingWindow_->Hold().Hold());
+  resize(width() + (dockShown ? dockWidth : -dockWidth), height());
+  if (dockShown) resizeDocks({inspectorPanel_}, {dockWidth - separator}, Qt::Horizontal);
+  // The window system may apply the new size later; the repaint waits for it, or a while.
+  QTimer::singleShot(kDockSettleMs, this, [this] { dockHold_.reset(); });
+}
+
+void CMainFrame::resizeEvent(QResizeEvent* event) {
+  QMainWindow::resizeEvent(event);
+  // Released after the layout that follows the new size has placed the picture.
+  if (dockHold_) QMetaObject::invokeMethod(this, [this] { dockHold_.reset(); }, Qt::QueuedConnection);
 }
 
 void CMainFrame::ShowCompilerMessages() {
@@ -319,8 +375,12 @@ void CMainFrame::UpdateCheckMarks() {
 void CMainFrame::RunCommand(const CommandEntry& entry) {
   if (entry.handler == nullptr) return;
   // The repaint the command asks for runs only after it has returned.
-  const RepaintHold::Scope commandInProgress = mappingWindow_->Hold().Hold();
-  mappingWindow_->Invalidate(entry.handler(*this));
+  {
+    const RepaintHold::Scope commandInProgress = mappingWindow_->Hold().Hold();
+    mappingWindow_->Invalidate(entry.handler(*this));
+  }
+  // A command that repaints nothing may still change what the idle text says.
+  if (!mappingWindow_->Working() && QApplication::activePopupWidget() == nullptr) readyText_->setText(IdleText());
 }
 
 void CMainFrame::ToggleToolbar() {

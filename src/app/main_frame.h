@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <map>
+#include <optional>
 
 #include <QMainWindow>
 
@@ -10,10 +11,12 @@
 #include "app/command_table.h"
 #include "app/qt_editor_port.h"
 #include "app/qt_prompter.h"
+#include "app/repaint_hold.h"
 
 class QAction;
 class QLabel;
 class QMenu;
+class QProgressBar;
 class QStatusBar;
 class QToolBar;
 
@@ -36,6 +39,7 @@ class CMainFrame : public QMainWindow, public CommandHost {
   QToolBar* Toolbar() const { return toolbar_; }
   QStatusBar* StatusBar() const { return statusBar_; }
   QLabel* ReadyText() const { return readyText_; }
+  QProgressBar* ProgressBar() const { return progressBar_; }
   InspectorPanel* Inspector() const { return inspectorPanel_; }
   // The menu item or toolbar button of a command.
   QAction* Action(CommandId id) const;
@@ -70,6 +74,7 @@ class CMainFrame : public QMainWindow, public CommandHost {
   bool event(QEvent* event) override;
   // Closing while work goes on stops it first; nothing is asked.
   void closeEvent(QCloseEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
   void BuildCommands();
@@ -78,6 +83,7 @@ class CMainFrame : public QMainWindow, public CommandHost {
   void BuildStatusBar();
   void BuildInspectorPanel();
   void InspectorVisibilityChanged();
+  void KeepPictureSize(bool dockShown);
   void UpdateCheckMarks();
   void UpdateLockPanes();
   void ShowCompilerMessages();
@@ -100,10 +106,12 @@ class CMainFrame : public QMainWindow, public CommandHost {
   InspectorPanel* inspectorPanel_ = nullptr;
   PeriodicOrbitsPanel* periodicOrbitsPanel_ = nullptr;  // made when first asked for
   QLabel* readyText_ = nullptr;
+  QProgressBar* progressBar_ = nullptr;
   QLabel* capsPane_ = nullptr;
   QLabel* numPane_ = nullptr;
   QLabel* scrollPane_ = nullptr;
   std::map<CommandId, QAction*> actions_;
+  std::optional<RepaintHold::Scope> dockHold_;  // while the frame takes the dock's width
   QString afterWork_;  // said once work has ended, until the next repaint
   std::filesystem::path ledsDir_ = "/sys/class/leds";
 };

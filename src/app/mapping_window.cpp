@@ -86,7 +86,10 @@ void MappingWindow::HoldRepaints(bool hold) {
 }
 
 void MappingWindow::ScheduleRepaintSequence() {
-  if (scheduled_ || held_ || hold_.IsHeld() || inSequence_ || work_ || !(addPending_ || fullPending_)) return;
+  if (scheduled_ || held_ || hold_.IsHeld() || inSequence_ || work_ ||
+      !(addPending_ || fullPending_ || resizePending_)) {
+    return;
+  }
   scheduled_ = true;
   QMetaObject::invokeMethod(this, &MappingWindow::RunRepaintSequence, Qt::QueuedConnection);
 }
@@ -95,13 +98,18 @@ void MappingWindow::RunRepaintSequence() {
   scheduled_ = false;
   // A nested event loop may deliver this call while a sequence is running, or while a
   // command or one of its boxes is open; the sequence is scheduled again when that ends.
-  if (held_ || hold_.IsHeld() || inSequence_ || work_ || !(addPending_ || fullPending_)) return;
+  if (held_ || hold_.IsHeld() || inSequence_ || work_ || !(addPending_ || fullPending_ || resizePending_)) return;
+  // Only a size that differs from the picture's when the sequence runs remakes it: a
+  // resize that was taken back meanwhile (the frame growing by a dock's width as the dock
+  // opens) leaves the picture and the counters as they are.
+  resizePending_ = false;
+  if (canvas_->Width() != width() || canvas_->Height() != height()) {
+    MakeCanvas(size());
+    fullPending_ = true;
+  }
+  if (!(addPending_ || fullPending_)) return;
   {
     const SequenceScope scope(inSequence_);
-    if (sizeChanged_ || canvas_->Width() != width() || canvas_->Height() != height()) {
-      MakeCanvas(size());
-      fullPending_ = true;
-    }
     if (addPending_) {
       addPending_ = false;
     } else {
@@ -172,6 +180,8 @@ QString MappingWindow::ProgressText() const {
   return QString::fromStdString(orbitra::ProgressText(work_->Progress(), seconds));
 }
 
+int MappingWindow::ProgressPermille() const { return work_ ? orbitra::ProgressPermille(work_->Progress()) : 0; }
+
 void MappingWindow::EndSequence() {
   const bool incomplete = work_ != nullptr && work_->PictureIncomplete();
   work_.reset();
@@ -188,7 +198,6 @@ void MappingWindow::MakeCanvas(QSize size) {
   canvas_->SetRefreshGate(&refreshGate_);
   picture_ = QImage(reinterpret_cast<uchar*>(canvas_->Bits()), canvas_->Width(), canvas_->Height(),
                     static_cast<qsizetype>(canvas_->Width()) * 4, QImage::Format_RGB32);
-  sizeChanged_ = false;
 }
 
 void MappingWindow::ShowPictureNow() {
@@ -213,13 +222,11 @@ void MappingWindow::paintEvent(QPaintEvent* event) {
 }
 
 void MappingWindow::resizeEvent(QResizeEvent* /*event*/) {
-  // The canvas a running sequence draws on must stay alive: a new one is made when it ends.
-  if (inSequence_ || work_) {
-    sizeChanged_ = true;
-  } else {
-    MakeCanvas(size());
-  }
-  Invalidate(Invalidation::WithErase);
+  // The picture is remade at the new size by the next sequence, never here: the canvas a
+  // running sequence draws on must stay alive, and a size that is taken back before the
+  // sequence runs keeps the picture.
+  resizePending_ = true;
+  ScheduleRepaintSequence();
 }
 
 void MappingWindow::mousePressEvent(QMouseEvent* event) {

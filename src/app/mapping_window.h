@@ -60,6 +60,8 @@ class MappingWindow : public QWidget {
   void StopWork();
   // What the work is doing, as a line for the status bar; empty without work.
   QString ProgressText() const;
+  // How much of the work is done, 0 to 1000.
+  int ProgressPermille() const;
 
  Q_SIGNALS:
   // A run of the repaint sequence (and any run it performed) has ended.
@@ -105,13 +107,13 @@ class MappingWindow : public QWidget {
 
   bool addPending_ = false;   // a repaint on the picture as it is
   bool fullPending_ = false;  // a repaint from a white picture
+  bool resizePending_ = false;  // the window's size changed: remake the picture if it still differs
   bool scheduled_ = false;
   bool held_ = false;
   // True while the sequence or one of its slices runs: a run's message box spins a nested
   // event loop, which must neither start a second sequence nor replace the canvas being
   // drawn on. Between slices the work keeps the canvas too.
   bool inSequence_ = false;
-  bool sizeChanged_ = false;
   int repaintCount_ = 0;
   // While the right button is held after a press that marked a zoom corner: that corner
   // and the pointer, whose rectangle is drawn over the picture on screen, never into it.

@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QRegularExpression>
+#include <QSettings>
 
 #include "explorer/picture.h"
 #include "render/picture_file.h"
@@ -36,6 +37,23 @@ FileFailure WriteLargerPicture(const OrbitraState& state, const PictureSize& siz
   return WritePicture(*canvas, target);
 }
 
+// Our own settings, apart from everything else the program keeps.
+QSettings PictureSettings() { return QSettings(QStringLiteral("Orbitra"), QStringLiteral("Save Picture")); }
+
+RememberedPictureChoices LoadPictureChoices() {
+  const QSettings settings = PictureSettings();
+  return RememberedPictureChoices{settings.value(QStringLiteral("folder")).toString().toStdString(),
+                                  settings.value(QStringLiteral("size"), 0).toInt(),
+                                  settings.value(QStringLiteral("format")).toString().toStdString()};
+}
+
+void StorePictureChoices(const RememberedPictureChoices& choices) {
+  QSettings settings = PictureSettings();
+  settings.setValue(QStringLiteral("folder"), QString::fromStdString(choices.folder.string()));
+  settings.setValue(QStringLiteral("size"), choices.scale);
+  settings.setValue(QStringLiteral("format"), QString::fromStdString(choices.extension));
+}
+
 }  // namespace
 
 QString ChoosePictureFile(QWidget* parent, const QString& current) {
@@ -52,8 +70,9 @@ QString ChoosePictureFile(QWidget* parent, const QString& current) {
 
 Invalidation SavePictureCommand(QWidget* parent, const OrbitraState& state, Prompter& prompter, const Canvas& shown,
                                 PictureFileChooser chooser) {
-  SavePictureDialog dialog(PrepareSavePictureDialog(state, shown.Width(), shown.Height()), prompter,
-                           std::move(chooser), parent);
+  SavePictureValues prepared = PrepareSavePictureDialog(state, shown.Width(), shown.Height());
+  ApplyRememberedChoices(prepared, LoadPictureChoices());
+  SavePictureDialog dialog(prepared, prompter, std::move(chooser), parent);
   if (dialog.exec() != QDialog::Accepted) return Invalidation::None;
   const SavePictureValues& values = dialog.Values();
   const auto scale = static_cast<PictureScale>(values.scale);
@@ -63,7 +82,11 @@ Invalidation SavePictureCommand(QWidget* parent, const OrbitraState& state, Prom
 
   const FileFailure failure = scale == PictureScale::AsShown ? WritePicture(shown, target)
                                                              : WriteLargerPicture(state, size, target);
-  if (failure) prompter.ShowMessage(*failure);
+  if (failure) {
+    prompter.ShowMessage(*failure);
+  } else {
+    StorePictureChoices(ChoicesToRemember(target, values));
+  }
   return Invalidation::None;
 }
 

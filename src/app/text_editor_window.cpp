@@ -6,9 +6,12 @@
 #include <QFontInfo>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <QVBoxLayout>
+
+#include <string_view>
+
+#include "storage/replacement_file.h"
 
 namespace orbitra {
 
@@ -74,17 +77,21 @@ bool TextEditorWindow::Load() {
   if (latin1_) text = QString::fromLatin1(bytes);
   editor_->setPlainText(text);
   editor_->document()->setModified(false);
+  // Loading an empty text reports a change and no change back: the mark follows the
+  // document's own flag, not the signals.
+  setWindowModified(false);
   return true;
 }
 
 bool TextEditorWindow::Save() {
   const QString text = editor_->toPlainText();
   const QByteArray bytes = latin1_ ? text.toLatin1() : text.toUtf8();
-  QSaveFile file(QString::fromStdString(file_.string()));
-  if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-    // QSaveFile writes beside the file and renames only after a complete write.
+  // The program's rules for replacing a file: only a complete new file takes the old
+  // one's place, and a link, the file's mode and its other names are kept.
+  if (const FileFailure failure =
+          ReplaceFile(file_, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())))) {
     prompter_.ShowMessage(QStringLiteral("Cannot save %1:\n%2\nThe file on disk is unchanged.")
-                              .arg(FileName(), file.errorString())
+                              .arg(FileName(), QString::fromStdString(*failure))
                               .toStdString());
     return false;
   }

@@ -26,12 +26,6 @@ void DrawStatusLines(Canvas& canvas, std::int32_t iterations, const StatusCounte
   canvas.TextOutScaled(3, 70, text);
 }
 
-void DrawFinalPoint(Canvas& canvas, double x, double y) {
-  char text[2 * LongestFixedText(3) + 8];
-  std::snprintf(text, sizeof text, "x=%4.3f  y=%4.3f", x, y);
-  canvas.TextOutScaled(1, 100, text);
-}
-
 const char* EndMessage(RunEnd end) noexcept {
   switch (end) {
     case RunEnd::Escaped:
@@ -46,6 +40,12 @@ const char* EndMessage(RunEnd end) noexcept {
 }
 
 }  // namespace
+
+void DrawFinalPoint(Canvas& canvas, double x, double y) {
+  char text[2 * LongestFixedText(3) + 8];
+  std::snprintf(text, sizeof text, "x=%4.3f  y=%4.3f", x, y);
+  canvas.TextOutScaled(1, 100, text);
+}
 
 void DrawStatus(const OrbitraState& state, Canvas& canvas) {
   const PointStore& store = state.Store;
@@ -150,6 +150,8 @@ void OrbitRun::Finish(Prompter& prompter) {
   }
   state_.Run.CurrentPoint.x = loop_.x;
   state_.Run.CurrentPoint.y = loop_.y;
+  state_.Run.FinalPointShown = 1;
+  state_.Run.FinalPoint = WorldPoint{loop_.x, loop_.y};
   DrawFinalPoint(canvas_, loop_.x, loop_.y);
 }
 

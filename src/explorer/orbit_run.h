@@ -58,5 +58,7 @@ class OrbitRun {
 
 // The five status lines N, RTN, DTN, Buf and Dsk.
 void DrawStatus(const OrbitraState& state, Canvas& canvas);
+// The "x= y=" line a run draws at its end point.
+void DrawFinalPoint(Canvas& canvas, double x, double y);
 
 }  // namespace orbitra

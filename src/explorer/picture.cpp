@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "explorer/mapping_window_logic.h"
+#include "explorer/orbit_run.h"
 #include "explorer/replay.h"
 #include "explorer/trajectory_engine.h"
 #include "maps/system_catalogue.h"
@@ -24,6 +25,7 @@ void DrawPicture(const OrbitraState& state, Canvas& canvas) {
   ReplayKeptPoints(state.Store, state.WorkDir, boxes.XYBox, run, canvas);
   DrawStructure(state.Structure, boxes.XYBox, canvas);
   MarkInitialPoint(run, boxes.XYBox, canvas);
+  if (run.FinalPointShown != 0) DrawFinalPoint(canvas, run.FinalPoint.x, run.FinalPoint.y);
   DrawStatus(state, canvas);
 }
 
@@ -58,6 +60,21 @@ SavePictureValues PrepareSavePictureDialog(const OrbitraState& state, std::int32
   values.height = shownHeight;
   values.unkeptPoints = state.Run.UnkeptPointsShown != 0;
   return values;
+}
+
+void ApplyRememberedChoices(SavePictureValues& values, const RememberedPictureChoices& remembered) {
+  if (remembered.scale >= 0 && remembered.scale < kPictureScaleCount) values.scale = remembered.scale;
+  std::filesystem::path name = std::filesystem::path(values.fileName).filename();
+  if (!remembered.extension.empty()) name.replace_extension("." + remembered.extension);
+  const std::filesystem::path folder =
+      remembered.folder.empty() ? std::filesystem::path(values.fileName).parent_path() : remembered.folder;
+  values.fileName = (folder / name).string();
+}
+
+RememberedPictureChoices ChoicesToRemember(const std::filesystem::path& target, const SavePictureValues& values) {
+  std::string extension = target.extension().string();
+  if (!extension.empty()) extension.erase(0, 1);
+  return RememberedPictureChoices{target.parent_path(), values.scale, extension};
 }
 
 bool WarnOfUnkeptPoints(const SavePictureValues& values) noexcept {

@@ -12,8 +12,8 @@ namespace orbitra {
 
 // The picture of the mapping window drawn anew from the kept points, on a canvas of any
 // size: the calls of the window's full repaint (status and mouse readout, the boxes laid
-// out for the canvas, the stream and the buffer, the initial point's mark, the status
-// again) on copies of the boxes. It never runs the map, serves no request and changes
+// out for the canvas, the stream and the buffer, the initial point's mark, the last run's
+// "x= y=" line while the window shows it, the status again) on copies of the boxes. It never runs the map, serves no request and changes
 // nothing in the state. What a run drew but the store does not keep is not in it.
 void DrawPicture(const OrbitraState& state, Canvas& canvas);
 
@@ -59,6 +59,20 @@ struct SavePictureValues {
 // the width and height of the picture on screen.
 SavePictureValues PrepareSavePictureDialog(const OrbitraState& state, std::int32_t shownWidth,
                                            std::int32_t shownHeight);
+
+// What "Save picture" remembers from one use to the next (and between runs of the
+// program): the folder, the position in the "Size" list and the format's extension.
+struct RememberedPictureChoices {
+  std::filesystem::path folder;  // empty: nothing remembered
+  int scale = 0;
+  std::string extension;  // without the dot
+};
+
+// The dialog's values with the remembered choices in place: the default name moved to the
+// remembered folder and given the remembered extension, the remembered size chosen.
+void ApplyRememberedChoices(SavePictureValues& values, const RememberedPictureChoices& remembered);
+// The choices a picture saved at `target` with these values leaves to be remembered.
+RememberedPictureChoices ChoicesToRemember(const std::filesystem::path& target, const SavePictureValues& values);
 
 // Whether the dialog must say that the chosen size lacks points the screen shows.
 bool WarnOfUnkeptPoints(const SavePictureValues& values) noexcept;

@@ -46,13 +46,13 @@ RepaintWork::RepaintWork(OrbitraState& state, Canvas& canvas, Prompter& prompter
   if (run.Requests.GroupPending != 0) {
     BeginGroupRun();
   } else if (run.Settings.DisplayMode == 0 || run.Settings.DisplayMode == 1) {
-    BeginFullRepaint();
+    RedrawAndRun();
   } else {
     Complete();
   }
 }
 
-void RepaintWork::BeginFullRepaint() {
+void RepaintWork::RedrawAndRun() {
   RunState& run = state_.Run;
   const RunSettings& settings = run.Settings;
   PlotBoxes& boxes = state_.Boxes;
@@ -60,6 +60,7 @@ void RepaintWork::BeginFullRepaint() {
 
   run.RunCount = settings.ContinueIterations;
   run.UnkeptPointsShown = 0;
+  run.FinalPointShown = 0;
   DrawBoxes(boxes, settings.DisplayMode, canvas_, 0, 0, canvas_.Width(), canvas_.Height());
 
   boxes.ZoomRectDefined = 0;
@@ -97,6 +98,7 @@ void RepaintWork::BeginGroupRun() {
   RunSettings& settings = state_.Run.Settings;
   settings.DisplayMode = 0;
   state_.Run.UnkeptPointsShown = 0;
+  state_.Run.FinalPointShown = 0;
   DrawBoxes(state_.Boxes, settings.DisplayMode, canvas_, 0, 0, canvas_.Width(), canvas_.Height());
   state_.Boxes.ZoomRectDefined = 0;
   settings.ShowBufferPoints = 1;

@@ -47,7 +47,11 @@ class RepaintWork {
   enum class Phase { ReplayStream, ReplayBuffer, StartRun, Run, NextGroupEntry, GroupRun, Close, Done };
 
   void AdvanceBy(std::int64_t& budget);
-  void BeginFullRepaint();
+  // The full repaint of the picture: lays out and draws the boxes, the zoom rectangle just
+  // released, then (in the phases that follow, slice by slice) replays the stream and the
+  // buffer, resets the counters unless the run continues, marks the initial point, runs
+  // the requested orbit and draws the status.
+  void RedrawAndRun();
   void BeginGroupRun();
   void StartRequestedRun();
   void StartNextGroupEntry();

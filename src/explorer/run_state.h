@@ -72,6 +72,10 @@ struct RunState {
   // keep (storing off, buffer points hidden, or the evolution boxes): a picture drawn anew
   // from the stored points lacks them.
   int UnkeptPointsShown = 0;
+  // The "x= y=" line of the last run's end point is on the picture (until the next full
+  // repaint), showing FinalPoint: a picture drawn anew draws it too.
+  int FinalPointShown = 0;
+  WorldPoint FinalPoint;
 };
 
 // The trajectory points at (0.5, 0) with colour index 0, the zoom corners at (0, 0) and

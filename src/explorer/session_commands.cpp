@@ -13,6 +13,7 @@
 #include "storage/file_io.h"
 #include "storage/group_file.h"
 #include "storage/point_buffer.h"
+#include "storage/replacement_file.h"
 
 namespace orbitra {
 
@@ -211,7 +212,7 @@ Invalidation OpenSession(OrbitraState& state, Prompter& prompter, const std::fil
 
   // The files first, each replaced in one step: a failure leaves the state as it was.
   if (map.usersChanged && !WriteUserMapTable(state, prompter, users)) return Invalidation::None;
-  if (const FileFailure failure = ReplaceFileContents(state.FilePath(kGroupFileName), JoinLines(r.groupLines))) {
+  if (const FileFailure failure = ReplaceFile(state.FilePath(kGroupFileName), JoinLines(r.groupLines))) {
     prompter.ShowMessage(*failure);
     return Invalidation::None;
   }
@@ -244,7 +245,7 @@ void RememberSession(const OrbitraState& state, const std::filesystem::path& fil
   std::string text;
   for (const std::filesystem::path& f : files) text += f.string() + "\n";
   // A list that cannot be written costs only the convenience; nothing to report.
-  (void)ReplaceFileContents(state.FilePath(kRecentSessionsFileName), text);
+  (void)ReplaceFile(state.FilePath(kRecentSessionsFileName), text);
 }
 
 }  // namespace orbitra

@@ -1,5 +1,6 @@
 #include "explorer/work_progress.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace orbitra {
@@ -47,6 +48,16 @@ std::string ProgressText(const WorkProgress& p, double seconds) {
       break;
   }
   return {};
+}
+
+int ProgressPermille(const WorkProgress& p) noexcept {
+  const double part = p.total > 0 ? std::clamp(static_cast<double>(p.done) / static_cast<double>(p.total), 0.0, 1.0) : 0.0;
+  double whole = part;
+  if (p.trajectories > 0) {
+    const int finished = std::clamp(p.trajectory - 1, 0, p.trajectories);
+    whole = std::min((finished + part) / p.trajectories, 1.0);
+  }
+  return static_cast<int>(whole * 1000.0);
 }
 
 }  // namespace orbitra

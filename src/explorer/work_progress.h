@@ -21,4 +21,8 @@ struct WorkProgress {
 // `seconds` (left out when no time has passed). Empty when there is nothing to say.
 std::string ProgressText(const WorkProgress& progress, double seconds);
 
+// How much of the whole work is done, 0 to 1000, for a progress bar: a group run counts
+// its finished entries and the part of the current one.
+int ProgressPermille(const WorkProgress& progress) noexcept;
+
 }  // namespace orbitra

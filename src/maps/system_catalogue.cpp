@@ -1,12 +1,38 @@
 #include "maps/system_catalogue.h"
 
+#include <locale.h>
+#include <wctype.h>
+
 #include "maps/user_map_evaluator.h"
 
 namespace orbitra {
 
 namespace {
 
-char Lower(char c) noexcept { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+// The next character of UTF-8 text as a code point; a byte that starts no valid sequence
+// stands for itself.
+char32_t NextCharacter(std::string_view text, std::size_t& i) noexcept {
+  const auto lead = static_cast<unsigned char>(text[i++]);
+  const int more = lead >= 0xF0 && lead < 0xF8 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC0 ? 1 : 0;
+  if (lead < 0x80 || more == 0 || i + static_cast<std::size_t>(more) > text.size()) return lead;
+  char32_t c = lead & (0x3F >> more);
+  for (int k = 0; k < more; ++k) {
+    const auto next = static_cast<unsigned char>(text[i + static_cast<std::size_t>(k)]);
+    if ((next & 0xC0) != 0x80) return lead;
+    c = (c << 6) | (next & 0x3F);
+  }
+  i += static_cast<std::size_t>(more);
+  return c;
+}
+
+// Letter case folded as the C library's Unicode tables fold it (ASCII alone where the
+// system has no UTF-8 locale).
+char32_t Lower(char32_t c) noexcept {
+  if (c < 0x80) return c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c;
+  static const locale_t utf8 = ::newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(nullptr));
+  return utf8 != static_cast<locale_t>(nullptr) ? static_cast<char32_t>(::towlower_l(static_cast<wint_t>(c), utf8))
+                                                 : c;
+}
 
 // Characters of UTF-8 text: every byte but the continuation bytes 10xxxxxx.
 std::size_t CharacterCount(std::string_view text) noexcept {
@@ -18,11 +44,11 @@ std::size_t CharacterCount(std::string_view text) noexcept {
 }  // namespace
 
 bool SameName(std::string_view a, std::string_view b) noexcept {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (Lower(a[i]) != Lower(b[i])) return false;
+  std::size_t i = 0, j = 0;
+  while (i < a.size() && j < b.size()) {
+    if (Lower(NextCharacter(a, i)) != Lower(NextCharacter(b, j))) return false;
   }
-  return true;
+  return i == a.size() && j == b.size();
 }
 
 SystemText SystemTextAt(const UserMapTable& users, int t) noexcept {

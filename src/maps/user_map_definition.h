@@ -28,5 +28,10 @@ struct UserMapDefinition {
 inline constexpr std::size_t kMaxFormulaLength = 1000;
 // Most helper lines one map may have.
 inline constexpr std::size_t kMaxHelperLines = 32;
+// Longest helper name, in characters.
+inline constexpr std::size_t kMaxHelperNameLength = 100;
+// All helper lines and both formulas of one map together, in characters: the formula
+// library reads them as one expression, which it takes up to some 20000 characters long.
+inline constexpr std::size_t kMaxMapTextLength = 19000;
 
 }  // namespace orbitra

@@ -2,6 +2,7 @@
 
 #include <muParser.h>
 
+#include <algorithm>
 #include <bit>
 #include <charconv>
 #include <cmath>
@@ -41,6 +42,10 @@ struct UserMapEvaluator::Impl {
 
 namespace {
 
+// The longest expression of all formulas joined that the library is given: below its own
+// limit of 20000 characters, which kMaxMapTextLength keeps the formulas as typed within.
+constexpr std::size_t kMaxJoinedLength = 19900;
+
 // Where a formula sits in the text the user typed it in.
 struct FormulaPlace {
   FormulaPart part;
@@ -59,11 +64,40 @@ FormulaError WholeTextError(const FormulaPlace& place, std::string what) {
 
 std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
 
+// The first character of UTF-8 text, all of its bytes.
+std::string_view FirstCharacter(std::string_view text) noexcept {
+  if (text.empty()) return text;
+  const auto lead = static_cast<unsigned char>(text[0]);
+  std::size_t size = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+  size = std::min(size, text.size());
+  for (std::size_t i = 1; i < size; ++i) {
+    if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) return text.substr(0, i);
+  }
+  return text.substr(0, size);
+}
+
+// Where the lines of a map together pass kMaxMapTextLength: a failure at the line that
+// passes it, in the order the lines are read.
+class MapTextLength {
+ public:
+  std::optional<FormulaError> Add(std::string_view text, FormulaPart part, int helperLine) {
+    total_ += text.size();
+    if (total_ <= kMaxMapTextLength) return std::nullopt;
+    return FormulaError{part, helperLine, 0, 0,
+                        "the map's lines are longer than " + std::to_string(kMaxMapTextLength) +
+                            " characters together"};
+  }
+
+ private:
+  std::size_t total_ = 0;
+};
+
 // The library's report in the program's words, placed at the library's position.
 FormulaError LibraryError(const mu::ParserError& e, std::string_view formula, const FormulaPlace& place) {
   const std::string fullToken = e.GetToken();
   const std::string_view token = TrimBlanks(fullToken);
   std::string what;
+  std::optional<std::size_t> characterLength;  // an unexpected character: all of its bytes
   switch (e.GetCode()) {
     case mu::ecUNEXPECTED_OPERATOR:
       what = "unexpected operator " + Quoted(token);
@@ -74,7 +108,8 @@ FormulaError LibraryError(const mu::ParserError& e, std::string_view formula, co
       } else if (IsFormulaName(token)) {
         what = "unknown name " + Quoted(token);
       } else {
-        what = "unexpected character " + Quoted(token.substr(0, 1));
+        what = "unexpected character " + Quoted(FirstCharacter(token));
+        characterLength = FirstCharacter(token).size();
       }
       break;
     case mu::ecUNEXPECTED_EOF:
@@ -115,7 +150,9 @@ FormulaError LibraryError(const mu::ParserError& e, std::string_view formula, co
   const std::size_t position =
       reported < 0 ? formula.size() : std::min(static_cast<std::size_t>(reported), formula.size());
   std::size_t length = 0;
-  if (!token.empty() && formula.substr(position, token.size()) == token) {
+  if (characterLength && formula.substr(position, *characterLength) == token.substr(0, *characterLength)) {
+    length = *characterLength;
+  } else if (!token.empty() && formula.substr(position, token.size()) == token) {
     length = token.size();
   } else if (position < formula.size()) {
     length = 1;
@@ -166,12 +203,14 @@ std::optional<FormulaError> CheckDefinition(const UserMapDefinition& d, std::vec
   double scratch[6] = {};
   BindVariables(parser, &scratch[0], &scratch[1], &scratch[2], &scratch[3], &scratch[4], &scratch[5]);
   std::vector<double> helperScratch(d.helpers.size(), 0.0);
+  MapTextLength length;
 
   for (std::size_t i = 0; i < d.helpers.size(); ++i) {
     const std::string_view line = d.helpers[i];
     const FormulaPlace whole{FormulaPart::Helper, static_cast<int>(i), 0};
     if (auto error = TooLong(line, whole)) return error;
     if (TrimBlanks(line).empty()) continue;
+    if (auto error = length.Add(line, FormulaPart::Helper, static_cast<int>(i))) return error;
     if (helpers.size() == kMaxHelperLines) {
       return WholeTextError(whole, "more than " + std::to_string(kMaxHelperLines) + " helper lines");
     }
@@ -180,6 +219,10 @@ std::optional<FormulaError> CheckDefinition(const UserMapDefinition& d, std::vec
     if (parts->name.empty()) return ErrorAt(whole, parts->formulaPosition - 1, 1, "missing name before \"=\"");
     const std::string name(parts->name);
     if (!IsFormulaName(name)) return ErrorAt(whole, parts->namePosition, name.size(), "invalid name " + Quoted(name));
+    if (name.size() > kMaxHelperNameLength) {
+      return ErrorAt(whole, parts->namePosition, name.size(),
+                     "a name may have at most " + std::to_string(kMaxHelperNameLength) + " characters");
+    }
     if (IsReservedFormulaName(name)) {
       return ErrorAt(whole, parts->namePosition, name.size(), Quoted(name) + " cannot be a helper name");
     }
@@ -194,9 +237,11 @@ std::optional<FormulaError> CheckDefinition(const UserMapDefinition& d, std::vec
 
   const FormulaPlace x{FormulaPart::XFormula, 0, 0};
   if (auto error = TooLong(d.xFormula, x)) return error;
+  if (auto error = length.Add(d.xFormula, FormulaPart::XFormula, 0)) return error;
   if (auto error = CheckFormula(parser, d.xFormula, x)) return error;
   const FormulaPlace y{FormulaPart::YFormula, 0, 0};
   if (auto error = TooLong(d.yFormula, y)) return error;
+  if (auto error = length.Add(d.yFormula, FormulaPart::YFormula, 0)) return error;
   if (auto error = CheckFormula(parser, d.yFormula, y)) return error;
   return std::nullopt;
 }
@@ -241,16 +286,19 @@ UserMapCompilation CompileUserMap(const UserMapDefinition& definition, ConstantF
     SetUpFormulaLanguage(parser);
     BindVariables(parser, &impl->x, &impl->y, &impl->k1, &impl->k2, &impl->k3, &impl->k4);
     ConstantValues constants;
-    const auto prepared = [&](std::string_view formula) {
-      return folding == ConstantFolding::Fold ? FoldConstantSegments(formula, std::ref(constants))
-                                              : std::string(formula);
+    const auto joined = [&](bool fold) {
+      const auto prepared = [&](std::string_view formula) {
+        return fold ? FoldConstantSegments(formula, std::ref(constants)) : std::string(formula);
+      };
+      std::string expression;
+      for (const Helper& helper : helpers) expression += helper.name + "=(" + prepared(helper.formula) + "),";
+      return expression + "(" + prepared(definition.xFormula) + "),(" + prepared(definition.yFormula) + ")";
     };
-    std::string expression;
-    for (std::size_t i = 0; i < helpers.size(); ++i) {
-      parser.DefineVar(helpers[i].name, &impl->helpers[i]);
-      expression += helpers[i].name + "=(" + prepared(helpers[i].formula) + "),";
-    }
-    expression += "(" + prepared(definition.xFormula) + "),(" + prepared(definition.yFormula) + ")";
+    for (std::size_t i = 0; i < helpers.size(); ++i) parser.DefineVar(helpers[i].name, &impl->helpers[i]);
+    std::string expression = joined(folding == ConstantFolding::Fold);
+    // Folded constants are written out in full and may make the expression longer than
+    // the library takes; folding changes no bit, so the formulas go as typed then.
+    if (expression.size() > kMaxJoinedLength) expression = joined(false);
     parser.SetExpr(expression);
     int results = 0;
     parser.Eval(results);
@@ -262,9 +310,10 @@ UserMapCompilation CompileUserMap(const UserMapDefinition& definition, ConstantF
       evaluator->impl_->jacobian = UserMapJacobian::Of(*program);
     }
     return {std::move(evaluator), std::nullopt};
-  } catch (const mu::ParserError& e) {
-    // Each part compiled on its own; a fault of the whole is not expected.
-    return {nullptr, FormulaError{FormulaPart::XFormula, 0, 0, 0, e.GetMsg()}};
+  } catch (const mu::ParserError&) {
+    // Each part compiled on its own and the whole kept within the library's length; a
+    // fault of the whole is not expected.
+    return {nullptr, FormulaError{FormulaPart::XFormula, 0, 0, 0, "the formulas cannot be read together"}};
   }
 }
 

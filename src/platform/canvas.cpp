@@ -22,7 +22,10 @@ Canvas::Canvas(int width, int height)
       height_(std::max(height, 0)),
       pixels_(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_) + 1, ToPixel(kWhite)) {}
 
-void Canvas::Clear(Colour colour) { std::fill(pixels_.begin(), pixels_.end(), ToPixel(colour)); }
+void Canvas::Clear(Colour colour) {
+  std::fill(pixels_.begin(), pixels_.end(), ToPixel(colour));
+  fixedCellCount_ = 0;
+}
 
 Colour Canvas::GetPixel(int x, int y) const noexcept {
   if (!Contains(x, y)) return kWhite;
@@ -109,6 +112,31 @@ void Canvas::Rectangle(int left, int top, int right, int bottom) noexcept {
 
 void Canvas::TextOut(int x, int y, std::string_view text) {
   if (textPainter_ != nullptr) textPainter_->DrawText(*this, x, y, text);
+}
+
+void Canvas::TextOutScaled(int x, int y, std::string_view text) {
+  const int sx = static_cast<int>(Scaled(x)), sy = static_cast<int>(Scaled(y));
+  if (textPainter_ == nullptr) return;
+  FixedTextCell* cell = nullptr;
+  for (std::size_t i = 0; i < fixedCellCount_; ++i) {
+    if (fixedCells_[i].x == sx && fixedCells_[i].y == sy) cell = &fixedCells_[i];
+  }
+  if (cell != nullptr) {
+    const Pixel white = ToPixel(kWhite);
+    const int left = std::max(cell->x, 0), right = std::min(cell->x + cell->width, width_);
+    const int top = std::max(cell->y, 0), bottom = std::min(cell->y + cell->height, height_);
+    for (int row = top; row < bottom; ++row) {
+      Pixel* line = pixels_.data() + static_cast<std::size_t>(row) * static_cast<std::size_t>(width_);
+      std::fill(line + left, line + std::max(left, right), white);
+    }
+  } else if (fixedCellCount_ < fixedCells_.size()) {
+    cell = &fixedCells_[fixedCellCount_++];
+  }
+  textPainter_->DrawText(*this, sx, sy, text);
+  if (cell != nullptr) {
+    const TextExtent extent = textPainter_->Measure(*this, text);
+    *cell = FixedTextCell{sx, sy, extent.width, extent.height};
+  }
 }
 
 void Canvas::PresentNow() {

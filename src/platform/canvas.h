@@ -1,6 +1,8 @@
 #pragma once
 
+#include <array>
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 #include <vector>
@@ -72,10 +74,10 @@ class Canvas {
   // Hands the text to the text painter (nothing without one).
   void TextOut(int x, int y, std::string_view text);
   void SetTextPainter(TextPainter* painter) noexcept { textPainter_ = painter; }
-  // A text at a fixed place of the window given in screen pixels (the status lines).
-  void TextOutScaled(int x, int y, std::string_view text) {
-    TextOut(static_cast<int>(Scaled(x)), static_cast<int>(Scaled(y)), text);
-  }
+  // A text at a fixed place of the window given in screen pixels (the status lines). It
+  // replaces the text drawn there before: that text's cell is cleared first, so a shorter
+  // text leaves none of the longer one's characters behind.
+  void TextOutScaled(int x, int y, std::string_view text);
 
   // How much larger than on screen the picture's texts and their pixel offsets are drawn:
   // 1 in the window, 2 for a picture saved at twice the window's size. The text painter
@@ -104,6 +106,12 @@ class Canvas {
   int penX_ = 0;
   int penY_ = 0;
   double textScale_ = 1.0;
+  // The cells of the texts drawn at fixed places since the picture was last cleared.
+  struct FixedTextCell {
+    int x, y, width, height;
+  };
+  std::array<FixedTextCell, 16> fixedCells_{};
+  std::size_t fixedCellCount_ = 0;
   TextPainter* textPainter_ = nullptr;  // not owned
   RefreshGate* refreshGate_ = nullptr;  // not owned
 };

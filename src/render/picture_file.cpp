@@ -1,8 +1,13 @@
 #include "render/picture_file.h"
 
+#include <QBuffer>
 #include <QImageWriter>
-#include <QSaveFile>
 #include <QStringList>
+
+#include <cerrno>
+#include <system_error>
+
+#include "storage/replacement_file.h"
 
 namespace orbitra {
 
@@ -27,22 +32,22 @@ QImage PictureImage(const Canvas& canvas) {
 }
 
 FileFailure WritePicture(const Canvas& canvas, const std::filesystem::path& target) {
+  std::error_code ec;
+  if (std::filesystem::is_directory(target, ec)) return FileFailureText("replace", target, EISDIR);
   const QByteArray format = FormatOf(target);
   if (format.isEmpty()) {
     const std::string extension = target.extension().string();
+    if (extension.empty()) return FileFailureText("write", target, "the name needs an extension such as \".png\"");
     return FileFailureText("write", target, "no image format has the extension \"" + extension + "\"");
   }
-  // QSaveFile writes beside the target and renames only a complete file over it.
-  QSaveFile file(QString::fromStdString(target.string()));
-  if (!file.open(QIODevice::WriteOnly)) return FileFailureText("create", target, file.errorString().toStdString());
-  QImageWriter writer(&file, format);
-  if (!writer.write(PictureImage(canvas))) {
-    file.cancelWriting();
-    const QString reason = file.error() != QFileDevice::NoError ? file.errorString() : writer.errorString();
-    return FileFailureText("write", target, reason.toStdString());
-  }
-  if (!file.commit()) return FileFailureText("write", target, file.errorString().toStdString());
-  return std::nullopt;
+  // The image is made in memory, then written by the program's rules for replacing a
+  // file, which report the system's own reason for a failure.
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  QImageWriter writer(&buffer, format);
+  if (!writer.write(PictureImage(canvas))) return FileFailureText("write", target, writer.errorString().toStdString());
+  return ReplaceFile(target, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
 }
 
 QString PictureFileFilters() {

@@ -46,4 +46,10 @@ void QtTextPainter::DrawText(Canvas& canvas, int x, int y, std::string_view text
   painter.drawText(cell, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine | Qt::TextDontClip, string);
 }
 
+TextExtent QtTextPainter::Measure(const Canvas& canvas, std::string_view text) {
+  const QFontMetrics metrics(FontFor(canvas.TextScale()));
+  const QString string = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+  return TextExtent{metrics.horizontalAdvance(string), metrics.height()};
+}
+
 }  // namespace orbitra

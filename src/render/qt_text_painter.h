@@ -16,6 +16,7 @@ class QtTextPainter : public TextPainter {
   explicit QtTextPainter(const QFont& font) : font_(font) {}
 
   void DrawText(Canvas& canvas, int x, int y, std::string_view text) override;
+  TextExtent Measure(const Canvas& canvas, std::string_view text) override;
 
  private:
   // The font for a text scale; the default font itself at scale 1.

@@ -125,6 +125,13 @@ void AddOptions(QCommandLineParser& parser) {
       {QStringLiteral("scale"),
        QStringLiteral("Text and marks this many times larger, as \"Save Picture...\" draws a larger size (default 1)."),
        QStringLiteral("factor")},
+      {QStringLiteral("window"),
+       QStringLiteral("Draw what \"Save Picture...\" saves from a mapping window of this size: with --size as "
+                      "\"Width by height\" (texts scaled by the smaller ratio of the sides), with --times as "
+                      "\"2x\", \"3x\" or \"4x\", alone as \"1x as shown\"."),
+       QStringLiteral("WxH")},
+      {QStringLiteral("times"), QStringLiteral("With --window: the picture 2, 3 or 4 times the window's size."),
+       QStringLiteral("n")},
       {QStringLiteral("buffer"),
        QStringLiteral("Buffer capacity in points (default: room for every iteration, at least 1000000)."),
        QStringLiteral("points")},
@@ -177,12 +184,12 @@ void AddOptions(QCommandLineParser& parser) {
 }
 
 // The picture's size from "WxH".
-std::optional<PictureSize> ReadSize(ValueReader& reader, const std::string& text) {
+std::optional<PictureSize> ReadSize(ValueReader& reader, const QString& option, const std::string& text) {
   const std::size_t x = text.find_first_of("xX");
   std::int32_t width = 0, height = 0;
   if (x == std::string::npos || !ParseInt32(text.substr(0, x), width) || !ParseInt32(text.substr(x + 1), height) ||
       !PictureSizeAllowed(PictureSize{width, height, 1.0})) {
-    return reader.Fail<PictureSize>(QStringLiteral("size"),
+    return reader.Fail<PictureSize>(option,
                                     "a width and a height such as 1600x1200, each from 1 to " +
                                         std::to_string(kLargestPictureSide) + ", at most " +
                                         std::to_string(kLargestPicturePixels) + " pixels in all",
@@ -375,6 +382,49 @@ void ReadStructure(ValueReader& reader, RenderRequest& request) {
   }
 }
 
+// Whether two names lead to one file: the same path once links are followed, or (both
+// existing) the same file under two names.
+bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
+  std::error_code ec;
+  if (std::filesystem::equivalent(a, b, ec) && !ec) return true;
+  const std::filesystem::path ra = std::filesystem::weakly_canonical(a, ec);
+  if (ec) return a == b;
+  const std::filesystem::path rb = std::filesystem::weakly_canonical(b, ec);
+  return ec ? a == b : ra == rb;
+}
+
+// --size and --scale, or the choices of "Save Picture..." from a window of --window's size.
+void ReadPictureSize(const QCommandLineParser& parser, ValueReader& reader, PictureSize& picture) {
+  std::optional<PictureSize> size;
+  if (const auto text = reader.Text(QStringLiteral("size"))) size = ReadSize(reader, QStringLiteral("size"), *text);
+  const std::optional<std::int32_t> times = reader.WholeNumber(QStringLiteral("times"), 2, 4);
+  if (const auto window = reader.Text(QStringLiteral("window"))) {
+    const std::optional<PictureSize> shown = ReadSize(reader, QStringLiteral("window"), *window);
+    if (parser.isSet(QStringLiteral("scale"))) return reader.Fail("--scale cannot be used with --window");
+    if (times && size) return reader.Fail("--times and --size cannot be used together");
+    if (!shown) return;
+    const PictureScale choice = times ? static_cast<PictureScale>(*times - 1)
+                                : size ? PictureScale::WidthByHeight
+                                       : PictureScale::AsShown;
+    picture = ChoosePictureSize(choice, shown->width, shown->height, size ? size->width : 0,
+                                size ? size->height : 0);
+    if (!PictureSizeAllowed(picture)) {
+      reader.Fail(FormatCounts(kPictureTooLarge, {picture.width, picture.height}));
+    }
+    return;
+  }
+  if (times) return reader.Fail("--times needs --window WxH");
+  if (size) picture = *size;
+  if (const auto scale = reader.Number(QStringLiteral("scale"))) {
+    if (*scale > 0.0 && *scale <= 16.0) {
+      picture.textScale = *scale;
+    } else {
+      reader.Fail<double>(QStringLiteral("scale"), "a number above 0 and at most 16",
+                          parser.value(QStringLiteral("scale")).toStdString());
+    }
+  }
+}
+
 }  // namespace
 
 RenderArguments ParseRenderArguments(const QStringList& arguments) {
@@ -397,17 +447,7 @@ RenderArguments ParseRenderArguments(const QStringList& arguments) {
   RenderRequest request;
   ValueReader reader(parser);
   ReadJob(parser, reader, request.job, result.notes);
-  if (const auto size = reader.Text(QStringLiteral("size"))) {
-    if (const auto picture = ReadSize(reader, *size)) request.picture = *picture;
-  }
-  if (const auto scale = reader.Number(QStringLiteral("scale"))) {
-    if (*scale > 0.0 && *scale <= 16.0) {
-      request.picture.textScale = *scale;
-    } else {
-      reader.Fail<double>(QStringLiteral("scale"), "a number above 0 and at most 16",
-                          parser.value(QStringLiteral("scale")).toStdString());
-    }
-  }
+  ReadPictureSize(parser, reader, request.picture);
   if (const auto png = reader.Text(QStringLiteral("png"))) {
     if (png->empty()) reader.Fail("--png takes a file name");
     request.png = Absolute(*png);
@@ -415,6 +455,9 @@ RenderArguments ParseRenderArguments(const QStringList& arguments) {
   if (const auto file = reader.Text(QStringLiteral("export"))) {
     if (file->empty()) reader.Fail("--export takes a file name");
     request.exportFile = Absolute(*file);
+  }
+  if (request.png && request.exportFile && SameFile(*request.png, *request.exportFile)) {
+    reader.Fail("--png and --export name the same file");
   }
   request.highAccuracy = parser.isSet(QStringLiteral("high-accuracy"));
   request.interpreted = parser.isSet(QStringLiteral("interpreted"));

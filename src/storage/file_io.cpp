@@ -5,8 +5,6 @@
 #include <cstdio>
 #include <system_error>
 
-#include <unistd.h>
-
 namespace orbitra {
 
 namespace {
@@ -74,32 +72,6 @@ FileFailure CreateFileIfMissing(const std::filesystem::path& file) {
   errno = 0;
   if (!CloseChecked(f)) return FileFailureText("write", file, LastError());
   return std::nullopt;
-}
-
-FileFailure ReplaceFileContents(const std::filesystem::path& file, std::string_view data) {
-  std::filesystem::path temporary = file;
-  temporary += ".tmp";
-  errno = 0;
-  std::FILE* f = std::fopen(temporary.c_str(), "wb");
-  if (f == nullptr) return FileFailureText("write", file, LastError());
-
-  errno = 0;
-  int error = data.empty() || std::fwrite(data.data(), 1, data.size(), f) == data.size() ? 0 : LastError();
-  errno = 0;
-  if (error == 0 && std::fflush(f) != 0) error = LastError();
-  errno = 0;
-  if (error == 0 && ::fsync(::fileno(f)) != 0) error = LastError();
-  errno = 0;
-  if (!CloseChecked(f) && error == 0) error = LastError();
-  std::error_code ec;
-  if (error == 0) {
-    std::filesystem::rename(temporary, file, ec);
-    if (ec) error = ec.value();
-  }
-  if (error == 0) return std::nullopt;
-  std::error_code ignored;
-  std::filesystem::remove(temporary, ignored);
-  return FileFailureText("write", file, error);
 }
 
 FileFailure AppendToFile(const std::filesystem::path& file, const void* data, std::size_t size) {

@@ -43,11 +43,6 @@ WorkFolder CurrentWorkFolder();
 // Creates the file empty when it is missing; an existing file keeps its content.
 [[nodiscard]] FileFailure CreateFileIfMissing(const std::filesystem::path& file);
 
-// Replaces the file's content: the bytes go to "<file>.tmp" beside it, reach the disk, and
-// the temporary file then takes the file's name in one step. On any failure the temporary
-// file is removed and the file keeps its former content.
-[[nodiscard]] FileFailure ReplaceFileContents(const std::filesystem::path& file, std::string_view data);
-
 // Appends the bytes with one write and flushes them. On any failure a regular file is cut
 // back to its former length, so it never keeps part of the data.
 [[nodiscard]] FileFailure AppendToFile(const std::filesystem::path& file, const void* data, std::size_t size);

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cerrno>
 #include <cstdlib>
 #include <string>
@@ -25,6 +26,49 @@ std::filesystem::path FollowLinks(std::filesystem::path path) {
     path = to.is_absolute() ? to : path.parent_path() / to;
   }
   return path;
+}
+
+// Temporary files are named after the process that writes them, so that one left by a
+// killed program can be told from one another program is writing right now.
+constexpr std::string_view kBesideSuffix = ".orbitra-part";
+constexpr std::string_view kTempFolderPrefix = "orbitra-part-";
+
+bool EndsWith(std::string_view text, std::string_view end) noexcept {
+  return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
+}
+
+// The process id a temporary file's name holds ("<pid>" up to a '-' or the end of `digits`).
+pid_t ProcessOf(std::string_view digits) noexcept {
+  pid_t pid = 0;
+  std::size_t i = 0;
+  for (; i < digits.size() && digits[i] >= '0' && digits[i] <= '9' && pid < 100'000'000; ++i) {
+    pid = pid * 10 + (digits[i] - '0');
+  }
+  return i > 0 && (i == digits.size() || digits[i] == '-') ? pid : 0;
+}
+
+bool ProcessIsGone(pid_t pid) noexcept { return pid > 0 && ::kill(pid, 0) != 0 && errno == ESRCH; }
+
+// "<name>.<pid>-<n>.orbitra-part" of a dead process, beside a file called `name` (any
+// name when empty).
+bool IsStaleBeside(std::string_view file, std::string_view name) {
+  if (!EndsWith(file, kBesideSuffix)) return false;
+  std::string_view stem = file.substr(0, file.size() - kBesideSuffix.size());
+  const std::size_t dot = stem.rfind('.');
+  if (dot == std::string_view::npos || (!name.empty() && stem.substr(0, dot) != name)) return false;
+  return ProcessIsGone(ProcessOf(stem.substr(dot + 1)));
+}
+
+void RemoveStale(const std::filesystem::path& folder, std::string_view name) {
+  std::error_code ec;
+  for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+    const std::string file = it->path().filename().string();
+    const bool stale = IsStaleBeside(file, name) ||
+                       (name.empty() && file.starts_with(kTempFolderPrefix) &&
+                        ProcessIsGone(ProcessOf(std::string_view(file).substr(kTempFolderPrefix.size()))));
+    std::error_code ignored;
+    if (stale && it->is_regular_file(ignored)) std::filesystem::remove(it->path(), ignored);
+  }
 }
 
 // Errors of creating a file beside the target after which writing in place may still work.
@@ -54,14 +98,18 @@ class Descriptor {
   int fd_;
 };
 
-bool WriteAll(int fd, const char* data, std::size_t size, off_t at) noexcept {
+// Writes at the descriptor's own position: a FIFO or a device has no offsets.
+bool WriteAll(int fd, const char* data, std::size_t size) noexcept {
   while (size > 0) {
-    const ssize_t n = ::pwrite(fd, data, size, at);
+    errno = 0;
+    const ssize_t n = ::write(fd, data, size);
     if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
+    if (n <= 0) {
+      if (errno == 0) errno = ENOSPC;  // a write of nothing: no room is left
+      return false;
+    }
     data += n;
     size -= static_cast<std::size_t>(n);
-    at += n;
   }
   return true;
 }
@@ -82,17 +130,23 @@ FileFailure ReplacementFile::Create() {
   real_ = FollowLinks(target_);
   struct stat st {};
   const bool exists = ::stat(real_.c_str(), &st) == 0;
+  if (exists && S_ISDIR(st.st_mode)) return FileFailureText("replace", target_, EISDIR);
   if (exists && ::access(real_.c_str(), W_OK) != 0) return FileFailureText("write", target_, LastError());
+  // A FIFO or a device is written into, never replaced by a regular file.
+  special_ = exists && !S_ISREG(st.st_mode);
+  if (special_) return CreateInTempFolder();
+  RemoveStale(real_.parent_path().empty() ? "." : real_.parent_path(), real_.filename().string());
   // Renaming over a file with other hard links would part it from them.
-  if (exists && S_ISREG(st.st_mode) && st.st_nlink > 1) return CreateInTempFolder();
+  if (exists && st.st_nlink > 1) return CreateInTempFolder();
   return CreateBeside();
 }
 
 FileFailure ReplacementFile::CreateBeside() {
   // "x" never opens a file that is there already, so nothing of the user's is touched.
+  const std::string process = "." + std::to_string(::getpid()) + "-";
   for (int attempt = 0; attempt < 100; ++attempt) {
     std::filesystem::path candidate = real_;
-    candidate += ".part" + std::to_string(attempt);
+    candidate += process + std::to_string(attempt) + std::string(kBesideSuffix);
     errno = 0;
     file_ = std::fopen(candidate.c_str(), "wx");
     if (file_ != nullptr) {
@@ -108,7 +162,8 @@ FileFailure ReplacementFile::CreateBeside() {
 
 FileFailure ReplacementFile::CreateInTempFolder() {
   std::error_code ec;
-  std::string pattern = (std::filesystem::temp_directory_path(ec) / "orbitra-export-XXXXXX").string();
+  const std::string name = std::string(kTempFolderPrefix) + std::to_string(::getpid()) + "-XXXXXX";
+  std::string pattern = (std::filesystem::temp_directory_path(ec) / name).string();
   if (ec) return FileFailureText("create", target_, ec.value());
   errno = 0;
   const int fd = ::mkstemp(pattern.data());
@@ -121,6 +176,13 @@ FileFailure ReplacementFile::CreateInTempFolder() {
     return FileFailureText("create", target_, error);
   }
   inPlace_ = true;
+  return std::nullopt;
+}
+
+FileFailure ReplacementFile::ReleaseTemporary() {
+  errno = 0;
+  if (std::fflush(file_) != 0) return FileFailureText("write", target_, LastError());
+  released_ = true;
   return std::nullopt;
 }
 
@@ -140,7 +202,11 @@ FileFailure ReplacementFile::Commit() {
 
 FileFailure ReplacementFile::CloseTemp() {
   errno = 0;
-  const bool flushed = std::fflush(file_) == 0;
+  // The content reaches the disk before its name replaces the old file's. A library that
+  // wrote by name may have made a new file of that name: it is synced by its name.
+  Descriptor named(released_ ? ::open(temp_.c_str(), O_RDONLY) : -1);
+  if (released_ && named.Get() < 0) return FileFailureText("write", target_, LastError());
+  const bool flushed = std::fflush(file_) == 0 && ::fsync(released_ ? named.Get() : ::fileno(file_)) == 0;
   const int flushError = flushed ? 0 : LastError();
   errno = 0;
   const bool closed = std::fclose(file_) == 0;
@@ -169,18 +235,22 @@ FileFailure ReplacementFile::RenameOverTarget() {
 FileFailure ReplacementFile::CopyOverTarget() {
   errno = 0;
   if (std::fflush(file_) != 0) return FileFailureText("write", target_, LastError());
-  const int source = ::fileno(file_);
+  // A library that wrote by name may have replaced the file: read it by its name.
+  errno = 0;
+  Descriptor reopened(released_ ? ::open(temp_.c_str(), O_RDONLY) : -1);
+  if (released_ && reopened.Get() < 0) return FileFailureText("write", target_, LastError());
+  const int source = released_ ? reopened.Get() : ::fileno(file_);
   struct stat written {};
   if (::fstat(source, &written) != 0) return FileFailureText("write", target_, LastError());
   const off_t size = written.st_size;
 
   errno = 0;
-  Descriptor target(::open(real_.c_str(), O_WRONLY | O_CREAT, 0666));
+  Descriptor target(::open(real_.c_str(), special_ ? O_WRONLY : O_WRONLY | O_CREAT, 0666));
   if (target.Get() < 0) return FileFailureText("write", target_, LastError());
   struct stat before {};
   if (::fstat(target.Get(), &before) != 0) return FileFailureText("write", target_, LastError());
   // Reserve the space first, so that a full disk is found before anything is overwritten.
-  if (size > before.st_size) {
+  if (!special_ && size > before.st_size) {
     const int error = ::posix_fallocate(target.Get(), 0, size);
     if (error != 0 && error != EOPNOTSUPP && error != EINVAL) {
       if (::ftruncate(target.Get(), before.st_size) != 0) {
@@ -194,14 +264,38 @@ FileFailure ReplacementFile::CopyOverTarget() {
     const ssize_t n = ::pread(source, block, sizeof block, at);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) return FileFailureText("write", target_, n < 0 ? LastError() : EIO);
-    if (!WriteAll(target.Get(), block, static_cast<std::size_t>(n), at)) {
+    if (!WriteAll(target.Get(), block, static_cast<std::size_t>(n))) {
       return FileFailureText("write", target_, LastError());
     }
     at += n;
   }
   errno = 0;
-  if (::ftruncate(target.Get(), size) != 0 || !target.Close()) return FileFailureText("write", target_, LastError());
+  if (!special_ && ::ftruncate(target.Get(), size) != 0) return FileFailureText("write", target_, LastError());
+  errno = 0;
+  if (!target.Close()) return FileFailureText("write", target_, LastError());
   return std::nullopt;
+}
+
+FileFailure ReplaceFile(const std::filesystem::path& target, std::string_view content) {
+  ReplacementFile file(target);
+  if (FileFailure failure = file.Create()) return failure;
+  if (FileFailure failure = file.Write(content)) return failure;
+  return file.Commit();
+}
+
+FileFailure ReplaceFileByName(const std::filesystem::path& target, const WriteAtPath& write) {
+  ReplacementFile file(target);
+  if (FileFailure failure = file.Create()) return failure;
+  if (FileFailure failure = file.ReleaseTemporary()) return failure;
+  if (FileFailure failure = write(file.TemporaryPath())) return failure;
+  return file.Commit();
+}
+
+void RemoveStaleTemporaryFiles(const std::filesystem::path& folder) {
+  RemoveStale(folder, {});
+  std::error_code ec;
+  const std::filesystem::path temporary = std::filesystem::temp_directory_path(ec);
+  if (!ec) RemoveStale(temporary, {});
 }
 
 }  // namespace orbitra

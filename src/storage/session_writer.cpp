@@ -1,4 +1,5 @@
 #include "storage/session_file.h"
+#include "storage/replacement_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -19,13 +20,6 @@ namespace {
 using namespace hdf5;
 
 constexpr const char* kSaveAction = "save the session";
-
-// The permissions a newly created file gets: 0666 less the process's umask.
-mode_t NewFileMode() noexcept {
-  const mode_t mask = ::umask(0);
-  ::umask(mask);
-  return 0666 & ~mask;
-}
 
 bool WriteAttribute(hid_t object, const std::string& name, const SessionValue& value) {
   Hid space(H5Screate(H5S_SCALAR), H5Sclose);
@@ -135,65 +129,25 @@ bool SyncFile(const std::filesystem::path& file) noexcept {
   return ::close(fd) == 0 && synced;
 }
 
-// A temporary file beside `target` whose name nothing else has; removed on destruction
-// unless kept.
-class TempBeside {
- public:
-  explicit TempBeside(const std::filesystem::path& target) {
-    std::string pattern = target.string() + ".part-XXXXXX";
-    const int fd = ::mkstemp(pattern.data());
-    if (fd < 0) {
-      error_ = LastError();
-      return;
-    }
-    ::close(fd);
-    path_ = pattern;
-  }
-  ~TempBeside() {
-    if (!path_.empty()) {
-      std::error_code ignored;
-      std::filesystem::remove(path_, ignored);
-    }
-  }
-  TempBeside(const TempBeside&) = delete;
-  TempBeside& operator=(const TempBeside&) = delete;
-  const std::filesystem::path& Path() const noexcept { return path_; }
-  int Error() const noexcept { return error_; }
-  void Keep() noexcept { path_.clear(); }
-
- private:
-  std::filesystem::path path_;
-  int error_ = 0;
-};
-
 }  // namespace
 
 FileFailure WriteSessionFile(const std::filesystem::path& target, const SessionContent& content,
                              const SessionPoints& points) {
   SilenceLibrary();
   if (FileFailure failure = CheckReplaceable(target)) return failure;
-  TempBeside temp(target);
-  if (temp.Path().empty()) return FileFailureText(kSaveAction, target, temp.Error());
-
-  Hid fapl = FileAccess();
-  Hid file(H5Fcreate(temp.Path().c_str(), H5F_ACC_TRUNC, H5P_DEFAULT, fapl.Get()), H5Fclose);
-  if (!file.Ok()) return FileFailureText(kSaveAction, target, "the file could not be created");
-  FileFailure failure = WriteContent(file.Get(), content, points);
-  // Closing writes what the library still holds: a full disk may show only here.
-  const bool closed = file.Close();
-  if (failure) return failure->empty() ? FileFailureText(kSaveAction, target, "writing the file failed") : failure;
-  if (!closed || !SyncFile(temp.Path())) return FileFailureText(kSaveAction, target, "writing the file failed");
-
-  // The temporary file was made private; the session gets the old file's permissions, or
-  // those of any new file.
-  struct stat st {};
-  ::chmod(temp.Path().c_str(), ::stat(target.c_str(), &st) == 0 ? st.st_mode & 07777 : NewFileMode());
-  std::error_code ec;
-  std::filesystem::rename(temp.Path(), target, ec);
-  if (ec) return FileFailureText(kSaveAction, target, ec.value());
-  temp.Keep();
-  return std::nullopt;
+  // The library writes by name: the file is made at a temporary path and then put in
+  // place by the rules every file of ours follows (links, modes, hard links kept).
+  return ReplaceFileByName(target, [&](const std::filesystem::path& temporary) -> FileFailure {
+    Hid fapl = FileAccess();
+    Hid file(H5Fcreate(temporary.c_str(), H5F_ACC_TRUNC, H5P_DEFAULT, fapl.Get()), H5Fclose);
+    if (!file.Ok()) return FileFailureText(kSaveAction, target, "the file could not be created");
+    FileFailure failure = WriteContent(file.Get(), content, points);
+    // Closing writes what the library still holds: a full disk may show only here.
+    const bool closed = file.Close();
+    if (failure) return failure->empty() ? FileFailureText(kSaveAction, target, "writing the file failed") : failure;
+    if (!closed || !SyncFile(temporary)) return FileFailureText(kSaveAction, target, "writing the file failed");
+    return std::nullopt;
+  });
 }
-
 
 }  // namespace orbitra

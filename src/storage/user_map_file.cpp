@@ -8,6 +8,7 @@
 
 #include "maps/formula_text.h"
 #include "maps/system_catalogue.h"
+#include "storage/replacement_file.h"
 #include "storage/text_format.h"
 
 namespace orbitra {
@@ -165,7 +166,12 @@ class Reader {
 
 }  // namespace
 
-UserMapFileContents ParseUserMapText(std::string_view text) { return Reader().Read(text); }
+UserMapFileContents ParseUserMapText(std::string_view text) {
+  // A byte-order mark, which some editors put at the start of UTF-8 text, is no character.
+  constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+  if (text.starts_with(kByteOrderMark)) text.remove_prefix(kByteOrderMark.size());
+  return Reader().Read(text);
+}
 
 std::string FormatUserMapText(const std::vector<UserMapDefinition>& maps) {
   std::string text =
@@ -215,7 +221,7 @@ FileFailure WriteUserMapFile(const std::filesystem::path& file, const std::vecto
     std::filesystem::copy_file(file, *keepOldAs, std::filesystem::copy_options::overwrite_existing, ec);
     if (ec) return FileFailureText("copy", file, ec.value());
   }
-  return ReplaceFileContents(file, FormatUserMapText(maps));
+  return ReplaceFile(file, FormatUserMapText(maps));
 }
 
 std::string DescribeUserMapFileProblem(std::string_view fileName, const UserMapFileProblem& problem) {

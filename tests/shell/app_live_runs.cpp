@@ -4,9 +4,14 @@
 
 #include <QAction>
 #include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QProgressBar>
+#include <QStatusBar>
 #include <QTest>
 
 #include "app/main_frame.h"
+#include "app/inspector_panel.h"
 #include "app/mapping_window.h"
 #include "app/orbitra_app.h"
 #include "app_test_support.h"
@@ -114,6 +119,56 @@ class AppLiveRuns : public QObject {
 
     p.Action(CommandId::ToolbarStopRun).trigger();
     QVERIFY(!p.View().Working());
+  }
+
+  // Escape reaches the run from another of the program's windows (the inspector floating on
+  // its own); the progress bar shows how far the run got, also while a toolbar button's
+  // prompt covers the progress text, and goes when the run ends.
+  void EscapeFromAnyWindowAndTheProgressBar() {
+    Program p;
+    CMainFrame& frame = p.app.Frame();
+    frame.Action(CommandId::OrbitInspector)->trigger();
+    frame.Inspector()->setFloating(true);
+    QTRY_VERIFY(frame.Inspector()->isVisible());
+    p.State().Run.Settings.Iterations = 60'000'000;
+    p.Action(CommandId::StartRun).trigger();
+    QTRY_VERIFY(p.View().Working());
+    QTRY_VERIFY(p.State().Store.RTN > 6'000'000);
+    QProgressBar* bar = frame.ProgressBar();
+    QVERIFY(bar->isVisible());
+    frame.StatusBar()->showMessage("Start run");  // what hovering a toolbar button does
+    QTRY_VERIFY(bar->value() >= 100);
+    QVERIFY(bar->isVisible());
+    const int permille = bar->value();
+    QVERIFY(permille <= p.State().Store.RTN / 60'000);  // never ahead of the run
+    frame.StatusBar()->clearMessage();
+
+    frame.Inspector()->activateWindow();
+    frame.Inspector()->setFocus();
+    QTest::keyClick(frame.Inspector()->CopyButton(), Qt::Key_Escape);
+    QVERIFY(!p.View().Working());
+    QVERIFY(p.State().Store.RTN < 60'000'000);
+    QVERIFY(!bar->isVisible());
+  }
+
+  // After "Buffer is Full" the status bar says what makes room, until room is made.
+  void AFullBufferSaysWhatToDo() {
+    Program p;
+    ModalAnswerer answers;
+    answers.Press(QMessageBox::Ok);
+    p.State().Run.Settings.Iterations = 5000;
+    p.State().Run.Settings.StoreInBuffer = 1;
+    p.State().Store.slotCount = 1000;  // room for 999 points
+    const int repaints = p.View().RepaintCount();
+    p.Action(CommandId::StartRun).trigger();
+    QTRY_VERIFY(p.View().RepaintCount() > repaints);
+    QCOMPARE(answers.Texts(), std::vector<QString>{"Buffer is Full"});
+    QCOMPARE(p.app.Frame().ReadyText()->text(),
+             QString("The buffer is full: Data > \"Store Buffer in Stream\", \"Delete last trajectory\" or "
+                     "\"Delete All\" make room for new runs"));
+    answers.Press(QMessageBox::Ok);  // "Transfer of ... Ok"
+    p.Action(CommandId::StoreBufferInStream).trigger();
+    QCOMPARE(p.app.Frame().ReadyText()->text(), QString("Ready"));
   }
 
   void ClosingTheWindowStopsTheRunFirst() {

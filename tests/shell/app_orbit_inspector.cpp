@@ -33,6 +33,7 @@ class AppOrbitInspector : public QObject {
     OrbitraApp app(PathOf(dir));
     app.Start();
     CMainFrame& frame = app.Frame();
+    frame.resize(400, 400);  // room on the screen for the frame to take the dock's width
     QVERIFY(QTest::qWaitForWindowExposed(&frame));
     QTRY_VERIFY(frame.View().RepaintCount() >= 1);
     QAction* item = frame.Action(CommandId::OrbitInspector);
@@ -78,6 +79,62 @@ class AppOrbitInspector : public QObject {
     QVERIFY(panel->isVisible() && item->isChecked() && app.State().Inspector.Shown());
     item->trigger();
     QVERIFY(panel->isHidden() && !item->isChecked() && !app.State().Inspector.Shown());
+    QCOMPARE(answers.Unscripted(), 0);
+  }
+
+  void ShowingAndHidingKeepPictureAndCounters() {
+    QTemporaryDir dir;
+    ModalAnswerer answers;
+    OrbitraApp app(PathOf(dir));
+    app.Start();
+    CMainFrame& frame = app.Frame();
+    frame.resize(380, 400);
+    QVERIFY(QTest::qWaitForWindowExposed(&frame));
+    QTRY_VERIFY(frame.View().RepaintCount() >= 1);
+    // A run whose points are not stored: only the picture holds them.
+    OrbitraState& state = app.State();
+    state.Run.Settings.StoreInBuffer = 0;
+    int repaints = frame.View().RepaintCount();
+    frame.Action(CommandId::StartRun)->trigger();
+    QTRY_VERIFY(frame.View().RepaintCount() > repaints);
+    QVERIFY(state.Store.RTN == 1000 && state.Store.Buf == 0);
+    QSize pictureSize(frame.View().Picture().Width(), frame.View().Picture().Height());
+    std::int32_t rtn = state.Store.RTN;
+    QImage before = QImage(reinterpret_cast<const uchar*>(frame.View().Picture().Bits()), pictureSize.width(),
+                           pictureSize.height(), QImage::Format_RGB32).copy();
+
+    // Docked (the frame grows by its width) and, where the screen has no room, floating.
+    for (int round = 0; round < 4; ++round) {
+      if (round == 2) {
+        frame.resize(frame.screen()->availableGeometry().width() - 50, 400);
+        QTest::qWait(700);
+        repaints = frame.View().RepaintCount();
+        frame.Action(CommandId::Refresh)->trigger();
+        QTRY_VERIFY(frame.View().RepaintCount() > repaints);
+        pictureSize = frame.View().size();
+        before = QImage(reinterpret_cast<const uchar*>(frame.View().Picture().Bits()), pictureSize.width(),
+                        pictureSize.height(), QImage::Format_RGB32).copy();
+        rtn = state.Store.RTN;
+      }
+      repaints = frame.View().RepaintCount();
+      frame.Action(CommandId::OrbitInspector)->trigger();
+      QTest::qWait(700);
+      QCOMPARE(frame.View().size(), pictureSize);
+      QCOMPARE(frame.View().RepaintCount(), repaints);
+      QCOMPARE(state.Store.RTN, rtn);
+      QCOMPARE(frame.Inspector()->isFloating(), round >= 2);
+      const Canvas& picture = frame.View().Picture();
+      QCOMPARE(QSize(picture.Width(), picture.Height()), pictureSize);
+      const QImage after(reinterpret_cast<const uchar*>(picture.Bits()), picture.Width(), picture.Height(),
+                         QImage::Format_RGB32);
+      QVERIFY(after == before);
+    }
+    // Wide enough to read a point on one line.
+    frame.Inspector()->setFloating(false);
+    frame.Action(CommandId::OrbitInspector)->trigger();
+    QTRY_VERIFY(frame.Inspector()->isVisible());
+    QLabel* point = frame.Inspector()->Values()[2];
+    QVERIFY(point->width() >= point->fontMetrics().horizontalAdvance("x=-0.1234567891  y=-0.1234567891"));
     QCOMPARE(answers.Unscripted(), 0);
   }
 };

@@ -4,6 +4,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QWindow>
 
 #include "app/qt_editor_port.h"
 #include "app/text_editor_window.h"
@@ -103,6 +104,26 @@ class AppTextEditor : public QObject {
       editor.reject();
       QVERIFY(!editor.isVisible());
       QCOMPARE(ReadFile(file), std::string("notes\nkept"));
+    }
+  }
+
+  // A file just opened is not marked changed, whatever its line ends and characters.
+  void OpensUnmodified() {
+    QTemporaryDir dir;
+    for (const std::string& text : {std::string("notes\n"), std::string("a\r\nb\r\n"), std::string("caf\xe9\n"),
+                                    std::string("tab\there\n"), std::string()}) {
+      const auto file = PathOf(dir) / "usercomments.txt";
+      WriteFile(file, text);
+      RecordingPrompter prompter;
+      TextEditorWindow editor(file, prompter);
+      QVERIFY(editor.Load());
+      editor.show();
+      QVERIFY(QTest::qWaitForWindowExposed(&editor));
+      QVERIFY(!editor.IsModified());
+      QVERIFY2(!editor.isWindowModified(), text.c_str());
+      QCOMPARE(editor.windowHandle()->title(), QString("usercomments.txt - Orbitra"));
+      editor.reject();
+      QVERIFY(prompter.shown.empty());
     }
   }
 

@@ -3,6 +3,8 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
 #include <QDialog>
 #include <QImage>
 #include <QLineEdit>
@@ -11,16 +13,22 @@
 #include <QSet>
 #include <QProcessEnvironment>
 #include <QPushButton>
+#include <QSettings>
+#include <QStandardPaths>
 #include <QTest>
+
+#include <sys/stat.h>
 
 #include <cmath>
 #include <sstream>
+#include <thread>
 
 #include "app/main_frame.h"
 #include "app/mapping_window.h"
 #include "app/orbitra_app.h"
 #include "app_test_support.h"
 #include "explorer/orbitra_state.h"
+#include "explorer/orbit_run.h"
 #include "explorer/picture.h"
 #include "explorer/work_progress.h"
 #include "maps/native_map_compiler.h"
@@ -128,6 +136,9 @@ class RenderPictures : public QObject {
   Q_OBJECT
 
  private Q_SLOTS:
+  // "Save Picture..." remembers its choices: never in the user's own settings.
+  void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+
   void SavePictureWritesTheScreenOrALargerPictureDrawnAnew() {
     RunningWithOrbit running;
     const QString shown = running.dir.filePath("shown.png");
@@ -164,6 +175,108 @@ class RenderPictures : public QObject {
     QCOMPARE(running.answers.Texts().back(),
              QString("Cannot create \"%1\": Not a directory").arg(impossible));
     QVERIFY(running.answers.ScriptUsedUp());
+  }
+
+  // Every size of "Save Picture..." equals orbitra-render asked for the same choice, pixel
+  // for pixel, the "x= y=" line of the run included.
+  void SavedSizesEqualTheCommandLines() {
+    RunningWithOrbit running;
+    const Canvas& picture = running.Picture();
+    const QString window = QString("%1x%2").arg(picture.Width()).arg(picture.Height());
+    struct Choice {
+      int position;
+      QStringList arguments;
+      QSize size;
+    };
+    const Choice choices[] = {
+        {0, {"--window", window}, QSize(picture.Width(), picture.Height())},
+        {1, {"--window", window, "--times", "2"}, QSize(picture.Width() * 2, picture.Height() * 2)},
+        {4, {"--window", window, "--size", "1001x700"}, QSize(1001, 700)},
+    };
+    for (const Choice& choice : choices) {
+      const QString saved = running.dir.filePath(QString("saved%1.png").arg(choice.position));
+      running.answers.Then([&saved, &choice](QWidget& dialog) {
+        dialog.findChild<QLineEdit*>("fileName")->setText(saved);
+        dialog.findChild<QComboBox*>("size")->setCurrentIndex(choice.position);
+        if (choice.position == 4) {
+          dialog.findChild<QLineEdit*>("width")->setText("1001");
+          dialog.findChild<QLineEdit*>("height")->setText("700");
+        }
+        dialog.findChild<QPushButton*>("ok")->click();
+      });
+      running.Command(CommandId::SavePicture);
+      QTemporaryDir cwd;
+      const Outcome outcome = RunRender(cwd.path(), QStringList{"--map", "Standard Map", "--from", "0.5,0",
+                                                                "--iterations", "1000", "--png", "cli.png"} +
+                                                        choice.arguments);
+      QCOMPARE(outcome.err, QString());
+      const QImage fromWindow(saved), fromCli(cwd.filePath("cli.png"));
+      QCOMPARE(fromWindow.size(), choice.size);
+      QCOMPARE(fromCli.size(), choice.size);
+      int differing = 0;
+      for (int y = 0; y < choice.size.height(); ++y) {
+        for (int x = 0; x < choice.size.width(); ++x) differing += fromWindow.pixel(x, y) != fromCli.pixel(x, y);
+      }
+      QCOMPARE(differing, 0);
+    }
+    QCOMPARE(running.answers.Unscripted(), 0);
+  }
+
+  // The folder, the size and the format of the last picture saved come back in the next
+  // dialog, also in a later run of the program (settings of its own, kept on disk).
+  void SavePictureRemembersItsChoices() {
+    QSettings(QStringLiteral("Orbitra"), QStringLiteral("Save Picture")).clear();
+    RunningWithOrbit running;
+    QDir(running.dir.path()).mkdir("pics");
+    const QString saved = running.dir.filePath("pics/mine.bmp");
+    AnswerSaveDialog(running.answers, saved, 2);
+    running.Command(CommandId::SavePicture);
+    QVERIFY(QFile::exists(saved));
+    for (int run = 0; run < 2; ++run) {
+      QString name;
+      int size = -1;
+      running.answers.Then([&](QWidget& dialog) {
+        name = dialog.findChild<QLineEdit*>("fileName")->text();
+        size = dialog.findChild<QComboBox*>("size")->currentIndex();
+        dialog.close();
+      });
+      running.Command(CommandId::SavePicture);
+      QCOMPARE(name, running.dir.filePath("pics/Standard Map.bmp"));
+      QCOMPARE(size, 2);
+    }
+    QCOMPARE(QSettings(QStringLiteral("Orbitra"), QStringLiteral("Save Picture")).value("size").toInt(), 2);
+    QCOMPARE(running.answers.Unscripted(), 0);
+  }
+
+  // A status line drawn again with shorter counters leaves none of the longer digits: the
+  // lines end as on a canvas that only ever showed the short ones.
+  void ShorterStatusLinesLeaveNoDigitsBehind() {
+    QTemporaryDir dir;
+    OrbitraState state(PathOf(dir));
+    QtTextPainter painter;
+    for (const double scale : {1.0, 2.0}) {
+      Canvas redrawn(400, 300), fresh(400, 300);
+      for (Canvas* canvas : {&redrawn, &fresh}) {
+        canvas->Clear(kWhite);
+        canvas->SetTextPainter(&painter);
+        canvas->SetTextScale(scale);
+      }
+      state.Store.RTN = 1234567;
+      state.Store.DTN = 7654321;
+      state.Store.Buf = 888888;
+      state.Run.Settings.Iterations = 1000000;
+      DrawStatus(state, redrawn);
+      state.Store.RTN = state.Store.DTN = state.Store.Buf = 0;
+      state.Run.Settings.Iterations = 7;
+      DrawStatus(state, redrawn);
+      DrawStatus(state, fresh);
+      for (int y = 0; y < 300; ++y) {
+        for (int x = 0; x < 400; ++x) {
+          if (redrawn.GetPixel(x, y) != fresh.GetPixel(x, y)) QFAIL(qPrintable(QString("pixel %1,%2").arg(x).arg(y)));
+        }
+      }
+      QVERIFY(CountInk(fresh, 0, 0, 400, 300) > 50);
+    }
   }
 
   void CommandLinePictureAndExportEqualTheWindows() {
@@ -405,6 +518,12 @@ class RenderPictures : public QObject {
                                               << "--manifolds needs --png FILE and/or --export FILE";
     QTest::newRow("manifolds period") << QStringList{"--manifolds", "21:0,0", "--png", "x.png"}
                                       << "--manifolds takes P:x,y, a period from 1 to 20 and a point, not \"21:0,0\"";
+    QTest::newRow("times alone") << QStringList{"--times", "2", "--png", "x.png"} << "--times needs --window WxH";
+    QTest::newRow("times and size") << QStringList{"--window", "400x300", "--times", "3", "--size", "10x10", "--png",
+                                                   "x.png"}
+                                    << "--times and --size cannot be used together";
+    QTest::newRow("same file") << QStringList{"--from", "0,0", "--png", "out.png", "--export", "./sub/../out.png"}
+                               << "--png and --export name the same file";
     QTest::newRow("unknown option") << QStringList{"--bogus", "--png", "x.png"} << "Unknown option 'bogus'.";
     QTest::newRow("diagram parameter") << QStringList{"--orbit-diagram", "k5=1:2", "--png", "x.png"}
                                        << "--orbit-diagram takes a parameter and its range such as k1=1.0:1.06, not "
@@ -481,6 +600,39 @@ class RenderPictures : public QObject {
              qPrintable(outcome.err));
     QVERIFY2(outcome.err.endsWith("Nothing was exported.\n"), qPrintable(outcome.err));
     QVERIFY(!QFile::exists(cwd.filePath("x.gif5")));
+
+    outcome = RunRender(cwd.path(), {"--from", "0.5,0", "--png", "noextension"});
+    QCOMPARE(outcome.exitCode, 1);
+    QCOMPARE(outcome.err, QString("orbitra-render: Cannot write \"%1\": the name needs an extension such as "
+                                  "\".png\"\n").arg(cwd.filePath("noextension")));
+    QDir(cwd.path()).mkdir("folder.png");
+    outcome = RunRender(cwd.path(), {"--from", "0.5,0", "--png", "folder.png"});
+    QCOMPARE(outcome.exitCode, 1);
+    QCOMPARE(outcome.err, QString("orbitra-render: Cannot replace \"%1\": Is a directory\n").arg(cwd.filePath("folder.png")));
+  }
+
+  // A FIFO named by --png or --export is written into and stays a FIFO.
+  void CommandLineWritesIntoAFifo() {
+    QTemporaryDir cwd;
+    for (const QString& option : {QString("--png"), QString("--export")}) {
+      const QString fifo = cwd.filePath(option == "--png" ? "pipe.png" : "pipe.dat");
+      QCOMPARE(::mkfifo(fifo.toLocal8Bit().constData(), 0644), 0);
+      QByteArray received;
+      std::thread reader([&] {
+        QFile in(fifo);
+        if (in.open(QIODevice::ReadOnly)) received = in.readAll();
+      });
+      const Outcome outcome = RunRender(cwd.path(), {"--from", "0.5,0", "--iterations", "100", option, fifo});
+      reader.join();
+      QCOMPARE(outcome.err, QString());
+      QCOMPARE(outcome.exitCode, 0);
+      QVERIFY(QFileInfo(fifo).isFile() == false && std::filesystem::is_fifo(fifo.toStdString()));
+      if (option == "--png") {
+        QCOMPARE(QImage::fromData(received).size(), QSize(800, 600));
+      } else {
+        QCOMPARE(received.count('\n'), 100);
+      }
+    }
   }
 };
 

@@ -9,6 +9,7 @@
 #include "explorer/run_commands.h"
 #include "explorer/trajectory_engine.h"
 #include "maps/mapping_catalogue.h"
+#include "platform/refresh_gate.h"
 #include "storage/point_buffer.h"
 #include "support/scenario.h"
 
@@ -117,6 +118,130 @@ TEST(EngineScenario, StatusRefreshFollowsInfoEveryAndZeroMeansNone) {
   sc.Texts().Clear();
   sc.Apply(StartRun(s));
   EXPECT_EQ(RtnTexts(sc.Texts()), (std::vector<std::string>{"RTN = 25  ", "RTN = 25  "}));
+}
+
+// Every due status line shows the counters of the same iteration: with a restricted run
+// that keeps only some points, DTN and Buf differ from RTN and from each other.
+TEST(EngineScenario, DueStatusLinesAgreeOnTheIteration) {
+  Scenario sc;
+  OrbitraState& s = sc.State();
+  s.Run.Settings.Iterations = 25;
+  s.Run.Settings.InfoEvery = 7;
+  s.Run.Settings.RestrictToBox = 1;
+  StorePoint(s.Store, 1.0, 1.0, 0);  // one point kept from before: Buf runs one ahead of DTN
+  s.Boxes.XYBox.SetRange(0.0, 0.0, 3.0, 7.0);  // holds about half of the orbit's x values
+  const Orbit o = StandardMapOrbit(0.5, 0.0, 25);
+  sc.Texts().Clear();
+  sc.Apply(StartRun(s));
+  // Before the run the repaint shows the counters as they were (the stored point counted).
+  std::vector<std::string> dtn{"DTN = 1  "}, buf{"Buf = 1 (0%) "};
+  int kept = 0;
+  for (int i = 1; i <= 25; ++i) {
+    kept += o.x[i] <= 3.0 ? 1 : 0;
+    if (i % 7 == 1 || i == 25) {
+      dtn.push_back("DTN = " + std::to_string(kept) + "  ");
+      buf.push_back("Buf = " + std::to_string(kept + 1) + " (0%) ");
+    }
+  }
+  ASSERT_GT(kept, 3);
+  ASSERT_LT(kept, 22);
+  std::vector<std::string> dtnDrawn, bufDrawn;
+  for (const auto& t : sc.Texts().TextsStartingWith("DTN = ")) dtnDrawn.push_back(t.text);
+  for (const auto& t : sc.Texts().TextsStartingWith("Buf = ")) bufDrawn.push_back(t.text);
+  EXPECT_EQ(dtnDrawn, dtn);
+  EXPECT_EQ(bufDrawn, buf);
+}
+
+// On a screen that shows the picture only between slices, a slice draws the last status
+// that fell due in it; with the restriction its DTN must be counted at that iteration,
+// not worked out from the slice's end as if every iterate had been kept.
+TEST(EngineScenario, ASlicedRestrictedRunShowsTheCountersOfTheDueIteration) {
+  Scenario sc;
+  OrbitraState& s = sc.State();
+  UnwatchedRefreshGate screen;
+  sc.Picture().SetRefreshGate(&screen);
+  s.Run.Settings.Iterations = 101;
+  s.Run.Settings.InfoEvery = 7;
+  s.Run.Settings.RestrictToBox = 1;
+  s.Boxes.XYBox.SetRange(0.0, 0.0, 3.0, 7.0);
+  const Orbit o = StandardMapOrbit(0.5, 0.0, 101);
+  std::vector<int> keptUpTo(102, 0);
+  for (int i = 1; i <= 101; ++i) keptUpTo[i] = keptUpTo[i - 1] + (o.x[i] <= 3.0 ? 1 : 0);
+  sc.Texts().Clear();
+  sc.ApplySliced(StartRun(s), 16);
+  // The repaint's first lines, then per slice ending at 16, 32, ... 96 and 101 the last due
+  // iteration 1 + 7k at or before its end, then the closing lines.
+  std::vector<std::string> expected{"DTN = 0  "};
+  for (int end = 16;; end = std::min(end + 16, 101)) {
+    const int due = 1 + (end - 1) / 7 * 7;
+    expected.push_back("DTN = " + std::to_string(keptUpTo[due]) + "  ");
+    if (end == 101) break;
+  }
+  expected.push_back("DTN = " + std::to_string(keptUpTo[101]) + "  ");
+  std::vector<std::string> drawn;
+  for (const auto& t : sc.Texts().TextsStartingWith("DTN = ")) drawn.push_back(t.text);
+  ASSERT_NE(keptUpTo[101], 101);
+  EXPECT_EQ(drawn, expected);
+}
+
+// Each coordinate is held to its own bounds: boxes whose x and y ranges differ, each way.
+TEST(EngineScenario, RestrictionHoldsEachCoordinateToItsOwnRange) {
+  Scenario sc;
+  OrbitraState& s = sc.State();
+  s.Run.Settings.RestrictToBox = 1;
+  s.Run.Settings.Iterations = 3;
+  struct Case {
+    WorldRange box;
+    double x, y;
+    bool kept;
+  };
+  const Case cases[] = {
+      {{0, 20, -1, 1}, 20.0, 1.0, true},    {{0, 20, -1, 1}, 0.0, -1.0, true},
+      {{0, 20, -1, 1}, 5.0, 5.0, false},    {{0, 20, -1, 1}, 5.0, 20.0, false},
+      {{0, 20, -1, 1}, 5.0, -1.5, false},   {{-1, 3, 10, 12}, 3.0, 11.0, true},
+      {{-1, 3, 10, 12}, -1.0, 12.0, true},  {{-1, 3, 10, 12}, 11.0, 11.0, false},
+      {{-1, 3, 10, 12}, 2.0, 9.0, false},   {{-1, 3, 10, 12}, 2.0, 12.5, false},
+      {{-1, 3, 10, 12}, -1.5, 11.0, false},
+  };
+  for (const Case& c : cases) {
+    s.Boxes.XYBox.SetRange(c.box.Xmin, c.box.Ymin, c.box.Xmax, c.box.Ymax);
+    UseFixedImage(s, c.x, c.y);
+    sc.Apply(StartRun(s));
+    EXPECT_EQ(s.Store.DTN, c.kept ? 3 : 0) << c.x << "," << c.y << " in " << c.box.Xmin << ".." << c.box.Xmax << " x "
+                                           << c.box.Ymin << ".." << c.box.Ymax;
+    EXPECT_EQ(s.Store.RTN, 3);
+  }
+}
+
+// The maps stepped four iterates at a time test the squared distance x*x + y*y as well:
+// an iterate with y > 1 is made to escape where x*x + y would not.
+TEST(EngineScenario, BlockSteppedMapsEscapeOnTheSquaredDistance) {
+  Scenario sc;
+  OrbitraState& s = sc.State();
+  ASSERT_EQ(s.Boxes.XYBox.Label, "Standard Map");
+  const Orbit o = StandardMapOrbit(0.5, 2.0, 7);
+  int tested = 0;
+  for (const int escapeAt : {1, 2, 3, 5, 6}) {
+    ASSERT_GT(o.y[escapeAt], 1.0);
+    // The largest squared distance before the iterate that is to escape, and just below its own.
+    double before = 0.0;
+    for (int i = 1; i < escapeAt; ++i) before = std::max(before, o.x[i] * o.x[i] + o.y[i] * o.y[i]);
+    const double own = o.x[escapeAt] * o.x[escapeAt] + o.y[escapeAt] * o.y[escapeAt];
+    if (!(before < own)) continue;
+    ++tested;
+    s.Run.Settings.InfinityValue = std::nextafter(own, 0.0);
+    ASSERT_LE(o.x[escapeAt] * o.x[escapeAt] + o.y[escapeAt], s.Run.Settings.InfinityValue);
+    s.Run.InitialPoint.x = 0.5;
+    s.Run.InitialPoint.y = 2.0;
+    s.Run.Settings.Iterations = 7;
+    sc.Prompts().Clear();
+    sc.Apply(StartRun(s));
+    EXPECT_EQ(sc.Prompts().Messages(),
+              (std::vector<std::string>{" Escape to Infinity\n or Initials are out of valid range"}))
+        << escapeAt;
+    EXPECT_EQ(s.Store.RTN, escapeAt - 1) << escapeAt;
+  }
+  EXPECT_GE(tested, 2);
 }
 
 TEST(EngineScenario, EscapeIsTestedOnTheSquaredDistance) {

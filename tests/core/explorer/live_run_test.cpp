@@ -237,6 +237,56 @@ TEST(LiveRun, AStoppedReplayKeepsTheCountersTrue) {
   EXPECT_EQ(s.Run.Requests.RunPending, 0);
 }
 
+// Progress counts what each slice did: a run's iterations up to the budget, never the
+// budget a run did not use, never one more; a buffer replay that ends exactly with a slice
+// leaves a whole picture.
+TEST(LiveRun, ProgressCountsWhatTheSlicesDid) {
+  Scenario sc;
+  OrbitraState& s = sc.State();
+  s.Run.Settings.Iterations = 1001;
+  sc.Picture().Clear(kWhite);
+  StartRun(s);
+  RepaintWork run(s, sc.Picture(), sc.Prompts());
+  for (std::int64_t slice = 1; slice <= 3; ++slice) {
+    run.Advance(300);
+    EXPECT_EQ(run.Progress().done, 300 * slice);
+    EXPECT_EQ(run.Progress().total, 1001);
+    EXPECT_EQ(run.Progress().unitsDone, 300 * slice);
+  }
+  run.Advance(300);  // 101 iterations left: the rest of the budget is not counted
+  EXPECT_TRUE(run.Done());
+  EXPECT_EQ(run.Progress().unitsDone, 1001);
+  EXPECT_FALSE(run.PictureIncomplete());
+
+  // The 1001 points replayed in slices of 143: the seventh ends on the last point, an
+  // eighth closes the repaint.
+  s.Run.Settings.ShowBufferPoints = 1;
+  sc.Picture().Clear(kWhite);
+  RepaintWork replay(s, sc.Picture(), sc.Prompts());
+  int slices = 0;
+  while (!replay.Done()) {
+    replay.Advance(143);
+    ++slices;
+    EXPECT_EQ(replay.Progress().unitsDone, 143 * std::min(slices, 7));
+  }
+  EXPECT_EQ(slices, 8);
+  EXPECT_FALSE(replay.PictureIncomplete());
+}
+
+// A run whose points are kept but not shown again (buffer points hidden, or storing off)
+// leaves points on the picture that a picture drawn anew lacks: that is noted.
+TEST(LiveRun, PointsShownButNotDrawnAgainAreNoted) {
+  for (const auto& [store, show] : {std::pair{1, 0}, std::pair{0, 1}, std::pair{1, 1}}) {
+    Scenario sc;
+    OrbitraState& s = sc.State();
+    s.Run.Settings.StoreInBuffer = store;
+    s.Run.Settings.ShowBufferPoints = show;
+    sc.Apply(StartRun(s));
+    EXPECT_EQ(s.Run.UnkeptPointsShown, store == 1 && show == 1 ? 0 : 1) << store << show;
+    EXPECT_EQ(s.Store.Buf, store == 1 ? 1000 : 0);
+  }
+}
+
 TEST(LiveRun, StatusLinesAreCurrentBehindTheMessageBoxes) {
   Scenario sc;
   OrbitraState& s = sc.State();

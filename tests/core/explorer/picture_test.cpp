@@ -3,6 +3,7 @@
 // puts it for 1600 by 1200 (worked out by hand from the 800 by 600 example).
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -105,7 +106,10 @@ TEST(Picture, TwiceTheWorkedExampleHasEverythingWhereTheLayoutPutsIt) {
 
   // Every text where the 1x layout has it, its offsets doubled: labels 24 (3 characters x 4
   // x 2) left of their tick and 6 above its end, or 42 left and 16 above; the title 96 left
-  // of the middle and 50 above; the status and mouse lines at twice their places.
+  // of the middle and 50 above; the status and mouse lines, and the run's "x= y=" line, at
+  // twice their places.
+  char endLine[64];
+  std::snprintf(endLine, sizeof endLine, "x=%4.3f  y=%4.3f", s.Run.CurrentPoint.x, s.Run.CurrentPoint.y);
   const std::vector<Text> expected = {
       {6, 10, "  N = 1000  "},       {6, 40, "RTN = 1000  "},          {6, 70, "DTN = 1000  "},
       {6, 110, "Buf = 1000 (0%) "},  {6, 140, "Dsk = 0  "},            {6, 280, "--Mouse--"},
@@ -114,6 +118,7 @@ TEST(Picture, TwiceTheWorkedExampleHasEverythingWhereTheLayoutPutsIt) {
       {1339, 1103, "5.6"},           {1560, 1103, "7.0"},              {427, 1064, "0.0"},
       {427, 872, "1.4"},             {427, 680, "2.8"},                {427, 488, "4.2"},
       {427, 296, "5.6"},             {427, 104, "7.0"},                {936, 70, "Standard Map"},
+      {2, 200, endLine},
       {6, 10, "  N = 1000  "},       {6, 40, "RTN = 1000  "},          {6, 70, "DTN = 1000  "},
       {6, 110, "Buf = 1000 (0%) "},  {6, 140, "Dsk = 0  "}};
   EXPECT_EQ(texts.Texts(), expected);

@@ -22,6 +22,7 @@
 #include "maps/mapping_catalogue.h"
 #include "maps/native_map_compiler.h"
 #include "maps/native_steps.h"
+#include "maps/system_catalogue.h"
 #include "maps/user_map_evaluator.h"
 #include "support/typed_maps.h"
 
@@ -402,6 +403,43 @@ TEST(FormulaLanguage, MachineCodeGivesTheLibrarysBitsForAnyFormula) {
   EXPECT_GE(compiled, 20);
 }
 
+// Every comparison at operands that compare equal (and at either side of them, and with
+// signed zeros and not-a-number), interpreted and in machine code, against C++'s own.
+TEST(FormulaLanguage, ComparisonsHoldAtEqualOperands) {
+  struct Comparison {
+    const char* op;
+    bool (*holds)(double, double);
+  };
+  const Comparison comparisons[] = {
+      {"<", [](double a, double b) { return a < b; }},   {"<=", [](double a, double b) { return a <= b; }},
+      {">", [](double a, double b) { return a > b; }},   {">=", [](double a, double b) { return a >= b; }},
+      {"==", [](double a, double b) { return a == b; }}, {"!=", [](double a, double b) { return a != b; }},
+  };
+  const std::pair<double, double> operands[] = {{1.0, 1.0},   {-0.0, 0.0}, {0.75, 0.75 + 1e-16},
+                                                {1.0, 0.999}, {2.5, 3.5},  {std::nan(""), std::nan("")}};
+  for (const Comparison& c : comparisons) {
+    UserMapDefinition d;
+    d.xFormula = std::string("x ") + c.op + " y ? 2 : 3";
+    d.yFormula = std::string("y ") + c.op + " 1 ? 5 : 7";
+    const UserMapCompilation compiled = CompileUserMap(d);
+    ASSERT_TRUE(compiled.evaluator) << c.op;
+    const std::shared_ptr<const NativeUserMap> native =
+        NativeCompilerBuilt() ? MachineCode(*compiled.evaluator) : nullptr;
+    MappingModel m;
+    for (const auto& [x, y] : operands) {
+      const MapImage expected{c.holds(x, y) ? 2.0 : 3.0, c.holds(y, 1.0) ? 5.0 : 7.0};
+      const MapImage interpreted = compiled.evaluator->Evaluate(x, y, 0, 0, 0, 0);
+      EXPECT_EQ(interpreted.x, expected.x) << x << " " << c.op << " " << y;
+      EXPECT_EQ(interpreted.y, expected.y) << y << " " << c.op << " 1";
+      if (!native) continue;
+      const MapImage step = native->Step(x, y, m), block = BlockImage(*native, m, x, y);
+      EXPECT_EQ(step.x, expected.x) << "machine code: " << x << " " << c.op << " " << y;
+      EXPECT_EQ(step.y, expected.y) << "machine code: " << y << " " << c.op << " 1";
+      EXPECT_EQ(block.x, expected.x) << "machine code in blocks: " << x << " " << c.op << " " << y;
+    }
+  }
+}
+
 TEST(FormulaLanguage, OnlyWholeSegmentsOfNumbersAndPiAreFolded) {
   const auto marked = [](std::string_view) -> std::optional<std::string> { return "V"; };
   const std::vector<std::pair<std::string, std::string>> cases = {
@@ -450,6 +488,48 @@ TEST(FormulaLanguage, FoldingConstantsChangesNoBit) {
   EXPECT_GT(folded, 200);  // most of them had a finite value to fold
 }
 
+// `count` helper lines "hI = x+x+...+x" padded with blanks to `width` characters each;
+// helper I holds as many x as `xCount[I]` says.
+std::vector<std::string> WideHelpers(int count, std::size_t width, std::vector<int>* xCount = nullptr) {
+  std::vector<std::string> lines;
+  for (int i = 1; i <= count; ++i) {
+    std::string line = "h" + std::to_string(i) + " = x";
+    int xs = 1;
+    for (; line.size() + 2 <= width; ++xs) line += "+x";
+    line.resize(width, ' ');
+    lines.push_back(line);
+    if (xCount != nullptr) xCount->push_back(xs);
+  }
+  return lines;
+}
+
+// Within the stated limits a map is taken: 19 helper lines of 994 characters (18886 in
+// all), a helper name of 100 characters; names compare without letter case beyond ASCII.
+TEST(FormulaLanguage, EverythingWithinTheStatedLimitsIsTaken) {
+  std::vector<int> xs;
+  UserMapDefinition wide;
+  wide.helpers = WideHelpers(19, 994, &xs);
+  wide.xFormula = "h1";
+  wide.yFormula = "h19 - h18";
+  const UserMapCompilation compiled = CompileUserMap(wide);
+  ASSERT_TRUE(compiled.evaluator) << DescribeFormulaError(*compiled.error);
+  const MapImage image = compiled.evaluator->Evaluate(1.0, 0.0, 0, 0, 0, 0);
+  EXPECT_EQ(image.x, xs[0]);
+  EXPECT_EQ(image.y, xs[18] - xs[17]);
+
+  UserMapDefinition named;
+  const std::string name(100, 'n');
+  named.helpers = {name + " = 2*x"};
+  named.xFormula = name;
+  named.yFormula = "y";
+  ASSERT_TRUE(CompileUserMap(named).evaluator);
+
+  EXPECT_TRUE(SameName("Été à Köln", "éTÉ À kÖLN"));
+  EXPECT_TRUE(SameName("ΛΥΑΠΟΥΝΟΦ", "λυαπουνοφ"));
+  EXPECT_FALSE(SameName("Ete", "Été"));
+  EXPECT_FALSE(SameName("Köln", "Köl"));
+}
+
 struct BadMap {
   std::vector<std::string> helpers;
   std::string x;
@@ -494,8 +574,17 @@ INSTANTIATE_TEST_SUITE_P(
         BadMap{{"t = u", "u = x"}, "t", "y", "helper line 1: unknown name \"u\" at column 5", 5, 1},
         BadMap{{" sin = x"}, "x", "y", "helper line 1: \"sin\" cannot be a helper name at column 2", 2, 3},
         BadMap{{"t = x", "t = y"}, "t", "y", "helper line 2: \"t\" is defined twice at column 1", 1, 1},
+        BadMap{{"t = t + 1"}, "t", "y", "helper line 1: unknown name \"t\" at column 5", 5, 1},
         BadMap{{"2t = x"}, "x", "y", "helper line 1: invalid name \"2t\" at column 1", 1, 2},
-        BadMap{{"t + x"}, "x", "y", "helper line 1: a helper line reads name = formula", 0, 0}));
+        BadMap{{"t + x"}, "x", "y", "helper line 1: a helper line reads name = formula", 0, 0},
+        BadMap{{std::string(101, 'n') + " = x"}, "x", "y",
+               "helper line 1: a name may have at most 100 characters at column 1", 1, 101},
+        BadMap{WideHelpers(21, 994), "h1", "y",
+               "helper line 20: the map's lines are longer than 19000 characters together", 0, 0},
+        BadMap{WideHelpers(19, 994), "h1 + " + std::string(150, ' ') + "1", "y",
+               "x': the map's lines are longer than 19000 characters together", 0, 0},
+        BadMap{{}, "x + \u00e9t\u00e9", "y", "x': unexpected character \"\u00e9\" at column 5", 5, 2},
+        BadMap{{}, "x", "y * \u03bb", "y': unexpected character \"\u03bb\" at column 5", 5, 2}));
 
 }  // namespace
 }  // namespace orbitra

@@ -2,8 +2,12 @@
 // that fails without touching the old file.
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
 #include <cmath>
+#include <csignal>
 #include <filesystem>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -78,6 +82,16 @@ TEST(UserMapFile, IsWrittenAsPlainTextThatReadsBackExactly) {
   EXPECT_FALSE(loose.problem.has_value());
   ASSERT_EQ(loose.maps.size(), 1u);
   EXPECT_EQ(loose.maps[0].definition, TwoMaps()[0]);
+  // A byte-order mark before the first line is skipped; names differing only in the case
+  // of letters beyond ASCII are one name.
+  const UserMapFileContents marked = ParseUserMapText(std::string("\xEF\xBB\xBF") + kTwoMaps);
+  EXPECT_FALSE(marked.problem.has_value());
+  EXPECT_EQ(marked.maps.size(), 2u);
+  const UserMapFileContents twice =
+      ParseUserMapText("map \u00c9t\u00e9\nx' = x\ny' = y\nend\nmap \u00e9T\u00c9\nx' = y\ny' = x\nend\n");
+  ASSERT_TRUE(twice.problem.has_value());
+  EXPECT_EQ(twice.problem->line, 5);
+  EXPECT_EQ(twice.problem->what, "a second map named \"\u00e9T\u00c9\"");
 }
 
 struct Damage {
@@ -127,6 +141,7 @@ INSTANTIATE_TEST_SUITE_P(
                "x': unknown name \"z\" at column 5"},
         Damage{"FaultyHelper", kA + "map B\nt = x +\nx' = t\ny' = y\nend\n", {"A"}, 6,
                "helper line 1: the formula ends too early at column 8"},
+        Damage{"SecondXFormula", kA + "map B\nx' = x\nx' = y\ny' = y\nend\n", {"A"}, 7, "\"x'\" given twice"},
         Damage{"MissingFormula", kA + "map B\nx' = x\nend\n", {"A"}, 7, "map \"B\" has no y' formula"},
         Damage{"EmptyRange", "map B\nx' = x\ny' = y\nrange = 1 1 0 1\nend\n" + kA, {"A"}, 4,
                "\"range\" needs XMIN XMAX YMIN YMAX with XMIN < XMAX and YMIN < YMAX"},
@@ -139,18 +154,29 @@ TEST(UserMapFile, AFailedSaveLeavesTheOldFileWhole) {
   TempWorkDir dir;
   const std::filesystem::path file = dir.File("usermaps.txt");
   dir.Write("usermaps.txt", "old maps\n");
-  // The temporary file cannot be made: a folder has its name.
-  std::filesystem::create_directory(dir.File("usermaps.txt.tmp"));
-  const FileFailure failure = WriteUserMapFile(file, TwoMaps());
-  ASSERT_TRUE(failure.has_value());
-  EXPECT_EQ(*failure, "Cannot write \"" + file.string() + "\": Is a directory");
+  // No room for the new content: writes beyond 32 bytes fail, as on a full disk.
+  {
+    rlimit old{};
+    ::getrlimit(RLIMIT_FSIZE, &old);
+    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit = old;
+    limit.rlim_cur = 32;
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    const FileFailure failure = WriteUserMapFile(file, TwoMaps());
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, previous);
+    ASSERT_TRUE(failure.has_value());
+    EXPECT_EQ(*failure, "Cannot write \"" + file.string() + "\": File too large");
+  }
   EXPECT_EQ(dir.Read("usermaps.txt"), "old maps\n");
 
-  std::filesystem::remove(dir.File("usermaps.txt.tmp"));
   EXPECT_FALSE(WriteUserMapFile(file, TwoMaps(), dir.File("usermaps.bak")).has_value());
   EXPECT_EQ(dir.Read("usermaps.txt"), kTwoMaps);
   EXPECT_EQ(dir.Read("usermaps.bak"), "old maps\n");
-  EXPECT_FALSE(std::filesystem::exists(dir.File("usermaps.txt.tmp")));
+  // A second save keeping the old file refreshes the backup with what it replaces.
+  EXPECT_FALSE(WriteUserMapFile(file, {}, dir.File("usermaps.bak")).has_value());
+  EXPECT_EQ(dir.Read("usermaps.bak"), kTwoMaps);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), std::filesystem::directory_iterator()), 2);
 }
 
 }  // namespace
