@@ -13,7 +13,7 @@ deb="$(ls "$scratch"/out/*.deb)"
 dpkg-deb -x "$deb" "$scratch/root"
 
 root="$scratch/root/usr"
-for f in bin/orbitra bin/orbitra-render \
+for f in bin/orbitra bin/orbitra-render libexec/orbitra/orbitra-compile-map \
          share/applications/io.github.orbitra.orbitra.desktop \
          share/metainfo/io.github.orbitra.orbitra.metainfo.xml \
          share/mime/packages/io.github.orbitra.orbitra.xml \
