@@ -5,15 +5,14 @@
 
 namespace orbitra {
 
-namespace {
-
-// |a - b|, the short way round when the coordinate wraps; not a number stays one.
-double Distance(double a, double b, double period) noexcept {
+double WrappedDistance(double a, double b, double period) noexcept {
   const double d = std::fabs(a - b);
   if (!(period > 0.0)) return d;
   const double r = std::fmod(d, period);
   return std::min(r, period - r);
 }
+
+namespace {
 
 // The tolerance of one coordinate over the newest `held` points: kPeriodTolerance of their
 // extent, or of kSettledExtent of their size where they have (nearly) stopped moving. Not
@@ -48,7 +47,7 @@ PeriodFinding FindPeriod(const RecentPoints& points, CoordinateWrap wrap) noexce
   if (held == 0) return found;
   const Tolerances tolerance = TolerancesOf(points, held);
   const auto same = [&](const WorldPoint& a, const WorldPoint& b) {
-    return Distance(a.x, b.x, wrap.x) <= tolerance.x && Distance(a.y, b.y, wrap.y) <= tolerance.y;
+    return WrappedDistance(a.x, b.x, wrap.x) <= tolerance.x && WrappedDistance(a.y, b.y, wrap.y) <= tolerance.y;
   };
 
   for (int p = 1; p <= kLongestPeriod; ++p) {

@@ -16,8 +16,16 @@ inline constexpr int kFewestRepeats = 8;
 // in x and in y (over the points kept): far below a pixel of any box that shows the orbit.
 inline constexpr double kPeriodTolerance = 1e-6;
 // The extent of a coordinate that the orbit has (nearly) settled in counts as at least
-// this part of the coordinate's size, so that rounding in the last bits is not a difference.
-inline constexpr double kSettledExtent = 1e-9;
+// this part of the coordinate's size, so that rounding in the last bits is not a difference:
+// the floor, 1e-10 of the size, lies far above rounding. An orbit settled on an attracting
+// point whose multiplier is near -1 ends in a 2-cycle of the last bits (the Henon map at
+// k1 = 0.2725: 7 units of the last place, 1.6e-15 of x), which a floor near 1e-15 would
+// call period 2.
+inline constexpr double kSettledExtent = 1e-4;
+// |a - b|, the short way round when the coordinate wraps with that period (0: no wrap);
+// not a number stays one.
+double WrappedDistance(double a, double b, double period) noexcept;
+
 // Points the inspector keeps: enough for a longest period seen twice over.
 inline constexpr std::size_t kRecentCapacity = 2048;
 static_assert(kRecentCapacity >= 2 * kLongestPeriod && (kRecentCapacity & (kRecentCapacity - 1)) == 0);

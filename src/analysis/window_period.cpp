@@ -7,13 +7,6 @@ namespace orbitra {
 
 namespace {
 
-double Distance(double a, double b, double period) noexcept {
-  const double d = std::fabs(a - b);
-  if (!(period > 0.0)) return d;
-  const double r = std::fmod(d, period);
-  return std::min(r, period - r);
-}
-
 double ToleranceOf(const double* v, std::int32_t n) noexcept {
   double low = v[0], high = v[0], size = 0.0;
   for (std::int32_t k = 0; k < n; ++k) {
@@ -22,7 +15,7 @@ double ToleranceOf(const double* v, std::int32_t n) noexcept {
     high = std::max(high, v[k]);
     size = std::max(size, std::fabs(v[k]));
   }
-  return kWindowPeriodTolerance * std::max(high - low, kWindowSettledExtent * size);
+  return kPeriodTolerance * std::max(high - low, kSettledExtent * size);
 }
 
 }  // namespace
@@ -34,12 +27,12 @@ std::int32_t WindowPeriod(const double* x, const double* y, std::int32_t n, std:
   const double tolY = ToleranceOf(y, n);
   const std::int32_t newest = n - 1;
   for (std::int32_t p = 1; p <= longest; ++p) {
-    const std::int32_t repeats = std::max(p, kWindowFewestRepeats);
+    const std::int32_t repeats = std::max(p, static_cast<std::int32_t>(kFewestRepeats));
     if (repeats + p > n) break;
     bool repeated = true;
     for (std::int32_t age = 0; age < repeats && repeated; ++age) {
       const std::int32_t a = newest - age, b = a - p;
-      repeated = Distance(x[a], x[b], wrap.x) <= tolX && Distance(y[a], y[b], wrap.y) <= tolY;
+      repeated = WrappedDistance(x[a], x[b], wrap.x) <= tolX && WrappedDistance(y[a], y[b], wrap.y) <= tolY;
     }
     if (repeated) return p;
   }
