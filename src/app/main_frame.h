@@ -62,6 +62,7 @@ class CMainFrame : public QMainWindow, public CommandHost {
   void CloseMainWindow() override;
   void StopWork() override;
   void ShowAboutBox() override;
+  void ShowUserGuide() override;
   void AdoptSweepWindow(SweepWindow& window) override;
   void ShowPeriodicOrbits() override;
   PeriodicOrbitsPanel* PeriodicOrbits() const { return periodicOrbitsPanel_; }
@@ -99,6 +100,7 @@ class CMainFrame : public QMainWindow, public CommandHost {
   MappingWindow* mappingWindow_ = nullptr;
   InspectorPanel* inspectorPanel_ = nullptr;
   PeriodicOrbitsPanel* periodicOrbitsPanel_ = nullptr;  // made when first asked for
+  QWidget* guide_ = nullptr;                            // made when first asked for, hidden when closed
   QLabel* readyText_ = nullptr;
   QLabel* capsPane_ = nullptr;
   QLabel* numPane_ = nullptr;
