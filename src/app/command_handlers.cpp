@@ -106,6 +106,11 @@ Invalidation OnAbout(CommandHost& host) {
   return Invalidation::None;
 }
 
+Invalidation OnUserGuide(CommandHost& host) {
+  host.ShowUserGuide();
+  return Invalidation::None;
+}
+
 Invalidation OnStopRun(CommandHost& host) {
   host.StopWork();
   return Invalidation::None;

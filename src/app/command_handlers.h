@@ -32,6 +32,7 @@ Invalidation OnDeleteAll(CommandHost& host);
 Invalidation OnStoreBufferInStream(CommandHost& host);
 Invalidation OnDeleteTrajectoryOrPoints(CommandHost& host);
 Invalidation OnAbout(CommandHost& host);
+Invalidation OnUserGuide(CommandHost& host);
 Invalidation OnStopRun(CommandHost& host);
 
 }  // namespace orbitra

@@ -31,6 +31,8 @@ class CommandHost {
   // Ends the run, group run or replay that goes on, after its current iteration.
   virtual void StopWork() = 0;
   virtual void ShowAboutBox() = 0;
+  // Shows the user guide (nothing where there is none).
+  virtual void ShowUserGuide() {}
   // A window of a sweep (an orbit diagram) opened by a command: the host links its clicks
   // to the mapping window and its overlay to the explorer's changes.
   virtual void AdoptSweepWindow(SweepWindow& /*window*/) {}

@@ -45,6 +45,7 @@ enum class CommandId : int {
   DefineMap = 32815,
   OrbitInspector = 32816,
   ToolbarStopRun = 32817,
+  UserGuide = 32818,
   OrbitDiagram = 32819,
   ParameterPlane = 32820,
   Basins = 32821,

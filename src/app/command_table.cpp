@@ -101,6 +101,7 @@ constexpr std::array kCommands{
     CommandEntry{StoreBufferInStream, "Data", "", "Store Buffer in Stream", "", false, "", kNoCheck,
                  OnStoreBufferInStream},
     // &Help
+    CommandEntry{UserGuide, "&Help", "", "&User Guide", "Read how to use Orbitra", true, "", kNoCheck, OnUserGuide},
     CommandEntry{AppAbout, "&Help", "", "&About Orbitra...", "Display program information, version number and copyright",
                  false, "", kNoCheck, OnAbout},
     // The toolbar, left to right.
@@ -121,7 +122,7 @@ constexpr std::array kCommands{
 // What stays available while a run, a group run or a replay goes on: nothing that would
 // change what the work uses.
 constexpr std::array kAvailableDuringWork{StopRun,      ToolbarStopRun, ViewToolbar, ViewStatusBar, OrbitInspector,
-                                          SavePicture, CopyPicture,    NotebookEdit, AppAbout,     AppExit};
+                                          SavePicture, CopyPicture,    NotebookEdit, AppAbout,     AppExit, UserGuide};
 
 }  // namespace
 

@@ -21,6 +21,7 @@
 #include <QVBoxLayout>
 
 #include "app/about_dialog.h"
+#include "app/user_guide_window.h"
 #include "app/inspector_panel.h"
 #include "app/periodic_orbits_panel.h"
 #include "app/lock_keys.h"
@@ -168,6 +169,7 @@ void CMainFrame::BuildCommands() {
     stop->setShortcut(QKeySequence(Qt::Key_Escape));
     stop->setShortcutContext(Qt::ApplicationShortcut);
   }
+  if (QAction* guide = Action(CommandId::UserGuide)) guide->setShortcut(QKeySequence(Qt::Key_F1));
   connect(mappingWindow_, &MappingWindow::WorkStarted, this, &CMainFrame::WorkStarted);
   connect(mappingWindow_, &MappingWindow::WorkProgressed, this, &CMainFrame::WorkProgressed);
   connect(mappingWindow_, &MappingWindow::WorkEnded, this, &CMainFrame::WorkEnded);
@@ -417,6 +419,14 @@ void CMainFrame::AdoptSweepWindow(SweepWindow& window) {
   window.SetClickGate([this] { return !mappingWindow_->Working(); });
   window.SetExplorerChanged([this](Invalidation how) { mappingWindow_->Invalidate(how); });
   connect(mappingWindow_, &MappingWindow::RepaintEnded, &window, &SweepWindow::RefreshOverlay);
+}
+
+void CMainFrame::ShowUserGuide() {
+  // One guide window, kept open beside the work; the command brings it forward.
+  if (guide_ == nullptr) guide_ = new UserGuideWindow(this);
+  guide_->show();
+  guide_->raise();
+  guide_->activateWindow();
 }
 
 void CMainFrame::ShowAboutBox() {

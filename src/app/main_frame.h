@@ -66,6 +66,7 @@ class CMainFrame : public QMainWindow, public CommandHost {
   void CloseMainWindow() override;
   void StopWork() override;
   void ShowAboutBox() override;
+  void ShowUserGuide() override;
   void AdoptSweepWindow(SweepWindow& window) override;
   void ShowPeriodicOrbits() override;
   PeriodicOrbitsPanel* PeriodicOrbits() const { return periodicOrbitsPanel_; }
@@ -105,6 +106,7 @@ class CMainFrame : public QMainWindow, public CommandHost {
   MappingWindow* mappingWindow_ = nullptr;
   InspectorPanel* inspectorPanel_ = nullptr;
   PeriodicOrbitsPanel* periodicOrbitsPanel_ = nullptr;  // made when first asked for
+  QWidget* guide_ = nullptr;                            // made when first asked for, hidden when closed
   QLabel* readyText_ = nullptr;
   QProgressBar* progressBar_ = nullptr;
   QLabel* capsPane_ = nullptr;

@@ -163,7 +163,13 @@ DefineMapDialog::DefineMapDialog(OrbitraState& state, Prompter& prompter, QWidge
     if (row >= 0) Show(row);
   });
   connect(newMap, &QPushButton::clicked, this, [this] { Show(std::nullopt); });
-  connect(save, &QPushButton::clicked, this, &DefineMapDialog::OnSave);
+  connect(save, &QPushButton::clicked, this, [this] { OnSave(); });
+  // What the user types into the map's fields (not the check point) is a change to save.
+  const auto edited = [this] { changed_ = true; };
+  for (QLineEdit* field : {name_, xFormula_, yFormula_, k[0], k[1], k[2], k[3], xMin_, xMax, yMin, yMax}) {
+    connect(field, &QLineEdit::textEdited, this, edited);
+  }
+  connect(helpers_, &QPlainTextEdit::textChanged, this, edited);
   connect(remove, &QPushButton::clicked, this, &DefineMapDialog::OnDelete);
   connect(check, &QPushButton::clicked, this, &DefineMapDialog::OnCheck);
   connect(close, &QPushButton::clicked, this, &QDialog::accept);
@@ -186,6 +192,7 @@ void DefineMapDialog::Show(std::optional<int> position) {
   for (const std::string& line : definition_.helpers) lines.append(ToQString(line));
   helpers_->setPlainText(lines.join(QLatin1Char('\n')));
   checkResult_->clear();
+  changed_ = false;
   const QSignalBlocker quiet(list_);
   list_->setCurrentRow(position ? *position : -1);
 }
@@ -231,17 +238,31 @@ void DefineMapDialog::Mark(const MapFieldMark& mark) {
   }
 }
 
-void DefineMapDialog::OnSave() {
-  if (!ReadForm()) return;
+void DefineMapDialog::done(int result) {
+  switch (AskAboutUnsavedMap(prompter_, changed_, name_->text().toStdString())) {
+    case UnsavedMapChoice::Save:
+      if (!OnSave()) return;
+      break;
+    case UnsavedMapChoice::Discard:
+      break;
+    case UnsavedMapChoice::Cancel:
+      return;
+  }
+  QDialog::done(result);
+}
+
+bool DefineMapDialog::OnSave() {
+  if (!ReadForm()) return false;
   const MapSaveOutcome outcome = SaveUserMap(state_, prompter_, shown_, definition_);
   if (!outcome.saved) {
     if (outcome.mark) Mark(*outcome.mark);
-    return;
+    return false;
   }
   if (outcome.repaint == Invalidation::WithErase) repaint_ = Invalidation::WithErase;
   const int position = shown_.value_or(state_.UserMaps.Count() - 1);
   FillList();
   Show(position);
+  return true;
 }
 
 void DefineMapDialog::OnDelete() {

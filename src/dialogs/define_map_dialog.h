@@ -24,12 +24,15 @@ class DefineMapDialog : public QDialog {
   // How the mapping window must repaint: the map in use may have changed.
   Invalidation Repaint() const { return repaint_; }
 
+  // Every way of closing (Close, Escape, the title bar) first settles unsaved changes.
+  void done(int result) override;
+
  private:
   void FillList();
   void Show(std::optional<int> position);
   bool ReadForm();
   void Mark(const MapFieldMark& mark);
-  void OnSave();
+  bool OnSave();
   void OnDelete();
   void OnCheck();
 
@@ -40,6 +43,7 @@ class DefineMapDialog : public QDialog {
   double checkX0_ = 0.0;
   double checkY0_ = 0.0;
   std::optional<int> shown_;  // the map in the form; nothing for a new one
+  bool changed_ = false;      // the form was edited since it was last shown or saved
   Invalidation repaint_ = Invalidation::None;
 
   QListWidget* list_ = nullptr;

@@ -32,13 +32,14 @@ void EmptyStream(OrbitraState& state, Prompter& prompter) {
 
 }  // namespace
 
+// One buffered point is not worth a question, but points in the stream always are.
+bool PointsWorthAsking(const PointStore& store) noexcept { return store.Buf > 1 || store.Dsk != 0; }
+
 void DeleteAll(OrbitraState& state, Prompter& prompter, bool force) {
   PointStore& store = state.Store;
   if (!force) {
     if (store.Buf == 0 && store.Dsk == 0) return;
-    // One buffered point is not worth a question, but points in the stream always are.
-    const bool nothingToLose = store.Buf <= 1 && store.Dsk == 0;
-    if (!nothingToLose && prompter.AskYesNo(kAskDeletePreviousData) != Answer::Yes) return;
+    if (PointsWorthAsking(store) && prompter.AskYesNo(kAskDeletePreviousData) != Answer::Yes) return;
   }
   store.Buf = 0;
   EmptyStream(state, prompter);

@@ -26,6 +26,10 @@ inline constexpr const char* kReconstructionFailure = "Error: Buffer Reconstruct
 // A stream that cannot be emptied is reported and keeps its count.
 void DeleteAll(OrbitraState& state, Prompter& prompter, bool force);
 
+// Whether deleting the stored points is worth a question: more than one buffered point, or
+// any point in the stream.
+bool PointsWorthAsking(const PointStore& store) noexcept;
+
 // Appends the buffer to "tmpdata.bin" as one block, empties the buffer and reports the
 // transfer. A stream cut inside a record first loses that incomplete record (with a
 // message), so that the new records stand at whole-record offsets; Dsk then counts the

@@ -127,6 +127,19 @@ MapSaveOutcome SaveUserMap(OrbitraState& state, Prompter& prompter, std::optiona
     prompter.ShowMessage(DescribeFormulaError(*made.error));
     return MapSaveOutcome{false, MarkOf(*made.error)};
   }
+  // The points drawn with the map in use may no longer belong to it: asked before anything
+  // is written, so that Cancel leaves file and program as they were.
+  const bool inUse = editing && UserMapInUse(state) == editing;
+  bool deletePoints = false;
+  if (inUse) {
+    deletePoints = state.Store.Buf > 0 || state.Store.Dsk > 0;
+    if (PointsWorthAsking(state.Store)) {
+      const Answer answer = prompter.AskYesNoCancel(kAskDeletePreviousData);
+      if (answer == Answer::Cancel) return MapSaveOutcome{};
+      deletePoints = answer == Answer::Yes;
+    }
+  }
+
   UserMapTable table = state.UserMaps;
   if (editing) {
     table.Replace(*editing, *made.map);
@@ -137,11 +150,11 @@ MapSaveOutcome SaveUserMap(OrbitraState& state, Prompter& prompter, std::optiona
   state.UserMaps = std::move(table);
 
   MapSaveOutcome outcome{true, std::nullopt, Invalidation::None};
-  if (editing && UserMapInUse(state) == editing) {
+  if (inUse) {
     state.Model.userMap = made.map->evaluator;
     state.CompiledMaps.StartCompiling(state.Model, d.name);
     state.Boxes.XYBox.Label = d.name;
-    DeleteAll(state, prompter, /*force=*/false);
+    if (deletePoints) DeleteAll(state, prompter, /*force=*/true);
     outcome.repaint = Invalidation::WithErase;
   }
   return outcome;
@@ -157,6 +170,21 @@ bool SelectUserMapByName(OrbitraState& state, std::string_view name) {
   state.CompiledMaps.StartCompiling(state.Model, name);
   ResetRangesToDefault(state.Boxes, state.Model.DefaultRange, state.Run.Settings.Iterations);
   return true;
+}
+
+UnsavedMapChoice AskAboutUnsavedMap(Prompter& prompter, bool changed, std::string_view name) {
+  if (!changed) return UnsavedMapChoice::Discard;
+  const std::string question = TrimBlanks(name).empty()
+                                   ? std::string("Save the new map?")
+                                   : "Save the changes to the map " + Quoted(TrimBlanks(name)) + "?";
+  switch (prompter.AskYesNoCancel(question)) {
+    case Answer::Yes:
+      return UnsavedMapChoice::Save;
+    case Answer::No:
+      return UnsavedMapChoice::Discard;
+    default:
+      return UnsavedMapChoice::Cancel;
+  }
 }
 
 bool DeleteUserMap(OrbitraState& state, Prompter& prompter, int i) {

@@ -49,8 +49,9 @@ struct MapSaveOutcome {
 // user map at position `editing`, or a new one after the others. Refused with a message,
 // and nothing written, for an empty, taken or built-in name, a faulty formula, an empty
 // range or a full table. The file is rewritten; only when that worked does the program
-// take the change. When the map in use was edited, the model takes its new formulas and
-// name and the stored points are offered for deletion.
+// take the change. When the map in use is edited, whether to delete the points drawn with it
+// is asked before anything is written (Cancel calls the saving off); the model then takes
+// its new formulas and name.
 MapSaveOutcome SaveUserMap(OrbitraState& state, Prompter& prompter, std::optional<int> editing,
                            const UserMapDefinition& definition);
 
@@ -59,6 +60,11 @@ MapSaveOutcome SaveUserMap(OrbitraState& state, Prompter& prompter, std::optiona
 // the state's maps read from any map file). Stored points are left alone. False when no
 // map has that name.
 bool SelectUserMapByName(OrbitraState& state, std::string_view name);
+
+// Closing "Define Map": a form without changes closes; one with changes asks whether to
+// save them (Yes), throw them away (No) or stay (Cancel).
+enum class UnsavedMapChoice { Save, Discard, Cancel };
+UnsavedMapChoice AskAboutUnsavedMap(Prompter& prompter, bool changed, std::string_view name);
 
 // "Delete" of the user map at position i, after the user agreed; refused for the map in
 // use. Later maps move up one system index, the model's index with them. True when done.

@@ -7,6 +7,8 @@
 #include <QImage>
 #include <QTimer>
 #include <QHelpEvent>
+#include <QTextBrowser>
+#include <QTextDocument>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -20,6 +22,7 @@
 #include "app/command_table.h"
 #include "app/main_frame.h"
 #include "app/mapping_window.h"
+#include "app/user_guide_window.h"
 #include "app_test_support.h"
 #include "explorer/orbitra_state.h"
 #include "explorer/startup.h"
@@ -66,7 +69,8 @@ const std::vector<std::pair<QString, std::vector<QString>>> kExpectedMenus = {
       "32791|Delete last trajectory|Delete data of last run", "32782|Delete Buffer|delete data in buffer",
       "32783|Delete Stream|delete data stored in disk-stream", "32784|Delete All|delete all data", "---",
       "32786|Store Buffer in Stream|"}},
-    {"&Help", {"57664|&About Orbitra...|Display program information, version number and copyright"}},
+    {"&Help",
+     {"32818|&User Guide|Read how to use Orbitra", "---", "57664|&About Orbitra...|Display program information, version number and copyright"}},
 };
 
 const std::vector<QString> kExpectedToolbar = {
@@ -170,7 +174,7 @@ class AppCommandTable : public QObject {
       QVERIFY2(entry.handler != nullptr, qPrintable(QString::number(id)));
       QCOMPARE(IsToolbarButton(entry), entry.icon.size() > 0);
     }
-    QCOMPARE(ids.size(), std::size_t{51});
+    QCOMPARE(ids.size(), std::size_t{52});
   }
 
   void MenusListEveryItemInOrderWithItsPromptAndSeparators() {
@@ -187,12 +191,14 @@ class AppCommandTable : public QObject {
     for (const CommandEntry& entry : CommandTable()) {
       QAction* action = frame.Action(entry.id);
       QVERIFY(action != nullptr);
-      // No shortcut but Escape, which stops a run.
-      const bool stop = entry.id == CommandId::StopRun;
-      QCOMPARE(action->shortcut(), stop ? QKeySequence(Qt::Key_Escape) : QKeySequence());
+      // No shortcut but Escape, which stops a run, and F1 for the user guide.
+      const QKeySequence shortcut = entry.id == CommandId::StopRun     ? QKeySequence(Qt::Key_Escape)
+                                    : entry.id == CommandId::UserGuide ? QKeySequence(Qt::Key_F1)
+                                                                       : QKeySequence();
+      QCOMPARE(action->shortcut(), shortcut);
       // A command whose dialog is not there must not pretend to work; with no run going on
       // there is nothing to stop.
-      const bool stopping = stop || entry.id == CommandId::ToolbarStopRun;
+      const bool stopping = entry.id == CommandId::StopRun || entry.id == CommandId::ToolbarStopRun;
       QCOMPARE(action->isEnabled(), entry.handler != nullptr && !stopping);
     }
   }
@@ -225,6 +231,47 @@ class AppCommandTable : public QObject {
     QHelpEvent help(QEvent::ToolTip, button->rect().center(), button->mapToGlobal(button->rect().center()));
     QApplication::sendEvent(button, &help);
     QVERIFY(!QToolTip::isVisible());
+  }
+
+  void F1OpensTheUserGuideWithTheReadmesUserSectionsAndPictures() {
+    apptest::UnstartedFrame unstarted;
+    CMainFrame& frame = unstarted.frame;
+    frame.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&frame));
+    frame.activateWindow();
+    QTRY_VERIFY(frame.isActiveWindow());
+    QVERIFY(frame.findChild<UserGuideWindow*>() == nullptr);
+    QTest::keyClick(&frame, Qt::Key_F1);
+    auto* guide = frame.findChild<UserGuideWindow*>();
+    QVERIFY(guide != nullptr);
+    QTRY_VERIFY(guide->isVisible());
+
+    // From the first user heading to the last one; install and developer sections stay out.
+    const QString text = guide->Browser().toPlainText();
+    QVERIFY(text.startsWith("Using Orbitra"));
+    for (const char* heading : {"Your own maps", "What the orbit inspector's numbers mean", "Pictures",
+                                "Periodic orbits and manifolds"}) {
+      QVERIFY2(text.contains(heading), heading);
+    }
+    // Names in angle brackets are text, not HTML that would hide what follows.
+    QVERIFY(text.contains("\"<map name>.png\""));
+    QVERIFY(!text.contains("Benchmarks"));
+    QVERIFY(!text.contains("cmake --install"));
+    // Rendered, not shown as source.
+    QVERIFY(!text.contains("## "));
+    // The pictures come from the resources, offline.
+    const QVariant picture =
+        guide->Browser().document()->resource(QTextDocument::ImageResource, QUrl("docs/screenshot.png"));
+    const QImage image = picture.typeId() == QMetaType::QByteArray ? QImage::fromData(picture.toByteArray())
+                                                                    : picture.value<QImage>();
+    QCOMPARE(image.size(), QImage(":/guide/docs/screenshot.png").size());
+    QVERIFY(!image.isNull());
+
+    // The command again brings the same window back after it was closed.
+    guide->close();
+    frame.Action(CommandId::UserGuide)->trigger();
+    QCOMPARE(frame.findChildren<UserGuideWindow*>().size(), qsizetype(1));
+    QTRY_VERIFY(guide->isVisible());
   }
 
   void MenuItemsShowTheirPromptOrAnEmptyPromptArea() {

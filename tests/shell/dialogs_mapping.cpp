@@ -2,6 +2,7 @@
 // the list and the "^" buttons change, validation, and what their commands apply.
 
 #include "dialogs/dialog_commands.h"  // first: it brings the storage records before any Qt header
+#include "dialogs/define_map_dialog.h"
 #include "dialogs/initial_conditions_dialog.h"
 #include "dialogs/mapping_selection_dialog.h"
 #include "dialogs_test_support.h"
@@ -11,6 +12,7 @@
 #include <QComboBox>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QFile>
 #include <QtTest>
 
 #include <limits>
@@ -226,6 +228,65 @@ class MappingDialogsTest : public QObject {
     Control<QPushButton>(dialog, "ok")->click();
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
     QCOMPARE(dialog.Values().iterations, 0);
+  }
+
+  void defineMapAsksBeforeWritingAndBeforeClosingWithChanges() {
+    Fixture f;
+    UserMapDefinition mine;
+    mine.name = "Mine";
+    mine.xFormula = "y";
+    mine.yFormula = "-x";
+    mine.range = WorldRange{-2.0, 3.0, -0.5, 0.25};
+    QVERIFY(SaveUserMap(f.state, f.prompter, std::nullopt, mine).saved);
+    QVERIFY(SelectUserMapByName(f.state, "Mine"));
+    f.state.Store.Buf = 50;  // points drawn with it
+    const QString file = QString::fromStdString(f.state.FilePath("usermaps.txt").string());
+    const auto contents = [&file] {
+      QFile in(file);
+      return in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray();
+    };
+    const QByteArray before = contents();
+    QVERIFY(before.contains("x' = y"));
+
+    DefineMapDialog dialog(f.state, f.prompter);
+    dialog.show();
+    QCOMPARE(FieldText(dialog, "name"), QString("Mine"));
+    // The points question comes first: Cancel leaves file, table and points as they were.
+    Control(dialog, "xFormula")->textEdited("y + 1");
+    SetField(dialog, "xFormula", "y + 1");
+    f.prompter.answers = {Answer::Cancel};
+    Control<QPushButton>(dialog, "save")->click();
+    QCOMPARE(f.prompter.shown.back(), std::string("Do you want to delete previous data?"));
+    QCOMPARE(contents(), before);
+    QCOMPARE(f.state.UserMaps.At(0).definition.xFormula, std::string("y"));
+    QCOMPARE(f.state.Store.Buf, 50);
+    // No keeps the points and saves.
+    f.prompter.answers = {Answer::No};
+    Control<QPushButton>(dialog, "save")->click();
+    QVERIFY(contents().contains("x' = y + 1"));
+    QCOMPARE(f.state.Store.Buf, 50);
+
+    // Closing without changes asks nothing.
+    const std::size_t asked = f.prompter.shown.size();
+    dialog.reject();
+    QVERIFY(!dialog.isVisible());
+    QCOMPARE(f.prompter.shown.size(), asked);
+
+    // With changes: Cancel stays open, No throws them away, Yes saves them.
+    for (const Answer answer : {Answer::Cancel, Answer::No, Answer::Yes}) {
+      dialog.show();
+      Control(dialog, "yFormula")->textEdited("-x - 1");
+      SetField(dialog, "yFormula", "-x - 1");
+      f.prompter.answers = {answer, Answer::Yes};
+      dialog.reject();
+      QCOMPARE(f.prompter.shown.at(asked), std::string("Save the changes to the map \"Mine\"?"));
+      f.prompter.shown.resize(asked);
+      QCOMPARE(dialog.isVisible(), answer == Answer::Cancel);
+      QCOMPARE(contents().contains("y' = -x - 1"), answer == Answer::Yes);
+      if (answer == Answer::Cancel) dialog.hide();
+    }
+    // Saving on closing asked about the points too, and Yes deleted them.
+    QCOMPARE(f.state.Store.Buf, 0);
   }
 
   void anEscapedLastPointDoesNotBlockOk() {
