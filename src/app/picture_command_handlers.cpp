@@ -1,6 +1,5 @@
 #include "app/picture_command_handlers.h"
 
-#include <memory>
 #include <new>
 
 #include <QClipboard>
@@ -21,20 +20,31 @@ namespace {
 
 constexpr const char* kNoMemoryForPicture = "There is not enough memory for a picture of %d by %d pixels.";
 
-// The picture drawn anew at the chosen size, written to the target.
-FileFailure WriteLargerPicture(const OrbitraState& state, const PictureSize& size,
-                               const std::filesystem::path& target) {
-  std::unique_ptr<Canvas> canvas;
+// The picture drawn anew at the chosen size (whole, or without its fixed texts and cut to
+// the boxes), written to the target.
+FileFailure WriteDrawnPicture(const OrbitraState& state, const PictureSize& size, bool plotOnly,
+                              const std::filesystem::path& target) {
   try {
-    canvas = std::make_unique<Canvas>(size.width, size.height);
+    Canvas canvas(size.width, size.height);
+    QtTextPainter painter;
+    canvas.SetTextPainter(&painter);
+    canvas.SetTextScale(size.textScale);
+    canvas.SetFixedTextsShown(!plotOnly);
+    DrawPicture(state, canvas);
+    if (plotOnly) return WritePicture(PlotOnlyPicture(canvas), target);
+    return WritePicture(canvas, target);
   } catch (const std::bad_alloc&) {
     return FormatCounts(kNoMemoryForPicture, {size.width, size.height});
   }
-  QtTextPainter painter;
-  canvas->SetTextPainter(&painter);
-  canvas->SetTextScale(size.textScale);
-  DrawPicture(state, *canvas);
-  return WritePicture(*canvas, target);
+}
+
+// The boxes of the picture on screen, every point it shows included.
+FileFailure WriteShownPlot(const Canvas& shown, const std::filesystem::path& target) {
+  try {
+    return WritePicture(PlotOnlyPicture(shown), target);
+  } catch (const std::bad_alloc&) {
+    return FormatCounts(kNoMemoryForPicture, {shown.Width(), shown.Height()});
+  }
 }
 
 // Our own settings, apart from everything else the program keeps.
@@ -44,7 +54,8 @@ RememberedPictureChoices LoadPictureChoices() {
   const QSettings settings = PictureSettings();
   return RememberedPictureChoices{settings.value(QStringLiteral("folder")).toString().toStdString(),
                                   settings.value(QStringLiteral("size"), 0).toInt(),
-                                  settings.value(QStringLiteral("format")).toString().toStdString()};
+                                  settings.value(QStringLiteral("format")).toString().toStdString(),
+                                  settings.value(QStringLiteral("plotOnly"), false).toBool()};
 }
 
 void StorePictureChoices(const RememberedPictureChoices& choices) {
@@ -52,6 +63,7 @@ void StorePictureChoices(const RememberedPictureChoices& choices) {
   settings.setValue(QStringLiteral("folder"), QString::fromStdString(choices.folder.string()));
   settings.setValue(QStringLiteral("size"), choices.scale);
   settings.setValue(QStringLiteral("format"), QString::fromStdString(choices.extension));
+  settings.setValue(QStringLiteral("plotOnly"), choices.plotOnly);
 }
 
 }  // namespace
@@ -80,8 +92,9 @@ Invalidation SavePictureCommand(QWidget* parent, const OrbitraState& state, Prom
   const std::filesystem::path target = PictureTarget(state, values.fileName);
   if (!ConfirmPictureTarget(target, values, size, prompter)) return Invalidation::None;
 
-  const FileFailure failure = scale == PictureScale::AsShown ? WritePicture(shown, target)
-                                                             : WriteLargerPicture(state, size, target);
+  const FileFailure failure = scale != PictureScale::AsShown ? WriteDrawnPicture(state, size, values.plotOnly, target)
+                              : values.plotOnly                ? WriteShownPlot(shown, target)
+                                                               : WritePicture(shown, target);
   if (failure) {
     prompter.ShowMessage(*failure);
   } else {

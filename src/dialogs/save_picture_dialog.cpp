@@ -1,5 +1,6 @@
 #include "dialogs/save_picture_dialog.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -53,6 +54,9 @@ SavePictureDialog::SavePictureDialog(const SavePictureValues& values, Prompter& 
   grid->addWidget(width_, 1, 1);
   grid->addWidget(new QLabel(QStringLiteral("Height"), this), 1, 2);
   grid->addWidget(height_, 1, 3);
+  auto* plotOnly = new QCheckBox(QStringLiteral("Plot only (no status or mouse lines)"), this);
+  plotOnly->setObjectName(QStringLiteral("plotOnly"));
+  grid->addWidget(plotOnly, 2, 0, 1, 4);
 
   note_ = new QLabel(QString::fromUtf8(kUnkeptPointsNote), this);
   note_->setObjectName(QStringLiteral("unkeptNote"));
@@ -73,6 +77,7 @@ SavePictureDialog::SavePictureDialog(const SavePictureValues& values, Prompter& 
   exchange_.BindComboIndex(size, &values_.scale);
   exchange_.BindIntRange(width_, &values_.width, 1, kLargestPictureSide);
   exchange_.BindIntRange(height_, &values_.height, 1, kLargestPictureSide);
+  exchange_.BindCheck(plotOnly, &values_.plotOnly);
   exchange_.WriteAll();
   SizeChosen(values_.scale);
 

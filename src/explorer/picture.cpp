@@ -29,6 +29,47 @@ void DrawPicture(const OrbitraState& state, Canvas& canvas) {
   DrawStatus(state, canvas);
 }
 
+Canvas PlotOnlyPicture(const Canvas& drawn) {
+  Canvas plot = drawn;
+  plot.EraseFixedTexts();
+  return CutPicture(plot, PlotOnlyCut(plot));
+}
+
+PictureCut PlotOnlyCut(const Canvas& canvas) {
+  const std::int32_t width = canvas.Width(), height = canvas.Height();
+  const Canvas::Pixel white = Canvas::ToPixel(kWhite);
+  std::int32_t left = width, right = -1, top = height, bottom = -1;
+  for (std::int32_t y = 0; y < height; ++y) {
+    const Canvas::Pixel* row = canvas.Bits() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width);
+    std::int32_t first = 0;
+    while (first < width && row[first] == white) ++first;
+    if (first == width) continue;
+    std::int32_t last = width - 1;
+    while (row[last] == white) --last;
+    left = std::min(left, first);
+    right = std::max(right, last);
+    top = std::min(top, y);
+    bottom = y;
+  }
+  if (right < 0) return PictureCut{0, 0, width, height};
+  const auto margin = static_cast<std::int32_t>(canvas.Scaled(kPlotOnlyMargin));
+  left = std::max(0, left - margin);
+  top = std::max(0, top - margin);
+  right = std::min(width - 1, right + margin);
+  bottom = std::min(height - 1, bottom + margin);
+  return PictureCut{left, top, right - left + 1, bottom - top + 1};
+}
+
+Canvas CutPicture(const Canvas& canvas, const PictureCut& cut) {
+  Canvas part(cut.width, cut.height);
+  part.SetTextScale(canvas.TextScale());
+  for (std::int32_t y = 0; y < cut.height; ++y) {
+    const Canvas::Pixel* from = canvas.Bits() + static_cast<std::size_t>(cut.top + y) * canvas.Width() + cut.left;
+    std::copy(from, from + cut.width, part.Bits() + static_cast<std::size_t>(y) * cut.width);
+  }
+  return part;
+}
+
 PictureSize ChoosePictureSize(PictureScale scale, std::int32_t shownWidth, std::int32_t shownHeight,
                               std::int32_t width, std::int32_t height) noexcept {
   if (scale == PictureScale::WidthByHeight) {
@@ -64,6 +105,7 @@ SavePictureValues PrepareSavePictureDialog(const OrbitraState& state, std::int32
 
 void ApplyRememberedChoices(SavePictureValues& values, const RememberedPictureChoices& remembered) {
   if (remembered.scale >= 0 && remembered.scale < kPictureScaleCount) values.scale = remembered.scale;
+  values.plotOnly = remembered.plotOnly;
   std::filesystem::path name = std::filesystem::path(values.fileName).filename();
   if (!remembered.extension.empty()) name.replace_extension("." + remembered.extension);
   const std::filesystem::path folder =
@@ -74,7 +116,7 @@ void ApplyRememberedChoices(SavePictureValues& values, const RememberedPictureCh
 RememberedPictureChoices ChoicesToRemember(const std::filesystem::path& target, const SavePictureValues& values) {
   std::string extension = target.extension().string();
   if (!extension.empty()) extension.erase(0, 1);
-  return RememberedPictureChoices{target.parent_path(), values.scale, extension};
+  return RememberedPictureChoices{target.parent_path(), values.scale, extension, values.plotOnly};
 }
 
 bool WarnOfUnkeptPoints(const SavePictureValues& values) noexcept {

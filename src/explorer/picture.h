@@ -17,6 +17,23 @@ namespace orbitra {
 // nothing in the state. What a run drew but the store does not keep is not in it.
 void DrawPicture(const OrbitraState& state, Canvas& canvas);
 
+// "Plot only": the boxes with their points, labels and marks, as a paper shows them,
+// without the texts at fixed places (status lines, mouse readout, "x= y=" line; a canvas
+// set not to show them never has them), cut to the rest: every pixel that is not white,
+// with a margin of kPlotOnlyMargin window pixels (scaled with the texts) around, within
+// the canvas; the whole canvas when everything is white.
+inline constexpr int kPlotOnlyMargin = 8;
+struct PictureCut {
+  std::int32_t left = 0;
+  std::int32_t top = 0;
+  std::int32_t width = 0;
+  std::int32_t height = 0;
+};
+Canvas PlotOnlyPicture(const Canvas& drawn);
+PictureCut PlotOnlyCut(const Canvas& canvas);
+// The pixels of the cut as a picture of their own.
+Canvas CutPicture(const Canvas& canvas, const PictureCut& cut);
+
 // The "Size" list of "Save picture", in list order.
 enum class PictureScale : int { AsShown = 0, Twice, ThreeTimes, FourTimes, WidthByHeight };
 inline constexpr int kPictureScaleCount = 5;
@@ -52,6 +69,7 @@ struct SavePictureValues {
   int scale = 0;  // position in the "Size" list
   std::int32_t width = 0;
   std::int32_t height = 0;
+  bool plotOnly = false;      // the boxes alone, cut to them
   bool unkeptPoints = false;  // not a control: the picture on screen holds points not kept
 };
 
@@ -61,11 +79,13 @@ SavePictureValues PrepareSavePictureDialog(const OrbitraState& state, std::int32
                                            std::int32_t shownHeight);
 
 // What "Save picture" remembers from one use to the next (and between runs of the
-// program): the folder, the position in the "Size" list and the format's extension.
+// program): the folder, the position in the "Size" list, the format's extension and
+// whether the picture was plot only.
 struct RememberedPictureChoices {
   std::filesystem::path folder;  // empty: nothing remembered
   int scale = 0;
   std::string extension;  // without the dot
+  bool plotOnly = false;
 };
 
 // The dialog's values with the remembered choices in place: the default name moved to the

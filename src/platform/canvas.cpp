@@ -116,19 +116,13 @@ void Canvas::TextOut(int x, int y, std::string_view text) {
 
 void Canvas::TextOutScaled(int x, int y, std::string_view text) {
   const int sx = static_cast<int>(Scaled(x)), sy = static_cast<int>(Scaled(y));
-  if (textPainter_ == nullptr) return;
+  if (textPainter_ == nullptr || !fixedTextsShown_) return;
   FixedTextCell* cell = nullptr;
   for (std::size_t i = 0; i < fixedCellCount_; ++i) {
     if (fixedCells_[i].x == sx && fixedCells_[i].y == sy) cell = &fixedCells_[i];
   }
   if (cell != nullptr) {
-    const Pixel white = ToPixel(kWhite);
-    const int left = std::max(cell->x, 0), right = std::min(cell->x + cell->width, width_);
-    const int top = std::max(cell->y, 0), bottom = std::min(cell->y + cell->height, height_);
-    for (int row = top; row < bottom; ++row) {
-      Pixel* line = pixels_.data() + static_cast<std::size_t>(row) * static_cast<std::size_t>(width_);
-      std::fill(line + left, line + std::max(left, right), white);
-    }
+    ClearCell(*cell);
   } else if (fixedCellCount_ < fixedCells_.size()) {
     cell = &fixedCells_[fixedCellCount_++];
   }
@@ -137,6 +131,21 @@ void Canvas::TextOutScaled(int x, int y, std::string_view text) {
     const TextExtent extent = textPainter_->Measure(*this, text);
     *cell = FixedTextCell{sx, sy, extent.width, extent.height};
   }
+}
+
+void Canvas::ClearCell(const FixedTextCell& cell) noexcept {
+  const Pixel white = ToPixel(kWhite);
+  const int left = std::max(cell.x, 0), right = std::min(cell.x + cell.width, width_);
+  const int top = std::max(cell.y, 0), bottom = std::min(cell.y + cell.height, height_);
+  for (int row = top; row < bottom; ++row) {
+    Pixel* line = pixels_.data() + static_cast<std::size_t>(row) * static_cast<std::size_t>(width_);
+    std::fill(line + left, line + std::max(left, right), white);
+  }
+}
+
+void Canvas::EraseFixedTexts() noexcept {
+  for (std::size_t i = 0; i < fixedCellCount_; ++i) ClearCell(fixedCells_[i]);
+  fixedCellCount_ = 0;
 }
 
 void Canvas::PresentNow() {

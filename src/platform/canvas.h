@@ -78,6 +78,11 @@ class Canvas {
   // replaces the text drawn there before: that text's cell is cleared first, so a shorter
   // text leaves none of the longer one's characters behind.
   void TextOutScaled(int x, int y, std::string_view text);
+  // Whether texts at fixed places are drawn at all: a plot-only picture has none.
+  void SetFixedTextsShown(bool shown) noexcept { fixedTextsShown_ = shown; }
+  // Clears the cells of the texts drawn at fixed places to white and forgets them: what a
+  // canvas would hold had they never been drawn.
+  void EraseFixedTexts() noexcept;
 
   // How much larger than on screen the picture's texts and their pixel offsets are drawn:
   // 1 in the window, 2 for a picture saved at twice the window's size. The text painter
@@ -110,8 +115,10 @@ class Canvas {
   struct FixedTextCell {
     int x, y, width, height;
   };
+  void ClearCell(const FixedTextCell& cell) noexcept;
   std::array<FixedTextCell, 16> fixedCells_{};
   std::size_t fixedCellCount_ = 0;
+  bool fixedTextsShown_ = true;
   TextPainter* textPainter_ = nullptr;  // not owned
   RefreshGate* refreshGate_ = nullptr;  // not owned
 };

@@ -132,6 +132,9 @@ void AddOptions(QCommandLineParser& parser) {
        QStringLiteral("WxH")},
       {QStringLiteral("times"), QStringLiteral("With --window: the picture 2, 3 or 4 times the window's size."),
        QStringLiteral("n")},
+      {QStringLiteral("plot-only"),
+       QStringLiteral("The boxes alone, as \"Plot only\" of \"Save Picture...\" saves them: no status or mouse "
+                      "lines, the picture cut to the boxes.")},
       {QStringLiteral("buffer"),
        QStringLiteral("Buffer capacity in points (default: room for every iteration, at least 1000000)."),
        QStringLiteral("points")},
@@ -461,9 +464,15 @@ RenderArguments ParseRenderArguments(const QStringList& arguments) {
   }
   request.highAccuracy = parser.isSet(QStringLiteral("high-accuracy"));
   request.interpreted = parser.isSet(QStringLiteral("interpreted"));
+  request.plotOnly = parser.isSet(QStringLiteral("plot-only"));
+  if (request.plotOnly && !request.png) reader.Fail("--plot-only needs --png FILE");
   ReadDiagram(parser, reader, request);
   request.threads = reader.WholeNumber(QStringLiteral("threads"), 1, kMostThreads);
   if (!reader.Failed()) reader.Fail(ReadGridRequest(parser, request));
+  if (request.plotOnly && (request.diagram || request.grid)) {
+    reader.Fail("--plot-only is for pictures of runs: an orbit diagram, a parameter plane or basins have no status "
+                "lines to leave out");
+  }
   if (const auto file = reader.Text(QStringLiteral("save-session"))) {
     if (file->empty()) reader.Fail("--save-session takes a file name");
     request.saveSession = Absolute(*file);

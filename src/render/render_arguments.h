@@ -43,6 +43,7 @@ struct RenderRequest {
   std::optional<Manifolds> manifolds;  // drawn into the picture; the export writes their points
   std::optional<double> arcLength;     // of each manifold branch
   bool interpreted = false;  // typed maps run by the expression library, never compiled
+  bool plotOnly = false;     // no texts at fixed places, the picture cut to the boxes
 };
 
 inline constexpr int kMostThreads = 1024;

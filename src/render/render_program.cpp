@@ -1,10 +1,13 @@
 #include "render/render_program.h"
 
+#include <new>
+
 #include <QTemporaryDir>
 
 #include "explorer/export_command.h"
 #include "explorer/orbit_diagram_view.h"
 #include "explorer/orbit_report.h"
+#include "explorer/picture.h"
 #include "explorer/session_commands.h"
 #include "explorer/startup.h"
 #include "render/console_prompter.h"
@@ -28,6 +31,16 @@ bool WriteExport(OrbitraState& state, const RenderRequest& request, Prompter& pr
   values.fileName = request.exportFile->string();
   values.highAccuracy = request.highAccuracy;
   return ExportPoints(state.Store, state.WorkDir, prompter, values) >= 0;
+}
+
+// The picture of the runs, or with --plot-only (drawn without its fixed texts) cut to the boxes.
+FileFailure WriteRenderedPicture(const RenderRequest& request, const Canvas& canvas) {
+  if (!request.plotOnly) return WritePicture(canvas, *request.png);
+  try {
+    return WritePicture(PlotOnlyPicture(canvas), *request.png);
+  } catch (const std::bad_alloc&) {
+    return std::string("not enough memory for a picture of that size");
+  }
 }
 
 // The orbit diagram of the job's map, as its window computes and draws it for the same
@@ -86,6 +99,7 @@ int Render(const RenderRequest& request, std::ostream& out, std::ostream& err, b
     return kRenderWriteFailed;
   }
   Canvas* const canvas = picture.canvas.get();
+  canvas->SetFixedTextsShown(!request.plotOnly);
   if (request.diagram) return RenderDiagram(state, request, *canvas, prompter);
   const bool performed = PerformRenderJob(state, request.job, *canvas, prompter, &progress);
   progress.End();
@@ -95,7 +109,7 @@ int Render(const RenderRequest& request, std::ostream& out, std::ostream& err, b
   int status = kRenderDone;
   if (!PerformStructureRequest(state, request, *canvas, out, prompter)) status = kRenderWriteFailed;
   if (request.png) {
-    if (const FileFailure failure = WritePicture(*canvas, *request.png)) {
+    if (const FileFailure failure = WriteRenderedPicture(request, *canvas)) {
       prompter.ShowMessage(*failure);
       status = kRenderWriteFailed;
     }

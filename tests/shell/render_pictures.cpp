@@ -2,6 +2,7 @@
 // run as a user runs it, compared with what the real mapping window shows and exports.
 
 #include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
@@ -33,6 +34,7 @@
 #include "explorer/work_progress.h"
 #include "maps/native_map_compiler.h"
 #include "render/console_prompter.h"
+#include "render/picture_file.h"
 #include "render/progress_line.h"
 #include "render/qt_text_painter.h"
 
@@ -138,6 +140,8 @@ class RenderPictures : public QObject {
  private Q_SLOTS:
   // "Save Picture..." remembers its choices: never in the user's own settings.
   void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+  // "Save picture" opens with what the test before chose: each test starts from nothing.
+  void init() { QSettings(QStringLiteral("Orbitra"), QStringLiteral("Save Picture")).clear(); }
 
   void SavePictureWritesTheScreenOrALargerPictureDrawnAnew() {
     RunningWithOrbit running;
@@ -222,27 +226,97 @@ class RenderPictures : public QObject {
     QCOMPARE(running.answers.Unscripted(), 0);
   }
 
-  // The folder, the size and the format of the last picture saved come back in the next
-  // dialog, also in a later run of the program (settings of its own, kept on disk).
+  // "Plot only" at 1x and 2x equals orbitra-render --plot-only for the same choice, pixel
+  // for pixel; at 1x it is a piece of the window's own picture (drawn by the repaint, not
+  // anew) that leaves out every status and mouse line the window shows.
+  void PlotOnlyEqualsTheCommandLineAndIsThePlotOfTheWindow() {
+    RunningWithOrbit running;
+    const Canvas& picture = running.Picture();
+    const QString window = QString("%1x%2").arg(picture.Width()).arg(picture.Height());
+    const QStringList times[] = {{}, {"--times", "2"}};
+    for (int position = 0; position < 2; ++position) {
+      const QString saved = running.dir.filePath(QString("plot%1.png").arg(position));
+      running.answers.Then([&saved, position](QWidget& dialog) {
+        dialog.findChild<QLineEdit*>("fileName")->setText(saved);
+        dialog.findChild<QComboBox*>("size")->setCurrentIndex(position);
+        dialog.findChild<QCheckBox*>("plotOnly")->setChecked(true);
+        dialog.findChild<QPushButton*>("ok")->click();
+      });
+      running.Command(CommandId::SavePicture);
+      QTemporaryDir cwd;
+      const Outcome outcome =
+          RunRender(cwd.path(), QStringList{"--map", "Standard Map", "--from", "0.5,0", "--iterations", "1000",
+                                            "--png", "cli.png", "--plot-only", "--window", window} +
+                                    times[position]);
+      QCOMPARE(outcome.err, QString());
+      const QImage fromWindow(saved), fromCli(cwd.filePath("cli.png"));
+      QVERIFY(!fromWindow.isNull());
+      QCOMPARE(fromCli.size(), fromWindow.size());
+      QVERIFY(fromWindow.width() < picture.Width() * (position + 1));
+      QVERIFY(fromWindow.height() < picture.Height() * (position + 1));
+      for (int y = 0; y < fromWindow.height(); ++y) {
+        for (int x = 0; x < fromWindow.width(); ++x) {
+          if (fromWindow.pixel(x, y) != fromCli.pixel(x, y)) QFAIL(qPrintable(QString("pixel %1,%2").arg(x).arg(y)));
+        }
+      }
+      if (position != 0) continue;
+
+      // Where the piece sits in the window's picture: exactly one place fits.
+      const QImage shown = PictureImage(picture);
+      const auto fitsAt = [&](int left, int top) {
+        for (int y = 0; y < fromWindow.height(); ++y) {
+          for (int x = 0; x < fromWindow.width(); ++x) {
+            if (fromWindow.pixel(x, y) != shown.pixel(left + x, top + y)) return false;
+          }
+        }
+        return true;
+      };
+      std::vector<QPoint> places;
+      for (int top = 0; top + fromWindow.height() <= shown.height(); ++top) {
+        for (int left = 0; left + fromWindow.width() <= shown.width(); ++left) {
+          if (fitsAt(left, top)) places.emplace_back(left, top);
+        }
+      }
+      QCOMPARE(places.size(), std::size_t{1});
+      // The status lines (x 3, y 5 to 85) and the mouse lines (y 140 to 185) are inked in
+      // the window and lie outside the piece.
+      const QRect piece(places.front(), fromWindow.size());
+      for (const QRect lines : {QRect(0, 0, 120, 85), QRect(0, 140, 120, 45)}) {
+        QVERIFY(!piece.intersects(lines));
+        QVERIFY(CountInk(picture, lines.left(), lines.top(), lines.right() + 1, lines.bottom() + 1) > 20);
+      }
+    }
+    QCOMPARE(running.answers.Unscripted(), 0);
+  }
+
+  // The folder, the size, the format and "Plot only" of the last picture saved come back in
+  // the next dialog, also in a later run of the program (settings of its own, kept on disk).
   void SavePictureRemembersItsChoices() {
-    QSettings(QStringLiteral("Orbitra"), QStringLiteral("Save Picture")).clear();
     RunningWithOrbit running;
     QDir(running.dir.path()).mkdir("pics");
     const QString saved = running.dir.filePath("pics/mine.bmp");
-    AnswerSaveDialog(running.answers, saved, 2);
+    running.answers.Then([&saved](QWidget& dialog) {
+      dialog.findChild<QCheckBox*>("plotOnly")->setChecked(true);
+      dialog.findChild<QLineEdit*>("fileName")->setText(saved);
+      dialog.findChild<QComboBox*>("size")->setCurrentIndex(2);
+      dialog.findChild<QPushButton*>("ok")->click();
+    });
     running.Command(CommandId::SavePicture);
     QVERIFY(QFile::exists(saved));
     for (int run = 0; run < 2; ++run) {
       QString name;
       int size = -1;
+      bool plotOnly = false;
       running.answers.Then([&](QWidget& dialog) {
         name = dialog.findChild<QLineEdit*>("fileName")->text();
         size = dialog.findChild<QComboBox*>("size")->currentIndex();
+        plotOnly = dialog.findChild<QCheckBox*>("plotOnly")->isChecked();
         dialog.close();
       });
       running.Command(CommandId::SavePicture);
       QCOMPARE(name, running.dir.filePath("pics/Standard Map.bmp"));
       QCOMPARE(size, 2);
+      QVERIFY(plotOnly);
     }
     QCOMPARE(QSettings(QStringLiteral("Orbitra"), QStringLiteral("Save Picture")).value("size").toInt(), 2);
     QCOMPARE(running.answers.Unscripted(), 0);
@@ -537,6 +611,12 @@ class RenderPictures : public QObject {
                                         << "--orbit-diagram cannot be used with --parameter-plane or --basins";
     QTest::newRow("threads") << QStringList{"--orbit-diagram", "k1=0:1", "--threads", "0", "--png", "x.png"}
                              << "--threads takes a whole number from 1 to 1024, not \"0\"";
+    QTest::newRow("plot only without a picture") << QStringList{"--plot-only", "--export", "x.dat"}
+                                                 << "--plot-only needs --png FILE";
+    QTest::newRow("plot only of a diagram")
+        << QStringList{"--orbit-diagram", "k1=0:1", "--plot-only", "--png", "x.png"}
+        << "--plot-only is for pictures of runs: an orbit diagram, a parameter plane or basins have no status lines "
+           "to leave out";
   }
   void CommandLineRefusesBadArgumentsWithStatusTwo() {
     QFETCH(QStringList, arguments);

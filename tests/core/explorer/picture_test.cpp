@@ -3,6 +3,7 @@
 // puts it for 1600 by 1200 (worked out by hand from the 800 by 600 example).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -166,6 +167,92 @@ TEST(Picture, TheDialogSaysWhenAnewDrawnSizeLacksPointsOnScreen) {
   s.UserMaps.Add(*MakeUserMap(UserMapDefinition{"Typed Henon", {}, "1 - k1*x*x + k3*y", "k2*x"}).map);
   ASSERT_TRUE(SelectUserMapByName(s, "Typed Henon"));
   EXPECT_EQ(PrepareSavePictureDialog(s, 800, 600).fileName, (sc.Dir().Path() / "Typed Henon.png").string());
+}
+
+// Texts drawn as solid blocks of their measured size, so that erasing them can be seen.
+class BlockTextPainter : public TextPainter {
+ public:
+  void DrawText(Canvas& canvas, int x, int y, std::string_view text) override {
+    const TextExtent e = Measure(canvas, text);
+    for (int row = y; row < y + e.height; ++row) {
+      for (int column = x; column < x + e.width; ++column) canvas.SetPixel(column, row, kBlack);
+    }
+  }
+  TextExtent Measure(const Canvas&, std::string_view text) override {
+    return {static_cast<int>(7 * text.size()), 13};
+  }
+};
+
+// "Plot only" on the three boxes of mode 1, at a size whose sides differ from the window's
+// ratio: every box text and every pixel of the whole picture but the status, mouse and
+// "x= y=" lines; erasing those lines from a drawn picture leaves what never drawing them
+// gives; then the picture is cut to what is drawn, with the margin, within the canvas.
+TEST(Picture, PlotOnlyKeepsTheBoxesAndCutsToThem) {
+  Scenario sc;
+  OrbitraState& s = sc.State();
+  sc.Apply(ApplyDisplayModeDialog(s, DisplayModeValues{1}));
+  sc.Apply(StartRun(s));
+  s.Run.FinalPointShown = 1;
+
+  Canvas whole(1001, 700), plot(1001, 700);
+  RecordingTextPainter wholeTexts, plotTexts;
+  whole.SetTextPainter(&wholeTexts);
+  plot.SetTextPainter(&plotTexts);
+  for (Canvas* c : {&whole, &plot}) c->SetTextScale(1.25);
+  plot.SetFixedTextsShown(false);
+  DrawPicture(s, whole);
+  DrawPicture(s, plot);
+  EXPECT_TRUE(SamePixels(whole, plot));  // the recorder paints no letters
+  std::vector<std::string> boxTexts;
+  for (const Text& t : wholeTexts.Texts()) {
+    static const char* const kLines[] = {"  N =", "RTN =", "DTN =", "Buf =", "Dsk =", "--Mouse--", "xm=", "ym=", "x="};
+    if (std::none_of(std::begin(kLines), std::end(kLines), [&](const char* l) { return t.text.rfind(l, 0) == 0; })) {
+      boxTexts.push_back(t.text);
+    }
+  }
+  std::vector<std::string> plotOnly;
+  for (const Text& t : plotTexts.Texts()) plotOnly.push_back(t.text);
+  EXPECT_GT(boxTexts.size(), 10u);
+  EXPECT_EQ(plotOnly, boxTexts);
+  EXPECT_EQ(wholeTexts.Texts().size(), plotOnly.size() + 9 + 5);  // the status lines are drawn twice
+
+  BlockTextPainter blocks;
+  whole.SetTextPainter(&blocks);
+  plot.SetTextPainter(&blocks);
+  DrawPicture(s, whole);
+  DrawPicture(s, plot);
+  EXPECT_FALSE(SamePixels(whole, plot));
+  const Canvas wholeCut = PlotOnlyPicture(whole), plotCut = PlotOnlyPicture(plot);
+  EXPECT_TRUE(SamePixels(wholeCut, plotCut));
+  EXPECT_LT(plotCut.Width(), 1001);
+  EXPECT_EQ(plotCut.TextScale(), 1.25);
+  whole.EraseFixedTexts();
+  EXPECT_TRUE(SamePixels(whole, plot));
+
+  // The cut: ink from (10, 20) to (60, 50) with a margin of 8 * 1.25 = 10 pixels; ink on the
+  // last row and first column stops the margin at the canvas; nothing drawn keeps it whole.
+  Canvas marks(101, 77);
+  marks.SetTextScale(1.25);
+  EXPECT_EQ(PlotOnlyCut(marks).width, 101);
+  EXPECT_EQ(PlotOnlyCut(marks).height, 77);
+  marks.SetPixel(10, 20, kBlack);
+  marks.SetPixel(60, 50, Colour::FromRgb(255, 255, 254));
+  PictureCut cut = PlotOnlyCut(marks);
+  EXPECT_EQ((std::vector<int>{cut.left, cut.top, cut.width, cut.height}), (std::vector<int>{0, 10, 71, 51}));
+  const Canvas part = CutPicture(marks, cut);
+  ASSERT_EQ(part.Width(), 71);
+  EXPECT_EQ(part.GetPixel(10, 10), kBlack);
+  EXPECT_EQ(part.GetPixel(60, 40), Colour::FromRgb(255, 255, 254));
+  EXPECT_EQ(part.TextScale(), 1.25);
+  marks.SetPixel(100, 76, kBlack);
+  cut = PlotOnlyCut(marks);
+  EXPECT_EQ((std::vector<int>{cut.left, cut.top, cut.width, cut.height}), (std::vector<int>{0, 10, 101, 67}));
+  marks.Clear();
+  marks.SetPixel(50, 0, kBlack);
+  marks.SetTextScale(2.0);
+  cut = PlotOnlyCut(marks);
+  EXPECT_EQ((std::vector<int>{cut.left, cut.top, cut.width, cut.height}), (std::vector<int>{34, 0, 33, 17}));
+
 }
 
 TEST(Picture, SizesAndTargetsAreCheckedBeforeAnythingIsDrawn) {
