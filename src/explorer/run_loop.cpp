@@ -262,6 +262,9 @@ constexpr RunSliceVariants kVariants{&kSlices<Step, NoObserver>, &kSlices<Step, 
 // A map that calls the C library: in blocks, unless the inspector needs every iterate's
 // Jacobian. Measured per map on full runs: 5 to 22 % faster (the Doubly Kicked Rotator
 // most), except the wedge (its square root is a single instruction), which is slower.
+// The Henon map too, although it calls nothing: its orbit's chain of multiplications then
+// runs a block ahead of the plots and stores, 4.4 ns per iterate instead of 6.2 (bare
+// loop 2.8).
 template <class Step>
 constexpr RunSliceVariants kBlockVariants{&kSlices<BlockOf<Step>, NoObserver>, &kSlices<Step, OrbitObserver>};
 
@@ -270,7 +273,7 @@ constexpr RunSliceVariants kBlockVariants{&kSlices<BlockOf<Step>, NoObserver>, &
 RunSliceVariants RunSliceFor(const MappingModel& model) noexcept {
   const IterationRoutine r = model.routine;
   if (r == &StandardMapRoutine) return kBlockVariants<StandardMapStep>;
-  if (r == &HenonDcMapRoutine) return kVariants<HenonDcMapStep>;
+  if (r == &HenonDcMapRoutine) return kBlockVariants<HenonDcMapStep>;
   if (r == &HyperbolicCRoutine) return kBlockVariants<HyperbolicCStep>;
   if (r == &HenonRotationRoutine) return kVariants<HenonRotationStep>;
   if (r == &DimerizedChainsRoutine) return kBlockVariants<DimerizedChainsStep>;
