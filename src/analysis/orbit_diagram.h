@@ -34,6 +34,9 @@ struct OrbitDiagramSettings {
   // kDiagramChainColumns) instead of from the initial point.
   bool carry = true;
   double infinity = 10000.0;  // escape bound of x*x + y*y, as in a run
+  // The lanes' code for any processor even where a faster one would run (tests: both give
+  // the same bits).
+  bool anyProcessorCode = false;
 };
 
 // The map of a diagram: the model (system, parameters, routine, evaluator) and, for a
