@@ -56,6 +56,8 @@ template <class Step>
 constexpr bool kAdvancesInBlocks = false;
 template <>
 constexpr bool kAdvancesInBlocks<NativeBlockStep> = true;
+template <>
+constexpr bool kAdvancesInBlocks<NativeInspectedBlockStep> = true;
 template <class Step>
 constexpr bool kAdvancesInBlocks<BlockOf<Step>> = true;
 
@@ -158,6 +160,7 @@ RunEnd RunSliceWith(RunLoop& loop, const Step step, std::int64_t budget, OrbitOb
         const std::int32_t got = step.Block(x, y, infinity, asked, images);
         for (std::int32_t j = 0; j < got; ++j) {
           plot(x, y);
+          observer.Observe(step, x, y, images[j]);
           x = images[j].x;
           y = images[j].y;
           store(x, y);
@@ -238,6 +241,10 @@ RunEnd RunSliceOf(RunLoop& loop, const MappingModel& model, std::int64_t budget,
           return RunSliceWith<NativeBlockStep, kEvolution, kStoring, kRestricted, Observer>(
               loop, NativeBlockStep(*native, model), budget, shown);
         } else {
+          if (native->JacobianCode() != nullptr) {
+            return RunSliceWith<NativeInspectedBlockStep, kEvolution, kStoring, kRestricted, Observer>(
+                loop, NativeInspectedBlockStep(*native, model), budget, shown);
+          }
           return RunSliceWith<NativeStep, kEvolution, kStoring, kRestricted, Observer>(
               loop, NativeStep(*native, model, WrapOfSystem(model.system)), budget, shown);
         }

@@ -37,4 +37,15 @@ struct NativeBlockStep {
   }
 };
 
+// The same for a run whose inspector asks for the Jacobian at every point it steps from:
+// the orbit still advances a block per call, off the path of the Jacobians' calls.
+struct NativeInspectedBlockStep : NativeBlockStep {
+  NativeUserMap::JacobianFunction jacobian;
+
+  // The map must have its Jacobian compiled (JacobianCode() not null).
+  NativeInspectedBlockStep(const NativeUserMap& map, const MappingModel& m) noexcept
+      : NativeBlockStep(map, m), jacobian(map.JacobianCode()) {}
+  MapJacobian Jacobian(double x, double y) const noexcept { return jacobian(x, y, k[0], k[1], k[2], k[3]); }
+};
+
 }  // namespace orbitra

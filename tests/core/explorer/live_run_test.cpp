@@ -394,10 +394,11 @@ struct TypedCase {
 };
 
 const TypedCase kTypedCases[] = {
-    {"henon storing only inside the box, escaping beyond 100 after some 360 iterations",
+    {"henon with the inspector, storing only inside the box, escaping beyond 100 after some 360 iterations",
      [](Scenario& sc, bool interpreted) {
        SelectTyped(sc, kTypedHenon, interpreted);
        OrbitraState& s = sc.State();
+       s.Inspector.SetShown(true);
        s.Run.Settings.RestrictToBox = 1;
        s.Run.Settings.InfinityValue = 100.0;  // the last point before the escape is in the box
        s.Run.Settings.Iterations = 3000;
