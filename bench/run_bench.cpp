@@ -216,6 +216,25 @@ void BM_JitCompileHenon(benchmark::State& bs) {
   }
 }
 
+// Compiling the same map's orbit diagram lanes, which a diagram asks for on its own.
+void BM_JitLanesCompileHenon(benchmark::State& bs) {
+  const std::optional<UserMapProgram> program = CompileUserMap(kTypedHenon).evaluator->Program();
+  NativeCompilerSettings settings;
+  settings.cache = false;
+  const NativeMapCompiler compiler(settings);
+  if (!program || !compiler.Unavailable().empty()) {
+    bs.SkipWithError(program ? compiler.Unavailable().c_str() : "no program");
+    return;
+  }
+  for (auto _ : bs) {
+    const NativeCompilation compiled = compiler.Compile(*program, NativeCodePart::Lanes);
+    if (!compiled.lanes) {
+      bs.SkipWithError(compiled.failure.c_str());
+      break;
+    }
+  }
+}
+
 // The same map loaded from the cache, as the program's next start finds it.
 void BM_JitCachedLoadHenon(benchmark::State& bs) {
   const std::optional<UserMapProgram> program = CompileUserMap(kTypedHenon).evaluator->Program();
@@ -260,6 +279,7 @@ BENCHMARK(BM_InspectedRun)->Arg(2)->Unit(benchmark::kMillisecond)->MinTime(0.5);
 BENCHMARK(BM_UserFullRun)->Args({1, 0})->Args({2, 0})->Args({1, 1})->Args({2, 1})->Unit(benchmark::kMillisecond)->MinTime(0.5);
 BENCHMARK(BM_InspectedUserRun)->Unit(benchmark::kMillisecond)->MinTime(0.5);
 BENCHMARK(BM_JitCompileHenon)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(0.5);
+BENCHMARK(BM_JitLanesCompileHenon)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(0.5);
 BENCHMARK(BM_JitCachedLoadHenon)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(0.5);
 BENCHMARK(BM_SlicedRun)->Args({2, 50'000})->Unit(benchmark::kMillisecond)->MinTime(0.5);
 
@@ -276,6 +296,8 @@ const int kJitHenon = RegisterRatio("jit_user_vs_builtin_henon", "BM_UserFullRun
 const int kJitStandard = RegisterRatio("jit_user_vs_builtin_standard_map", "BM_UserFullRun/1/1/min_time:0.500",
                                        "BM_FullRun/1/-1/-1/0/min_time:0.500");
 const int kJitCompile = RegisterMilliseconds("jit_compile_ms_henon", "BM_JitCompileHenon/min_time:0.500/real_time");
+const int kJitLanesCompile =
+    RegisterMilliseconds("jit_lanes_compile_ms_henon", "BM_JitLanesCompileHenon/min_time:0.500/real_time");
 const int kJitCachedLoad =
     RegisterMilliseconds("jit_cached_load_ms_henon", "BM_JitCachedLoadHenon/min_time:0.500/real_time");
 const int kInspectedTyped = RegisterRatio("inspector_vs_plain_typed_henon", "BM_InspectedUserRun/min_time:0.500",

@@ -12,6 +12,7 @@
 
 #include "maps/map_routines.h"
 #include "maps/map_steps.h"
+#include "maps/native_code_format.h"
 #include "maps/native_steps.h"
 #include "maps/native_user_map.h"
 #include "maps/user_map_evaluator.h"
@@ -208,6 +209,71 @@ struct LaneBlock<HenonDcMapStep> {
   }
 };
 
+// A compiled user map, one lane's parameters: the machine code advances all the lanes in
+// one call, escape test included, and hands back the images of the block, whose rows
+// are found here.
+struct NativeLane {
+  NativeLanes::LanesFunction code;
+  double k[4];
+};
+static_assert(kLanes == kNativeLanes);
+
+// The rows of the coordinate counted, for `count` iterates of images laid out as
+// orbitra_lanes writes them; in vectors of kWidth lanes, as the Henon lanes above.
+template <int kWidth>
+[[gnu::always_inline]] inline void ImageRowsBody(const double* images, std::int64_t count, const RowRule& rule,
+                                                 std::int32_t* __restrict slots) {
+  using Real = typename LaneVectors<kWidth>::Real;
+  using Slots = typename LaneVectors<kWidth>::Slots;
+  for (std::int64_t i = 0; i < count; ++i) {
+    const double* const c = images + (2 * i + rule.which) * kLanes;
+    for (int q = 0; q < kLanes / kWidth; ++q) {
+      Real v;
+      __builtin_memcpy(&v, c + kWidth * q, sizeof v);
+      const Slots slot = __builtin_convertvector(rule.Slot(v), Slots);
+      __builtin_memcpy(slots + i * kLanes + kWidth * q, &slot, sizeof slot);
+    }
+  }
+}
+
+void ImageRowsAnyProcessor(const double* images, std::int64_t count, const RowRule& rule,
+                           std::int32_t* __restrict slots) {
+  ImageRowsBody<2>(images, count, rule, slots);
+}
+
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+[[gnu::target("avx2")]] void ImageRowsAvx2(const double* images, std::int64_t count, const RowRule& rule,
+                                           std::int32_t* __restrict slots) {
+  ImageRowsBody<4>(images, count, rule, slots);
+}
+#endif
+
+void ImageRows(bool anyProcessor, const double* images, std::int64_t count, const RowRule& rule,
+               std::int32_t* __restrict slots) {
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+  if (!anyProcessor && HasAvx2()) return ImageRowsAvx2(images, count, rule, slots);
+#endif
+  ImageRowsAnyProcessor(images, count, rule, slots);
+}
+
+template <>
+struct LaneBlock<NativeLane> {
+  static void Advance(const std::array<NativeLane, kLanes>& steps, double* x, double* y, double* escaped,
+                      double infinity, std::int64_t n, const RowRule& rule, std::int32_t* __restrict slots,
+                      bool anyProcessor) {
+    double k[4 * kLanes];
+    for (int l = 0; l < kLanes; ++l) {
+      for (int p = 0; p < 4; ++p) k[p * kLanes + l] = steps[l].k[p];
+    }
+    alignas(64) double images[2 * kLanes * kRecordBlock];
+    for (std::int64_t done = 0; done < n; done += kRecordBlock) {
+      const std::int64_t block = std::min<std::int64_t>(n - done, kRecordBlock);
+      steps[0].code(x, y, k, infinity, static_cast<std::int32_t>(block), escaped, images);
+      if (slots != nullptr) ImageRows(anyProcessor, images, block, rule, slots + done * kLanes);
+    }
+  }
+};
+
 void SetParameter(MappingModel& m, int parameter, double value) noexcept {
   double* const k[] = {&m.k1, &m.k2, &m.k3, &m.k4};
   *k[std::clamp(parameter, 0, 3)] = value;
@@ -347,6 +413,13 @@ bool OrbitDiagram::ComputeUnit(std::int64_t unit, std::stop_token stop) {
   if (r == &DoublyKickedRotatorRoutine) return builtIn.template operator()<DoublyKickedRotatorStep>();
   if (r == &WedgeMapRoutine) return builtIn.template operator()<WedgeMapStep>();
   if (r == &UserMapRoutine && base.userMap) {
+    if (map_.lanes) {
+      const NativeLanes::LanesFunction lanes = map_.lanes->LanesCode();
+      return ComputeWith<NativeLane>(unit, stop, [&](double p) {
+        const MappingModel m = model(p);
+        return NativeLane{lanes, {m.k1, m.k2, m.k3, m.k4}};
+      });
+    }
     if (const std::shared_ptr<const NativeUserMap> native = base.userMap->Native()) {
       return ComputeWith<NativeStep>(
           unit, stop, [&](double p) { return NativeStep(*native, model(p), CoordinateWrap{}); });

@@ -1,12 +1,14 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <stop_token>
 #include <vector>
 
 #include "maps/mapping_model.h"
+#include "maps/native_user_map.h"
 #include "maps/user_map_definition.h"
 #include "maps/world_geometry.h"
 
@@ -47,17 +49,20 @@ struct OrbitDiagramSettings {
 struct DiagramMap {
   MappingModel model;
   std::optional<UserMapDefinition> definition;
+  // A user's map's lanes in machine code, when they could be had; they take over from the
+  // model's code, one call advancing every lane of a unit.
+  std::shared_ptr<const NativeLanes> lanes;
 };
 
 // Columns advanced together in one loop (independent orbits, so the processor overlaps
 // their chains of dependent operations and the compiler may put them in vector lanes).
-inline constexpr int kDiagramLanes = 8;
+inline constexpr int kDiagramLanes = 16;
 // With carry-over, a chain of this many neighbouring columns passes its point from one
 // column to the next; each chain starts from the initial point with twice the transient.
 // Chains are fixed by the grid, never by the threads, so the counts are the same on any
 // number of threads.
 inline constexpr int kDiagramChainColumns = 8;
-// A unit of work: kDiagramLanes chains side by side, 64 neighbouring columns.
+// A unit of work: kDiagramLanes chains side by side, 128 neighbouring columns.
 inline constexpr int kDiagramUnitColumns = kDiagramLanes * kDiagramChainColumns;
 
 // The counts of an orbit diagram on a grid of columns (one per parameter value, the

@@ -4,8 +4,9 @@
 //
 //   orbitra-compile-map [--library FILE] [--option OPTION]... --version
 //       prints the JIT library's version on the output stream
-//   orbitra-compile-map [--library FILE] [--option OPTION]... --key KEY --output FILE
-//       writes the program that KEY ends with (after its last ';', in hexadecimal) to FILE
+//   orbitra-compile-map [--library FILE] [--option OPTION]... [--lanes] --key KEY --output FILE
+//       writes the program that KEY ends with (after its last ';', in hexadecimal) to FILE:
+//       the functions of runs, or with --lanes the orbit diagram's lanes
 //
 // Exit status: 0 done, 1 the compile failed, 2 wrong arguments, 3 the library cannot be
 // loaded; the reason goes to the error stream, on one line.
@@ -56,11 +57,14 @@ int main(int argc, char** argv) {
   std::vector<std::string> options;
   std::string key, output;
   bool version = false;
+  orbitra::NativeCodePart part = orbitra::NativeCodePart::Run;
   for (int i = 1; i < argc; ++i) {
     const std::string argument = argv[i];
     const bool hasValue = i + 1 < argc;
     if (argument == "--version") {
       version = true;
+    } else if (argument == "--lanes") {
+      part = orbitra::NativeCodePart::Lanes;
     } else if (argument == "--library" && hasValue) {
       library = argv[++i];
     } else if (argument == "--option" && hasValue) {
@@ -86,7 +90,7 @@ int main(int argc, char** argv) {
   const std::optional<orbitra::UserMapProgram> program =
       bytes ? orbitra::UserMapProgram::FromKey(*bytes) : std::nullopt;
   if (!program) return Fail(kBadArguments, "the key holds no formula program");
-  failure = orbitra::WriteMapCode(*jit, *program, key, options, output);
+  failure = orbitra::WriteMapCode(*jit, *program, key, options, output, part);
   if (!failure.empty()) {
     std::replace(failure.begin(), failure.end(), '\n', ' ');
     return Fail(kFailed, failure);

@@ -74,9 +74,9 @@ struct NativeMaps::Worker {
         unloadable = !compiler->Unavailable().empty();
         result = compiler->Compile(job.program);
       } catch (const std::exception& e) {
-        result = {nullptr, e.what()};
+        result = {nullptr, nullptr, e.what()};
       } catch (...) {
-        result = {nullptr, "an unexpected error"};
+        result = {nullptr, nullptr, "an unexpected error"};
       }
       if (!result.code) Report(unloadable ? std::string() : job.name, result.failure);
       job.promise.set_value(std::move(result.code));
@@ -96,8 +96,11 @@ struct NativeMaps::Worker {
   }
 
   const NativeCompilerSettings settings;
-  // Main thread only: every compile ever asked for, by what the program computes.
+  // Main thread only: every compile ever asked for, by what the program computes; the
+  // diagrams' lanes likewise, made by a compiler of the main thread's own.
   std::map<std::string, NativeCodeFuture> cache;
+  std::map<std::string, std::shared_ptr<const NativeLanes>> lanes;
+  std::unique_ptr<NativeMapCompiler> lanesCompiler;
 
   // Shared with the worker thread.
   std::mutex mutex;
@@ -157,6 +160,26 @@ void NativeMaps::WaitFor(const MappingModel& model) {
   if (!program) return;
   const auto known = worker_->cache.find(program->Key());
   if (known != worker_->cache.end()) known->second.wait();
+}
+
+std::shared_ptr<const NativeLanes> NativeMaps::Lanes(const MappingModel& model) {
+  if (!worker_ || !NativeCompilerBuilt() || worker_->settings.library.empty() || !model.userMap ||
+      !model.userMap->Native()) {
+    return nullptr;
+  }
+  Worker& w = *worker_;
+  try {
+    const std::optional<UserMapProgram> program = model.userMap->Program();
+    if (!program) return nullptr;
+    const std::string key = program->Key();
+    if (const auto known = w.lanes.find(key); known != w.lanes.end()) return known->second;
+    if (!w.lanesCompiler) w.lanesCompiler = std::make_unique<NativeMapCompiler>(w.settings);
+    std::shared_ptr<const NativeLanes> made = w.lanesCompiler->Compile(*program, NativeCodePart::Lanes).lanes;
+    w.lanes.emplace(key, made);
+    return made;
+  } catch (...) {
+    return nullptr;  // the diagram calls the map's own code
+  }
 }
 
 std::optional<std::string> NativeMaps::NextMessage() {

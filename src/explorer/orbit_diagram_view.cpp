@@ -59,9 +59,12 @@ std::optional<std::string> CheckOrbitDiagramValues(const OrbitDiagramValues& v) 
   return std::nullopt;
 }
 
-DiagramMap DiagramMapOf(const OrbitraState& state) {
-  DiagramMap map{state.Model, std::nullopt};
-  if (const UserMap* user = state.UserMaps.OfSystem(state.Model.system)) map.definition = user->definition;
+DiagramMap DiagramMapOf(OrbitraState& state) {
+  DiagramMap map{state.Model, std::nullopt, nullptr};
+  if (const UserMap* user = state.UserMaps.OfSystem(state.Model.system)) {
+    map.definition = user->definition;
+    map.lanes = state.CompiledMaps.Lanes(state.Model);
+  }
   return map;
 }
 

@@ -42,9 +42,10 @@ ParameterRange DefaultParameterRange(const MappingModel& model, int parameter);
 // What is wrong with the values, for a message; nothing when they can be computed.
 std::optional<std::string> CheckOrbitDiagramValues(const OrbitDiagramValues& values);
 
-// The map of the explorer as a diagram takes it (a user's map with its definition), and
-// its name.
-DiagramMap DiagramMapOf(const OrbitraState& state);
+// The map of the explorer as a diagram takes it (a user's map with its definition and,
+// once its code is compiled, its lanes in machine code, compiled now if need be), and its
+// name.
+DiagramMap DiagramMapOf(OrbitraState& state);
 std::string MapNameOf(const OrbitraState& state);
 // "Henon D-C Map: x against k1".
 std::string OrbitDiagramTitle(const std::string& mapName, const OrbitDiagramView& view);

@@ -222,27 +222,35 @@ std::string FileIdentity(const fs::path& file) {
 }
 
 // Loads the shared object and checks that it was made for `key`.
-NativeCompilation Load(const fs::path& file, const std::string& key) {
+NativeCompilation Load(const fs::path& file, const std::string& key, NativeCodePart part) {
   void* handle = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (handle == nullptr) {
     const char* reason = dlerror();
-    return {nullptr, reason != nullptr ? reason : "cannot load " + file.string()};
+    return {nullptr, nullptr, reason != nullptr ? reason : "cannot load " + file.string()};
   }
   std::shared_ptr<void> code(handle, [](void* h) { dlclose(h); });
   const auto symbol = [handle](const char* name) { return dlsym(handle, name); };
   const auto keyOf = reinterpret_cast<const char* (*)()>(symbol(kKeySymbol));
-  if (keyOf == nullptr || key != keyOf()) return {nullptr, "the compiled code was made for other formulas"};
+  if (keyOf == nullptr || key != keyOf()) return {nullptr, nullptr, "the compiled code was made for other formulas"};
   auto* unary = static_cast<UnaryFunction*>(symbol(kUnaryTableSymbol));
   auto* binary = static_cast<BinaryFunction*>(symbol(kBinaryTableSymbol));
+  const NativeCompilation lacking{nullptr, nullptr, "the compiled code lacks its functions"};
+  if (unary == nullptr || binary == nullptr) return lacking;
+  if (part == NativeCodePart::Lanes) {
+    const auto lanes = reinterpret_cast<NativeLanes::LanesFunction>(symbol(kLanesSymbol));
+    if (lanes == nullptr) return lacking;
+    FillNativeFunctionTables(unary, binary);
+    return {nullptr, std::make_shared<const NativeLanes>(lanes, std::move(code)), {}};
+  }
   const auto step = reinterpret_cast<NativeUserMap::StepFunction>(symbol(kStepSymbol));
   const auto block = reinterpret_cast<NativeUserMap::BlockFunction>(symbol(kBlockSymbol));
   const auto jacobian = reinterpret_cast<NativeUserMap::JacobianFunction>(symbol(kJacobianSymbol));
-  if (unary == nullptr || binary == nullptr || step == nullptr || block == nullptr || jacobian == nullptr) {
-    return {nullptr, "the compiled code lacks its functions"};
-  }
+  if (step == nullptr || block == nullptr || jacobian == nullptr) return lacking;
   FillNativeFunctionTables(unary, binary);
-  return {std::make_shared<const NativeUserMap>(step, block, std::move(code), jacobian), {}};
+  return {std::make_shared<const NativeUserMap>(step, block, std::move(code), jacobian), nullptr, {}};
 }
+
+bool Loaded(const NativeCompilation& c) noexcept { return c.code != nullptr || c.lanes != nullptr; }
 
 // Keeps the file in the cache under `name`, whole or not at all (another program may
 // read the cache at the same time); false when it cannot.
@@ -307,16 +315,29 @@ NativeMapCompiler::NativeMapCompiler(NativeCompilerSettings settings) : settings
   keyPrefix_ += ";";
 }
 
-NativeCompilation NativeMapCompiler::Compile(const UserMapProgram& program) const {
-  if (!unavailable_.empty()) return {nullptr, unavailable_};
-  const std::string key = keyPrefix_ + Hexadecimal(program.Key());
+NativeCompilation NativeMapCompiler::Compile(const UserMapProgram& program, NativeCodePart part) const {
+  if (!unavailable_.empty()) return {nullptr, nullptr, unavailable_};
+  std::vector<std::string> options = settings_.extraOptions;
+  std::string kind;
+  if (part == NativeCodePart::Lanes) {
+    kind = "lanes;";
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+    // Four lanes to a register where the processor can; in the key, so that code made here
+    // never runs on a processor without.
+    if (__builtin_cpu_supports("avx2")) {
+      options.emplace_back("-mavx2");
+      kind = "lanes avx2;";
+    }
+#endif
+  }
+  const std::string key = keyPrefix_ + kind + Hexadecimal(program.Key());
   const std::string name = FileNameOf(key);
   if (!cacheFolder_.empty()) {
     std::error_code ec;
     const fs::path cached = cacheFolder_ / name;
     if (fs::exists(cached, ec)) {
-      NativeCompilation loaded = Load(cached, key);
-      if (loaded.code) {
+      NativeCompilation loaded = Load(cached, key, part);
+      if (Loaded(loaded)) {
         loaded.fromCache = true;
         return loaded;
       }
@@ -325,30 +346,33 @@ NativeCompilation NativeMapCompiler::Compile(const UserMapProgram& program) cons
   }
 
   const PrivateFolder folder(settings_.temporaryFolder);
-  if (!folder.Failure().empty()) return {nullptr, folder.Failure()};
+  if (!folder.Failure().empty()) return {nullptr, nullptr, folder.Failure()};
   const fs::path output = folder.Path() / "map.so";
   std::vector<std::string> arguments = {"--library", settings_.library};
-  for (const std::string& option : settings_.extraOptions) {
+  for (const std::string& option : options) {
     arguments.push_back("--option");
     arguments.push_back(option);
   }
+  if (part == NativeCodePart::Lanes) arguments.emplace_back("--lanes");
   arguments.insert(arguments.end(), {"--key", key, "--output", output.string()});
   const HelperRun run = RunHelper(helper_, arguments, folder.Path());
-  if (!run.succeeded) return {nullptr, run.failure};
+  if (!run.succeeded) return {nullptr, nullptr, run.failure};
   if (!cacheFolder_.empty() && KeepInCache(output, cacheFolder_, name)) {
-    NativeCompilation loaded = Load(cacheFolder_ / name, key);
-    if (loaded.code) return loaded;
+    NativeCompilation loaded = Load(cacheFolder_ / name, key, part);
+    if (Loaded(loaded)) return loaded;
   }
   // No cache, or it cannot be written: loaded from here (the code stays mapped after the
   // folder is gone).
-  return Load(output, key);
+  return Load(output, key, part);
 }
 
 #else
 
 std::optional<fs::path> NativeMapCompiler::FindHelper(const fs::path&) { return std::nullopt; }
 
-NativeCompilation NativeMapCompiler::Compile(const UserMapProgram&) const { return {nullptr, unavailable_}; }
+NativeCompilation NativeMapCompiler::Compile(const UserMapProgram&, NativeCodePart) const {
+  return {nullptr, nullptr, unavailable_};
+}
 
 #endif
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "maps/native_code_format.h"
 #include "maps/native_user_map.h"
 #include "maps/user_map_program.h"
 
@@ -32,6 +33,7 @@ inline constexpr const char* kCompileHelperName = "orbitra-compile-map";
 // Machine code, or why there is none.
 struct NativeCompilation {
   std::shared_ptr<const NativeUserMap> code;
+  std::shared_ptr<const NativeLanes> lanes;  // instead of `code`, when the lanes were asked for
   std::string failure;     // set when there is no code
   bool fromCache = false;  // loaded from the cache folder, not compiled now
 };
@@ -55,7 +57,9 @@ class NativeMapCompiler {
   // Empty when compiling is possible; otherwise why it is not.
   const std::string& Unavailable() const noexcept { return unavailable_; }
 
-  NativeCompilation Compile(const UserMapProgram& program) const;
+  // The map's code for runs, or the orbit diagram's lanes (their own shared object, made
+  // only when a diagram wants it: it doubles the time of a compile).
+  NativeCompilation Compile(const UserMapProgram& program, NativeCodePart part = NativeCodePart::Run) const;
 
   // The helper beside `programFile` (the build folder), or in ../libexec/orbitra/ from it
   // (an installed layout); nothing when neither holds it.

@@ -39,4 +39,20 @@ class NativeUserMap {
   std::shared_ptr<const void> code_;  // keeps the machine code loaded while referenced
 };
 
+// A user map's formulas as the orbit diagram's lanes in machine code (orbitra_lanes).
+class NativeLanes {
+ public:
+  // kNativeLanes orbits side by side, `count` iterates each.
+  using LanesFunction = void (*)(double* x, double* y, const double* k, double infinity, std::int32_t count,
+                                 double* escaped, double* points);
+
+  NativeLanes(LanesFunction lanes, std::shared_ptr<const void> code) noexcept
+      : lanes_(lanes), code_(std::move(code)) {}
+  LanesFunction LanesCode() const noexcept { return lanes_; }
+
+ private:
+  LanesFunction lanes_;
+  std::shared_ptr<const void> code_;  // keeps the machine code loaded while referenced
+};
+
 }  // namespace orbitra

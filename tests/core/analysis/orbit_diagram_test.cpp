@@ -13,6 +13,7 @@
 #include "maps/user_map_evaluator.h"
 #include "platform/worker_pool.h"
 #include "support/map_model.h"
+#include "support/typed_maps.h"
 
 namespace orbitra {
 namespace {
@@ -229,6 +230,56 @@ TEST(OrbitDiagram, ATypedHenonGivesTheBuiltInDiagramBitForBit) {
   OrbitDiagram compiled(DiagramMap{typed, definition}, s, 150, 120);
   ComputeAll(compiled, 3);
   EXPECT_EQ(compiled.Counts(), builtIn.Counts());
+
+  // The lanes in machine code, on both the code for any processor and this one's.
+  const NativeCompilation lanes = compiler.Compile(*typed.userMap->Program(), NativeCodePart::Lanes);
+  ASSERT_TRUE(lanes.lanes) << lanes.failure;
+  EXPECT_FALSE(lanes.code);
+  for (const bool anyProcessor : {false, true}) {
+    OrbitDiagramSettings own = s;
+    own.anyProcessorCode = anyProcessor;
+    OrbitDiagram inLanes(DiagramMap{typed, definition, lanes.lanes}, own, 150, 120);
+    ComputeAll(inLanes, 3);
+    EXPECT_EQ(inLanes.Counts(), builtIn.Counts());
+  }
+}
+
+// Every built-in map typed as formulas (library calls, mod, abs, choices), its lanes in
+// machine code: the built-in diagram to the bit, escapes included, with and without carry.
+TEST(OrbitDiagram, TypedMapsInCompiledLanesGiveTheBuiltInDiagrams) {
+  if (!NativeCompilerBuilt()) GTEST_SKIP() << "this build has no JIT compiler";
+  const NativeMapCompiler compiler;
+  if (!compiler.Unavailable().empty()) GTEST_SKIP() << compiler.Unavailable();
+  for (const testing::TypedMap& typed : testing::kTypedMaps) {
+    MappingModel model;
+    SelectSystemWithDefaults(model, typed.system);
+    UserMapDefinition d;
+    d.name = "typed";
+    d.helpers = typed.helpers;
+    d.xFormula = typed.x;
+    d.yFormula = typed.y;
+    MappingModel user = model;
+    user.system = 11;
+    user.routine = &UserMapRoutine;
+    user.userMap = CompileUserMap(d).evaluator;
+    ASSERT_TRUE(user.userMap) << typed.system;
+    const NativeCompilation lanes = compiler.Compile(*user.userMap->Program(), NativeCodePart::Lanes);
+    ASSERT_TRUE(lanes.lanes) << typed.system << ": " << lanes.failure;
+    const WorldRange box = model.DefaultRange;
+    OrbitDiagramSettings s;
+    s.view = OrbitDiagramView{0, model.k1 * 0.5, model.k1 * 1.5 + 0.1, typed.system % 2, box.Ymin, box.Ymax, 57, 90};
+    s.initial = WorldPoint{box.Xmin + 0.3 * (box.Xmax - box.Xmin), box.Ymin + 0.6 * (box.Ymax - box.Ymin)};
+    s.infinity = 1e4;
+    for (const bool carry : {false, true}) {
+      s.carry = carry;
+      OrbitDiagram builtIn(DiagramMap{model, std::nullopt}, s, 70, 33);
+      ComputeAll(builtIn, 2);
+      OrbitDiagram compiled(DiagramMap{user, d, lanes.lanes}, s, 70, 33);
+      ComputeAll(compiled, 2);
+      EXPECT_EQ(compiled.Counts(), builtIn.Counts()) << "map " << typed.system << (carry ? " carried" : "");
+      for (int c = 0; c < 70; ++c) ASSERT_EQ(compiled.Escaped(c), builtIn.Escaped(c)) << typed.system << " " << c;
+    }
+  }
 }
 
 }  // namespace

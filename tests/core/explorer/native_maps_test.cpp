@@ -7,9 +7,11 @@
 #include <gtest/gtest.h>
 
 #include "explorer/native_maps.h"
+#include "explorer/orbit_diagram_view.h"
 #include "explorer/run_commands.h"
 #include "explorer/user_map_commands.h"
 #include "maps/mapping_catalogue.h"
+#include "maps/native_code_format.h"
 #include "maps/native_map_compiler.h"
 #include "maps/user_map_evaluator.h"
 #include "support/scenario.h"
@@ -123,6 +125,56 @@ TEST(NativeMaps, SameFormulasShareTheirMachineCode) {
   ASSERT_TRUE(s.Model.userMap->Native());
   EXPECT_NE(s.Model.userMap->Native(), one);
   EXPECT_TRUE(Messages(s.CompiledMaps).empty());
+}
+
+// A diagram's lanes: compiled once the map's own code is there, once per formulas, their
+// own file in the cache beside the map's, and never for a built-in map or without a compiler.
+TEST(NativeMaps, DiagramLanesAreCompiledWhenADiagramAsksAndKept) {
+  if (!NativeCompilerBuilt()) GTEST_SKIP() << "this build has no JIT compiler";
+  const TempWorkDir cache;
+  NativeCompilerSettings settings;
+  settings.cacheFolder = cache.Path();
+  Scenario sc;
+  OrbitraState& s = sc.State();
+  s.CompiledMaps = NativeMaps(settings);
+  EXPECT_FALSE(s.CompiledMaps.Lanes(s.Model));  // the built-in map of a fresh start
+  Choose(s, TypedHenon("Lanes"));
+  ASSERT_TRUE(s.Model.userMap->Native());
+  const DiagramMap map = DiagramMapOf(s);
+  ASSERT_TRUE(map.lanes);
+  EXPECT_EQ(s.CompiledMaps.Lanes(s.Model), map.lanes);
+  EXPECT_EQ(std::distance(fs::directory_iterator(cache.Path()), fs::directory_iterator()), 2);
+  // Each iterate of lane l is the Henon map with that lane's k1.
+  double x[kNativeLanes], y[kNativeLanes], k[4 * kNativeLanes], escaped[kNativeLanes] = {};
+  double points[2 * kNativeLanes * 3];
+  for (int l = 0; l < kNativeLanes; ++l) {
+    x[l] = 0.01 * l;
+    y[l] = -0.02 * l;
+    k[l] = 1.0 + 0.03 * l;
+    k[kNativeLanes + l] = 0.3;
+    k[2 * kNativeLanes + l] = 1.0;
+    k[3 * kNativeLanes + l] = 0.0;
+  }
+  x[5] = 1e3;  // beyond the bound at once
+  map.lanes->LanesCode()(x, y, k, 1e4, 3, escaped, points);
+  for (int l = 0; l < kNativeLanes; ++l) {
+    double px = l == 5 ? 1e3 : 0.01 * l, py = -0.02 * l;
+    for (int i = 0; i < 3; ++i) {
+      const double nx = 1.0 - k[l] * px * px + 1.0 * py;
+      py = 0.3 * px;
+      px = nx;
+      if (l != 5) EXPECT_EQ(points[2 * kNativeLanes * i + l], px) << l << " " << i;
+      if (l != 5) EXPECT_EQ(points[2 * kNativeLanes * i + kNativeLanes + l], py) << l << " " << i;
+    }
+    if (l != 5) EXPECT_EQ(x[l], px) << l;
+    EXPECT_EQ(escaped[l], l == 5 ? 1.0 : 0.0) << l;
+  }
+
+  Scenario interpreted;
+  interpreted.State().CompiledMaps = NativeMaps(InterpretedOnly());
+  Choose(interpreted.State(), TypedHenon("Interpreted"));
+  EXPECT_FALSE(DiagramMapOf(interpreted.State()).lanes);
+  EXPECT_TRUE(DiagramMapOf(interpreted.State()).definition);
 }
 
 // A stand-in for the helper program: a shell script that hands the version question to
