@@ -22,6 +22,14 @@ namespace orbitra {
 namespace {
 
 constexpr int kLanes = kDiagramLanes;
+
+// On x86-64 the lanes' loops are built a second time for processors with AVX2, chosen when
+// the program runs (see HenonLanesBody).
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+#define ORBITRA_AVX2_LANES 1
+#else
+#define ORBITRA_AVX2_LANES 0
+#endif
 // Iterates whose coordinates are kept before they are counted.
 constexpr std::int32_t kRecordBlock = 64;
 // Iterates of the transient between two looks at the stop token.
@@ -173,7 +181,7 @@ void HenonLanesAnyProcessor(const double* k1s, const double* k2s, const double* 
   HenonLanesBody<2>(k1s, k2s, k3s, x, y, escaped, infinity, n, rule, slots);
 }
 
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+#if ORBITRA_AVX2_LANES
 [[gnu::target("avx2")]] void HenonLanesAvx2(const double* k1s, const double* k2s, const double* k3s, double* x,
                                             double* y, double* escaped, double infinity, std::int64_t n,
                                             const RowRule& rule, std::int32_t* __restrict slots) {
@@ -188,7 +196,7 @@ bool HasAvx2() noexcept {
 void AdvanceHenonLanes(bool anyProcessor, const double* k1s, const double* k2s, const double* k3s, double* x,
                        double* y, double* escaped, double infinity, std::int64_t n, const RowRule& rule,
                        std::int32_t* __restrict slots) {
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+#if ORBITRA_AVX2_LANES
   if (!anyProcessor && HasAvx2()) return HenonLanesAvx2(k1s, k2s, k3s, x, y, escaped, infinity, n, rule, slots);
 #endif
   HenonLanesAnyProcessor(k1s, k2s, k3s, x, y, escaped, infinity, n, rule, slots);
@@ -241,7 +249,7 @@ void ImageRowsAnyProcessor(const double* images, std::int64_t count, const RowRu
   ImageRowsBody<2>(images, count, rule, slots);
 }
 
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+#if ORBITRA_AVX2_LANES
 [[gnu::target("avx2")]] void ImageRowsAvx2(const double* images, std::int64_t count, const RowRule& rule,
                                            std::int32_t* __restrict slots) {
   ImageRowsBody<4>(images, count, rule, slots);
@@ -250,7 +258,7 @@ void ImageRowsAnyProcessor(const double* images, std::int64_t count, const RowRu
 
 void ImageRows(bool anyProcessor, const double* images, std::int64_t count, const RowRule& rule,
                std::int32_t* __restrict slots) {
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+#if ORBITRA_AVX2_LANES
   if (!anyProcessor && HasAvx2()) return ImageRowsAvx2(images, count, rule, slots);
 #endif
   ImageRowsAnyProcessor(images, count, rule, slots);
