@@ -196,8 +196,9 @@ void BM_InspectedUserRun(benchmark::State& bs) {
 }
 
 // Compiling the typed Henon map to machine code: the helper program started, the JIT
-// library loaded and run in it, the shared object written and loaded. Wall-clock time:
-// the compiler runs in processes of its own.
+// library loaded and run in it, the shared object written and loaded; range(0) 0 the code
+// of runs, 1 the orbit diagram's lanes. Wall-clock time: the compiler runs in processes of
+// its own.
 void BM_JitCompileHenon(benchmark::State& bs) {
   const std::optional<UserMapProgram> program = CompileUserMap(kTypedHenon).evaluator->Program();
   NativeCompilerSettings settings;
@@ -207,28 +208,10 @@ void BM_JitCompileHenon(benchmark::State& bs) {
     bs.SkipWithError(program ? compiler.Unavailable().c_str() : "no program");
     return;
   }
+  const NativeCodePart part = bs.range(0) == 1 ? NativeCodePart::Lanes : NativeCodePart::Run;
   for (auto _ : bs) {
-    const NativeCompilation compiled = compiler.Compile(*program);
-    if (!compiled.code) {
-      bs.SkipWithError(compiled.failure.c_str());
-      break;
-    }
-  }
-}
-
-// Compiling the same map's orbit diagram lanes, which a diagram asks for on its own.
-void BM_JitLanesCompileHenon(benchmark::State& bs) {
-  const std::optional<UserMapProgram> program = CompileUserMap(kTypedHenon).evaluator->Program();
-  NativeCompilerSettings settings;
-  settings.cache = false;
-  const NativeMapCompiler compiler(settings);
-  if (!program || !compiler.Unavailable().empty()) {
-    bs.SkipWithError(program ? compiler.Unavailable().c_str() : "no program");
-    return;
-  }
-  for (auto _ : bs) {
-    const NativeCompilation compiled = compiler.Compile(*program, NativeCodePart::Lanes);
-    if (!compiled.lanes) {
+    const NativeCompilation compiled = compiler.Compile(*program, part);
+    if (!compiled.code && !compiled.lanes) {
       bs.SkipWithError(compiled.failure.c_str());
       break;
     }
@@ -278,8 +261,7 @@ BENCHMARK(BM_FullRun)->Args({1, 0, 0, 0})->Args({1, 1, 0, 0})->Args({1, 0, 1, 0}
 BENCHMARK(BM_InspectedRun)->Arg(2)->Unit(benchmark::kMillisecond)->MinTime(0.5);
 BENCHMARK(BM_UserFullRun)->Args({1, 0})->Args({2, 0})->Args({1, 1})->Args({2, 1})->Unit(benchmark::kMillisecond)->MinTime(0.5);
 BENCHMARK(BM_InspectedUserRun)->Unit(benchmark::kMillisecond)->MinTime(0.5);
-BENCHMARK(BM_JitCompileHenon)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(0.5);
-BENCHMARK(BM_JitLanesCompileHenon)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(0.5);
+BENCHMARK(BM_JitCompileHenon)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(0.5);
 BENCHMARK(BM_JitCachedLoadHenon)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(0.5);
 BENCHMARK(BM_SlicedRun)->Args({2, 50'000})->Unit(benchmark::kMillisecond)->MinTime(0.5);
 
@@ -295,9 +277,9 @@ const int kJitHenon = RegisterRatio("jit_user_vs_builtin_henon", "BM_UserFullRun
                                     "BM_FullRun/2/-1/-1/0/min_time:0.500");
 const int kJitStandard = RegisterRatio("jit_user_vs_builtin_standard_map", "BM_UserFullRun/1/1/min_time:0.500",
                                        "BM_FullRun/1/-1/-1/0/min_time:0.500");
-const int kJitCompile = RegisterMilliseconds("jit_compile_ms_henon", "BM_JitCompileHenon/min_time:0.500/real_time");
+const int kJitCompile = RegisterMilliseconds("jit_compile_ms_henon", "BM_JitCompileHenon/0/min_time:0.500/real_time");
 const int kJitLanesCompile =
-    RegisterMilliseconds("jit_lanes_compile_ms_henon", "BM_JitLanesCompileHenon/min_time:0.500/real_time");
+    RegisterMilliseconds("jit_lanes_compile_ms_henon", "BM_JitCompileHenon/1/min_time:0.500/real_time");
 const int kJitCachedLoad =
     RegisterMilliseconds("jit_cached_load_ms_henon", "BM_JitCachedLoadHenon/min_time:0.500/real_time");
 const int kInspectedTyped = RegisterRatio("inspector_vs_plain_typed_henon", "BM_InspectedUserRun/min_time:0.500",
