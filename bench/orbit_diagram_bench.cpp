@@ -100,7 +100,7 @@ void BM_OrbitDiagramTypedHenon(benchmark::State& bs) {
     bs.SkipWithError("no machine code for the typed map's lanes");
     return;
   }
-  TimeDiagram(bs, DiagramMap{typed, definition, lanes}, 0);
+  TimeDiagram(bs, DiagramMap{typed, definition, LanesAtHand(lanes)}, 0);
 }
 
 BENCHMARK(BM_DiagramBareHenon)->Unit(benchmark::kMillisecond)->MinTime(0.5);

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <chrono>
 #include <cmath>
 #include <memory>
 #include <utility>
@@ -282,6 +283,12 @@ struct LaneBlock<NativeLane> {
   }
 };
 
+// The lanes when they are there; null while they are on their way, or for none.
+std::shared_ptr<const NativeLanes> ReadyLanes(const NativeLanesFuture& lanes) {
+  if (!lanes.valid() || lanes.wait_for(std::chrono::seconds(0)) != std::future_status::ready) return nullptr;
+  return lanes.get();
+}
+
 void SetParameter(MappingModel& m, int parameter, double value) noexcept {
   double* const k[] = {&m.k1, &m.k2, &m.k3, &m.k4};
   *k[std::clamp(parameter, 0, 3)] = value;
@@ -421,8 +428,8 @@ bool OrbitDiagram::ComputeUnit(std::int64_t unit, std::stop_token stop) {
   if (r == &DoublyKickedRotatorRoutine) return builtIn.template operator()<DoublyKickedRotatorStep>();
   if (r == &WedgeMapRoutine) return builtIn.template operator()<WedgeMapStep>();
   if (r == &UserMapRoutine && base.userMap) {
-    if (map_.lanes) {
-      const NativeLanes::LanesFunction lanes = map_.lanes->LanesCode();
+    if (const std::shared_ptr<const NativeLanes> code = ReadyLanes(map_.lanes)) {
+      const NativeLanes::LanesFunction lanes = code->LanesCode();
       return ComputeWith<NativeLane>(unit, stop, [&](double p) {
         const MappingModel m = model(p);
         return NativeLane{lanes, {m.k1, m.k2, m.k3, m.k4}};

@@ -49,9 +49,10 @@ struct OrbitDiagramSettings {
 struct DiagramMap {
   MappingModel model;
   std::optional<UserMapDefinition> definition;
-  // A user's map's lanes in machine code, when they could be had; they take over from the
-  // model's code, one call advancing every lane of a unit.
-  std::shared_ptr<const NativeLanes> lanes;
+  // A user's map's lanes in machine code, on their way or there (null when they cannot be
+  // had): once there, they take over from the model's code, one call advancing every lane
+  // of a unit.
+  NativeLanesFuture lanes;
 };
 
 // Columns advanced together in one loop (independent orbits, so the processor overlaps

@@ -5,6 +5,7 @@
 #include <exception>
 #include <future>
 #include <map>
+#include <optional>
 #include <mutex>
 #include <thread>
 
@@ -53,18 +54,32 @@ struct NativeMaps::Worker {
     std::string name;
     std::promise<Code> promise;
   };
+  struct LanesJob {
+    UserMapProgram program;
+    std::promise<std::shared_ptr<const NativeLanes>> promise;
+  };
 
   // The worker thread: compiles one job after the other; touches nothing but the jobs,
   // the messages and its own compiler.
   void Run() {
     for (;;) {
       Job job;
+      std::optional<LanesJob> lanesJob;
       {
         std::unique_lock lock(mutex);
-        wake.wait(lock, [this] { return stopping || !jobs.empty(); });
+        wake.wait(lock, [this] { return stopping || !jobs.empty() || !lanesJobs.empty(); });
         if (stopping) return;
-        job = std::move(jobs.front());
-        jobs.pop_front();
+        if (jobs.empty()) {
+          lanesJob.emplace(std::move(lanesJobs.front()));
+          lanesJobs.pop_front();
+        } else {
+          job = std::move(jobs.front());
+          jobs.pop_front();
+        }
+      }
+      if (lanesJob) {
+        CompileLanes(*lanesJob);
+        continue;
       }
       NativeCompilation result;
       bool unloadable = false;
@@ -83,6 +98,19 @@ struct NativeMaps::Worker {
     }
   }
 
+  // A diagram's lanes; without them the diagram calls the map's own code, so a failure
+  // needs no word.
+  void CompileLanes(LanesJob& job) {
+    std::shared_ptr<const NativeLanes> lanes;
+    try {
+      if (!compiler) compiler = std::make_unique<NativeMapCompiler>(settings);
+      lanes = compiler->Compile(job.program, NativeCodePart::Lanes).lanes;
+    } catch (...) {
+      lanes = nullptr;
+    }
+    job.promise.set_value(std::move(lanes));
+  }
+
   // A failure for the status bar; a compiler that cannot be loaded (no name) is said once.
   void Report(const std::string& name, const std::string& reason) {
     const std::lock_guard lock(mutex);
@@ -96,16 +124,16 @@ struct NativeMaps::Worker {
   }
 
   const NativeCompilerSettings settings;
-  // Main thread only: every compile ever asked for, by what the program computes; the
-  // diagrams' lanes likewise, made by a compiler of the main thread's own.
+  // Main thread only: every compile ever asked for, by what the program computes, and
+  // the diagrams' lanes likewise.
   std::map<std::string, NativeCodeFuture> cache;
-  std::map<std::string, std::shared_ptr<const NativeLanes>> lanes;
-  std::unique_ptr<NativeMapCompiler> lanesCompiler;
+  std::map<std::string, NativeLanesFuture> lanes;
 
   // Shared with the worker thread.
   std::mutex mutex;
   std::condition_variable wake;
   std::deque<Job> jobs;
+  std::deque<LanesJob> lanesJobs;  // after every map's own code
   std::deque<std::string> messages;
   bool stopping = false;
   bool unloadableSaid = false;
@@ -162,23 +190,30 @@ void NativeMaps::WaitFor(const MappingModel& model) {
   if (known != worker_->cache.end()) known->second.wait();
 }
 
-std::shared_ptr<const NativeLanes> NativeMaps::Lanes(const MappingModel& model) {
+NativeLanesFuture NativeMaps::Lanes(const MappingModel& model) {
+  const NativeLanesFuture without = LanesAtHand(nullptr);
   if (!worker_ || !NativeCompilerBuilt() || worker_->settings.library.empty() || !model.userMap ||
       !model.userMap->Native()) {
-    return nullptr;
+    return without;
   }
   Worker& w = *worker_;
   try {
     const std::optional<UserMapProgram> program = model.userMap->Program();
-    if (!program) return nullptr;
+    if (!program) return without;
     const std::string key = program->Key();
     if (const auto known = w.lanes.find(key); known != w.lanes.end()) return known->second;
-    if (!w.lanesCompiler) w.lanesCompiler = std::make_unique<NativeMapCompiler>(w.settings);
-    std::shared_ptr<const NativeLanes> made = w.lanesCompiler->Compile(*program, NativeCodePart::Lanes).lanes;
-    w.lanes.emplace(key, made);
-    return made;
+    std::promise<std::shared_ptr<const NativeLanes>> promise;
+    const NativeLanesFuture lanes = promise.get_future().share();
+    {
+      const std::lock_guard lock(w.mutex);
+      w.lanesJobs.push_back(Worker::LanesJob{*program, std::move(promise)});
+      if (!w.thread.joinable()) w.thread = std::thread(&Worker::Run, &w);
+    }
+    w.wake.notify_one();
+    w.lanes.emplace(key, lanes);
+    return lanes;
   } catch (...) {
-    return nullptr;  // the diagram calls the map's own code
+    return without;  // the diagram calls the map's own code
   }
 }
 

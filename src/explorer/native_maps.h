@@ -40,11 +40,12 @@ class NativeMaps {
   // (for batch work, which gains more than the wait costs, and for tests).
   void WaitFor(const MappingModel& model);
 
-  // The orbit diagram's lanes of the model's user map in machine code, compiled now on this
-  // thread (or taken from the cache) once the map's own code is there; null for a built-in
-  // map, a map without code yet, or lanes that cannot be had (the diagram then calls the
-  // map's code per lane: slower, the same counts).
-  std::shared_ptr<const NativeLanes> Lanes(const MappingModel& model);
+  // The orbit diagram's lanes of the model's user map in machine code, compiled in the
+  // background like the map's own code (once per formulas) when its own code is there.
+  // The future gives null for a built-in map, a map without code yet, or lanes that cannot
+  // be had; until it is ready, and then, a diagram calls the map's code per lane (slower,
+  // the same counts).
+  NativeLanesFuture Lanes(const MappingModel& model);
 
   // The next message for the status bar, if any. Each failure is said once: a map that
   // does not compile, or a compiler that cannot be loaded at all.

@@ -60,7 +60,7 @@ std::optional<std::string> CheckOrbitDiagramValues(const OrbitDiagramValues& v) 
 }
 
 DiagramMap DiagramMapOf(OrbitraState& state) {
-  DiagramMap map{state.Model, std::nullopt, nullptr};
+  DiagramMap map{state.Model, std::nullopt, {}};
   if (const UserMap* user = state.UserMaps.OfSystem(state.Model.system)) {
     map.definition = user->definition;
     map.lanes = state.CompiledMaps.Lanes(state.Model);

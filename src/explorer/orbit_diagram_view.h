@@ -43,8 +43,8 @@ ParameterRange DefaultParameterRange(const MappingModel& model, int parameter);
 std::optional<std::string> CheckOrbitDiagramValues(const OrbitDiagramValues& values);
 
 // The map of the explorer as a diagram takes it (a user's map with its definition and,
-// once its code is compiled, its lanes in machine code, compiled now if need be), and its
-// name.
+// once its code is compiled, its lanes in machine code, asked for in the background), and
+// its name.
 DiagramMap DiagramMapOf(OrbitraState& state);
 std::string MapNameOf(const OrbitraState& state);
 // "Henon D-C Map: x against k1".

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <future>
 #include <memory>
 
 #include "maps/map_jacobian.h"
@@ -54,5 +55,15 @@ class NativeLanes {
   LanesFunction lanes_;
   std::shared_ptr<const void> code_;  // keeps the machine code loaded while referenced
 };
+
+// Lanes handed over from the thread that compiles them; null when there are none.
+using NativeLanesFuture = std::shared_future<std::shared_ptr<const NativeLanes>>;
+
+// Lanes already at hand (or none), as a future that is ready.
+inline NativeLanesFuture LanesAtHand(std::shared_ptr<const NativeLanes> lanes) {
+  std::promise<std::shared_ptr<const NativeLanes>> promise;
+  promise.set_value(std::move(lanes));
+  return promise.get_future().share();
+}
 
 }  // namespace orbitra

@@ -55,8 +55,11 @@ int RenderDiagram(OrbitraState& state, const RenderRequest& request, Canvas& can
   values.carry = asked.carry ? 1 : 0;
   values.shading = asked.shading;
   if (request.threads) values.threads = *request.threads;
+  // Batch work gains more from the lanes than waiting for them costs.
+  DiagramMap map = DiagramMapOf(state);
+  if (map.lanes.valid()) map.lanes.wait();
   std::unique_ptr<OrbitDiagramJob> owned =
-      MakeOrbitDiagramJob(DiagramMapOf(state), MapNameOf(state), values, values.view,
+      MakeOrbitDiagramJob(map, MapNameOf(state), values, values.view,
                           state.Run.Settings.InfinityValue, canvas.Width(), canvas.Height());
   OrbitDiagramJob& job = *owned;
   job.SetMarker(ExplorerParameter(state, state.Model.system, values.view.parameter));

@@ -238,10 +238,18 @@ TEST(OrbitDiagram, ATypedHenonGivesTheBuiltInDiagramBitForBit) {
   for (const bool anyProcessor : {false, true}) {
     OrbitDiagramSettings own = s;
     own.anyProcessorCode = anyProcessor;
-    OrbitDiagram inLanes(DiagramMap{typed, definition, lanes.lanes}, own, 150, 120);
+    OrbitDiagram inLanes(DiagramMap{typed, definition, LanesAtHand(lanes.lanes)}, own, 150, 120);
     ComputeAll(inLanes, 3);
     EXPECT_EQ(inLanes.Counts(), builtIn.Counts());
   }
+  // Lanes that arrive while the diagram is computed: units before use the map's code.
+  std::promise<std::shared_ptr<const NativeLanes>> arriving;
+  OrbitDiagram late(DiagramMap{typed, definition, arriving.get_future().share()}, s, 150, 120);
+  ASSERT_EQ(late.Units(), 2);
+  ASSERT_TRUE(late.ComputeUnit(0));
+  arriving.set_value(lanes.lanes);
+  ASSERT_TRUE(late.ComputeUnit(1));
+  EXPECT_EQ(late.Counts(), builtIn.Counts());
 }
 
 // Every built-in map typed as formulas (library calls, mod, abs, choices), its lanes in
@@ -274,7 +282,7 @@ TEST(OrbitDiagram, TypedMapsInCompiledLanesGiveTheBuiltInDiagrams) {
       s.carry = carry;
       OrbitDiagram builtIn(DiagramMap{model, std::nullopt}, s, 70, 33);
       ComputeAll(builtIn, 2);
-      OrbitDiagram compiled(DiagramMap{user, d, lanes.lanes}, s, 70, 33);
+      OrbitDiagram compiled(DiagramMap{user, d, LanesAtHand(lanes.lanes)}, s, 70, 33);
       ComputeAll(compiled, 2);
       EXPECT_EQ(compiled.Counts(), builtIn.Counts()) << "map " << typed.system << (carry ? " carried" : "");
       for (int c = 0; c < 70; ++c) ASSERT_EQ(compiled.Escaped(c), builtIn.Escaped(c)) << typed.system << " " << c;

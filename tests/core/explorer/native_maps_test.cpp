@@ -127,8 +127,9 @@ TEST(NativeMaps, SameFormulasShareTheirMachineCode) {
   EXPECT_TRUE(Messages(s.CompiledMaps).empty());
 }
 
-// A diagram's lanes: compiled once the map's own code is there, once per formulas, their
-// own file in the cache beside the map's, and never for a built-in map or without a compiler.
+// A diagram's lanes: compiled in the background once the map's own code is there, once per
+// formulas, their own file in the cache beside the map's, and never for a built-in map or
+// without a compiler.
 TEST(NativeMaps, DiagramLanesAreCompiledWhenADiagramAsksAndKept) {
   if (!NativeCompilerBuilt()) GTEST_SKIP() << "this build has no JIT compiler";
   const TempWorkDir cache;
@@ -137,12 +138,13 @@ TEST(NativeMaps, DiagramLanesAreCompiledWhenADiagramAsksAndKept) {
   Scenario sc;
   OrbitraState& s = sc.State();
   s.CompiledMaps = NativeMaps(settings);
-  EXPECT_FALSE(s.CompiledMaps.Lanes(s.Model));  // the built-in map of a fresh start
+  EXPECT_FALSE(s.CompiledMaps.Lanes(s.Model).get());  // the built-in map of a fresh start
   Choose(s, TypedHenon("Lanes"));
   ASSERT_TRUE(s.Model.userMap->Native());
   const DiagramMap map = DiagramMapOf(s);
-  ASSERT_TRUE(map.lanes);
-  EXPECT_EQ(s.CompiledMaps.Lanes(s.Model), map.lanes);
+  const std::shared_ptr<const NativeLanes> lanes = map.lanes.get();
+  ASSERT_TRUE(lanes);
+  EXPECT_EQ(s.CompiledMaps.Lanes(s.Model).get(), lanes);
   EXPECT_EQ(std::distance(fs::directory_iterator(cache.Path()), fs::directory_iterator()), 2);
   // Each iterate of lane l is the Henon map with that lane's k1.
   double x[kNativeLanes], y[kNativeLanes], k[4 * kNativeLanes], escaped[kNativeLanes] = {};
@@ -156,7 +158,7 @@ TEST(NativeMaps, DiagramLanesAreCompiledWhenADiagramAsksAndKept) {
     k[3 * kNativeLanes + l] = 0.0;
   }
   x[5] = 1e3;  // beyond the bound at once
-  map.lanes->LanesCode()(x, y, k, 1e4, 3, escaped, points);
+  lanes->LanesCode()(x, y, k, 1e4, 3, escaped, points);
   for (int l = 0; l < kNativeLanes; ++l) {
     double px = l == 5 ? 1e3 : 0.01 * l, py = -0.02 * l;
     for (int i = 0; i < 3; ++i) {
@@ -173,7 +175,7 @@ TEST(NativeMaps, DiagramLanesAreCompiledWhenADiagramAsksAndKept) {
   Scenario interpreted;
   interpreted.State().CompiledMaps = NativeMaps(InterpretedOnly());
   Choose(interpreted.State(), TypedHenon("Interpreted"));
-  EXPECT_FALSE(DiagramMapOf(interpreted.State()).lanes);
+  EXPECT_FALSE(DiagramMapOf(interpreted.State()).lanes.get());
   EXPECT_TRUE(DiagramMapOf(interpreted.State()).definition);
 }
 
