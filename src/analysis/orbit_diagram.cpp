@@ -286,7 +286,11 @@ struct LaneBlock<NativeLane> {
 // The lanes when they are there; null while they are on their way, or for none.
 std::shared_ptr<const NativeLanes> ReadyLanes(const NativeLanesFuture& lanes) {
   if (!lanes.valid() || lanes.wait_for(std::chrono::seconds(0)) != std::future_status::ready) return nullptr;
-  return lanes.get();
+  try {
+    return lanes.get();
+  } catch (...) {
+    return nullptr;  // a compile dropped unfinished (the program is closing) delivers nothing
+  }
 }
 
 void SetParameter(MappingModel& m, int parameter, double value) noexcept {

@@ -250,6 +250,12 @@ TEST(OrbitDiagram, ATypedHenonGivesTheBuiltInDiagramBitForBit) {
   arriving.set_value(lanes.lanes);
   ASSERT_TRUE(late.ComputeUnit(1));
   EXPECT_EQ(late.Counts(), builtIn.Counts());
+  // Lanes whose compile was dropped (the program closing) leave the map's code at work.
+  std::optional<std::promise<std::shared_ptr<const NativeLanes>>> dropped(std::in_place);
+  OrbitDiagram abandoned(DiagramMap{typed, definition, dropped->get_future().share()}, s, 150, 120);
+  dropped.reset();
+  ComputeAll(abandoned, 2);
+  EXPECT_EQ(abandoned.Counts(), builtIn.Counts());
 }
 
 // Every built-in map typed as formulas (library calls, mod, abs, choices), its lanes in
