@@ -125,8 +125,8 @@ struct LaneVectors<4> {
 
 // Compiled for any x86-64 with pairs of lanes (SSE2 registers), and for a processor with
 // AVX2 with four lanes to a register and three-operand instructions, taken when the
-// processor has it (pairs run four times slower as quads without AVX). The operations and
-// their order are the same in both, and neither contracts a multiply and an add: the
+// processor has it (quads without AVX run three times slower than pairs). The operations
+// and their order are the same in both, and neither contracts a multiply and an add: the
 // same bits.
 template <int kWidth>
 [[gnu::always_inline]] inline void HenonLanesBody(const double* k1s, const double* k2s, const double* k3s, double* x,

@@ -20,7 +20,8 @@ using PictureFileChooser = std::function<QString(QWidget* parent, const QString&
 
 // "Save picture": the file name (with "Browse"), and the size: the picture as shown, two to
 // four times as large, or a width and height; whether to keep only the boxes ("Plot only");
-// a note says when a size drawn anew lacks points that the screen shows. What "OK" does is up to the caller, with Values().
+// a note says when a size drawn anew lacks points that the screen shows. What "OK" does is
+// up to the caller, with Values().
 class SavePictureDialog : public QDialog {
  public:
   SavePictureDialog(const SavePictureValues& values, Prompter& prompter, PictureFileChooser chooser,

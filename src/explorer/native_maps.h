@@ -43,8 +43,8 @@ class NativeMaps {
   // The orbit diagram's lanes of the model's user map in machine code, compiled in the
   // background like the map's own code (once per formulas) when its own code is there.
   // The future gives null for a built-in map, a map without code yet, or lanes that cannot
-  // be had; until it is ready, and then, a diagram calls the map's code per lane (slower,
-  // the same counts).
+  // be had; while it is not ready, or gives null, a diagram calls the map's code per lane
+  // (slower, the same counts).
   NativeLanesFuture Lanes(const MappingModel& model);
 
   // The next message for the status bar, if any. Each failure is said once: a map that
