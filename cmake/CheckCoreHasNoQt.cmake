@@ -1,6 +1,6 @@
 # Fails when a core source includes a Qt header.
 set(hits "")
-foreach(dir platform maps analysis plot storage explorer)
+foreach(dir platform maps analysis plot storage explorer sweeps sessions)
   file(GLOB_RECURSE files ${SOURCE_DIR}/src/${dir}/*)
   foreach(f IN LISTS files)
     file(STRINGS ${f} lines REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"]Q[A-Za-z]")

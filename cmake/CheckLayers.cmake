@@ -1,16 +1,20 @@
 # Fails when a source file includes a header of a layer above its own, or of a sibling
 # layer. Each folder of src/ is one layer, from the bottom:
-#   platform < maps < analysis < plot, storage < explorer < dialogs, render < app
-set(layers platform maps analysis plot storage explorer dialogs render app)
+#   platform < maps < analysis < plot, storage < explorer < sweeps < sessions
+#     < dialogs, render, compile < app
+set(layers platform maps analysis plot storage explorer sweeps sessions dialogs render compile app)
 set(rank_platform 0)
 set(rank_maps 1)
 set(rank_analysis 2)
 set(rank_plot 3)
 set(rank_storage 3)
 set(rank_explorer 4)
-set(rank_dialogs 5)
-set(rank_render 5)
-set(rank_app 6)
+set(rank_sweeps 5)
+set(rank_sessions 6)
+set(rank_dialogs 7)
+set(rank_render 7)
+set(rank_compile 7)
+set(rank_app 8)
 
 set(hits "")
 foreach(layer IN LISTS layers)

@@ -1,16 +1,20 @@
 # The core: plain C++20, no Qt. Sources are picked up per folder so that a new file
 # needs no edit here.
-# Each folder is one layer: platform < maps < analysis < plot, storage < explorer.
+# Each folder is one layer: platform < maps < analysis < plot, storage < explorer < sweeps
+# < sessions.
 file(GLOB ORBITRA_PLATFORM_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/platform/*.cpp)
 file(GLOB ORBITRA_MAPS_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/maps/*.cpp)
 file(GLOB ORBITRA_ANALYSIS_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/analysis/*.cpp)
 file(GLOB ORBITRA_PLOT_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/plot/*.cpp)
 file(GLOB ORBITRA_STORAGE_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/storage/*.cpp)
 file(GLOB ORBITRA_EXPLORER_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/explorer/*.cpp)
+file(GLOB ORBITRA_SWEEPS_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/sweeps/*.cpp)
+file(GLOB ORBITRA_SESSIONS_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/sessions/*.cpp)
 
 add_library(orbitra_core STATIC
   ${ORBITRA_PLATFORM_SOURCES} ${ORBITRA_MAPS_SOURCES} ${ORBITRA_ANALYSIS_SOURCES} ${ORBITRA_PLOT_SOURCES}
-  ${ORBITRA_STORAGE_SOURCES} ${ORBITRA_EXPLORER_SOURCES})
+  ${ORBITRA_STORAGE_SOURCES} ${ORBITRA_EXPLORER_SOURCES} ${ORBITRA_SWEEPS_SOURCES}
+  ${ORBITRA_SESSIONS_SOURCES})
 target_include_directories(orbitra_core PUBLIC ${PROJECT_SOURCE_DIR}/src)
 target_compile_features(orbitra_core PUBLIC cxx_std_20)
 # The worker pool runs sweeps on std::jthread.
@@ -49,7 +53,8 @@ endif()
 
 # GCC 12 at -O2 packs the orbit point into one vector register and bounces it through
 # memory on every iteration; keeping the two coordinates scalar is markedly faster.
-set_source_files_properties(${ORBITRA_MAPS_SOURCES} ${ORBITRA_EXPLORER_SOURCES} ${ORBITRA_PLOT_SOURCES}
+set_source_files_properties(${ORBITRA_MAPS_SOURCES} ${ORBITRA_EXPLORER_SOURCES} ${ORBITRA_SWEEPS_SOURCES}
+  ${ORBITRA_SESSIONS_SOURCES} ${ORBITRA_PLOT_SOURCES}
   PROPERTIES COMPILE_OPTIONS -fno-tree-slp-vectorize)
 # The orbit diagram advances several columns in one loop: -O3 lets the compiler put them in
 # vector lanes, which round exactly as scalar code (no contraction, no fast-math). Its

@@ -21,17 +21,17 @@
 #include <QVBoxLayout>
 
 #include "app/about_dialog.h"
-#include "app/user_guide_window.h"
 #include "app/inspector_panel.h"
-#include "app/periodic_orbits_panel.h"
 #include "app/lock_keys.h"
 #include "app/mapping_window.h"
+#include "app/periodic_orbits_panel.h"
 #include "app/qt_string.h"
-#include "app/sweep_window.h"
 #include "app/session_command_handlers.h"
+#include "app/sweep_window.h"
+#include "app/user_guide_window.h"
 #include "explorer/idle_hint.h"
 #include "explorer/orbitra_state.h"
-#include "explorer/session_commands.h"
+#include "sessions/session_commands.h"
 
 // The images live in the shell's static library, which the linker would drop unless
 // something refers to them.

@@ -19,8 +19,8 @@
 #include "app/mapping_window.h"
 #include "app/qt_string.h"
 #include "explorer/orbitra_state.h"
-#include "explorer/structure_overlay.h"
 #include "storage/text_format.h"
+#include "sweeps/structure_commands.h"
 
 namespace orbitra {
 

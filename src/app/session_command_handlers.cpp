@@ -3,7 +3,7 @@
 #include <QFileDialog>
 
 #include "explorer/orbitra_state.h"
-#include "explorer/session_commands.h"
+#include "sessions/session_commands.h"
 #include "storage/file_io.h"
 
 namespace orbitra {

@@ -2,8 +2,8 @@
 
 #include "dialogs/grid_dialog.h"
 #include "dialogs/orbit_diagram_dialog.h"
-#include "explorer/grid_window_logic.h"
-#include "explorer/orbit_diagram_view.h"
+#include "sweeps/grid_window_logic.h"
+#include "sweeps/orbit_diagram_view.h"
 
 namespace orbitra {
 

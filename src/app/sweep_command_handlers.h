@@ -4,8 +4,8 @@
 
 #include "app/command_host.h"
 #include "app/sweep_window.h"
-#include "explorer/sweep_view.h"
 #include "platform/invalidation.h"
+#include "sweeps/sweep_view.h"
 
 namespace orbitra {
 

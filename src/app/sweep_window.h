@@ -8,11 +8,11 @@
 #include <QMainWindow>
 #include <QPoint>
 
-#include "explorer/sweep_view.h"
 #include "platform/invalidation.h"
 #include "platform/prompter.h"
 #include "render/qt_text_painter.h"
 #include "storage/file_io.h"
+#include "sweeps/sweep_view.h"
 
 class QAction;
 class QLabel;

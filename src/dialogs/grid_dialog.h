@@ -2,8 +2,8 @@
 
 #include <QDialog>
 
-#include "explorer/grid_window_logic.h"
 #include "platform/prompter.h"
+#include "sweeps/grid_window_logic.h"
 
 class QComboBox;
 class QLineEdit;

@@ -2,8 +2,8 @@
 
 #include <QDialog>
 
-#include "explorer/orbit_diagram_view.h"
 #include "platform/prompter.h"
+#include "sweeps/orbit_diagram_view.h"
 
 class QCheckBox;
 class QComboBox;

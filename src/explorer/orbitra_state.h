@@ -3,11 +3,11 @@
 #include <filesystem>
 #include <string_view>
 
-#include "explorer/native_maps.h"
 #include "explorer/orbit_inspector.h"
 #include "explorer/run_state.h"
 #include "explorer/structure_overlay.h"
 #include "maps/mapping_model.h"
+#include "maps/native_maps.h"
 #include "maps/user_map_table.h"
 #include "plot/plot_boxes.h"
 #include "storage/export_options.h"

@@ -7,7 +7,6 @@
 #include <QTemporaryDir>
 
 #include "analysis/grid_sweep.h"
-#include "explorer/grid_view.h"
 #include "explorer/startup.h"
 #include "platform/worker_pool.h"
 #include "render/console_prompter.h"
@@ -16,6 +15,7 @@
 #include "render/render_canvas.h"
 #include "render/render_program.h"
 #include "storage/grid_files.h"
+#include "sweeps/grid_view.h"
 
 namespace orbitra {
 

@@ -4,7 +4,7 @@
 #include <functional>
 #include <ostream>
 
-#include "explorer/render_job.h"
+#include "render/render_job.h"
 
 namespace orbitra {
 

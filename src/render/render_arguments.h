@@ -7,10 +7,10 @@
 
 #include <QStringList>
 
-#include "explorer/picture.h"
 #include "analysis/orbit_diagram.h"
-#include "explorer/render_job.h"
+#include "explorer/picture.h"
 #include "render/grid_request.h"
+#include "render/render_job.h"
 
 namespace orbitra {
 

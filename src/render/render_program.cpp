@@ -5,20 +5,20 @@
 #include <QTemporaryDir>
 
 #include "explorer/export_command.h"
-#include "explorer/orbit_diagram_view.h"
 #include "explorer/orbit_report.h"
 #include "explorer/picture.h"
-#include "explorer/session_commands.h"
 #include "explorer/startup.h"
 #include "render/console_prompter.h"
 #include "render/grid_render.h"
 #include "render/picture_file.h"
 #include "render/progress_line.h"
-#include "render/render_canvas.h"
 #include "render/render_arguments.h"
+#include "render/render_canvas.h"
 #include "render/structure_output.h"
+#include "sessions/session_commands.h"
 #include "storage/diagram_counts_file.h"
 #include "storage/export_writer.h"
+#include "sweeps/orbit_diagram_view.h"
 
 namespace orbitra {
 

@@ -5,8 +5,8 @@
 
 #include <algorithm>
 
-#include "explorer/structure_overlay.h"
 #include "storage/file_io.h"
+#include "sweeps/structure_commands.h"
 
 namespace orbitra {
 

@@ -22,9 +22,9 @@
 #include "app/sweep_window.h"
 #include "app_test_support.h"
 #include "sweep_test_support.h"
-#include "explorer/grid_window_logic.h"
 #include "explorer/orbitra_state.h"
 #include "explorer/selection_dialog_logic.h"
+#include "sweeps/grid_window_logic.h"
 
 namespace orbitra {
 namespace {

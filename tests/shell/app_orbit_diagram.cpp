@@ -19,9 +19,9 @@
 #include "app/sweep_window.h"
 #include "app_test_support.h"
 #include "sweep_test_support.h"
-#include "explorer/orbit_diagram_view.h"
 #include "explorer/orbitra_state.h"
 #include "explorer/selection_dialog_logic.h"
+#include "sweeps/orbit_diagram_view.h"
 
 namespace orbitra {
 namespace {

@@ -10,13 +10,13 @@
 #include <gtest/gtest.h>
 
 #include "explorer/group_commands.h"
-#include "explorer/native_maps.h"
 #include "explorer/point_store_commands.h"
 #include "explorer/repaint_work.h"
 #include "explorer/run_commands.h"
 #include "explorer/user_map_commands.h"
 #include "maps/mapping_catalogue.h"
 #include "maps/native_map_compiler.h"
+#include "maps/native_maps.h"
 #include "maps/system_catalogue.h"
 #include "maps/user_map_evaluator.h"
 #include "plot/box_ranges.h"

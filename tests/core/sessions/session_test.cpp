@@ -12,10 +12,10 @@
 #include "explorer/initial_conditions_logic.h"
 #include "explorer/point_store_commands.h"
 #include "explorer/run_commands.h"
-#include "explorer/session_commands.h"
-#include "explorer/session_state.h"
 #include "explorer/user_map_commands.h"
 #include "maps/mapping_catalogue.h"
+#include "sessions/session_commands.h"
+#include "sessions/session_state.h"
 #include "storage/session_file.h"
 #include "support/scenario.h"
 

@@ -1,15 +1,15 @@
-#include "explorer/session_commands.h"
+#include "sessions/session_commands.h"
 
 #include <algorithm>
 #include <fstream>
 #include <optional>
 #include <system_error>
 
-#include "explorer/session_state.h"
 #include "explorer/user_map_commands.h"
 #include "maps/formula_error.h"
 #include "maps/mapping_catalogue.h"
 #include "maps/system_catalogue.h"
+#include "sessions/session_state.h"
 #include "storage/file_io.h"
 #include "storage/group_file.h"
 #include "storage/point_buffer.h"

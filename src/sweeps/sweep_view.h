@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "explorer/sweep_runner.h"
 #include "platform/canvas.h"
 #include "platform/invalidation.h"
 #include "platform/text_painter.h"
+#include "sweeps/sweep_runner.h"
 
 namespace orbitra {
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "explorer/sweep_job.h"
 #include "platform/worker_pool.h"
+#include "sweeps/sweep_job.h"
 
 namespace orbitra {
 

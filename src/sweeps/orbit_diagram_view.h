@@ -8,10 +8,10 @@
 
 #include "analysis/orbit_diagram.h"
 #include "explorer/orbitra_state.h"
-#include "explorer/sweep_view.h"
 #include "platform/prompter.h"
 #include "plot/orbit_diagram_picture.h"
 #include "storage/file_io.h"
+#include "sweeps/sweep_view.h"
 
 namespace orbitra {
 

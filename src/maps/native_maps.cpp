@@ -1,4 +1,4 @@
-#include "explorer/native_maps.h"
+#include "maps/native_maps.h"
 
 #include <condition_variable>
 #include <deque>

@@ -1,9 +1,9 @@
-#include "explorer/grid_window_logic.h"
+#include "sweeps/grid_window_logic.h"
 
 #include <cmath>
 
-#include "explorer/orbit_diagram_view.h"
 #include "storage/grid_files.h"
+#include "sweeps/orbit_diagram_view.h"
 
 namespace orbitra {
 

@@ -8,9 +8,9 @@
 #include <string>
 #include <thread>
 
-#include "explorer/orbit_diagram_view.h"
 #include "explorer/selection_dialog_logic.h"
 #include "support/scenario.h"
+#include "sweeps/orbit_diagram_view.h"
 
 namespace orbitra {
 namespace {

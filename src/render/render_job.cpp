@@ -1,4 +1,4 @@
-#include "explorer/render_job.h"
+#include "render/render_job.h"
 
 #include <algorithm>
 #include <limits>
@@ -11,9 +11,9 @@
 #include "explorer/point_store_commands.h"
 #include "explorer/repaint_work.h"
 #include "explorer/selection_dialog_logic.h"
-#include "explorer/session_commands.h"
 #include "maps/mapping_catalogue.h"
 #include "maps/system_catalogue.h"
+#include "sessions/session_commands.h"
 #include "storage/file_io.h"
 #include "storage/group_file.h"
 #include "storage/point_buffer.h"

@@ -1,4 +1,4 @@
-#include "explorer/session_state.h"
+#include "sessions/session_state.h"
 
 #include <limits>
 #include <type_traits>

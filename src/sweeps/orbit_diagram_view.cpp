@@ -1,4 +1,4 @@
-#include "explorer/orbit_diagram_view.h"
+#include "sweeps/orbit_diagram_view.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
 #include "analysis/grid_sweep.h"
-#include "explorer/grid_view.h"
-#include "maps/mapping_catalogue.h"
 #include "explorer/selection_dialog_logic.h"
+#include "maps/mapping_catalogue.h"
 #include "support/scenario.h"
+#include "sweeps/grid_view.h"
 
 namespace orbitra {
 namespace {

@@ -6,16 +6,16 @@
 
 #include <gtest/gtest.h>
 
-#include "explorer/native_maps.h"
-#include "explorer/orbit_diagram_view.h"
 #include "explorer/run_commands.h"
 #include "explorer/user_map_commands.h"
 #include "maps/mapping_catalogue.h"
 #include "maps/native_code_format.h"
 #include "maps/native_map_compiler.h"
+#include "maps/native_maps.h"
 #include "maps/user_map_evaluator.h"
 #include "support/scenario.h"
 #include "support/temp_work_dir.h"
+#include "sweeps/orbit_diagram_view.h"
 
 namespace orbitra {
 namespace {

@@ -7,12 +7,12 @@
 #include <string>
 
 #include "analysis/grid_sweep.h"
-#include "explorer/grid_view.h"
 #include "explorer/orbitra_state.h"
-#include "explorer/sweep_view.h"
 #include "platform/prompter.h"
 #include "plot/grid_picture.h"
 #include "storage/file_io.h"
+#include "sweeps/grid_view.h"
+#include "sweeps/sweep_view.h"
 
 namespace orbitra {
 

@@ -8,9 +8,9 @@
 #include <string>
 #include <thread>
 
-#include "explorer/grid_window_logic.h"
 #include "explorer/selection_dialog_logic.h"
 #include "support/scenario.h"
+#include "sweeps/grid_window_logic.h"
 
 namespace orbitra {
 namespace {

@@ -1,4 +1,4 @@
-#include "explorer/sweep_runner.h"
+#include "sweeps/sweep_runner.h"
 
 #include <cmath>
 #include <cstdio>

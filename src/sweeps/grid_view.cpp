@@ -1,4 +1,4 @@
-#include "explorer/grid_view.h"
+#include "sweeps/grid_view.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "explorer/sweep_view.h"
+#include "sweeps/sweep_view.h"
 
 #include <algorithm>
 
