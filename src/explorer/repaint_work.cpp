@@ -44,7 +44,7 @@ RepaintWork::RepaintWork(OrbitraState& state, Canvas& canvas, Prompter& prompter
     return;
   }
   if (run.Requests.GroupPending != 0) {
-    BeginGroupRun();
+    RunGroup();
   } else if (run.Settings.DisplayMode == 0 || run.Settings.DisplayMode == 1) {
     RedrawAndRun();
   } else {
@@ -94,7 +94,7 @@ void RepaintWork::StartRequestedRun() {
   }
 }
 
-void RepaintWork::BeginGroupRun() {
+void RepaintWork::RunGroup() {
   RunSettings& settings = state_.Run.Settings;
   settings.DisplayMode = 0;
   state_.Run.UnkeptPointsShown = 0;
@@ -116,10 +116,10 @@ void RepaintWork::BeginGroupRun() {
   // from zero here rather than carrying the trajectory that was current before.
   state_.Store.RTN = 0;
   state_.Store.DTN = 0;
-  phase_ = Phase::NextGroupEntry;
+  phase_ = Phase::RunGroupNextLine;
 }
 
-void RepaintWork::StartNextGroupEntry() {
+void RepaintWork::RunGroupNextLine() {
   RunState& run = state_.Run;
   GroupLine line{};
   const GroupFileReader::Result result = stopping_ ? GroupFileReader::Result::End : group_->Next(line);
@@ -142,7 +142,7 @@ void RepaintWork::StartNextGroupEntry() {
   run.CurrentPoint = run.InitialPoint;
   ++groupEntry_;
   run_.emplace(state_, canvas_);
-  phase_ = Phase::GroupRun;
+  phase_ = Phase::RunGroupLine;
 }
 
 void RepaintWork::CountStreamRecords() {
@@ -219,7 +219,7 @@ void RepaintWork::AdvanceBy(std::int64_t& budget) {
         StartRequestedRun();
         break;
       case Phase::Run:
-      case Phase::GroupRun: {
+      case Phase::RunGroupLine: {
         if (!stopping_) {
           const std::int64_t before = run_->IterationsDone();
           run_->Advance(budget);
@@ -227,12 +227,12 @@ void RepaintWork::AdvanceBy(std::int64_t& budget) {
         }
         if (stopping_ || run_->Ended()) {
           FinishRun();
-          phase_ = phase_ == Phase::Run ? Phase::Close : Phase::NextGroupEntry;
+          phase_ = phase_ == Phase::Run ? Phase::Close : Phase::RunGroupNextLine;
         }
         break;
       }
-      case Phase::NextGroupEntry:
-        StartNextGroupEntry();
+      case Phase::RunGroupNextLine:
+        RunGroupNextLine();
         --budget;
         break;
       case Phase::Close:

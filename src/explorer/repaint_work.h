@@ -44,7 +44,7 @@ class RepaintWork {
   bool PictureIncomplete() const noexcept { return pictureIncomplete_; }
 
  private:
-  enum class Phase { ReplayStream, ReplayBuffer, StartRun, Run, NextGroupEntry, GroupRun, Close, Done };
+  enum class Phase { ReplayStream, ReplayBuffer, StartRun, Run, RunGroupNextLine, RunGroupLine, Close, Done };
 
   void AdvanceBy(std::int64_t& budget);
   // The full repaint of the picture: lays out and draws the boxes, the zoom rectangle just
@@ -52,9 +52,13 @@ class RepaintWork {
   // buffer, resets the counters unless the run continues, marks the initial point, runs
   // the requested orbit and draws the status.
   void RedrawAndRun();
-  void BeginGroupRun();
+  // The group run: draws the boxes of display mode 0, opens the group file and resets the
+  // counters; then (phase RunGroupNextLine, then RunGroupLine, once per line) sets the
+  // initial point, colour, count and restriction from the next line and runs that orbit,
+  // until the file or the buffer ends.
+  void RunGroup();
   void StartRequestedRun();
-  void StartNextGroupEntry();
+  void RunGroupNextLine();
   void CountStreamRecords();
   void FinishRun();
   void Close();
