@@ -170,9 +170,9 @@ void CMainFrame::BuildCommands() {
     stop->setShortcutContext(Qt::ApplicationShortcut);
   }
   if (QAction* guide = Action(CommandId::UserGuide)) guide->setShortcut(QKeySequence(Qt::Key_F1));
-  connect(mappingWindow_, &MappingWindow::WorkStarted, this, &CMainFrame::WorkStarted);
-  connect(mappingWindow_, &MappingWindow::WorkProgressed, this, &CMainFrame::WorkProgressed);
-  connect(mappingWindow_, &MappingWindow::WorkEnded, this, &CMainFrame::WorkEnded);
+  connect(mappingWindow_, &MappingWindow::WorkStarted, this, &CMainFrame::OnWorkStarted);
+  connect(mappingWindow_, &MappingWindow::WorkProgressed, this, &CMainFrame::OnWorkProgressed);
+  connect(mappingWindow_, &MappingWindow::WorkEnded, this, &CMainFrame::OnWorkEnded);
   connect(mappingWindow_, &MappingWindow::RepaintEnded, this, [this] {
     afterWork_.clear();
     readyText_->setText(IdleText());
@@ -222,14 +222,14 @@ QString CMainFrame::IdleText() const {
   return hint.empty() ? QString::fromLatin1(kIdleText) : QString::fromStdString(hint);
 }
 
-void CMainFrame::WorkStarted() {
+void CMainFrame::OnWorkStarted() {
   EnableCommands(true);
   progressBar_->setValue(0);
   progressBar_->show();
-  WorkProgressed();
+  OnWorkProgressed();
 }
 
-void CMainFrame::WorkProgressed() {
+void CMainFrame::OnWorkProgressed() {
   progressBar_->setValue(mappingWindow_->ProgressPermille());
   // The prompt of a highlighted menu item keeps the prompt area while it is shown.
   const auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
@@ -237,7 +237,7 @@ void CMainFrame::WorkProgressed() {
   if (!inspectorPanel_->isHidden()) inspectorPanel_->Refresh();
 }
 
-void CMainFrame::WorkEnded(bool pictureIncomplete) {
+void CMainFrame::OnWorkEnded(bool pictureIncomplete) {
   EnableCommands(false);
   progressBar_->hide();
   afterWork_ = pictureIncomplete ? QStringLiteral("Stopped: the picture is incomplete; Refresh draws it whole")

@@ -90,9 +90,9 @@ class CMainFrame : public QMainWindow, public CommandHost {
   void ShowCompilerMessages();
   // While the mapping window works, only what cannot change what the work uses is
   // available, and "Stop run" is; the status bar shows the work's progress.
-  void WorkStarted();
-  void WorkProgressed();
-  void WorkEnded(bool pictureIncomplete);
+  void OnWorkStarted();
+  void OnWorkProgressed();
+  void OnWorkEnded(bool pictureIncomplete);
   void EnableCommands(bool working);
   // What the prompt area shows when no menu item is highlighted.
   QString IdleText() const;

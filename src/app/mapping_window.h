@@ -63,6 +63,8 @@ class MappingWindow : public QWidget {
   // How much of the work is done, 0 to 1000.
   int ProgressPermille() const;
 
+  // The window knows nothing of the frame that holds it: it says what happened through
+  // these signals, which the frame connects to its own handlers.
  Q_SIGNALS:
   // A run of the repaint sequence (and any run it performed) has ended.
   void RepaintEnded();
