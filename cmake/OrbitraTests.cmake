@@ -21,6 +21,10 @@ add_test(NAME core_includes_no_qt
 add_test(NAME layers_include_only_below
   COMMAND ${CMAKE_COMMAND} -DSOURCE_DIR=${PROJECT_SOURCE_DIR} -P ${PROJECT_SOURCE_DIR}/cmake/CheckLayers.cmake)
 
+# Every source file says its licence, GPL-3.0-or-later, in an SPDX line at its top.
+add_test(NAME licence_spdx_line_in_every_source
+  COMMAND ${CMAKE_COMMAND} -DSOURCE_DIR=${PROJECT_SOURCE_DIR} -P ${PROJECT_SOURCE_DIR}/cmake/CheckSpdxLines.cmake)
+
 # Shell tests: one QtTest program per file, run on the offscreen platform.
 if(ORBITRA_BUILD_APP)
   find_package(Qt6 REQUIRED COMPONENTS Test)

@@ -3,9 +3,13 @@
 # machine lacks. Does nothing when everything is there.
 set -euo pipefail
 
-packages=(g++ make cmake pkgconf qt6-base-dev libgtest-dev libgmock-dev libbenchmark-dev libmuparser-dev
-          libgccjit-12-dev fonts-dejavu-core
-          libhdf5-dev python3-h5py desktop-file-utils appstream help2man dpkg-dev file)
+# What the programs need to be built and run, and to make their package (help2man writes
+# orbitra-render's man page; dpkg-dev and file are what CPack uses for the .deb).
+build=(g++ make cmake pkgconf qt6-base-dev libmuparser-dev libgccjit-12-dev libhdf5-dev
+       fonts-dejavu-core help2man dpkg-dev file)
+# What only the tests and benchmarks use.
+tests=(libgtest-dev libgmock-dev libbenchmark-dev python3-h5py desktop-file-utils appstream lintian)
+packages=("${build[@]}" "${tests[@]}")
 
 missing=()
 for p in "${packages[@]}"; do
