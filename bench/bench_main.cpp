@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs every benchmark, then prints the ratios that compare full code paths with the
 // bare iteration loop measured in the same process, one line each: "ratio NAME VALUE",
 // each time the median of several measurements.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Whole-plane pictures against the bare Henon loop (BM_BareLoop/2, run_bench.cpp): each
 // benchmark iteration computes 1000 pixels of 1000 map iterations each, the bare loop's
 // million iterations, on the benchmark's own thread; and a plane on the worker pool with

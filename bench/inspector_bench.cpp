@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the orbit inspector adds to each iterate: a built-in map's step loop, inlined,
 // with and without the inspector observing every iterate (its Jacobian, the tangent
 // vectors and the ring of recent points).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The orbit diagram of the Henon map (1000 columns, transient 1000, 1000 points) against
 // the bare single-orbit loop doing as many iterations; on one and two threads; and a
 // typed Henon compiled to machine code against the built-in one.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The bare orbit loop of every map, called through the model's routine exactly as the
 // run loop calls it. Later benchmarks compare whole runs against these figures.
 #include <benchmark/benchmark.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The cost of plotting one point inside the phase plane, the path every iterate of a run
 // and every stored point of a replay takes.
 #include <benchmark/benchmark.h>

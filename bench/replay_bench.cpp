@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The replays that every full repaint performs: the memory buffer and the disk stream,
 // one million points each, plotted into an 800 x 600 picture. Reported per point.
 #include <benchmark/benchmark.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A whole run, as the mapping window performs it, against the bare orbit loop of the
 // same map in the same process: default settings (storing on, status every 10
 // iterations), display mode 1 so three boxes are plotted, a buffer larger than the run,

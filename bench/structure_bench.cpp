@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The structure of the Henon map 1.4 / 0.3: every prime periodic orbit up to period 10
 // on all cores (seconds, and the count per period), and the unstable manifold of its
 // flip saddle grown point by point (points per second).

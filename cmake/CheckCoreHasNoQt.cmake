@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Fails when a core source includes a Qt header.
 set(hits "")
 foreach(dir platform maps analysis plot storage explorer sweeps sessions)

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Fails when a source file includes a header of a layer above its own, or of a sibling
 # layer. Each folder of src/ is one layer, from the bottom:
 #   platform < maps < analysis < plot, storage < explorer < sweeps < sessions

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 find_package(benchmark REQUIRED)
 file(GLOB ORBITRA_BENCH_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/bench/*.cpp)
 add_executable(orbitra_bench ${ORBITRA_BENCH_SOURCES})

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # orbitra-compile-map: the helper program that compiles a user map with libgccjit into a
 # shared object, in a process of its own. It is built beside the programs (whatever links
 # the core builds it first) and installed to libexec/orbitra/, where the program finds it

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The core: plain C++20, no Qt. Sources are picked up per folder so that a new file
 # needs no edit here.
 # Each folder is one layer: platform < maps < analysis < plot, storage < explorer < sweeps

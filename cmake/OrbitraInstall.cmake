@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installed like a desktop program (GNUInstallDirs): the two programs, the desktop entry,
 # the AppStream metadata, the icon in every size, the session file type, the man pages,
 # the documentation with the copyright file and the changelog; `cpack -G DEB` makes a

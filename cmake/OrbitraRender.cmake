@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Drawing with Qt's GUI module but no widgets: the text painter and the image files that
 # the window and orbitra-render share, as a library; orbitra-render itself beside it.
 find_package(Qt6 REQUIRED COMPONENTS Gui)

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The desktop shell on Qt 6 Widgets: everything but main() goes into a library that the
 # shell tests link as well.
 find_package(Qt6 REQUIRED COMPONENTS Widgets)

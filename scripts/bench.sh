@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds and runs the benchmarks; the closing "ratio" lines compare whole code paths
 # with the bare iteration loop measured in the same process.
 set -euo pipefail

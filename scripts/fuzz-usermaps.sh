@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Fuzzes the reader of "usermaps.txt" with libFuzzer (clang), for SECONDS seconds (default
 # 60), starting from the maps of the README. Builds into build-fuzz/.
 set -euo pipefail

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Renders the icon's PNG sizes from its SVG (needs rsvg-convert, Debian's librsvg2-bin).
 # The PNGs are kept in the repository, so a build needs no SVG renderer.
 set -euo pipefail

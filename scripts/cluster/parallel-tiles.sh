@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Computes a whole-plane picture of orbitra-render as tiles with GNU parallel, on this
 # machine or on several over ssh, then merges them.
 #

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Submits a whole-plane picture of orbitra-render to Slurm: a job array with one task per
 # tile, and a job that merges the tiles once every task has succeeded.
 #

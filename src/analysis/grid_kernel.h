@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The inner loops of the whole-plane pictures. One orbit is a chain of dependent

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "analysis/grid_pixels.h"
 
 #include <algorithm>

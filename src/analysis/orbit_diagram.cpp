@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The loops of the orbit diagram. This file is compiled with the loop vectoriser on (see
 // cmake/OrbitraCore.cmake): the lanes of a built-in map without library calls go into
 // vector registers. Without contraction and fast-math every lane rounds as the scalar

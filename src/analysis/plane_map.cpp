@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "analysis/plane_map.h"
 
 #include "maps/central_difference.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/command_handlers.h"
 
 #include "explorer/box_commands.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/dialog_command_handlers.h"
 
 #include "dialogs/dialog_commands.h"

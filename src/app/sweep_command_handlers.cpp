@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/sweep_command_handlers.h"
 
 #include "dialogs/grid_dialog.h"

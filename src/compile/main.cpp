@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // orbitra-compile-map: turns a user map's formula program into a shared object with GCC's
 // JIT library, in a process of its own, so that nothing the library does (it may end the
 // process on a fatal error) can touch the program that asked.

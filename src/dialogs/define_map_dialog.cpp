@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "dialogs/define_map_dialog.h"
 
 #include <QFormLayout>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "dialogs/dialog_commands.h"
 
 #include "dialogs/box_settings_dialog.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "explorer/idle_hint.h"
 
 #include "storage/point_buffer.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "explorer/selection_dialog_logic.h"
 
 #include "explorer/orbitra_state.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "explorer/structure_overlay.h"
 
 #include "plot/structure_drawing.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "explorer/user_map_commands.h"
 
 #include "explorer/point_store_commands.h"

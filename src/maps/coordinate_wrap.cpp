@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "maps/coordinate_wrap.h"
 
 #include "maps/map_steps.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "maps/mapping_catalogue.h"
 
 #include "maps/map_routines.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "maps/native_map_compiler.h"
 
 #include <dlfcn.h>

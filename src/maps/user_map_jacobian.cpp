@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "maps/user_map_jacobian.h"
 
 #include <math.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Frame, ticks, labels and title of a box. All geometry is computed in world coordinates
 // and turned into pixels with the unclipped WorldToScreen, so ticks and labels can stand
 // outside the frame.

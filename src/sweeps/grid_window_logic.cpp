@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "sweeps/grid_window_logic.h"
 
 #include <cmath>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "sweeps/orbit_diagram_view.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target for the reader of "usermaps.txt" (run by scripts/fuzz-usermaps.sh; not
 // part of the test suite). Any input must be read without a crash, and whatever maps it
 // yields must be written and read back as exactly the same maps, with no fault.

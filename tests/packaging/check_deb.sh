@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Debian package from the build tree's programs, unpacks it into a scratch
 # folder and uses it from there: its files are where a desktop looks for them, its
 # orbitra-render answers --help, draws a picture and compiles a typed map with the

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The desktop entry and the AppStream metadata pass their validators with no error.
 # desktop-file-validate exits 0 on some errors, so its output is read as well.
 set -uo pipefail

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Reads a session written by orbitra-render with h5py alone, as docs/session-format.md
 describes it, and checks its points against the ASCII export of the same run."""
 import subprocess

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The command table and the menus and toolbar the main frame builds from it.
 
 #include <QAction>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The parameter plane's and the basins' windows opened by their commands: the same pixels
 // and the same export as orbitra-render for the same settings, the pointer's text, and
 // clicks that set both parameters or start an orbit in the mapping window.

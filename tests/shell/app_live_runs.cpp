@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A long run in the real window: it grows in slices from the event loop, shows its
 // progress, leaves only what cannot change it available, and stops on Escape or when the
 // window closes, with the state of a run asked for the iterations it did.

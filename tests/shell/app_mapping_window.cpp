@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The mapping window driven through real widget events and the frame's commands.
 
 #include <QAction>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The orbit diagram's window opened by its command: the same pixels as orbitra-render for
 // the same settings, Stop, and a click that sets the parameter in the mapping window.
 

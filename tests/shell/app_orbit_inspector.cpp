@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The orbit inspector's panel: shown and hidden from "&View" with a check mark, docked
 // beside the picture, closable, refreshed when a repaint ends, and copied as text.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "Find Periodic Orbits...": the panel finds the Henon map's orbits, lists them, marks
 // them on the picture, copies the list, hands a point to the next run, and grows the
 // manifolds of a saddle that the picture keeps until they are cleared.

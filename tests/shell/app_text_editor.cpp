@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's own text editor for the group file and the notebook.
 
 #include <QFontInfo>

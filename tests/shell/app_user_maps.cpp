@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A map of the user's own, through the program's window: defined and checked in "Define
 // Map...", chosen in "Select Mapping" and run from a double click in the box.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "Controls", "DisplayMode" and "GBox settings": opening values, validation, what "OK"
 // and "Cancel" apply, and "reconstruction" rebuilding the buffer with the dialog open.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The data exchange every dialog relies on: what the fields accept, how values are shown,
 // and what an invalid entry does (one message, focus and selection, no member changed).
 

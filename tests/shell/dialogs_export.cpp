@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "Export data": opening values, remembered options, refilled bounds, "Browse", and an
 // export from the dialog to the file.
 

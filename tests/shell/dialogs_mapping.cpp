@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "Mapping System Selection" and "Initial conditions": what they show on opening, what
 // the list and the "^" buttons change, validation, and what their commands apply.
 

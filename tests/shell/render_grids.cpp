@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Whole-plane pictures from orbitra-render: tiles computed by separate processes merge
 // into the single run's picture and export, bit for bit; tiles that do not belong
 // together are refused with a clear message; the export's exact lines.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Pictures out of the program: "Save Picture..." through its dialog, and orbitra-render
 // run as a user runs it, compared with what the real mapping window shows and exports.
 

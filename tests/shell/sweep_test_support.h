@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Helpers of the shell tests of the sweep windows: orbitra-render run in a folder, a
 // window's work waited for, and a window's picture compared with a PNG.
 #pragma once

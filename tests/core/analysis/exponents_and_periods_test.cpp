@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Lyapunov accumulator at the edges of double precision, and the period test at any
 // scale, against the mathematics.
 #include <cmath>

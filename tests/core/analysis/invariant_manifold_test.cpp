@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Manifolds of the Henon saddle against the dynamics: the unstable one lies on the
 // attractor, points of the stable one fall into the saddle at the rate of its stable
 // eigenvalue, and the typed map (no closed-form inverse: Newton preimages) draws the same

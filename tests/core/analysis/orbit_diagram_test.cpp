@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The orbit diagram's counts: what the mathematics says about the Henon map, and the same
 // bits whatever the threads, a stop, the lanes or the way the map is given.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Periodic orbits against the mathematics of the maps: the Henon map's fixed points in
 // closed form and its known numbers of prime orbits, the Standard Map's traces, and the
 // same answer on any number of threads and for the map typed by hand.

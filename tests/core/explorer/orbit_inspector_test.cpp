@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The orbit inspector against the mathematics: the maps' step types driven in a plain
 // loop, as the run loop drives them, with the inspector observing every iterate.
 #include <cmath>

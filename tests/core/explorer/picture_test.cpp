@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Pictures drawn anew from the kept points: at the window's size they are the window's own
 // full repaint; at twice the size every frame, tick, label and text stands where the layout
 // puts it for 1600 by 1200 (worked out by hand from the 800 by 600 example).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The box commands: axes, default range, zoom in, out and 1:1, and the box dialog's values.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The user's maps through the program's commands: kept in "usermaps.txt" from one start
 // to the next, chosen and run like built-in maps, refused when faulty, edited, deleted.
 #include <gtest/gtest.h>

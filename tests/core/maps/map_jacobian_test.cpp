@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The analytic Jacobians of the built-in maps against central differences of the maps'
 // own formulas: many random points per map, away from the places where a formula is not
 // differentiable, and chosen points on every branch (wraps, absolute values, the wedge).

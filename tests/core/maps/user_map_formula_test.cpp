@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // User maps against the built-in maps typed as formulas, and the formula language's
 // functions against the C library, bit for bit: evaluated by the expression library and,
 // where the build has the JIT compiler, as machine code too; their exact Jacobians against

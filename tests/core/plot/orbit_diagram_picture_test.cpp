@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The orbit diagram's picture: shades of counts, the grid inside the box's frame, the
 // marker line.
 #include <gtest/gtest.h>

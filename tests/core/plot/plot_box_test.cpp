@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Range rounding, screen percentages, the world-to-pixel transform and point plotting.
 // Pixel expectations are worked out by hand from an 800 by 600 client area.
 #include "plot/plot_box.h"

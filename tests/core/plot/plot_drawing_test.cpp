@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Frames, ticks, labels, titles and the layout of the display modes, checked on real
 // pixels and on the texts handed to the text painter. Expected pixels are worked out by
 // hand for an 800 by 600 client area.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The boxes' start-up settings and the default ranges.
 #include <gtest/gtest.h>
 

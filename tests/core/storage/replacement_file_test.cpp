@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Files written anew as a whole: what stands at the name stays what it was (a FIFO, a
 // device, a link, a file's mode and other names), failures say the system's reason, and
 // no temporary file outlives the program that made it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "usermaps.txt": the exact text written, what a damaged file still yields, and a save
 // that fails without touching the old file.
 #include <gtest/gtest.h>

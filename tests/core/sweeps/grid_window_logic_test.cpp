@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The parameter plane's and the basins' window logic: a stopped and resumed window on
 // several threads ends with the one-thread blocking run's picture; zoom and history; the
 // pointer's text; the dialog's checks; the export only once every pixel is in.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The background compiles of user maps: what is said when they fail, and what is shared.
 #include <filesystem>
 #include <fstream>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The orbit diagram's window logic: zoom and history, deep zooms, the click that sets the
 // explorer's parameter and the marker that follows it, Stop and resume, the counts file.
 #include <gtest/gtest.h>
