@@ -15,6 +15,12 @@ bool IsCoarse(std::int32_t v) noexcept { return v % kCoarseStep == 0; }
 
 }  // namespace
 
+std::int64_t GridSweepUnits(RowBand rows) noexcept {
+  const std::int32_t firstCoarse = (rows.first + kCoarseStep - 1) / kCoarseStep * kCoarseStep;
+  const std::int32_t end = rows.first + rows.count;
+  return rows.count + (firstCoarse < end ? (end - firstCoarse + kCoarseStep - 1) / kCoarseStep : 0);
+}
+
 GridSweep::GridSweep(const MappingModel& model, const GridSettings& settings, RowBand rows)
     : model_(model), grid_(settings, rows), oneAtATime_(GridNeedsOneThread(model)) {
   firstCoarseRow_ = (rows.first + kCoarseStep - 1) / kCoarseStep * kCoarseStep;

@@ -31,6 +31,9 @@ struct GridShown {
   std::vector<std::uint8_t> coarse;
 };
 
+// The units of a sweep over a band of rows (see GridSweep::Units).
+std::int64_t GridSweepUnits(RowBand rows) noexcept;
+
 // A grid computed on a WorkerPool in fixed units: one unit per coarse row, then one per
 // row for the pixels the coarse pass left. Every pixel belongs to exactly one unit and its
 // numbers depend on nothing else, so the grid is the same on any number of threads, in
