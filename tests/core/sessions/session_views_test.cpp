@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <hdf5.h>
 
 #include <cstring>
 #include <filesystem>
@@ -193,6 +194,106 @@ TEST(SessionViews, AStoppedViewResumesWhereItStoppedAndEndsAsAnUnbrokenOne) {
   EXPECT_EQ(std::memcmp(job.Values().lambda1.data(), fresh.Values().lambda1.data(),
                         sizeof(double) * fresh.Values().lambda1.size()), 0);
   EXPECT_TRUE(job.Values().Complete());
+}
+
+// Replaces the dataset at `path` with one of `type` and `dims`, written with `data` (or
+// left unwritten: its shape then claims bytes the file does not hold).
+void PlantDataset(const std::filesystem::path& file, const char* path, hid_t type, std::vector<hsize_t> dims,
+                  const void* data) {
+  const hid_t f = H5Fopen(file.c_str(), H5F_ACC_RDWR, H5P_DEFAULT);
+  ASSERT_GE(f, 0);
+  H5Ldelete(f, path, H5P_DEFAULT);
+  const hid_t space = H5Screate_simple(static_cast<int>(dims.size()), dims.data(), nullptr);
+  const hid_t set = H5Dcreate2(f, path, type, space, H5P_DEFAULT, H5P_DEFAULT, H5P_DEFAULT);
+  ASSERT_GE(set, 0);
+  if (data != nullptr) H5Dwrite(set, type, H5S_ALL, H5S_ALL, H5P_DEFAULT, data);
+  H5Dclose(set);
+  H5Sclose(space);
+  H5Fclose(f);
+}
+
+void PlantInteger(const std::filesystem::path& file, const char* object, const char* name, std::int64_t value) {
+  const hid_t f = H5Fopen(file.c_str(), H5F_ACC_RDWR, H5P_DEFAULT);
+  ASSERT_GE(f, 0);
+  const hid_t owner = H5Oopen(f, object, H5P_DEFAULT);
+  ASSERT_GE(owner, 0);
+  H5Adelete(owner, name);
+  const hid_t space = H5Screate(H5S_SCALAR);
+  const hid_t attr = H5Acreate2(owner, name, H5T_STD_I64LE, space, H5P_DEFAULT, H5P_DEFAULT);
+  ASSERT_GE(attr, 0);
+  ASSERT_GE(H5Awrite(attr, H5T_NATIVE_INT64, &value), 0);
+  H5Aclose(attr);
+  H5Sclose(space);
+  H5Oclose(owner);
+  H5Fclose(f);
+}
+
+// Each fault of a window's entry refuses the whole session with its path and what is
+// wrong, before anything changes; a session of format 1 never looks at "/views".
+TEST(SessionViews, ADamagedEntryIsRefusedAndNothingChanges) {
+  Scenario source;
+  ChooseHenon(source);
+  OrbitDiagramValues dv = PrepareOrbitDiagramDialog(source.State());
+  dv.view = OrbitDiagramView{0, 1.0, 1.4, 0, -1.5, 1.5, 100, 100};
+  dv.threads = 2;
+  OrbitDiagramWindowLogic diagram(source.State(), source.Prompts(), dv);
+  diagram.Resize(300, 200);  // 2 units of 128 columns
+  Finish(diagram);
+  const SweepView* const views[] = {&diagram};
+  const std::filesystem::path good = source.Dir().File("good.orbitra.h5");
+  ASSERT_TRUE(SaveSession(source.State(), source.Prompts(), good, views));
+  const auto copy = [&](const char* name) {
+    const std::filesystem::path file = source.Dir().File(name);
+    std::filesystem::copy_file(good, file);
+    return file;
+  };
+  const double realUnits[] = {1.0, 1.0};
+  const std::uint8_t threeUnits[] = {1, 1, 1};
+  const std::filesystem::path wrongType = copy("type.orbitra.h5");
+  PlantDataset(wrongType, "views/0/units_done", H5T_IEEE_F64LE, {2}, realUnits);
+  const std::filesystem::path unstored = copy("unstored.orbitra.h5");
+  PlantDataset(unstored, "views/0/counts", H5T_STD_U32LE, {100000, 100000}, nullptr);
+  const std::filesystem::path history = copy("history.orbitra.h5");
+  PlantInteger(history, "views/0", "history_views", 40000);
+  const std::filesystem::path units = copy("units.orbitra.h5");
+  PlantDataset(units, "views/0/units_done", H5T_STD_U8LE, {3}, threeUnits);
+  const std::filesystem::path older = copy("older.orbitra.h5");
+  PlantInteger(older, "/", "format_version", 1);
+  PlantDataset(older, "views/0/units_done", H5T_IEEE_F64LE, {2}, realUnits);
+
+  const struct {
+    std::filesystem::path file;
+    std::string reason;
+  } cases[] = {
+      {wrongType, "\"views/0/units_done\" does not hold unsigned 8-bit integers"},
+      {unstored, "\"views/0/counts\" claims more values than the file holds"},
+      {history, "\"views/0/history/1\" is missing"},
+      {units, "\"views/0\" marks another number of units than its grid has"},
+  };
+  Scenario target;
+  target.State().Structure.MarkersShown = true;
+  target.FullRepaint();
+  const std::vector<Canvas::Pixel> picture(target.Picture().Bits(), target.Picture().Bits() + 800 * 600);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.file.string());
+    std::vector<SavedSweepView> sweeps;
+    EXPECT_EQ(OpenSession(target.State(), target.Prompts(), c.file, &sweeps), Invalidation::None);
+    EXPECT_EQ(target.Prompts().Messages().back(),
+              "Cannot open the session \"" + c.file.string() + "\": it is damaged (" + c.reason + ")");
+    EXPECT_TRUE(sweeps.empty());
+  }
+  EXPECT_EQ(target.Prompts().Messages().size(), 4u);
+  EXPECT_EQ(target.State().Model.system, 1);
+  EXPECT_TRUE(target.State().Structure.MarkersShown);
+  target.FullRepaint();
+  EXPECT_TRUE(std::equal(picture.begin(), picture.end(), target.Picture().Bits()));
+
+  std::vector<SavedSweepView> sweeps;
+  EXPECT_EQ(OpenSession(target.State(), target.Prompts(), older, &sweeps), Invalidation::WithErase);
+  EXPECT_EQ(target.Prompts().Messages().size(), 4u);
+  EXPECT_EQ(target.State().Model.system, 2);
+  EXPECT_TRUE(sweeps.empty());
+  EXPECT_FALSE(target.State().Structure.MarkersShown);
 }
 
 }  // namespace
