@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QImage>
 #include <QLabel>
 #include <QTableWidget>
 #include <QTest>
@@ -94,6 +95,16 @@ class AppSessionViews : public QObject {
     const std::size_t orbits = state.Structure.Orbits.size();
     const std::filesystem::path file = PathOf(dir) / "views.orbitra.h5";
     QVERIFY(SaveSession(state, frame.Prompts(), file, frame.OpenSweepViews()));
+    // orbitra-render draws each saved window as the window showed it.
+    for (int n = 0; n < 2; ++n) {
+      const QString png = QStringLiteral("view%1.png").arg(n);
+      QCOMPARE(RunRender(dir.path(), {"--session", QString::fromStdString(file.string()), "--view",
+                                      QString::number(n), "--png", png}), 0);
+      const Comparison same = ComparePixels(frame.OpenSweepViews()[static_cast<std::size_t>(n)]->Shown(),
+                                            QImage(dir.filePath(png)));
+      QVERIFY2(!same.difference, qPrintable(same.difference.value_or(QString())));
+      QVERIFY(same.dark > 1000);
+    }
 
     // Before opening: no orbits in the panel, its box unticked.
     state.Structure = StructureOverlay{};
