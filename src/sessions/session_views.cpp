@@ -430,14 +430,18 @@ std::optional<int> SystemOf(const OrbitraState& state, const SavedViewMap& map) 
     if (map.system < kFirstSystem || map.system > kLastSystem) return std::nullopt;
     return map.system;
   }
+  // The map of that name and definition; else one of the same definition (the session's
+  // own map may have been added under a new name when the user's of its name differed).
+  std::optional<int> found;
   for (int i = 0; i < state.UserMaps.Count(); ++i) {
     const UserMapDefinition& d = state.UserMaps.At(i).definition;
-    if (SameName(d.name, map.typed->name) && d.xFormula == map.typed->xFormula &&
-        d.yFormula == map.typed->yFormula && d.helpers == map.typed->helpers) {
-      return kFirstUserSystem + i;
+    if (d.xFormula != map.typed->xFormula || d.yFormula != map.typed->yFormula || d.helpers != map.typed->helpers) {
+      continue;
     }
+    if (SameName(d.name, map.typed->name)) return kFirstUserSystem + i;
+    if (!found) found = kFirstUserSystem + i;
   }
-  return std::nullopt;
+  return found;
 }
 
 }  // namespace

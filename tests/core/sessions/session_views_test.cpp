@@ -10,6 +10,7 @@
 #include "analysis/grid_sweep.h"
 #include "analysis/invariant_manifold.h"
 #include "explorer/selection_dialog_logic.h"
+#include "explorer/user_map_commands.h"
 #include "sessions/session_commands.h"
 #include "support/scenario.h"
 #include "sweeps/grid_window_logic.h"
@@ -194,6 +195,39 @@ TEST(SessionViews, AStoppedViewResumesWhereItStoppedAndEndsAsAnUnbrokenOne) {
   EXPECT_EQ(std::memcmp(job.Values().lambda1.data(), fresh.Values().lambda1.data(),
                         sizeof(double) * fresh.Values().lambda1.size()), 0);
   EXPECT_TRUE(job.Values().Complete());
+}
+
+// A window on a typed map opens where the session's map landed, even under a new name
+// (the user's map of its name differed and was kept); it shows the same pixels.
+TEST(SessionViews, AWindowOfATypedMapFollowsTheSessionsMap) {
+  const UserMapDefinition henon{"My Henon", {"t = k2*x"}, "1 - k1*x*x + k3*y", "t", 1.4, 0.3, 1, 0,
+                                {-1.5, 1.5, -0.5, 0.5}};
+  Scenario saved;
+  ASSERT_TRUE(SaveUserMap(saved.State(), saved.Prompts(), std::nullopt, henon).saved);
+  ASSERT_TRUE(SelectUserMapByName(saved.State(), henon.name));
+  saved.FullRepaint();
+  OrbitDiagramValues dv = PrepareOrbitDiagramDialog(saved.State());
+  dv.view = OrbitDiagramView{0, 1.0, 1.4, 0, -1.5, 1.5, 100, 200};
+  dv.threads = 2;
+  OrbitDiagramWindowLogic diagram(saved.State(), saved.Prompts(), dv);
+  diagram.SetTextPainter(&saved.Texts());
+  diagram.Resize(300, 200);
+  Finish(diagram);
+  const std::filesystem::path file = saved.Dir().File("typed.orbitra.h5");
+  const SweepView* const views[] = {&diagram};
+  ASSERT_TRUE(SaveSession(saved.State(), saved.Prompts(), file, views));
+
+  Opened o;
+  ASSERT_TRUE(SaveUserMap(o.scenario.State(), o.scenario.Prompts(), std::nullopt,
+                          UserMapDefinition{"MY HENON", {}, "y", "x"}).saved);
+  o.scenario.Prompts().Script({Answer::No});
+  OpenWithViews(o, file);
+  ASSERT_EQ(o.views.size(), 1u);
+  EXPECT_EQ(o.scenario.State().UserMaps.At(1).definition.name, "My Henon (2)");
+  EXPECT_EQ(o.views[0]->WindowTitle(), "Orbit Diagram - My Henon (2)");
+  // (The recording text painter leaves no pixels: the title's new name does not show.)
+  EXPECT_TRUE(SamePictures(o.views[0]->Shown(), diagram.Shown()));
+  EXPECT_FALSE(o.views[0]->Working());
 }
 
 // Replaces the dataset at `path` with one of `type` and `dims`, written with `data` (or
