@@ -233,12 +233,15 @@ TEST(SessionViews, AWindowOfATypedMapFollowsTheSessionsMap) {
 // Replaces the dataset at `path` with one of `type` and `dims`, written with `data` (or
 // left unwritten: its shape then claims bytes the file does not hold).
 void PlantDataset(const std::filesystem::path& file, const char* path, hid_t type, std::vector<hsize_t> dims,
-                  const void* data) {
+                  const void* data, bool chunked = false) {
   const hid_t f = H5Fopen(file.c_str(), H5F_ACC_RDWR, H5P_DEFAULT);
   ASSERT_GE(f, 0);
   H5Ldelete(f, path, H5P_DEFAULT);
   const hid_t space = H5Screate_simple(static_cast<int>(dims.size()), dims.data(), nullptr);
-  const hid_t set = H5Dcreate2(f, path, type, space, H5P_DEFAULT, H5P_DEFAULT, H5P_DEFAULT);
+  const hid_t create = H5Pcreate(H5P_DATASET_CREATE);
+  if (chunked) H5Pset_chunk(create, static_cast<int>(dims.size()), dims.data());
+  const hid_t set = H5Dcreate2(f, path, type, space, H5P_DEFAULT, create, H5P_DEFAULT);
+  H5Pclose(create);
   ASSERT_GE(set, 0);
   if (data != nullptr) H5Dwrite(set, type, H5S_ALL, H5S_ALL, H5P_DEFAULT, data);
   H5Dclose(set);
@@ -291,6 +294,8 @@ TEST(SessionViews, ADamagedEntryIsRefusedAndNothingChanges) {
   PlantInteger(history, "views/0", "history_views", 40000);
   const std::filesystem::path units = copy("units.orbitra.h5");
   PlantDataset(units, "views/0/units_done", H5T_STD_U8LE, {3}, threeUnits);
+  const std::filesystem::path chunked = copy("chunked.orbitra.h5");
+  PlantDataset(chunked, "views/0/units_done", H5T_STD_U8LE, {2}, threeUnits, /*chunked=*/true);
   const std::filesystem::path older = copy("older.orbitra.h5");
   PlantInteger(older, "/", "format_version", 1);
   PlantDataset(older, "views/0/units_done", H5T_IEEE_F64LE, {2}, realUnits);
@@ -303,6 +308,7 @@ TEST(SessionViews, ADamagedEntryIsRefusedAndNothingChanges) {
       {unstored, "\"views/0/counts\" claims more values than the file holds"},
       {history, "\"views/0/history/1\" is missing"},
       {units, "\"views/0\" marks another number of units than its grid has"},
+      {chunked, "\"views/0/units_done\" is stored in a way this program does not write"},
   };
   Scenario target;
   target.State().Structure.MarkersShown = true;
@@ -316,7 +322,7 @@ TEST(SessionViews, ADamagedEntryIsRefusedAndNothingChanges) {
               "Cannot open the session \"" + c.file.string() + "\": it is damaged (" + c.reason + ")");
     EXPECT_TRUE(sweeps.empty());
   }
-  EXPECT_EQ(target.Prompts().Messages().size(), 4u);
+  EXPECT_EQ(target.Prompts().Messages().size(), 5u);
   EXPECT_EQ(target.State().Model.system, 1);
   EXPECT_TRUE(target.State().Structure.MarkersShown);
   target.FullRepaint();
@@ -324,7 +330,7 @@ TEST(SessionViews, ADamagedEntryIsRefusedAndNothingChanges) {
 
   std::vector<SavedSweepView> sweeps;
   EXPECT_EQ(OpenSession(target.State(), target.Prompts(), older, &sweeps), Invalidation::WithErase);
-  EXPECT_EQ(target.Prompts().Messages().size(), 4u);
+  EXPECT_EQ(target.Prompts().Messages().size(), 5u);
   EXPECT_EQ(target.State().Model.system, 2);
   EXPECT_TRUE(sweeps.empty());
   EXPECT_FALSE(target.State().Structure.MarkersShown);
