@@ -11,7 +11,8 @@ target_link_libraries(orbitra_test_support PUBLIC orbitra_core GTest::gtest)
 # tests/core mirrors the layers of src/, one folder each.
 file(GLOB_RECURSE ORBITRA_CORE_TEST_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/core/*.cpp)
 add_executable(orbitra_core_tests ${ORBITRA_CORE_TEST_SOURCES})
-target_link_libraries(orbitra_core_tests PRIVATE orbitra_test_support GTest::gtest_main)
+# Tests of damaged sessions plant their faults with the HDF5 library itself.
+target_link_libraries(orbitra_core_tests PRIVATE orbitra_test_support GTest::gtest_main PkgConfig::HDF5)
 gtest_discover_tests(orbitra_core_tests DISCOVERY_TIMEOUT 60)
 
 # The core sources never include a Qt header.

@@ -32,6 +32,9 @@ struct GridShown {
   std::vector<std::uint8_t> coarse;
 };
 
+// The units of a sweep over a band of rows (see GridSweep::Units).
+std::int64_t GridSweepUnits(RowBand rows) noexcept;
+
 // A grid computed on a WorkerPool in fixed units: one unit per coarse row, then one per
 // row for the pixels the coarse pass left. Every pixel belongs to exactly one unit and its
 // numbers depend on nothing else, so the grid is the same on any number of threads, in
@@ -71,8 +74,20 @@ class GridSweep {
   // The numbers; read only rows announced as finished while the job runs.
   const GridValues& Values() const noexcept { return grid_; }
 
+  // The numbers of the units marked in `unitsDone` (in Start's order, as ComputeUnit
+  // counts them), every other pixel not done: what may be read while the job runs.
+  GridValues FinishedValues(const std::vector<std::uint8_t>& unitsDone) const;
+  // Saved numbers of a sweep of the same settings and band take the place of these
+  // (before any unit runs): the units marked in `unitsDone` count as finished and their
+  // rows as shown, and their pixels and any other pixel marked done are not computed
+  // again. False, and nothing changed, when the sizes differ.
+  bool Restore(const GridValues& saved, const std::vector<std::uint8_t>& unitsDone);
+
  private:
   bool RunUnit(std::int64_t unit, const std::stop_token& stop);
+  // The row of a unit (in the band's order), whether it is a coarse one, and its columns.
+  std::int32_t UnitRow(std::int64_t unit) const noexcept;
+  std::vector<std::int32_t> UnitColumns(std::int64_t unit) const;
   std::int64_t UnitInOrder(std::int64_t k) const noexcept {
     return k < coarseRows_ ? grid_.rows.count + k : k - coarseRows_;
   }

@@ -466,4 +466,11 @@ bool DiagramViewUsable(const OrbitDiagramView& v) noexcept {
          v.parameter <= 3 && (v.coordinate == 0 || v.coordinate == 1) && v.transient >= 0 && v.points >= 1;
 }
 
+bool OrbitDiagram::Restore(const std::vector<std::uint32_t>& counts, const std::vector<std::uint8_t>& escaped) {
+  if (counts.size() != counts_.size() || escaped.size() != escaped_.size()) return false;
+  counts_ = counts;
+  for (std::size_t c = 0; c < escaped.size(); ++c) escaped_[c] = escaped[c] != 0 ? 1 : 0;
+  return true;
+}
+
 }  // namespace orbitra

@@ -107,6 +107,10 @@ class OrbitDiagram {
   // The column's orbit escaped (x*x + y*y beyond the bound, or not a number): it is empty.
   bool Escaped(int column) const noexcept { return escaped_[static_cast<std::size_t>(column)] != 0; }
   const std::vector<std::uint32_t>& Counts() const noexcept { return counts_; }
+  const std::vector<std::uint8_t>& EscapedColumns() const noexcept { return escaped_; }
+  // Counts and escapes saved from a diagram of the same grid take the place of these
+  // (before any unit runs); false, and nothing changed, when their sizes differ.
+  bool Restore(const std::vector<std::uint32_t>& counts, const std::vector<std::uint8_t>& escaped);
 
  private:
   template <class Step, class MakeStep>

@@ -1,11 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <vector>
+
 class QWidget;
 
 namespace orbitra {
 
 class Canvas;
+class SweepView;
 class SweepWindow;
 struct OrbitraState;
 class EditorPort;
@@ -39,6 +42,12 @@ class CommandHost {
   virtual void AdoptSweepWindow(SweepWindow& /*window*/) {}
   // Opens the periodic orbits panel (nothing where there is none).
   virtual void ShowPeriodicOrbits() {}
+  // The views of the sweep windows open now, oldest first (what a session keeps).
+  virtual std::vector<const SweepView*> OpenSweepViews() { return {}; }
+  // A session was opened: the sweep windows of before close, and what shows the
+  // explorer's periodic orbits and manifolds follows the session's.
+  virtual void CloseSweepWindows() {}
+  virtual void StructureReplaced() {}
 };
 
 }  // namespace orbitra

@@ -406,6 +406,7 @@ void CMainFrame::ShowPeriodicOrbits() {
   if (!periodicOrbitsPanel_) {
     periodicOrbitsPanel_ = new PeriodicOrbitsPanel(state_, *mappingWindow_, this);
     addDockWidget(Qt::RightDockWidgetArea, periodicOrbitsPanel_);
+    periodicOrbitsPanel_->StructureReplaced();  // a session may have brought orbits
   }
   periodicOrbitsPanel_->Open();
 }
@@ -420,6 +421,27 @@ void CMainFrame::AdoptSweepWindow(SweepWindow& window) {
   window.SetClickGate([this] { return !mappingWindow_->Working(); });
   window.SetExplorerChanged([this](Invalidation how) { mappingWindow_->Invalidate(how); });
   connect(mappingWindow_, &MappingWindow::RepaintEnded, &window, &SweepWindow::RefreshOverlay);
+  std::erase_if(sweepWindows_, [](const QPointer<SweepWindow>& w) { return w.isNull(); });
+  sweepWindows_.emplace_back(&window);
+}
+
+std::vector<const SweepView*> CMainFrame::OpenSweepViews() {
+  std::vector<const SweepView*> views;
+  for (const QPointer<SweepWindow>& w : sweepWindows_) {
+    if (w && w->isVisible()) views.push_back(&w->View());
+  }
+  return views;
+}
+
+void CMainFrame::CloseSweepWindows() {
+  for (const QPointer<SweepWindow>& w : sweepWindows_) {
+    if (w) w->close();
+  }
+  sweepWindows_.clear();
+}
+
+void CMainFrame::StructureReplaced() {
+  if (periodicOrbitsPanel_) periodicOrbitsPanel_->StructureReplaced();
 }
 
 void CMainFrame::ShowUserGuide() {

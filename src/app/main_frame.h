@@ -4,8 +4,10 @@
 #include <filesystem>
 #include <map>
 #include <optional>
+#include <vector>
 
 #include <QMainWindow>
+#include <QPointer>
 
 #include "app/command_host.h"
 #include "app/command_ids.h"
@@ -26,6 +28,7 @@ namespace orbitra {
 class InspectorPanel;
 class PeriodicOrbitsPanel;
 class MappingWindow;
+class SweepWindow;
 
 // The main window: menu bar and toolbar built from the command table, the status bar
 // with the prompt area and the lock panes, and the mapping window filling the rest.
@@ -70,6 +73,9 @@ class CMainFrame : public QMainWindow, public CommandHost {
   void ShowUserGuide() override;
   void AdoptSweepWindow(SweepWindow& window) override;
   void ShowPeriodicOrbits() override;
+  std::vector<const SweepView*> OpenSweepViews() override;
+  void CloseSweepWindows() override;
+  void StructureReplaced() override;
   PeriodicOrbitsPanel* PeriodicOrbits() const { return periodicOrbitsPanel_; }
 
  protected:
@@ -114,6 +120,7 @@ class CMainFrame : public QMainWindow, public CommandHost {
   QLabel* numPane_ = nullptr;
   QLabel* scrollPane_ = nullptr;
   std::map<CommandId, QAction*> actions_;
+  std::vector<QPointer<SweepWindow>> sweepWindows_;  // in the order they opened
   std::optional<RepaintHold::Scope> dockHold_;  // while the frame takes the dock's width
   QString afterWork_;  // said once work has ended, until the next repaint
   std::filesystem::path ledsDir_ = "/sys/class/leds";

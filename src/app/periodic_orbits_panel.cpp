@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTableWidget>
+#include <QSignalBlocker>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -125,6 +126,19 @@ void PeriodicOrbitsPanel::Open() {
 }
 
 bool PeriodicOrbitsPanel::Busy() const { return pool_->Running(); }
+
+void PeriodicOrbitsPanel::StructureReplaced() {
+  Stop();
+  pool_->Wait();
+  poll_->stop();
+  stop_->setEnabled(false);
+  finder_.reset();
+  growth_.reset();
+  ShowOrbits();
+  const QSignalBlocker quiet(mark_);
+  mark_->setChecked(state_.Structure.MarkersShown);
+  status_->clear();
+}
 
 void PeriodicOrbitsPanel::Find() {
   double v[4] = {};

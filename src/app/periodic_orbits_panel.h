@@ -47,6 +47,9 @@ class PeriodicOrbitsPanel : public QDockWidget {
   QCheckBox* MarkBox() const { return mark_; }
   // Whether a search or a growth is under way.
   bool Busy() const;
+  // The explorer's orbits and manifolds were replaced (a session was opened): the work
+  // under way ends unkept, and the list and the markers' box show the new ones.
+  void StructureReplaced();
 
  private:
   void Find();

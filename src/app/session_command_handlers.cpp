@@ -4,6 +4,7 @@
 #include <QFileDialog>
 
 #include "explorer/orbitra_state.h"
+#include "app/sweep_command_handlers.h"
 #include "sessions/session_commands.h"
 #include "storage/file_io.h"
 
@@ -29,7 +30,7 @@ Invalidation OnSaveSession(CommandHost& host) {
   if (chosen.isEmpty()) return Invalidation::None;
   const std::filesystem::path file = SessionFileName(chosen.toStdString());
   if (!AgreeToReplace(file, file.string(), host.Prompts())) return Invalidation::None;
-  if (SaveSession(state, host.Prompts(), file)) RememberSession(state, file);
+  if (SaveSession(state, host.Prompts(), file, host.OpenSweepViews())) RememberSession(state, file);
   return Invalidation::None;
 }
 
@@ -43,8 +44,13 @@ Invalidation OnOpenSession(CommandHost& host) {
 Invalidation OnRecentSessions(CommandHost& /*host*/) { return Invalidation::None; }
 
 Invalidation OpenSessionFile(CommandHost& host, const std::filesystem::path& file) {
-  const Invalidation repaint = OpenSession(host.State(), host.Prompts(), file);
-  if (repaint != Invalidation::None) RememberSession(host.State(), file);
+  std::vector<SavedSweepView> sweeps;
+  const Invalidation repaint = OpenSession(host.State(), host.Prompts(), file, &sweeps);
+  if (repaint == Invalidation::None) return repaint;
+  RememberSession(host.State(), file);
+  host.CloseSweepWindows();
+  host.StructureReplaced();
+  for (const SavedSweepView& saved : sweeps) OpenSavedSweepWindow(host, saved);
   return repaint;
 }
 

@@ -15,7 +15,8 @@ Invalidation OnOpenSession(CommandHost& host);
 // The "Recent Sessions" item only holds its submenu; the frame fills that when it opens.
 Invalidation OnRecentSessions(CommandHost& host);
 
-// Opens the session in the file (a recent one, or one named on the command line).
+// Opens the session in the file (a recent one, or one named on the command line); the
+// sweep windows open before close, and the session's open with their saved pictures.
 Invalidation OpenSessionFile(CommandHost& host, const std::filesystem::path& file);
 
 }  // namespace orbitra

@@ -14,6 +14,24 @@ void OpenSweepWindow(CommandHost& host, std::unique_ptr<SweepView> view, SweepWi
   window->show();
 }
 
+void OpenSavedSweepWindow(CommandHost& host, const SavedSweepView& saved) {
+  std::unique_ptr<SweepView> view = MakeSavedView(host.State(), host.Prompts(), saved);
+  if (!view) {
+    host.Prompts().ShowMessage("A window of the session was not opened: its map \"" + saved.map.name +
+                               "\" is not among your maps.");
+    return;
+  }
+  SweepWindow::Exporter exporter;
+  if (const auto* diagram = dynamic_cast<const OrbitDiagramWindowLogic*>(view.get())) {
+    exporter = [diagram](const std::filesystem::path& file) { return diagram->ExportCounts(file); };
+  } else if (const auto* grid = dynamic_cast<const GridWindowLogic*>(view.get())) {
+    exporter = [grid](const std::filesystem::path& file) { return grid->Export(file); };
+  }
+  auto* window = new SweepWindow(std::move(view), host.Prompts(), {}, std::move(exporter), host.DialogParent());
+  host.AdoptSweepWindow(*window);
+  window->ShowSaved(QSize(SavedWidth(saved), SavedHeight(saved)));
+}
+
 Invalidation OnOrbitDiagram(CommandHost& host) {
   OrbitraState& state = host.State();
   OrbitDiagramDialog dialog(PrepareOrbitDiagramDialog(state), state.Model, host.Prompts(), host.DialogParent());

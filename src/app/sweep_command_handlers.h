@@ -6,6 +6,7 @@
 #include "app/command_host.h"
 #include "app/sweep_window.h"
 #include "platform/invalidation.h"
+#include "sessions/session_views.h"
 #include "sweeps/sweep_view.h"
 
 namespace orbitra {
@@ -14,6 +15,10 @@ namespace orbitra {
 // host; `exporter`, when given, is its Export button. Each kind of sweep window's command
 // opens its dialog, makes its view and hands it here.
 void OpenSweepWindow(CommandHost& host, std::unique_ptr<SweepView> view, SweepWindow::Exporter exporter = {});
+
+// Opens the window of a sweep a session kept, with its saved picture (see ShowSaved);
+// a window whose map the user no longer has is not opened, and the user is told.
+void OpenSavedSweepWindow(CommandHost& host, const SavedSweepView& saved);
 
 // "Orbit Diagram...": asks for the diagram's settings, then opens its window for the
 // explorer's map and parameters as they are now.

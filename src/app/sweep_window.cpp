@@ -12,6 +12,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QProgressBar>
+#include <QResizeEvent>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
@@ -98,6 +99,18 @@ void SweepWindow::SetPictureSize(QSize size) {
   PictureResized(size);
 }
 
+void SweepWindow::ShowSaved(QSize size) {
+  picture_->setFixedSize(size);
+  adjustSize();
+  PictureResized(size);
+  show();
+  // The toolbar may make the window wider than the picture: the picture keeps its size
+  // (white beside it) until the window is resized, so what was saved is what is shown.
+  heldWindowSize_ = this->size();
+  if (!view_->Runner().Complete()) view_->Resume();
+  UpdateControls();
+}
+
 void SweepWindow::PictureResized(QSize size) {
   view_->Resize(size.width(), size.height());
   UpdateControls();
@@ -168,6 +181,15 @@ void SweepWindow::ExportNumbers() {
   if (const FileFailure failure = exporter_(file.toStdString())) prompter_.ShowMessage(*failure);
 }
 
+void SweepWindow::resizeEvent(QResizeEvent* event) {
+  if (heldWindowSize_ && event->size() != *heldWindowSize_) {
+    heldWindowSize_.reset();
+    picture_->setMinimumSize(200, 150);
+    picture_->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+  }
+  QMainWindow::resizeEvent(event);
+}
+
 void SweepWindow::closeEvent(QCloseEvent* event) {
   view_->Stop();
   poll_->stop();
@@ -194,7 +216,12 @@ void SweepPictureWidget::paintEvent(QPaintEvent* /*event*/) {
   }
 }
 
-void SweepPictureWidget::resizeEvent(QResizeEvent* /*event*/) { window_.PictureResized(size()); }
+void SweepPictureWidget::resizeEvent(QResizeEvent* /*event*/) {
+  // A picture of this size is there already (shown before, or drawn from a session).
+  const SweepView& view = window_.View();
+  if (view.Runner().Job() != nullptr && view.Shown().Width() == width() && view.Shown().Height() == height()) return;
+  window_.PictureResized(size());
+}
 
 void SweepPictureWidget::mousePressEvent(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton) return;

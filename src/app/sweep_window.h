@@ -52,6 +52,10 @@ class SweepWindow : public QMainWindow {
   QProgressBar* ProgressBar() const { return progress_; }
   // Sets the picture's size (the window follows) and computes the view anew.
   void SetPictureSize(QSize size);
+  // Shows the window with a picture of a saved view's size, so that the view draws its
+  // saved units at once; the picture may be resized afterwards. A view saved before it
+  // finished goes on with the rest.
+  void ShowSaved(QSize size);
   // Whether a click may reach the explorer now (not while it runs).
   void SetClickGate(std::function<bool()> gate) { clickGate_ = std::move(gate); }
   void SetExplorerChanged(ExplorerChanged changed) { explorerChanged_ = std::move(changed); }
@@ -68,6 +72,7 @@ class SweepWindow : public QMainWindow {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
   void BuildToolbar();
@@ -95,6 +100,8 @@ class SweepWindow : public QMainWindow {
   std::optional<QPoint> pointer_;  // over the picture
   QProgressBar* progress_ = nullptr;
   QTimer* poll_ = nullptr;
+  // A saved picture keeps its size until the window is given another size.
+  std::optional<QSize> heldWindowSize_;
 };
 
 // The picture of a sweep window: shows the view's picture, draws the band of a drag.

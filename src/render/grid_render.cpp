@@ -17,6 +17,7 @@
 #include "render/render_program.h"
 #include "storage/grid_files.h"
 #include "sweeps/grid_view.h"
+#include "sweeps/grid_window_logic.h"
 
 namespace orbitra {
 
@@ -128,7 +129,23 @@ int RenderGrid(const RenderRequest& request, std::ostream& err, bool errIsTermin
     }
     return kRenderDone;
   }
-  return WritePictureAndExport(sweep->Values(), identity, request, prompter);
+  int status = WritePictureAndExport(sweep->Values(), identity, request, prompter);
+  if (request.saveSession) {
+    // The session holds the plane as its window would: a view made from the numbers.
+    SavedGridWindow saved;
+    saved.threads = request.threads.value_or(WorkerPool::DefaultThreads());
+    saved.history = {s};
+    saved.width = request.picture.width;
+    saved.height = request.picture.height;
+    saved.unitsDone.assign(static_cast<std::size_t>(sweep->Units()), 1);
+    saved.grid = sweep->Values();
+    GridWindowLogic view(state, prompter, std::move(saved), map);
+    if (!SaveSessionWithView(state, prompter, *request.saveSession, view, request.picture.width,
+                             request.picture.height)) {
+      status = kRenderWriteFailed;
+    }
+  }
+  return status;
 }
 
 }  // namespace orbitra

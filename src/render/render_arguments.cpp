@@ -164,6 +164,10 @@ void AddOptions(QCommandLineParser& parser) {
       {QStringLiteral("save-session"),
        QStringLiteral("After the runs, write everything as a session that \"Open Session...\" opens."),
        QStringLiteral("file")},
+      {QStringLiteral("view"),
+       QStringLiteral("With --session: draw the session's sweep window N (0 for the first opened: an orbit "
+                      "diagram, a parameter plane or basins) to --png as it was saved; nothing is computed."),
+       QStringLiteral("N")},
       {QStringLiteral("periodic-orbits"),
        QStringLiteral("Print the prime periodic orbits of periods 1 to P (at most 20), one a line: period, first "
                       "point, the two eigenvalues of the Jacobian of F^P along it, class."),
@@ -479,6 +483,15 @@ RenderArguments ParseRenderArguments(const QStringList& arguments) {
     request.saveSession = Absolute(*file);
   }
   ReadStructure(reader, request);
+  request.view = reader.WholeNumber(QStringLiteral("view"), 0, 999);
+  if (request.view && (!request.job.session || !request.png)) reader.Fail("--view needs --session FILE and --png FILE");
+  if (request.view && (request.diagram || request.grid)) {
+    reader.Fail("--view draws a saved window: leave out --orbit-diagram, --parameter-plane and --basins");
+  }
+  if (request.saveSession && request.grid &&
+      (request.grid->tileIndex || !request.grid->mergeFiles.empty() || request.picture.textScale != 1.0)) {
+    reader.Fail("--save-session keeps a whole plane as its window shows it: leave out --tile, --merge-tiles and --scale");
+  }
   if (!request.png && !request.exportFile && !request.job.inspect && !request.saveSession && !request.periodicOrbits) {
     reader.Fail("nothing to write: give --png FILE, --export FILE, --save-session FILE and/or --lyapunov");
   }

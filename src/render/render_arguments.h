@@ -35,6 +35,7 @@ struct RenderRequest {
   std::optional<DiagramRequest> diagram;  // an orbit diagram instead of runs
   std::optional<GridRequest> grid;  // a parameter plane or basins instead of runs
   std::optional<std::filesystem::path> saveSession;  // the session of the runs, written after them
+  std::optional<int> view;  // with the job's session: draw its sweep window N (from 0) to png
   std::optional<int> periodicOrbits;  // list the prime periodic orbits of periods 1 to this
   std::optional<WorldRange> region;   // where to look for them: the X-Y box's range otherwise
   struct Manifolds {

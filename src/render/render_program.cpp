@@ -13,6 +13,7 @@
 #include "render/grid_render.h"
 #include "render/picture_file.h"
 #include "render/progress_line.h"
+#include "render/qt_text_painter.h"
 #include "render/render_arguments.h"
 #include "render/render_canvas.h"
 #include "render/structure_output.h"
@@ -43,6 +44,19 @@ FileFailure WriteRenderedPicture(const RenderRequest& request, const Canvas& can
     return std::string("not enough memory for a picture of that size");
   }
 }
+
+}  // namespace
+
+bool SaveSessionWithView(const OrbitraState& state, Prompter& prompter, const std::filesystem::path& file,
+                         SweepView& view, int width, int height) {
+  QtTextPainter painter;
+  view.SetTextPainter(&painter);
+  view.Resize(width, height);
+  const SweepView* const views[] = {&view};
+  return SaveSession(state, prompter, file, views);
+}
+
+namespace {
 
 // The orbit diagram of the job's map, as its window computes and draws it for the same
 // values at the same size.
@@ -82,7 +96,52 @@ int RenderDiagram(OrbitraState& state, const RenderRequest& request, Canvas& can
       status = kRenderWriteFailed;
     }
   }
+  if (request.saveSession) {
+    // The session holds the diagram as its window would: a view made from the numbers.
+    SavedDiagramWindow saved{values,           {values.view},
+                             0,                canvas.Width(),
+                             canvas.Height(),  runner.UnitsDone(),
+                             job.Diagram().Counts(), job.Diagram().EscapedColumns()};
+    OrbitDiagramWindowLogic view(state, prompter, std::move(saved), map, MapNameOf(state));
+    if (!SaveSessionWithView(state, prompter, *request.saveSession, view, canvas.Width(), canvas.Height())) {
+      status = kRenderWriteFailed;
+    }
+  }
   return status;
+}
+
+// --session FILE --view N --png OUT: the session's window N drawn as it was saved.
+int RenderSavedView(const RenderRequest& request, Prompter& prompter) {
+  const QTemporaryDir folder;
+  if (!folder.isValid()) {
+    prompter.ShowMessage("cannot create a temporary working folder: " + folder.errorString().toStdString());
+    return kRenderWriteFailed;
+  }
+  OrbitraState state(folder.path().toStdString());
+  if (request.interpreted) state.CompiledMaps = NativeMaps(InterpretedOnly());
+  StartUp(state, prompter);
+  std::vector<SavedSweepView> sweeps;
+  if (OpenSession(state, prompter, *request.job.session, &sweeps) == Invalidation::None) return kRenderWriteFailed;
+  const auto n = static_cast<std::size_t>(*request.view);
+  if (n >= sweeps.size()) {
+    prompter.ShowMessage("the session has no window " + std::to_string(n) + " (it keeps " +
+                         std::to_string(sweeps.size()) + ", numbered from 0)");
+    return kRenderBadArguments;
+  }
+  std::unique_ptr<SweepView> view = MakeSavedView(state, prompter, sweeps[n]);
+  if (!view) {
+    prompter.ShowMessage("the map \"" + sweeps[n].map.name + "\" of window " + std::to_string(n) +
+                         " is not in the session");
+    return kRenderWriteFailed;
+  }
+  QtTextPainter painter;
+  view->SetTextPainter(&painter);
+  view->Resize(SavedWidth(sweeps[n]), SavedHeight(sweeps[n]));
+  if (const FileFailure failure = WritePicture(view->Shown(), *request.png)) {
+    prompter.ShowMessage(*failure);
+    return kRenderWriteFailed;
+  }
+  return kRenderDone;
 }
 
 int Render(const RenderRequest& request, std::ostream& out, std::ostream& err, bool errIsTerminal) {
@@ -138,6 +197,10 @@ int RunRenderProgram(const QStringList& arguments, std::ostream& out, std::ostre
     return kRenderBadArguments;
   }
   if (parsed.request->grid) return RenderGrid(*parsed.request, err, errIsTerminal);
+  if (parsed.request->view) {
+    ConsolePrompter prompter(err);
+    return RenderSavedView(*parsed.request, prompter);
+  }
   return Render(*parsed.request, out, err, errIsTerminal);
 }
 

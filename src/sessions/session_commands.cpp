@@ -165,7 +165,13 @@ std::filesystem::path SessionFileName(const std::filesystem::path& chosen) {
 }
 
 bool SaveSession(const OrbitraState& state, Prompter& prompter, const std::filesystem::path& file) {
-  const SessionContent content = GatherSession(state, ReadLines(state.FilePath(kGroupFileName)));
+  return SaveSession(state, prompter, file, {});
+}
+
+bool SaveSession(const OrbitraState& state, Prompter& prompter, const std::filesystem::path& file,
+                 std::span<const SweepView* const> views) {
+  SessionContent content = GatherSession(state, ReadLines(state.FilePath(kGroupFileName)));
+  content.views = GatherViews(state, views);
   const PointStore& store = state.Store;
   const SessionPoints points{std::span<const StoredPoint>(store.Slots.get(), static_cast<std::size_t>(store.Buf)),
                              state.FilePath(kStreamFileName), store.Dsk};
@@ -176,7 +182,8 @@ bool SaveSession(const OrbitraState& state, Prompter& prompter, const std::files
   return true;
 }
 
-Invalidation OpenSession(OrbitraState& state, Prompter& prompter, const std::filesystem::path& file) {
+Invalidation OpenSession(OrbitraState& state, Prompter& prompter, const std::filesystem::path& file,
+                         std::vector<SavedSweepView>* sweeps) {
   StreamCopy streamCopy(state.FilePath(std::string(kStreamFileName) + kStreamCopySuffix));
   const SessionReading reading = ReadSessionFile(file, streamCopy.Path());
   if (reading.failure) {
@@ -189,6 +196,11 @@ Invalidation OpenSession(OrbitraState& state, Prompter& prompter, const std::fil
     return Invalidation::None;
   }
   SessionRecords& r = *decoding.records;
+  ViewsDecoding views = DecodeViews(reading.content.views);
+  if (!views.views) {
+    prompter.ShowMessage(FileFailureText(kOpenAction, file, "it is damaged (" + views.problem + ")"));
+    return Invalidation::None;
+  }
 
   UserMapTable users = state.UserMaps;
   MapResolution map = MapResolution::Use(r.Model.system);
@@ -225,6 +237,8 @@ Invalidation OpenSession(OrbitraState& state, Prompter& prompter, const std::fil
   }
   streamCopy.Placed();
   Commit(state, r, std::move(users), map.system, std::move(store));
+  state.Structure = std::move(views.views->structure);
+  if (sweeps != nullptr) *sweeps = std::move(views.views->sweeps);
   return Invalidation::WithErase;
 }
 

@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "storage/file_io.h"
+#include "storage/session_values.h"
+#include "storage/session_view_records.h"
 #include "storage/stored_point.h"
 
 namespace orbitra {
@@ -21,10 +23,7 @@ namespace orbitra {
 inline constexpr const char* kSessionExtension = ".orbitra.h5";
 inline constexpr const char* kSessionFormatName = "Orbitra session";
 // Raised whenever a reader of the previous version could misread a new file.
-inline constexpr std::int32_t kSessionFormatVersion = 1;
-
-using SessionValue = std::variant<std::int64_t, double, std::string>;
-using SessionAttributes = std::map<std::string, SessionValue, std::less<>>;
+inline constexpr std::int32_t kSessionFormatVersion = 2;
 
 // Everything of a session but the stream's points, which go straight between the file and
 // the disk stream in blocks. Group names are paths below the root ("map", "boxes/xy").
@@ -32,6 +31,7 @@ struct SessionContent {
   std::map<std::string, SessionAttributes, std::less<>> groups;
   std::map<std::string, std::vector<std::string>, std::less<>> texts;  // datasets of text lines
   std::vector<StoredPoint> buffer;  // the buffer's points, as read
+  SessionViews views;               // "/views": the windows of sweeps and the structure
 };
 
 // The points a session is written with: the buffer's where they are, and the stream's

@@ -11,6 +11,7 @@
 #include <new>
 
 #include "storage/session_hdf5.h"
+#include "storage/session_views_file.h"
 #include "storage/stream_reader.h"
 
 namespace orbitra {
@@ -258,6 +259,12 @@ SessionReading ReadSessionFile(const std::filesystem::path& file, const std::fil
     if (!reading.failure) {
       reading.failure = FileFailureText(kOpenAction, file, reader.noMemory ? "there is not enough memory for it" : kDamaged);
     }
+    return reading;
+  }
+  // Format 1 only reserved "/views".
+  std::string viewsProblem;
+  if (version >= 2 && !ReadSessionViews(h5.Get(), reading.content.views, viewsProblem)) {
+    reading.failure = FileFailureText(kOpenAction, file, "it is damaged (" + viewsProblem + ")");
   }
   return reading;
 }

@@ -12,6 +12,7 @@
 #include <system_error>
 
 #include "storage/session_hdf5.h"
+#include "storage/session_views_file.h"
 #include "storage/stream_reader.h"
 
 namespace orbitra {
@@ -110,6 +111,7 @@ FileFailure WriteContent(hid_t file, const SessionContent& content, const Sessio
   for (const auto& [path, lines] : content.texts) {
     if (!WriteTexts(file, path, lines)) return std::string();
   }
+  if (!WriteSessionViews(file, content.views)) return std::string();
   Hid fileType = PointType(false);
   Hid memType = PointType(true);
   Hid buffer = CreateDataset(file, kBufferDataset, fileType.Get(), points.buffer.size());

@@ -104,8 +104,13 @@ Invalidation ApplyParameterPlaneClick(OrbitraState& state, Prompter& prompter, c
   double* const k[] = {&values.k1, &values.k2, &values.k3, &values.k4};
   *k[settings.xParameter & 3] = CellCentre(settings.range.Xmin, settings.range.Xmax, settings.width, cell.column);
   *k[settings.yParameter & 3] = CellCentre(settings.range.Ymin, settings.range.Ymax, settings.height, cell.row);
+  // The X-Y box keeps its range for this click, but the dialog's "Use default graphics
+  // range " stays as the user left it: only the dialog's OK changes it.
   values.useDefaultRange = 0;
-  return ApplySelectionDialog(state, prompter, values);
+  const int useDefaultRange = state.UseDefaultRange;
+  const Invalidation repaint = ApplySelectionDialog(state, prompter, values);
+  state.UseDefaultRange = useDefaultRange;
+  return repaint;
 }
 
 Invalidation ApplyBasinsClick(OrbitraState& state, const GridSettings& settings, GridCell cell) {

@@ -86,7 +86,38 @@ GridWindowLogic::GridWindowLogic(OrbitraState& state, Prompter& prompter, const 
     : SweepViewOf<GridSettings>(values.settings, values.threads),
       state_(state),
       prompter_(prompter),
+      threads_(values.threads),
       map_(GridViewMapOf(state)) {}
+
+GridWindowLogic::GridWindowLogic(OrbitraState& state, Prompter& prompter, SavedGridWindow saved, GridViewMap map)
+    : SweepViewOf<GridSettings>(ViewHistory<GridSettings>(saved.history, saved.current), saved.threads),
+      state_(state),
+      prompter_(prompter),
+      threads_(saved.threads),
+      map_(std::move(map)) {
+  ExpectSaved(saved.width, saved.height);
+  saved_ = std::move(saved);
+}
+
+SavedGridWindow GridWindowLogic::Saved() const {
+  SavedGridWindow saved;
+  saved.threads = threads_;
+  saved.history = History().Views();
+  saved.current = History().CurrentIndex();
+  saved.width = Shown().Width();
+  saved.height = Shown().Height();
+  if (job_ == nullptr) return saved;
+  saved.unitsDone = Runner().UnitsDone();
+  saved.grid = job_->FinishedValues(saved.unitsDone);
+  return saved;
+}
+
+std::vector<std::uint8_t> GridWindowLogic::LoadSaved(SweepJob& job) {
+  std::optional<SavedGridWindow> saved = std::move(saved_);
+  saved_.reset();
+  if (!saved || !static_cast<GridJob&>(job).Restore(saved->grid, saved->unitsDone)) return {};
+  return std::move(saved->unitsDone);
+}
 
 std::string GridWindowLogic::WindowTitle() const {
   return (IsParameterPlane(CurrentView().colouring) ? "Parameter Plane - " : "Basins - ") + map_.name;

@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "analysis/grid_sweep.h"
 #include "explorer/orbitra_state.h"
@@ -44,6 +45,13 @@ class GridJob : public SweepJob {
           const GridPictureLayout& layout);
 
   const GridValues& Values() const noexcept { return sweep_->Values(); }
+  // See GridSweep::FinishedValues and GridSweep::Restore.
+  GridValues FinishedValues(const std::vector<std::uint8_t>& unitsDone) const {
+    return sweep_->FinishedValues(unitsDone);
+  }
+  bool Restore(const GridValues& saved, const std::vector<std::uint8_t>& unitsDone) {
+    return sweep_->Restore(saved, unitsDone);
+  }
   const GridShown& Shown() const noexcept { return sweep_->Shown(); }
   const GridPictureLayout& Layout() const noexcept { return layout_; }
 
@@ -66,12 +74,32 @@ class GridJob : public SweepJob {
   GridPictureLayout layout_;
 };
 
+// A parameter plane's or basin picture's window as a session keeps it: the views shown
+// (and which is current), the picture's size, and the numbers of the current view's
+// finished units (every other pixel not done).
+struct SavedGridWindow {
+  std::int32_t threads = 0;
+  std::vector<GridSettings> history;
+  std::size_t current = 0;
+  int width = 0;
+  int height = 0;
+  std::vector<std::uint8_t> unitsDone;
+  GridValues grid;
+};
+
 // The window of a parameter plane or a basin picture: a zoom computes the rectangle's
 // range at full resolution; the pointer's pixel is described in the status line; a click
 // sets both parameters in the explorer (plane) or starts an orbit there (basins).
 class GridWindowLogic : public SweepViewOf<GridSettings> {
  public:
   GridWindowLogic(OrbitraState& state, Prompter& prompter, const GridWindowValues& values);
+  // A saved window on its map (`map.model` and `map.name`): its picture, once resized to
+  // the saved size, shows the saved units at once; Resume computes the rest.
+  GridWindowLogic(OrbitraState& state, Prompter& prompter, SavedGridWindow saved, GridViewMap map);
+
+  // What a session keeps of the window; only finished units are read.
+  SavedGridWindow Saved() const;
+  const GridViewMap& Map() const noexcept { return map_; }
 
   std::string WindowTitle() const override;
   std::string PointerText(int px, int py) const override;
@@ -83,10 +111,13 @@ class GridWindowLogic : public SweepViewOf<GridSettings> {
  protected:
   std::unique_ptr<SweepJob> MakeJob(int width, int height) override;
   std::optional<GridSettings> Zoomed(int x0, int y0, int x1, int y1) const override;
+  std::vector<std::uint8_t> LoadSaved(SweepJob& job) override;
 
  private:
   OrbitraState& state_;
   Prompter& prompter_;
+  std::int32_t threads_ = 0;
+  std::optional<SavedGridWindow> saved_;  // until its picture is shown
   GridViewMap map_;  // as the explorer had it when the window opened
   GridJob* job_ = nullptr;  // the runner's current job
 };

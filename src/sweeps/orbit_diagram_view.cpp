@@ -145,6 +145,48 @@ OrbitDiagramWindowLogic::OrbitDiagramWindowLogic(OrbitraState& state, Prompter& 
       map_(DiagramMapOf(state)),
       mapName_(MapNameOf(state)) {}
 
+OrbitDiagramWindowLogic::OrbitDiagramWindowLogic(OrbitraState& state, Prompter& prompter, SavedDiagramWindow saved,
+                                                 DiagramMap map, std::string mapName)
+    : SweepViewOf<OrbitDiagramView>(ViewHistory<OrbitDiagramView>(saved.history, saved.current), saved.values.threads),
+      state_(state),
+      prompter_(prompter),
+      values_(saved.values),
+      map_(std::move(map)),
+      mapName_(std::move(mapName)) {
+  ExpectSaved(saved.width, saved.height);
+  saved_ = std::move(saved);
+}
+
+SavedDiagramWindow OrbitDiagramWindowLogic::Saved() const {
+  SavedDiagramWindow saved;
+  saved.values = values_;
+  saved.history = History().Views();
+  saved.current = History().CurrentIndex();
+  saved.width = Shown().Width();
+  saved.height = Shown().Height();
+  if (job_ == nullptr) return saved;
+  const OrbitDiagram& diagram = job_->Diagram();
+  saved.unitsDone = Runner().UnitsDone();
+  const std::vector<std::uint8_t> columns = job_->ColumnsDone(saved.unitsDone);
+  saved.counts.assign(diagram.Counts().size(), 0u);
+  saved.escaped.assign(columns.size(), 0);
+  for (int c = 0; c < diagram.Columns(); ++c) {
+    if (columns[static_cast<std::size_t>(c)] == 0) continue;
+    std::copy(diagram.Column(c), diagram.Column(c) + diagram.Rows(),
+              saved.counts.begin() + static_cast<std::ptrdiff_t>(c) * diagram.Rows());
+    saved.escaped[static_cast<std::size_t>(c)] = diagram.Escaped(c) ? 1 : 0;
+  }
+  return saved;
+}
+
+std::vector<std::uint8_t> OrbitDiagramWindowLogic::LoadSaved(SweepJob& job) {
+  std::optional<SavedDiagramWindow> saved = std::move(saved_);
+  saved_.reset();
+  auto& diagram = static_cast<OrbitDiagramJob&>(job);
+  if (!saved || !diagram.RestoreNumbers(saved->counts, saved->escaped)) return {};
+  return std::move(saved->unitsDone);
+}
+
 std::string OrbitDiagramWindowLogic::WindowTitle() const { return "Orbit Diagram - " + mapName_; }
 
 std::unique_ptr<SweepJob> OrbitDiagramWindowLogic::MakeJob(int width, int height) {

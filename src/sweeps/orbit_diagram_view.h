@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "analysis/orbit_diagram.h"
 #include "explorer/orbitra_state.h"
@@ -61,6 +62,10 @@ class OrbitDiagramJob : public SweepJob {
   const OrbitDiagram& Diagram() const noexcept { return diagram_; }
   const DiagramLayout& Layout() const noexcept { return layout_; }
   void SetMarker(std::optional<double> parameter) noexcept { marker_ = parameter; }
+  // Saved numbers of the same grid, before any unit runs; false when their sizes differ.
+  bool RestoreNumbers(const std::vector<std::uint32_t>& counts, const std::vector<std::uint8_t>& escaped) {
+    return diagram_.Restore(counts, escaped);
+  }
 
   std::int64_t Units() const override { return diagram_.Units(); }
   bool ComputeUnit(std::int64_t unit, std::stop_token stop) override { return diagram_.ComputeUnit(unit, stop); }
@@ -94,11 +99,35 @@ std::unique_ptr<OrbitDiagramJob> MakeOrbitDiagramJob(const DiagramMap& map, cons
 // The explorer's value of the diagram's parameter while it shows the diagram's map.
 std::optional<double> ExplorerParameter(const OrbitraState& state, int system, int parameter);
 
+// A diagram window as a session keeps it: the dialog's values, the views shown (and
+// which is current), the picture's size, and the numbers of the current view's finished
+// units (the other columns zero).
+struct SavedDiagramWindow {
+  OrbitDiagramValues values;
+  std::vector<OrbitDiagramView> history;
+  std::size_t current = 0;
+  int width = 0;
+  int height = 0;
+  std::vector<std::uint8_t> unitsDone;
+  std::vector<std::uint32_t> counts;  // column after column, rows bottom to top
+  std::vector<std::uint8_t> escaped;  // per column
+};
+
 // The window of an orbit diagram: what it computes, how a rectangle zooms it, and the
 // link to the explorer (a click sets the parameter there, as Select Mapping would).
 class OrbitDiagramWindowLogic : public SweepViewOf<OrbitDiagramView> {
  public:
   OrbitDiagramWindowLogic(OrbitraState& state, Prompter& prompter, const OrbitDiagramValues& values);
+  // A saved window on its map: its picture, once resized to the saved size, shows the
+  // saved units at once; Resume computes the rest.
+  OrbitDiagramWindowLogic(OrbitraState& state, Prompter& prompter, SavedDiagramWindow saved, DiagramMap map,
+                          std::string mapName);
+
+  // What a session keeps of the window; only finished units are read, so the workers may
+  // go on meanwhile.
+  SavedDiagramWindow Saved() const;
+  const DiagramMap& Map() const noexcept { return map_; }
+  const std::string& MapName() const noexcept { return mapName_; }
 
   std::string WindowTitle() const override;
   Invalidation Click(int px, int py) override;
@@ -110,11 +139,13 @@ class OrbitDiagramWindowLogic : public SweepViewOf<OrbitDiagramView> {
  protected:
   std::unique_ptr<SweepJob> MakeJob(int width, int height) override;
   std::optional<OrbitDiagramView> Zoomed(int x0, int y0, int x1, int y1) const override;
+  std::vector<std::uint8_t> LoadSaved(SweepJob& job) override;
 
  private:
   OrbitraState& state_;
   Prompter& prompter_;
   OrbitDiagramValues values_;
+  std::optional<SavedDiagramWindow> saved_;  // until its picture is shown
   DiagramMap map_;  // as the explorer had it when the window opened
   std::string mapName_;
   OrbitDiagramJob* job_ = nullptr;  // the runner's current job

@@ -34,6 +34,30 @@ void SweepRunner::Start(std::unique_ptr<SweepJob> job, Canvas& picture) {
   StartUnits(std::move(order));
 }
 
+void SweepRunner::Adopt(std::unique_ptr<SweepJob> job, Canvas& picture, std::vector<std::uint8_t> done) {
+  pool_.Stop();
+  pool_.Wait();
+  {
+    const std::lock_guard lock(mutex_);
+    finished_.clear();
+  }
+  job_ = std::move(job);
+  const auto units = static_cast<std::size_t>(job_ ? job_->Units() : 0);
+  if (done.size() != units) done.assign(units, 0);
+  drawn_ = std::move(done);
+  itemsDone_ = 0;
+  iterationsDone_ = 0;
+  secondsBefore_ = 0.0;
+  if (!job_) return;
+  job_->DrawFrame(picture);
+  for (std::size_t u = 0; u < drawn_.size(); ++u) {
+    if (drawn_[u] == 0) continue;
+    job_->DrawUnit(picture, static_cast<std::int64_t>(u));
+    itemsDone_ += job_->UnitItems(static_cast<std::int64_t>(u));
+  }
+  stopped_ = !Complete();
+}
+
 void SweepRunner::StartUnits(std::vector<std::int64_t> order) {
   started_ = std::chrono::steady_clock::now();
   SweepJob* const job = job_.get();

@@ -29,6 +29,10 @@ class SweepRunner {
   void Stop();
   // Starts the units not finished yet; false when there are none (or no job).
   bool Resume();
+  // Takes a job whose units marked in `done` hold saved numbers: draws its frame and those
+  // units at once and computes nothing; Resume computes the rest. A `done` of another
+  // length than the job's units counts as none done.
+  void Adopt(std::unique_ptr<SweepJob> job, Canvas& picture, std::vector<std::uint8_t> done);
   // Start and wait, drawing every unit (for a picture made without a window).
   void RunToEnd(std::unique_ptr<SweepJob> job, Canvas& picture);
 

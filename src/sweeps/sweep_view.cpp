@@ -10,10 +10,31 @@ SweepView::SweepView(int threads) : runner_(threads) {}
 void SweepView::Resize(int width, int height) {
   runner_.Stop();
   picture_ = Canvas(std::max(width, 1), std::max(height, 1));
+  if (savedWidth_ > 0 && picture_.Width() == savedWidth_ && picture_.Height() == savedHeight_) {
+    savedWidth_ = savedHeight_ = 0;
+    picture_.SetTextPainter(textPainter_);
+    picture_.Clear(kWhite);
+    std::unique_ptr<SweepJob> job = MakeJob(picture_.Width(), picture_.Height());
+    std::vector<std::uint8_t> done = LoadSaved(*job);
+    // Numbers that do not fit the job are computed anew.
+    if (done.empty()) {
+      runner_.Start(std::move(job), picture_);
+    } else {
+      runner_.Adopt(std::move(job), picture_, std::move(done));
+    }
+    RefreshOverlay();
+    return;
+  }
   Recompute();
 }
 
+void SweepView::ExpectSaved(int width, int height) noexcept {
+  savedWidth_ = width;
+  savedHeight_ = height;
+}
+
 void SweepView::Recompute() {
+  savedWidth_ = savedHeight_ = 0;
   runner_.Stop();
   picture_.SetTextPainter(textPainter_);
   picture_.Clear(kWhite);

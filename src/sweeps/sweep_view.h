@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -20,7 +21,11 @@ template <class View>
 class ViewHistory {
  public:
   explicit ViewHistory(View first) : views_{std::move(first)} {}
+  // A history as saved: `views` not empty, `current` one of them.
+  ViewHistory(std::vector<View> views, std::size_t current) : views_(std::move(views)), current_(current) {}
   const View& Current() const noexcept { return views_[current_]; }
+  const std::vector<View>& Views() const noexcept { return views_; }
+  std::size_t CurrentIndex() const noexcept { return current_; }
   void Push(View view) {
     views_.resize(current_ + 1);
     views_.push_back(std::move(view));
@@ -51,7 +56,8 @@ class SweepView {
   SweepView& operator=(const SweepView&) = delete;
 
   void SetTextPainter(TextPainter* painter) noexcept { textPainter_ = painter; }
-  // A picture of this size; the current view is computed anew for it.
+  // A picture of this size; the current view is computed anew for it, unless the view
+  // holds a saved computation of exactly this size (see ExpectSaved).
   void Resize(int width, int height);
   // Computes the current view anew at the picture's size.
   void Recompute();
@@ -90,6 +96,13 @@ class SweepView {
  protected:
   // The job of the current view for a picture of this size.
   virtual std::unique_ptr<SweepJob> MakeJob(int width, int height) = 0;
+  // A view made from a saved computation of a picture of this size: the first Resize to
+  // it draws the saved units at once (LoadSaved) instead of computing; Resume computes
+  // the rest. Any other size, zoom or move in the history computes as usual.
+  void ExpectSaved(int width, int height) noexcept;
+  // Puts the saved numbers into a job just made for the saved size; the units they
+  // finish. Only called after ExpectSaved.
+  virtual std::vector<std::uint8_t> LoadSaved(SweepJob& /*job*/) { return {}; }
   // Makes the view a rectangle covers current; false when it covers no area.
   virtual bool PushZoom(int x0, int y0, int x1, int y1) = 0;
   // Back (-1), Forward (+1) or Reset (0) in the history; false when it cannot.
@@ -101,6 +114,8 @@ class SweepView {
   TextPainter* textPainter_ = nullptr;
   Canvas picture_{1, 1};
   Canvas shown_{1, 1};
+  int savedWidth_ = 0;  // a saved computation waits for a picture of this size
+  int savedHeight_ = 0;
 };
 
 // A SweepView whose views of type View are kept in a ViewHistory.
@@ -108,7 +123,9 @@ template <class View>
 class SweepViewOf : public SweepView {
  public:
   SweepViewOf(View first, int threads) : SweepView(threads), history_(std::move(first)) {}
+  SweepViewOf(ViewHistory<View> history, int threads) : SweepView(threads), history_(std::move(history)) {}
   const View& CurrentView() const noexcept { return history_.Current(); }
+  const ViewHistory<View>& History() const noexcept { return history_; }
   bool CanBack() const noexcept override { return history_.CanBack(); }
   bool CanForward() const noexcept override { return history_.CanForward(); }
 

@@ -36,6 +36,14 @@ TEST(GridView, ClicksReachTheExplorer) {
   EXPECT_DOUBLE_EQ(state.Model.k2, 0.31);
   EXPECT_EQ(state.Model.k3, k3);
   EXPECT_EQ(state.Boxes.XYBox.GetRange(), box);
+  // The box stayed for the click alone: "Use default graphics range " is still ticked, so
+  // the next map chosen in "Select Mapping" shows its own default range.
+  EXPECT_EQ(PrepareSelectionDialog(state).useDefaultRange, 1);
+  SelectionDialogValues lozi = PrepareSelectionDialog(state);
+  PickSystemInList(lozi, 2);
+  scenario.Apply(ApplySelectionDialog(state, scenario.Prompts(), lozi));
+  EXPECT_EQ(state.Boxes.XYBox.GetRange(), state.Model.DefaultRange);
+  EXPECT_NE(state.Boxes.XYBox.GetRange(), box);
 
   GridSettings basins = Plane();
   basins.colouring = GridColouring::Escape;
