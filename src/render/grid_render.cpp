@@ -15,6 +15,7 @@
 #include "render/progress_line.h"
 #include "render/render_canvas.h"
 #include "render/render_program.h"
+#include "render/thread_note.h"
 #include "storage/grid_files.h"
 
 namespace orbitra {
@@ -134,6 +135,7 @@ int RenderGrid(const RenderRequest& request, std::ostream& err, bool errIsTermin
     return kRenderWriteFailed;
   }
   WorkerPool pool(request.threads.value_or(0));
+  if (pool.Threads() < pool.RequestedThreads()) prompter.ShowMessage(FewerThreadsNote(pool.Threads(), pool.RequestedThreads()));
   sweep->Start(pool);
   WaitWithProgress(pool, *sweep, err, errIsTerminal);
 
