@@ -158,8 +158,9 @@ bool PerformRenderJob(OrbitraState& state, const RenderJob& job, Canvas& canvas,
     const auto slots =
         static_cast<std::int32_t>(std::min<std::int64_t>(wanted, std::numeric_limits<std::int32_t>::max()));
     if (slots > state.Store.BufferCapacity && !GrowBuffer(state, slots, prompter)) return false;
-  } else if (capacity != state.Store.BufferCapacity) {
-    ReconstructBuffer(state, prompter, [capacity] { return capacity; });
+  } else if (capacity != state.Store.BufferCapacity &&
+             ReconstructBuffer(state, prompter, [capacity] { return capacity; }) == ReconstructResult::AllocationFailed) {
+    return false;  // a buffer that cannot be had is a failed job, said above
   }
 
   if (job.displayMode) ApplyDisplayModeDialog(state, DisplayModeValues{*job.displayMode});

@@ -135,6 +135,10 @@ int RunRenderProgram(const QStringList& arguments, std::ostream& out, std::ostre
     return kRenderDone;
   }
   if (!parsed.request) {
+    if (parsed.unreadableFile) {
+      err << "orbitra-render: " << parsed.error << '\n';
+      return kRenderWriteFailed;
+    }
     err << "orbitra-render: " << parsed.error << "\nTry \"orbitra-render --help\".\n";
     return kRenderBadArguments;
   }
