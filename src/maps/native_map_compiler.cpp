@@ -116,7 +116,8 @@ constexpr auto kLongestCompile = std::chrono::seconds(60);
 
 // Runs the helper with `arguments`, its temporary files in `folder` (TMPDIR), its output
 // and errors in files there; waits for it (a minute at most).
-HelperRun RunHelper(const fs::path& helper, const std::vector<std::string>& arguments, const fs::path& folder) {
+HelperRun RunHelper(const fs::path& helper, const std::vector<std::string>& arguments, const fs::path& folder,
+                    const std::atomic<bool>* cancel) {
   HelperRun run;
   const std::string outFile = (folder / "output.txt").string();
   const std::string errFile = (folder / "errors.txt").string();
@@ -160,6 +161,12 @@ HelperRun RunHelper(const fs::path& helper, const std::vector<std::string>& argu
     if (ended == child) break;
     if (ended < 0 && errno != EINTR) {
       run.failure = std::string("lost the compiler helper: ") + std::strerror(errno);
+      return run;
+    }
+    if (cancel != nullptr && cancel->load()) {
+      kill(-child, SIGKILL);
+      waitpid(child, &status, 0);
+      run.failure = "the compile was dropped";
       return run;
     }
     if (std::chrono::steady_clock::now() > deadline) {
@@ -414,7 +421,7 @@ NativeMapCompiler::NativeMapCompiler(NativeCompilerSettings settings) : settings
     unavailable_ = folder.Failure();
     return;
   }
-  const HelperRun run = RunHelper(helper_, arguments, folder.Path());
+  const HelperRun run = RunHelper(helper_, arguments, folder.Path(), settings_.cancel);
   if (!run.succeeded) {
     unavailable_ = run.failure;
     return;
@@ -475,7 +482,7 @@ NativeCompilation NativeMapCompiler::Compile(const UserMapProgram& program, Nati
     if (!out) return {nullptr, nullptr, "cannot write " + keyFile.string()};
   }
   arguments.insert(arguments.end(), {"--key-file", keyFile.string(), "--output", output.string()});
-  const HelperRun run = RunHelper(helper_, arguments, folder.Path());
+  const HelperRun run = RunHelper(helper_, arguments, folder.Path(), settings_.cancel);
   if (!run.succeeded) return {nullptr, nullptr, run.failure};
   if (!cacheFolder_.empty() && KeepInCache(output, cacheFolder_, name)) {
     NativeCompilation loaded = LoadCached(cacheFolder_ / name, key, part);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -25,6 +26,9 @@ struct NativeCompilerSettings {
   std::filesystem::path cacheFolder;        // empty: the user's, $XDG_CACHE_HOME/orbitra/maps
   std::filesystem::path temporaryFolder;    // for the helper's private folder; empty: the system's
   bool cache = true;                        // false: every compile runs the helper
+  // When given and set, a helper that runs is ended at once (with what it started) and its
+  // compile fails: for a program that no longer wants the code.
+  const std::atomic<bool>* cancel = nullptr;
 };
 
 // The helper program's name.

@@ -495,8 +495,9 @@ class RenderPictures : public QObject {
   }
 
   // A typed map that cannot be compiled (here: no assembler on the PATH) runs interpreted,
-  // to the same points, and orbitra-render says so once in its own words; --interpreted
-  // asks for the interpreter and says nothing.
+  // to the same points, and orbitra-render says so once in its own words when the failure
+  // came before the runs ended (they never wait for the compiler, so it may not have);
+  // --interpreted asks for the interpreter and says nothing.
   void CommandLineSaysOnceWhenATypedMapRunsInterpreted() {
     if (!NativeCompilerBuilt()) QSKIP("this build has no JIT compiler");
     QTemporaryDir cwd, cache;
@@ -515,7 +516,8 @@ class RenderPictures : public QObject {
     const QString err = QString::fromUtf8(process.readAllStandardError());
     const QString start =
         QStringLiteral("orbitra-render: \"Formula\" runs interpreted (same results, slower): compiling it failed: ");
-    QVERIFY2(err.startsWith(start) && err.count('\n') == 1 && err.contains("cannot execute"), qPrintable(err));
+    QVERIFY2(err.isEmpty() || (err.startsWith(start) && err.count('\n') == 1 && err.contains("cannot execute")),
+             qPrintable(err));
 
     const Outcome interpreted = RunRender(cwd.path(), map + QStringList{"--export", "interpreted.dat", "--interpreted"});
     QCOMPARE(interpreted.err, QString());
