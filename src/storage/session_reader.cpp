@@ -37,7 +37,7 @@ constexpr std::size_t kLongestText = 65536;    // bytes of one text, attribute o
 constexpr hsize_t kMostTextLines = 1u << 20;   // of one dataset of text lines
 constexpr hsize_t kMostPoints = INT32_MAX;     // of one point dataset
 // The reader's child gets this many processor seconds, and one more per this many bytes.
-constexpr int kCheckSeconds = 10;
+constexpr int kCheckSeconds = 5;
 constexpr std::uint64_t kCheckBytesPerSecond = 20u << 20;
 
 // The result of the checking child: this text when all is well, else the problem.
@@ -247,9 +247,9 @@ bool IsPointType(hid_t type) {
 // stream written to the copy; without, every point is read and dropped (the check).
 class SessionFileReader {
  public:
-  SessionFileReader(hid_t file, std::uint64_t fileSize, const std::filesystem::path* streamCopy,
-                    SessionReading& out, const IsolationMark* mark)
-      : file_(file), fileSize_(fileSize), streamCopy_(streamCopy), out_(out), mark_(mark) {}
+  SessionFileReader(hid_t file, std::uint64_t fileSize, std::uint64_t memoryBudget,
+                    const std::filesystem::path* streamCopy, SessionReading& out, const IsolationMark* mark)
+      : file_(file), fileSize_(fileSize), memoryBudget_(memoryBudget), streamCopy_(streamCopy), out_(out), mark_(mark) {}
 
   // The problem ("where" and what), or nothing; a failure with its own words goes to
   // out.failure.
@@ -263,6 +263,9 @@ class SessionFileReader {
         return problem;
       }
     }
+    // The buffer the window will allocate, claimed by a number alone: held against memory
+    // before anything is read into it.
+    if (const std::string problem = CheckBufferCapacity(); !problem.empty()) return problem;
     for (const char* path : kTextDatasets) {
       Mark(path);
       Opened set = OpenNamed(file_, path, H5O_TYPE_DATASET);
@@ -283,6 +286,27 @@ class SessionFileReader {
   bool NoMemory() const noexcept { return noMemory_; }
 
  private:
+  std::string CheckBufferCapacity() {
+    const auto store = out_.content.groups.find("store");
+    if (store == out_.content.groups.end()) return {};
+    const auto capacity = store->second.find("buffer_capacity");
+    if (capacity == store->second.end()) return {};
+    const auto* points = std::get_if<std::int64_t>(&capacity->second);
+    if (points == nullptr || *points <= 0) return {};  // the explorer says what is wrong with it
+    return CheckMemory(static_cast<std::uint64_t>(*points), 1);
+  }
+
+  // A buffer of `points` points held `copies` times, against half the memory at hand.
+  std::string CheckMemory(std::uint64_t points, std::uint64_t copies) {
+    const std::uint64_t budget = memoryBudget_;
+    const std::uint64_t most = budget / 2 / sizeof(StoredPoint) / copies;
+    if (points <= most) return {};
+    noMemory_ = true;
+    return "its buffer of " + std::to_string(points) + " points needs " +
+           std::to_string(Megabytes(points * copies * sizeof(StoredPoint))) + " MB, more than half of the " +
+           std::to_string(Megabytes(budget)) + " MB at hand";
+  }
+
   void Mark(std::string_view where) const {
     if (mark_ != nullptr) (*mark_)(where);
   }
@@ -342,13 +366,7 @@ class SessionFileReader {
     const bool buffer = path == kBufferDataset;
     if (buffer) {
       // The buffer is held in memory whole (and then once more in the window's buffer).
-      const std::uint64_t bytes = 2 * extent.count * sizeof(StoredPoint);
-      const std::uint64_t budget = MemoryBudget();
-      if (bytes > budget / 2) {
-        noMemory_ = true;
-        return "its buffer of " + std::to_string(extent.count) + " points needs " + std::to_string(Megabytes(bytes)) +
-               " MB, more than half of the " + std::to_string(Megabytes(budget)) + " MB at hand";
-      }
+      if (std::string problem = CheckMemory(extent.count, 2); !problem.empty()) return problem;
     }
     Hid memType = PointType(true);
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> copy(nullptr, std::fclose);
@@ -389,6 +407,7 @@ class SessionFileReader {
 
   hid_t file_;
   std::uint64_t fileSize_;
+  std::uint64_t memoryBudget_;  // the program's, not the checking child's (which is smaller)
   const std::filesystem::path* streamCopy_;
   SessionReading& out_;
   const IsolationMark* mark_;
@@ -407,7 +426,7 @@ std::string DamagedAt(const std::string& problem) { return "it is damaged (" + p
 
 // Reads the whole session (the check when streamCopy is null). The file has been found
 // to be a regular file of `fileSize` bytes.
-SessionReading ReadSession(const std::filesystem::path& file, std::uint64_t fileSize,
+SessionReading ReadSession(const std::filesystem::path& file, std::uint64_t fileSize, std::uint64_t memoryBudget,
                            const std::filesystem::path* streamCopy, const IsolationMark* mark) {
   SilenceLibrary();
   SessionReading reading;
@@ -443,7 +462,7 @@ SessionReading ReadSession(const std::filesystem::path& file, std::uint64_t file
     reading.failure = FileFailureText(kOpenAction, file, kDamaged);
     return reading;
   }
-  SessionFileReader reader(h5.Get(), fileSize, streamCopy, reading, mark);
+  SessionFileReader reader(h5.Get(), fileSize, memoryBudget, streamCopy, reading, mark);
   std::string problem;
   try {
     problem = reader.ReadParts();
@@ -473,13 +492,14 @@ SessionReading ReadSessionFile(const std::filesystem::path& file, const std::fil
     return reading;
   }
   const auto fileSize = static_cast<std::uint64_t>(st.st_size);
+  const std::uint64_t memoryBudget = MemoryBudget();
   // The library is not made for hostile files: a child reads the whole session first, and
   // only a session it read to the end without fault is read here.
   IsolationLimits limits;
   limits.cpuSeconds = kCheckSeconds + static_cast<int>(std::min<std::uint64_t>(fileSize / kCheckBytesPerSecond, 1u << 20));
   const IsolatedOutcome check = RunIsolated(
       [&](const IsolationMark& mark) {
-        const SessionReading checked = ReadSession(file, fileSize, nullptr, &mark);
+        const SessionReading checked = ReadSession(file, fileSize, memoryBudget, nullptr, &mark);
         return checked.failure ? *checked.failure : std::string(kCheckedWhole);
       },
       limits);
@@ -496,7 +516,7 @@ SessionReading ReadSessionFile(const std::filesystem::path& file, const std::fil
     reading.failure = check.result;
     return reading;
   }
-  return ReadSession(file, fileSize, &streamCopy, nullptr);
+  return ReadSession(file, fileSize, memoryBudget, &streamCopy, nullptr);
 }
 
 }  // namespace orbitra

@@ -9,6 +9,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <string>
@@ -242,6 +243,38 @@ TEST(SessionFile, CountsBeyondWhatTheFileStoresAndForeignStorageAreRefused) {
             Expected(lines, "it is damaged (\"group/lines\" claims 30000000 entries, more than the file holds)"));
 }
 
+// A buffer asked for by a number alone (its capacity) is held against the memory this
+// process may have, here limited in a child to 1 GB beyond what it has.
+TEST(SessionFile, ABufferLargerThanMemoryAllowsIsRefusedWithItsNumbers) {
+  TempWorkDir dir;
+  const std::filesystem::path file = SoundSession(dir, "capacity.orbitra.h5");
+  Alter(file, [](hid_t h5) {
+    const hid_t store = H5Gopen2(h5, "store", H5P_DEFAULT);
+    const hid_t scalar = H5Screate(H5S_SCALAR);
+    const hid_t attr = H5Acreate2(store, "buffer_capacity", H5T_STD_I64LE, scalar, H5P_DEFAULT, H5P_DEFAULT);
+    const std::int64_t capacity = 150000000;  // 3.6 GB of points
+    H5Awrite(attr, H5T_NATIVE_INT64, &capacity);
+    H5Aclose(attr);
+    H5Sclose(scalar);
+    H5Gclose(store);
+  });
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    const rlimit limit{rlim_t{3} << 30, rlim_t{3} << 30};
+    setrlimit(RLIMIT_AS, &limit);
+    const std::string refusal = Refusal(dir, file);
+    const bool expected =
+        refusal == Expected(file, "there is not enough memory for it (its buffer of 150000000 points needs 3434 MB, "
+                                  "more than half of the 3072 MB at hand)");
+    if (!expected) std::fprintf(stderr, "%s\n", refusal.c_str());
+    _exit(expected ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+}
+
 // Every byte of a small session set to another value in turn: each file is read or
 // refused, and this process (the window's, in the program) never goes down with it.
 TEST(SessionFile, FlippedBytesAreReadOrRefusedWithoutHarmToTheReader) {
@@ -250,7 +283,7 @@ TEST(SessionFile, FlippedBytesAreReadOrRefusedWithoutHarmToTheReader) {
   const std::string bytes = dir.Read("sound.orbitra.h5");
   ASSERT_GT(bytes.size(), 1000u);
   int refused = 0;
-  for (std::size_t at = 0; at < bytes.size(); at += 23) {
+  for (std::size_t at = 0; at < bytes.size(); at += 41) {
     std::string damaged = bytes;
     damaged[at] = static_cast<char>(damaged[at] ^ (at % 3 == 0 ? 0xff : 0x10));
     dir.Write("flipped.orbitra.h5", damaged);
