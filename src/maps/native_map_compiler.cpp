@@ -157,9 +157,17 @@ HelperRun RunHelper(const fs::path& helper, const std::vector<std::string>& argu
   int status = 0;
   const auto deadline = std::chrono::steady_clock::now() + kLongestCompile;
   for (;;) {
-    const pid_t ended = waitpid(child, &status, WNOHANG);
-    if (ended == child) break;
-    if (ended < 0 && errno != EINTR) {
+    // Ended but not reaped yet: its process group cannot be another's before the group is
+    // ended below.
+    siginfo_t info{};
+    const int waited = waitid(P_PID, static_cast<id_t>(child), &info, WEXITED | WNOHANG | WNOWAIT);
+    if (waited == 0 && info.si_pid == child) {
+      // Anything the helper left running belongs to it: ended too.
+      kill(-child, SIGKILL);
+      waitpid(child, &status, 0);
+      break;
+    }
+    if (waited < 0 && errno != EINTR) {
       run.failure = std::string("lost the compiler helper: ") + std::strerror(errno);
       return run;
     }
@@ -177,8 +185,6 @@ HelperRun RunHelper(const fs::path& helper, const std::vector<std::string>& argu
     }
     std::this_thread::sleep_for(std::chrono::microseconds(500));
   }
-  // Anything the helper left running belongs to it: ended too.
-  kill(-child, SIGKILL);
   run.output = ReadText(outFile);
   const std::string errors = FirstLine(ReadText(errFile));
   if (WIFSIGNALED(status)) {
