@@ -15,6 +15,14 @@ add_executable(orbitra_core_tests ${ORBITRA_CORE_TEST_SOURCES})
 target_link_libraries(orbitra_core_tests PRIVATE orbitra_test_support GTest::gtest_main PkgConfig::HDF5)
 gtest_discover_tests(orbitra_core_tests DISCOVERY_TIMEOUT 60)
 
+# Tests of orbitra-render's job, which lives above the core: GoogleTest too, no display.
+if(ORBITRA_BUILD_APP)
+  file(GLOB ORBITRA_RENDER_TEST_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/render/*.cpp)
+  add_executable(orbitra_render_tests ${ORBITRA_RENDER_TEST_SOURCES})
+  target_link_libraries(orbitra_render_tests PRIVATE orbitra_render orbitra_test_support GTest::gtest_main)
+  gtest_discover_tests(orbitra_render_tests DISCOVERY_TIMEOUT 60)
+endif()
+
 # The core sources never include a Qt header.
 add_test(NAME core_includes_no_qt
   COMMAND ${CMAKE_COMMAND} -DSOURCE_DIR=${PROJECT_SOURCE_DIR} -P ${PROJECT_SOURCE_DIR}/cmake/CheckCoreHasNoQt.cmake)

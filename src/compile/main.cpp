@@ -7,7 +7,8 @@
 //       prints the JIT library's version on the output stream
 //   orbitra-compile-map [--library FILE] [--option OPTION]... [--lanes] --key KEY --output FILE
 //       writes the program that KEY ends with (after its last ';', in hexadecimal) to FILE:
-//       the functions of runs, or with --lanes the orbit diagram's lanes
+//       the functions of runs, or with --lanes the orbit diagram's lanes; --key-file FILE
+//       takes the key from a file instead (a long program does not fit a command line)
 //
 // Exit status: 0 done, 1 the compile failed, 2 wrong arguments, 3 the library cannot be
 // loaded; the reason goes to the error stream, on one line.
@@ -51,6 +52,22 @@ std::optional<std::string> ProgramBytes(const std::string& key) {
   return bytes;
 }
 
+// The key from a file of at most kLongestKey bytes.
+bool ReadKeyFile(const char* file, std::string& key) {
+  constexpr std::size_t kLongestKey = std::size_t{64} << 20;
+  std::FILE* in = std::fopen(file, "rb");
+  if (in == nullptr) return false;
+  key.clear();
+  char block[1 << 16];
+  for (std::size_t n; (n = std::fread(block, 1, sizeof block, in)) > 0;) {
+    key.append(block, n);
+    if (key.size() > kLongestKey) break;
+  }
+  const bool whole = std::ferror(in) == 0 && key.size() <= kLongestKey;
+  std::fclose(in);
+  return whole;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -72,6 +89,8 @@ int main(int argc, char** argv) {
       options.emplace_back(argv[++i]);
     } else if (argument == "--key" && hasValue) {
       key = argv[++i];
+    } else if (argument == "--key-file" && hasValue) {
+      if (!ReadKeyFile(argv[++i], key)) return Fail(kBadArguments, std::string("cannot read the key file ") + argv[i]);
     } else if (argument == "--output" && hasValue) {
       output = argv[++i];
     } else {

@@ -17,6 +17,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <system_error>
 #include <thread>
@@ -116,7 +117,8 @@ constexpr auto kLongestCompile = std::chrono::seconds(60);
 
 // Runs the helper with `arguments`, its temporary files in `folder` (TMPDIR), its output
 // and errors in files there; waits for it (a minute at most).
-HelperRun RunHelper(const fs::path& helper, const std::vector<std::string>& arguments, const fs::path& folder) {
+HelperRun RunHelper(const fs::path& helper, const std::vector<std::string>& arguments, const fs::path& folder,
+                    const std::atomic<bool>* cancel) {
   HelperRun run;
   const std::string outFile = (folder / "output.txt").string();
   const std::string errFile = (folder / "errors.txt").string();
@@ -140,9 +142,15 @@ HelperRun RunHelper(const fs::path& helper, const std::vector<std::string>& argu
   posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
   posix_spawn_file_actions_addopen(&actions, 1, outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
   posix_spawn_file_actions_addopen(&actions, 2, errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  // The helper leads a process group of its own: whatever it starts ends with it.
+  posix_spawnattr_t attributes;
+  posix_spawnattr_init(&attributes);
+  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+  posix_spawnattr_setpgroup(&attributes, 0);
   pid_t child = 0;
-  const int spawned = posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), envp.data());
+  const int spawned = posix_spawn(&child, argv[0], &actions, &attributes, argv.data(), envp.data());
   posix_spawn_file_actions_destroy(&actions);
+  posix_spawnattr_destroy(&attributes);
   if (spawned != 0) {
     run.failure = "cannot start " + helper.string() + ": " + std::strerror(spawned);
     return run;
@@ -150,14 +158,28 @@ HelperRun RunHelper(const fs::path& helper, const std::vector<std::string>& argu
   int status = 0;
   const auto deadline = std::chrono::steady_clock::now() + kLongestCompile;
   for (;;) {
-    const pid_t ended = waitpid(child, &status, WNOHANG);
-    if (ended == child) break;
-    if (ended < 0 && errno != EINTR) {
+    // Ended but not reaped yet: its process group cannot be another's before the group is
+    // ended below.
+    siginfo_t info{};
+    const int waited = waitid(P_PID, static_cast<id_t>(child), &info, WEXITED | WNOHANG | WNOWAIT);
+    if (waited == 0 && info.si_pid == child) {
+      // Anything the helper left running belongs to it: ended too.
+      kill(-child, SIGKILL);
+      waitpid(child, &status, 0);
+      break;
+    }
+    if (waited < 0 && errno != EINTR) {
       run.failure = std::string("lost the compiler helper: ") + std::strerror(errno);
       return run;
     }
+    if (cancel != nullptr && cancel->load()) {
+      kill(-child, SIGKILL);
+      waitpid(child, &status, 0);
+      run.failure = "the compile was dropped";
+      return run;
+    }
     if (std::chrono::steady_clock::now() > deadline) {
-      kill(child, SIGKILL);
+      kill(-child, SIGKILL);
       waitpid(child, &status, 0);
       run.failure = "the compiler helper took more than a minute and was ended";
       return run;
@@ -194,13 +216,18 @@ std::string Hexadecimal(std::string_view bytes) {
   return hex;
 }
 
-// 64 bits of FNV-1a, for a file name; the whole key inside the file decides.
-std::string FileNameOf(std::string_view key) {
-  std::uint64_t hash = 14695981039346656037ull;
-  for (const char c : key) {
+constexpr std::uint64_t kFnvStart = 14695981039346656037ull;
+std::uint64_t Fnv1a(std::uint64_t hash, std::string_view bytes) {
+  for (const char c : bytes) {
     hash ^= static_cast<unsigned char>(c);
     hash *= 1099511628211ull;
   }
+  return hash;
+}
+
+// 64 bits of FNV-1a, for a file name; the whole key inside the file decides.
+std::string FileNameOf(std::string_view key) {
+  const std::uint64_t hash = Fnv1a(kFnvStart, key);
   std::string bytes(8, '\0');
   for (int i = 0; i < 8; ++i) bytes[i] = static_cast<char>(hash >> (8 * i));
   return Hexadecimal(bytes) + ".so";
@@ -220,6 +247,74 @@ std::string FileIdentity(const fs::path& file) {
   struct stat s {};
   if (stat(file.c_str(), &s) != 0) return "?";
   return std::to_string(s.st_size) + "@" + std::to_string(s.st_mtim.tv_sec) + "." + std::to_string(s.st_mtim.tv_nsec);
+}
+
+// The line kept beside a cached shared object: its size and checksum, so that a file cut
+// short or changed after it was made is never loaded.
+constexpr const char* kSumSuffix = ".sum";
+constexpr std::size_t kLargestCode = std::size_t{256} << 20;
+
+// A descriptor closed when it goes.
+class Descriptor {
+ public:
+  explicit Descriptor(int fd) noexcept : fd_(fd) {}
+  ~Descriptor() {
+    if (fd_ >= 0) close(fd_);
+  }
+  Descriptor(const Descriptor&) = delete;
+  Descriptor& operator=(const Descriptor&) = delete;
+  int Get() const noexcept { return fd_; }
+
+ private:
+  int fd_;
+};
+
+// Opens a regular file for reading, never blocking on a FIFO nor following a link at its
+// name; -1 for anything else.
+int OpenRegular(const fs::path& file) {
+  const int fd = open(file.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) return -1;
+  struct stat st {};
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+// "size checksum" of what the descriptor reads from its start; nothing for a file too
+// large to be code of ours or one that cannot be read.
+std::optional<std::string> SumOf(int fd) {
+  std::uint64_t hash = kFnvStart;
+  std::size_t size = 0;
+  char block[1 << 16];
+  for (off_t at = 0;;) {
+    const ssize_t n = pread(fd, block, sizeof block, at);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return std::nullopt;
+    if (n == 0) break;
+    size += static_cast<std::size_t>(n);
+    if (size > kLargestCode) return std::nullopt;
+    hash = Fnv1a(hash, std::string_view(block, static_cast<std::size_t>(n)));
+    at += n;
+  }
+  std::string bytes(8, '\0');
+  for (int i = 0; i < 8; ++i) bytes[i] = static_cast<char>(hash >> (8 * i));
+  return std::to_string(size) + " " + Hexadecimal(bytes);
+}
+
+std::optional<std::string> SumOf(const fs::path& file) {
+  const Descriptor fd(OpenRegular(file));
+  return fd.Get() >= 0 ? SumOf(fd.Get()) : std::nullopt;
+}
+
+// The first line of a small regular file (the sum beside a cached object).
+std::string SmallFileLine(const fs::path& file) {
+  const Descriptor fd(OpenRegular(file));
+  if (fd.Get() < 0) return {};
+  char text[128];
+  const ssize_t n = pread(fd.Get(), text, sizeof text, 0);
+  return n > 0 ? FirstLine(std::string(text, static_cast<std::size_t>(n))) : std::string();
 }
 
 // Loads the shared object and checks that it was made for `key`.
@@ -253,17 +348,45 @@ NativeCompilation Load(const fs::path& file, const std::string& key, NativeCodeP
 
 bool Loaded(const NativeCompilation& c) noexcept { return c.code != nullptr || c.lanes != nullptr; }
 
+// Loads a cached object only when it is a regular file whose size and checksum are those
+// written beside it when it was kept: the very file checked is loaded (through its open
+// descriptor), so a file swapped in between is not.
+NativeCompilation LoadCached(const fs::path& file, const std::string& key, NativeCodePart part) {
+  const NativeCompilation unsound{nullptr, nullptr, "the cached code is damaged or incomplete"};
+  const Descriptor fd(OpenRegular(file));
+  if (fd.Get() < 0) return unsound;
+  const std::optional<std::string> sum = SumOf(fd.Get());
+  const fs::path sumFile = fs::path(file.string() + kSumSuffix);
+  if (!sum || SmallFileLine(sumFile) != *sum) return unsound;
+  return Load(fs::path("/proc/self/fd") / std::to_string(fd.Get()), key, part);
+}
+
 // Keeps the file in the cache under `name`, whole or not at all (another program may
 // read the cache at the same time); false when it cannot.
 bool KeepInCache(const fs::path& file, const fs::path& folder, const std::string& name) {
   static std::atomic<int> counter{0};
   std::error_code ec;
   fs::create_directories(folder, ec);
-  const fs::path part =
-      folder / (name + ".part-" + std::to_string(getpid()) + "-" + std::to_string(counter.fetch_add(1)));
+  const std::string unique = ".part-" + std::to_string(getpid()) + "-" + std::to_string(counter.fetch_add(1));
+  const fs::path part = folder / (name + unique);
+  const fs::path sumPart = folder / (name + kSumSuffix + unique);
+  const std::optional<std::string> sum = SumOf(file);
+  if (!sum) return false;
   fs::copy_file(file, part, fs::copy_options::overwrite_existing, ec);
+  if (!ec) {
+    std::ofstream out(sumPart, std::ios::trunc);
+    out << *sum << '\n';
+    out.close();
+    if (!out) ec = std::make_error_code(std::errc::io_error);
+  }
+  // The code first, then its sum: an object without a matching sum is never loaded.
   if (!ec) fs::rename(part, folder / name, ec);
-  if (ec) fs::remove(part, ec);
+  if (!ec) fs::rename(sumPart, folder / (name + kSumSuffix), ec);
+  std::error_code ignored;
+  if (ec) {
+    fs::remove(part, ignored);
+    fs::remove(sumPart, ignored);
+  }
   return !ec;
 }
 
@@ -305,7 +428,7 @@ NativeMapCompiler::NativeMapCompiler(NativeCompilerSettings settings) : settings
     unavailable_ = folder.Failure();
     return;
   }
-  const HelperRun run = RunHelper(helper_, arguments, folder.Path());
+  const HelperRun run = RunHelper(helper_, arguments, folder.Path(), settings_.cancel);
   if (!run.succeeded) {
     unavailable_ = run.failure;
     return;
@@ -336,13 +459,15 @@ NativeCompilation NativeMapCompiler::Compile(const UserMapProgram& program, Nati
   if (!cacheFolder_.empty()) {
     std::error_code ec;
     const fs::path cached = cacheFolder_ / name;
-    if (fs::exists(cached, ec)) {
-      NativeCompilation loaded = Load(cached, key, part);
+    if (fs::exists(fs::symlink_status(cached, ec))) {
+      NativeCompilation loaded = LoadCached(cached, key, part);
       if (Loaded(loaded)) {
         loaded.fromCache = true;
         return loaded;
       }
-      fs::remove(cached, ec);  // damaged, or another program's: made again below
+      // Damaged, unfinished, no file at all, or another program's: made again below.
+      fs::remove(cached, ec);
+      fs::remove(fs::path(cached.string() + kSumSuffix), ec);
     }
   }
 
@@ -355,11 +480,19 @@ NativeCompilation NativeMapCompiler::Compile(const UserMapProgram& program, Nati
     arguments.push_back(option);
   }
   if (part == NativeCodePart::Lanes) arguments.emplace_back("--lanes");
-  arguments.insert(arguments.end(), {"--key", key, "--output", output.string()});
-  const HelperRun run = RunHelper(helper_, arguments, folder.Path());
+  // The key holds the whole program, which may be longer than a command line can be.
+  const fs::path keyFile = folder.Path() / "key.txt";
+  {
+    std::ofstream out(keyFile, std::ios::binary | std::ios::trunc);
+    out << key;
+    out.close();
+    if (!out) return {nullptr, nullptr, "cannot write " + keyFile.string()};
+  }
+  arguments.insert(arguments.end(), {"--key-file", keyFile.string(), "--output", output.string()});
+  const HelperRun run = RunHelper(helper_, arguments, folder.Path(), settings_.cancel);
   if (!run.succeeded) return {nullptr, nullptr, run.failure};
   if (!cacheFolder_.empty() && KeepInCache(output, cacheFolder_, name)) {
-    NativeCompilation loaded = Load(cacheFolder_ / name, key, part);
+    NativeCompilation loaded = LoadCached(cacheFolder_ / name, key, part);
     if (Loaded(loaded)) return loaded;
   }
   // No cache, or it cannot be written: loaded from here (the code stays mapped after the

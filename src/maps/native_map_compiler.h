@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <atomic>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -26,6 +27,9 @@ struct NativeCompilerSettings {
   std::filesystem::path cacheFolder;        // empty: the user's, $XDG_CACHE_HOME/orbitra/maps
   std::filesystem::path temporaryFolder;    // for the helper's private folder; empty: the system's
   bool cache = true;                        // false: every compile runs the helper
+  // When given and set, a helper that runs is ended at once (with what it started) and its
+  // compile fails: for a program that no longer wants the code.
+  const std::atomic<bool>* cancel = nullptr;
 };
 
 // The helper program's name.

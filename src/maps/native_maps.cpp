@@ -39,9 +39,11 @@ NativeCodeFuture ReadyWithout() {
 }  // namespace
 
 struct NativeMaps::Worker {
-  explicit Worker(NativeCompilerSettings s) : settings(std::move(s)) {}
+  explicit Worker(NativeCompilerSettings s) : settings(Cancellable(std::move(s), &cancelled)) {}
 
+  // A compile under way is dropped (its helper ended), not waited for.
   ~Worker() {
+    cancelled = true;
     {
       const std::lock_guard lock(mutex);
       stopping = true;
@@ -94,7 +96,7 @@ struct NativeMaps::Worker {
       } catch (...) {
         result = {nullptr, nullptr, "an unexpected error"};
       }
-      if (!result.code) Report(unloadable ? std::string() : job.name, result.failure);
+      if (!result.code && !cancelled) Report(unloadable ? std::string() : job.name, result.failure);
       job.promise.set_value(std::move(result.code));
     }
   }
@@ -124,6 +126,12 @@ struct NativeMaps::Worker {
     }
   }
 
+  static NativeCompilerSettings Cancellable(NativeCompilerSettings s, const std::atomic<bool>* cancel) {
+    s.cancel = cancel;
+    return s;
+  }
+
+  std::atomic<bool> cancelled{false};
   const NativeCompilerSettings settings;
   // Main thread only: every compile ever asked for, by what the program computes, and
   // the diagrams' lanes likewise.

@@ -29,7 +29,7 @@ class NativeMaps {
   // Nothing is ever compiled, and nothing said, in a build without the JIT compiler or
   // with an empty library name (InterpretedOnly).
   explicit NativeMaps(NativeCompilerSettings settings = {});
-  ~NativeMaps();  // waits for a compile under way; those not begun are dropped
+  ~NativeMaps();  // a compile under way is dropped (its helper ended), as are those not begun
   NativeMaps(NativeMaps&&) noexcept;
   NativeMaps& operator=(NativeMaps&&) noexcept;
 

@@ -1,7 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/worker_pool.h"
 
+#include "platform/memory_budget.h"
+
+#include <sys/resource.h>
+
+#include <algorithm>
 #include <numeric>
+#include <system_error>
 #include <utility>
 
 namespace orbitra {
@@ -11,11 +17,35 @@ int WorkerPool::DefaultThreads() noexcept {
   return n == 0 ? 1 : static_cast<int>(n);
 }
 
+namespace {
+
+// Threads whose stacks take at most half the memory the process may have: more would
+// leave the work itself none.
+int MostThreadsForMemory() noexcept {
+  rlimit stack{};
+  const std::uint64_t stackBytes =
+      ::getrlimit(RLIMIT_STACK, &stack) == 0 && stack.rlim_cur != RLIM_INFINITY && stack.rlim_cur > 0
+          ? stack.rlim_cur
+          : std::uint64_t{8} << 20;
+  const std::uint64_t most = MemoryBudget() / 2 / stackBytes;
+  return static_cast<int>(std::clamp<std::uint64_t>(most, 1, 1 << 20));
+}
+
+}  // namespace
+
 WorkerPool::WorkerPool(int threads) {
-  const int n = threads > 0 ? threads : DefaultThreads();
+  requested_ = threads > 0 ? threads : DefaultThreads();
+  const int n = std::min(requested_, MostThreadsForMemory());
   threads_.reserve(static_cast<std::size_t>(n));
-  for (int i = 0; i < n; ++i)
-    threads_.emplace_back([this](std::stop_token stop) { WorkerLoop(stop); });
+  // The system may refuse threads (a process limit, no memory for their stacks): the pool
+  // works with those it got, and with none runs its jobs on the thread that starts them.
+  for (int i = 0; i < n; ++i) {
+    try {
+      threads_.emplace_back([this](std::stop_token stop) { WorkerLoop(stop); });
+    } catch (const std::system_error&) {
+      break;
+    }
+  }
 }
 
 WorkerPool::~WorkerPool() {
@@ -53,7 +83,28 @@ void WorkerPool::Start(std::vector<std::int64_t> order, Unit unit,
     job_open_ = true;
     ++job_serial_;
   }
+  if (threads_.empty()) {
+    RunJobHere();
+    return;
+  }
   wake_.notify_all();
+}
+
+void WorkerPool::RunJobHere() {
+  const std::stop_token job_stop = job_stop_.get_token();
+  for (std::int64_t k = 0; k < unit_count_ && !job_stop.stop_requested(); ++k) {
+    next_.store(k + 1, std::memory_order_relaxed);
+    const std::int64_t index = order_[static_cast<std::size_t>(k)];
+    if (!unit_(index, job_stop)) continue;
+    finished_[static_cast<std::size_t>(index)] = 1;
+    done_.fetch_add(1, std::memory_order_relaxed);
+    if (on_unit_done_) on_unit_done_(index);
+  }
+  {
+    const std::lock_guard lock(mutex_);
+    job_open_ = false;
+  }
+  job_ended_.notify_all();
 }
 
 void WorkerPool::Run(std::int64_t count, Unit unit) {

@@ -33,7 +33,10 @@ class WorkerPool {
   WorkerPool(const WorkerPool&) = delete;
   WorkerPool& operator=(const WorkerPool&) = delete;
 
+  // The threads running, and those asked for: fewer when the system refused some (a
+  // pool without any runs each job on the thread that starts it, to the end).
   int Threads() const noexcept { return static_cast<int>(threads_.size()); }
+  int RequestedThreads() const noexcept { return requested_; }
   static int DefaultThreads() noexcept;
 
   // Starts a job over the units in `order` (every index once); returns at once. A job that
@@ -64,8 +67,10 @@ class WorkerPool {
 
  private:
   void WorkerLoop(std::stop_token thread_stop);
+  void RunJobHere();
 
   std::vector<std::jthread> threads_;
+  int requested_ = 0;
   mutable std::mutex mutex_;
   std::condition_variable_any wake_;
   std::condition_variable job_ended_;

@@ -15,6 +15,7 @@
 #include "render/progress_line.h"
 #include "render/render_canvas.h"
 #include "render/render_program.h"
+#include "render/thread_note.h"
 #include "storage/grid_files.h"
 #include "sweeps/grid_view.h"
 #include "sweeps/grid_window_logic.h"
@@ -63,7 +64,25 @@ int WritePictureAndExport(const GridValues& grid, const GridIdentity& identity, 
   return status;
 }
 
+// An output that is one of the tiles (the same file by any name) would be overwritten.
+std::optional<std::string> OutputAmongInputs(const RenderRequest& request) {
+  for (const std::optional<std::filesystem::path>& output : {request.png, request.exportFile}) {
+    if (!output) continue;
+    for (const std::filesystem::path& input : request.grid->mergeFiles) {
+      std::error_code ec;
+      if (std::filesystem::equivalent(*output, input, ec) && !ec) {
+        return "the output \"" + output->string() + "\" is one of the tiles to merge";
+      }
+    }
+  }
+  return std::nullopt;
+}
+
 int Merge(const RenderRequest& request, Prompter& prompter) {
+  if (const std::optional<std::string> clash = OutputAmongInputs(request)) {
+    prompter.ShowMessage(*clash);
+    return kRenderBadArguments;
+  }
   GridMerge merge;
   try {
     merge = MergeGridTiles(request.grid->mergeFiles);
@@ -73,7 +92,7 @@ int Merge(const RenderRequest& request, Prompter& prompter) {
   }
   if (!merge.whole) {
     prompter.ShowMessage(merge.error);
-    return kRenderBadArguments;
+    return merge.unreadable ? kRenderWriteFailed : kRenderBadArguments;
   }
   return WritePictureAndExport(merge.whole->values, merge.whole->identity, request, prompter);
 }
@@ -118,6 +137,7 @@ int RenderGrid(const RenderRequest& request, std::ostream& err, bool errIsTermin
     return kRenderWriteFailed;
   }
   WorkerPool pool(request.threads.value_or(0));
+  if (pool.Threads() < pool.RequestedThreads()) prompter.ShowMessage(FewerThreadsNote(pool.Threads(), pool.RequestedThreads()));
   sweep->Start(pool);
   WaitWithProgress(pool, *sweep, err, errIsTerminal);
 

@@ -4,6 +4,12 @@
 #include <QCommandLineParser>
 #include <QFileInfo>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
 #include <cmath>
 #include <limits>
 
@@ -24,6 +30,8 @@ class ValueReader {
 
   bool Failed() const { return !error_.empty(); }
   const std::string& Error() const { return error_; }
+  // The first failure was a file that cannot be read (exit status 1, not 2).
+  bool FileUnreadable() const { return fileUnreadable_; }
 
   std::optional<std::string> Text(const QString& name) const {
     if (!parser_.isSet(name)) return std::nullopt;
@@ -60,11 +68,15 @@ class ValueReader {
 
   template <typename T>
   std::optional<T> Fail(const QString& name, const std::string& what, const std::string& given) {
-    if (error_.empty()) error_ = "--" + name.toStdString() + " takes " + what + ", not \"" + given + "\"";
+    if (error_.empty()) error_ = "--" + name.toStdString() + " takes " + what + ", not \"" + CutForMessage(given) + "\"";
     return std::nullopt;
   }
   void Fail(const std::string& message) {
     if (error_.empty()) error_ = message;
+  }
+  void FailFile(const std::string& message) {
+    if (error_.empty()) fileUnreadable_ = true;
+    Fail(message);
   }
 
  private:
@@ -79,6 +91,7 @@ class ValueReader {
 
   const QCommandLineParser& parser_;
   std::string error_;
+  bool fileUnreadable_ = false;
 };
 
 std::filesystem::path Absolute(const std::string& file) { return std::filesystem::absolute(file); }
@@ -222,6 +235,26 @@ bool ReadableFile(const std::string& name) {
   return !name.empty() && file.isFile() && file.isReadable();
 }
 
+// Why a file given to be read cannot be: the system's words, or what it is instead of a
+// file; empty when it can be read. Nothing is opened that could block (a FIFO).
+std::string UnreadableReason(const std::string& name) {
+  struct stat st {};
+  if (name.empty()) return "no file named";
+  if (::stat(name.c_str(), &st) != 0) return std::strerror(errno);
+  if (S_ISDIR(st.st_mode)) return "it is a folder";
+  if (!S_ISREG(st.st_mode)) return "it is not a regular file";
+  if (::access(name.c_str(), R_OK) != 0) return std::strerror(errno);
+  return {};
+}
+
+// Fails with the file's reason when it cannot be read; true when it can.
+bool CheckReadable(ValueReader& reader, const std::string& what, const std::string& name) {
+  const std::string reason = UnreadableReason(name);
+  if (reason.empty()) return true;
+  reader.FailFile("cannot read the " + what + " \"" + CutForMessage(name) + "\": " + reason);
+  return false;
+}
+
 // A map typed on the command line, as one user map of the job.
 void ReadInlineMap(const QCommandLineParser& parser, ValueReader& reader, RenderJob& job) {
   const auto x = reader.Text(QStringLiteral("x"));
@@ -251,7 +284,7 @@ void ReadMap(const QCommandLineParser& parser, ValueReader& reader, RenderJob& j
   }
   const auto map = reader.Text(QStringLiteral("map"));
   const auto mapFile = reader.Text(QStringLiteral("map-file"));
-  if (mapFile && !ReadableFile(*mapFile)) return reader.Fail("cannot read the map file \"" + *mapFile + "\"");
+  if (mapFile && !CheckReadable(reader, "map file", *mapFile)) return;
   if (mapFile && !map) return reader.Fail("--map-file needs --map NAME");
   if (!map) return;
   job.mapGiven = true;
@@ -285,9 +318,7 @@ void ReadJob(const QCommandLineParser& parser, ValueReader& reader, RenderJob& j
     }
   }
   if (const auto group = reader.Text(QStringLiteral("group"))) {
-    if (!ReadableFile(*group)) {
-      reader.Fail("cannot read the group file \"" + *group + "\"");
-    } else {
+    if (CheckReadable(reader, "group file", *group)) {
       job.group = Absolute(*group);
     }
   }
@@ -302,9 +333,7 @@ void ReadJob(const QCommandLineParser& parser, ValueReader& reader, RenderJob& j
   job.bufferCapacity = reader.WholeNumber(QStringLiteral("buffer"), 0, std::numeric_limits<std::int32_t>::max());
   job.inspect = parser.isSet(QStringLiteral("lyapunov"));
   if (const auto session = reader.Text(QStringLiteral("session"))) {
-    if (!ReadableFile(*session)) {
-      reader.Fail("cannot read the session \"" + *session + "\"");
-    } else {
+    if (CheckReadable(reader, "session", *session)) {
       job.session = Absolute(*session);
     }
   }
@@ -498,6 +527,7 @@ RenderArguments ParseRenderArguments(const QStringList& arguments) {
 
   if (reader.Failed()) {
     result.error = reader.Error();
+    result.unreadableFile = reader.FileUnreadable();
   } else {
     result.request = std::move(request);
   }

@@ -56,6 +56,7 @@ struct RenderArguments {
   std::optional<RenderRequest> request;
   std::string helpText;  // set when --help was given
   std::string error;     // set when an argument is wrong
+  bool unreadableFile = false;  // the error is a file that cannot be read (exit status 1)
   std::vector<std::string> notes;  // worth saying but no reason to stop (a damaged map file)
 };
 

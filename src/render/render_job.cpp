@@ -128,12 +128,12 @@ std::int32_t RenderBufferCapacity(const RenderJob& job) {
   return static_cast<std::int32_t>(std::min<std::int64_t>(wanted, std::numeric_limits<std::int32_t>::max()));
 }
 
-bool SelectRenderJobMap(OrbitraState& state, const RenderJob& job, Prompter& prompter) {
+bool SelectRenderJobMap(OrbitraState& state, const RenderJob& job, Prompter& prompter, bool awaitCode) {
   if (job.session && OpenSession(state, prompter, *job.session) == Invalidation::None) return false;
   state.Inspector.SetShown(job.inspect);
   SelectJobMap(state, job, prompter);
   // A typed map's machine code takes some milliseconds; the runs that follow are worth it.
-  state.CompiledMaps.WaitFor(state.Model);
+  if (awaitCode) state.CompiledMaps.WaitFor(state.Model);
   // A typed map that could not be compiled runs interpreted: said once, before the runs.
   while (const std::optional<std::string> note = state.CompiledMaps.NextMessage()) prompter.ShowMessage(*note);
   if (job.range) {
@@ -149,7 +149,15 @@ bool SelectRenderJobMap(OrbitraState& state, const RenderJob& job, Prompter& pro
 
 bool PerformRenderJob(OrbitraState& state, const RenderJob& job, Canvas& canvas, Prompter& prompter,
                       RenderWatcher* watcher) {
-  if (!SelectRenderJobMap(state, job, prompter)) return false;
+  if (!SelectRenderJobMap(state, job, prompter, false)) return false;
+  // A compile that failed while the runs went on is said after them.
+  struct SayCompileNotes {
+    OrbitraState& state;
+    Prompter& prompter;
+    ~SayCompileNotes() {
+      while (const std::optional<std::string> note = state.CompiledMaps.NextMessage()) prompter.ShowMessage(*note);
+    }
+  } sayNotes{state, prompter};
 
   const std::int32_t capacity = RenderBufferCapacity(job);
   if (job.session) {
@@ -159,8 +167,9 @@ bool PerformRenderJob(OrbitraState& state, const RenderJob& job, Canvas& canvas,
     const auto slots =
         static_cast<std::int32_t>(std::min<std::int64_t>(wanted, std::numeric_limits<std::int32_t>::max()));
     if (slots > state.Store.BufferCapacity && !GrowBuffer(state, slots, prompter)) return false;
-  } else if (capacity != state.Store.BufferCapacity) {
-    ReconstructBuffer(state, prompter, [capacity] { return capacity; });
+  } else if (capacity != state.Store.BufferCapacity &&
+             ReconstructBuffer(state, prompter, [capacity] { return capacity; }) == ReconstructResult::AllocationFailed) {
+    return false;  // a buffer that cannot be had is a failed job, said above
   }
 
   if (job.displayMode) ApplyDisplayModeDialog(state, DisplayModeValues{*job.displayMode});

@@ -78,8 +78,11 @@ bool PerformRenderJob(OrbitraState& state, const RenderJob& job, Canvas& canvas,
 
 // The first steps of PerformRenderJob: the job's session, if any, then its user maps, its
 // map and parameters through "Select Mapping" (default range on, the machine code of a typed
-// map awaited), and the X-Y box's range; nothing runs. False when the session could not be
-// opened (the prompter has said why).
-[[nodiscard]] bool SelectRenderJobMap(OrbitraState& state, const RenderJob& job, Prompter& prompter);
+// map awaited unless awaitCode is false), and the X-Y box's range; nothing runs. False when
+// the session could not be opened (the prompter has said why). PerformRenderJob does not
+// wait: its runs start interpreted and take the machine code at a slice once it is there,
+// with the same bits, so a long compile never holds them up.
+[[nodiscard]] bool SelectRenderJobMap(OrbitraState& state, const RenderJob& job, Prompter& prompter,
+                                      bool awaitCode = true);
 
 }  // namespace orbitra

@@ -17,6 +17,7 @@
 #include "render/render_arguments.h"
 #include "render/render_canvas.h"
 #include "render/structure_output.h"
+#include "render/thread_note.h"
 #include "sessions/session_commands.h"
 #include "storage/diagram_counts_file.h"
 #include "storage/export_writer.h"
@@ -79,6 +80,7 @@ int RenderDiagram(OrbitraState& state, const RenderRequest& request, Canvas& can
   OrbitDiagramJob& job = *owned;
   job.SetMarker(ExplorerParameter(state, state.Model.system, values.view.parameter));
   SweepRunner runner(values.threads);
+  if (runner.Threads() < values.threads) prompter.ShowMessage(FewerThreadsNote(runner.Threads(), values.threads));
   canvas.Clear(kWhite);
   runner.RunToEnd(std::move(owned), canvas);
   job.DrawOverlay(canvas);
@@ -193,6 +195,10 @@ int RunRenderProgram(const QStringList& arguments, std::ostream& out, std::ostre
     return kRenderDone;
   }
   if (!parsed.request) {
+    if (parsed.unreadableFile) {
+      err << "orbitra-render: " << parsed.error << '\n';
+      return kRenderWriteFailed;
+    }
     err << "orbitra-render: " << parsed.error << "\nTry \"orbitra-render --help\".\n";
     return kRenderBadArguments;
   }

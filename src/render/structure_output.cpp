@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "render/structure_output.h"
 
+#include <cmath>
+#include <cstdio>
+
 #include <QSaveFile>
 #include <QString>
 
@@ -47,6 +50,16 @@ bool PerformStructureRequest(OrbitraState& state, const RenderRequest& request, 
     prompter.ShowMessage("no saddle of period " + std::to_string(request.manifolds->period) + " was found");
     return false;
   }
+  // Which saddle was taken, and how far its nearest point lies from the one asked for.
+  const WorldPoint near = request.manifolds->near;
+  const WorldPoint* taken = &saddle->points.front();
+  for (const WorldPoint& p : saddle->points) {
+    if (std::hypot(p.x - near.x, p.y - near.y) < std::hypot(taken->x - near.x, taken->y - near.y)) taken = &p;
+  }
+  char where[160];
+  std::snprintf(where, sizeof where, "the manifolds of the saddle of period %d at (%.9g, %.9g), %.3g from (%.9g, %.9g)",
+                saddle->period, taken->x, taken->y, std::hypot(taken->x - near.x, taken->y - near.y), near.x, near.y);
+  prompter.ShowMessage(where);
   ManifoldSettings settings;
   if (request.arcLength) settings.arcLength = *request.arcLength;
   state.Structure.Manifolds = GrowManifolds(map, *saddle, settings, pool);

@@ -15,6 +15,7 @@
 #include "storage/group_file.h"
 #include "storage/point_buffer.h"
 #include "storage/replacement_file.h"
+#include "storage/text_format.h"
 
 namespace orbitra {
 
@@ -82,7 +83,7 @@ struct MapResolution {
 MapResolution ResolveUserMap(UserMapTable& users, UserMapDefinition definition, Prompter& prompter) {
   UserMapMaking made = MakeUserMap(definition);
   if (!made.map) {
-    return MapResolution::Refuse("its map \"" + definition.name + "\" has a faulty formula: " +
+    return MapResolution::Refuse("its map \"" + CutForMessage(definition.name) + "\" has a faulty formula: " +
                                   DescribeFormulaError(*made.error));
   }
   std::optional<int> same;
@@ -96,7 +97,7 @@ MapResolution ResolveUserMap(UserMapTable& users, UserMapDefinition definition, 
   }
   if (same) {
     const Answer answer = prompter.AskYesNoCancel(
-        "The session's map \"" + definition.name + "\" differs from your map of that name.\n\n"
+        "The session's map \"" + CutForMessage(definition.name) + "\" differs from your map of that name.\n\n"
         "Yes: replace your map with the session's.\n"
         "No: keep yours and add the session's as \"" + FreeName(users, definition.name) + "\".\n"
         "Cancel: do not open the session.");
@@ -108,7 +109,7 @@ MapResolution ResolveUserMap(UserMapTable& users, UserMapDefinition definition, 
     }
     made.map->definition.name = FreeName(users, definition.name);
   } else if (const auto problem = CheckMapName(users, definition.name); problem) {
-    return MapResolution::Refuse("its map's name \"" + definition.name + "\" cannot be a name of your maps");
+    return MapResolution::Refuse("its map's name \"" + CutForMessage(definition.name) + "\" cannot be a name of your maps");
   }
   if (!users.Add(std::move(*made.map))) {
     return MapResolution::Refuse("your maps leave no room for its map \"" + definition.name + "\"");

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "sessions/session_state.h"
 
+#include <cmath>
 #include <limits>
 #include <type_traits>
 
@@ -226,6 +227,27 @@ std::string CheckCounts(const SessionRecords& r, std::size_t bufferPoints, std::
   return {};
 }
 
+// Values no window can have: a range that is not a number, infinite or empty, an escape
+// threshold that is not a positive number, a trajectory's point that is not a number.
+std::string CheckValues(const SessionRecords& r) {
+  const auto usable = [](double lo, double hi) { return std::isfinite(lo) && std::isfinite(hi) && lo < hi; };
+  const struct {
+    const char* name;
+    const PlotBox& box;
+  } boxes[] = {{"boxes/xy", r.Boxes.XYBox}, {"boxes/x", r.Boxes.XBox}, {"boxes/y", r.Boxes.YBox}, {"boxes/g", r.Boxes.GBox}};
+  for (const auto& b : boxes) {
+    if (!usable(b.box.Xmin, b.box.Xmax) || !usable(b.box.Ymin, b.box.Ymax)) {
+      return "\"" + std::string(b.name) + "\" has no usable range";
+    }
+  }
+  const double infinity = r.Run.Settings.InfinityValue;
+  if (!(infinity > 0.0)) return "\"run/settings/infinity_value\" is not a positive number";
+  for (const TrajectoryPoint& p : {r.Run.InitialPoint, r.Run.CurrentPoint}) {
+    if (std::isnan(p.x) || std::isnan(p.y)) return "a point of \"run\" is not a number";
+  }
+  return {};
+}
+
 }  // namespace
 
 SessionContent GatherSession(const OrbitraState& state, const std::vector<std::string>& groupLines) {
@@ -277,6 +299,7 @@ SessionDecoding DecodeSession(const OrbitraState& state, const SessionContent& c
     r.groupLines = lines->second;
   }
   if (io.Problem().empty()) io.Fail(CheckCounts(r, content.buffer.size(), streamPoints));
+  if (io.Problem().empty()) io.Fail(CheckValues(r));
   if (!io.Problem().empty()) return SessionDecoding{std::nullopt, io.Problem()};
   return SessionDecoding{std::move(r), {}};
 }

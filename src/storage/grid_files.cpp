@@ -1,8 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "storage/grid_files.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -18,6 +22,8 @@ namespace {
 constexpr const char* kTileMagic = "Orbitra grid tile 1";
 // A header that asks for more pixels than this is taken for a damaged one.
 constexpr std::int64_t kMostTilePixels = std::int64_t{1} << 28;
+// No line of a tile is longer: a longer one is no tile's (a map's name is short).
+constexpr std::size_t kLongestTileLine = 1 << 16;
 // Text written per call of the file: the file grows in large pieces.
 constexpr std::size_t kWriteChunk = 1 << 20;
 
@@ -107,6 +113,38 @@ std::vector<std::pair<std::string, std::string>> SharedLines(const GridTile& t) 
   };
 }
 
+// The next line without its end ("\n" or "\r\n"); false at the end of the file or when
+// the line is longer than any of a tile (then only that much has been read).
+bool ReadTileLine(std::istream& in, std::string& line) {
+  line.clear();
+  std::streambuf* buffer = in.rdbuf();
+  for (;;) {
+    const int c = buffer->sbumpc();
+    if (c == std::char_traits<char>::eof()) {
+      in.setstate(std::ios::eofbit);
+      if (line.empty()) return false;
+      break;
+    }
+    if (c == '\n') break;
+    if (line.size() >= kLongestTileLine) return false;
+    line.push_back(static_cast<char>(c));
+  }
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+  return true;
+}
+
+// Whether a tile's number fits its kind: a period (0 none, -1 escaped) up to the longest
+// looked for, an escape time up to the iterations allowed, -1 or 0 for an exponent.
+bool ValueFits(const GridSettings& s, std::int32_t v) {
+  switch (s.colouring) {
+    case GridColouring::Period:
+    case GridColouring::Attractor: return v >= -1 && v <= s.longestPeriod;
+    case GridColouring::Lyapunov: return v == -1 || v == 0;
+    case GridColouring::Escape: return v >= 0 && v <= s.escapeIterations;
+  }
+  return false;
+}
+
 std::vector<std::string> Tokens(const std::string& line) {
   std::vector<std::string> out;
   std::istringstream in(line);
@@ -174,14 +212,26 @@ FileFailure WriteGridTile(const GridTile& tile, const std::filesystem::path& fil
 
 GridTileRead ReadGridTile(const std::filesystem::path& file) {
   GridTileRead read;
-  std::ifstream in(file);
+  const std::string cannot = "cannot read the tile \"" + file.string() + "\": ";
+  // Only a regular file is opened: a FIFO would block, a device never end.
+  struct stat st {};
+  if (::stat(file.c_str(), &st) != 0) {
+    read.error = cannot + std::strerror(errno);
+    return read;
+  }
+  if (!S_ISREG(st.st_mode)) {
+    read.error = cannot + (S_ISDIR(st.st_mode) ? "it is a folder" : "it is not a regular file");
+    return read;
+  }
+  errno = 0;
+  std::ifstream in(file, std::ios::binary);
   if (!in) {
-    read.error = "cannot read the tile \"" + file.string() + "\"";
+    read.error = cannot + std::strerror(errno != 0 ? errno : EIO);
     return read;
   }
   const std::string name = "\"" + file.string() + "\"";
   std::string line;
-  if (!std::getline(in, line) || line != kTileMagic) {
+  if (!ReadTileLine(in, line) || line != kTileMagic) {
     read.error = name + " is not a tile written by orbitra-render --tile";
     return read;
   }
@@ -194,7 +244,7 @@ GridTileRead ReadGridTile(const std::filesystem::path& file) {
   // The header, name by name, in the order it is written.
   std::map<std::string, std::vector<std::string>> header;
   for (;;) {
-    if (!std::getline(in, line)) return damaged();
+    if (!ReadTileLine(in, line)) return damaged();
     ++lineNumber;
     if (line == "values") break;
     const std::size_t blank = line.find(' ');
@@ -267,7 +317,8 @@ GridTileRead ReadGridTile(const std::filesystem::path& file) {
   if (s.width <= 0 || s.height <= 0 || band.first < 0 || band.count < 0 || band.first + band.count > s.height ||
       tile.count <= 0 || tile.index < 0 || tile.index >= tile.count ||
       static_cast<std::int64_t>(s.width) * band.count > kMostTilePixels || pw <= 0 || ph <= 0 ||
-      static_cast<std::int64_t>(pw) * ph > kMostTilePixels || !(ts > 0.0 && ts <= 16.0)) {
+      static_cast<std::int64_t>(pw) * ph > kMostTilePixels || !(ts > 0.0 && ts <= 16.0) ||
+      s.longestPeriod < 1 || s.longestPeriod > kMostPeriodLookedFor || s.escapeIterations < 0) {
     return damaged();
   }
   tile.identity = {field("map"), {k[0], k[1], k[2], k[3]}, pw, ph, ts};
@@ -276,10 +327,10 @@ GridTileRead ReadGridTile(const std::filesystem::path& file) {
   const std::size_t fields = 1 + (g.lambda1.empty() ? 0 : 1) + (g.representative.empty() ? 0 : 2);
   std::vector<double> numbers;
   for (std::size_t i = 0; i < g.value.size(); ++i) {
-    if (!std::getline(in, line)) return damaged();
+    if (!ReadTileLine(in, line)) return damaged();
     ++lineNumber;
     const std::vector<std::string> tokens = Tokens(line);
-    if (tokens.size() != fields || !ParseInt32(tokens[0], g.value[i])) return damaged();
+    if (tokens.size() != fields || !ParseInt32(tokens[0], g.value[i]) || !ValueFits(s, g.value[i])) return damaged();
     std::size_t next = 1;
     double v = 0.0;
     if (!g.lambda1.empty()) {
@@ -293,7 +344,7 @@ GridTileRead ReadGridTile(const std::filesystem::path& file) {
     }
     g.done[i] = 1;
   }
-  if (!std::getline(in, line) || line != "end") {
+  if (!ReadTileLine(in, line) || line != "end") {
     ++lineNumber;
     return damaged();
   }
@@ -308,6 +359,7 @@ GridMerge MergeGridTiles(const std::vector<std::filesystem::path>& files) {
     GridTileRead read = ReadGridTile(f);
     if (!read.tile) {
       merge.error = read.error;
+      merge.unreadable = true;
       return merge;
     }
     tiles.push_back(std::move(*read.tile));
@@ -319,7 +371,8 @@ GridMerge MergeGridTiles(const std::vector<std::filesystem::path>& files) {
   const GridTile& first = tiles.front();
   const auto quoted = [&](std::size_t i) { return "\"" + files[i].string() + "\""; };
   const std::vector<std::pair<std::string, std::string>> reference = SharedLines(first);
-  std::vector<std::int32_t> holder(static_cast<std::size_t>(first.count), -1);
+  // Which file holds each tile: as many entries as files, whatever count a tile claims.
+  std::map<std::int32_t, std::int32_t> holder;
   for (std::size_t t = 0; t < tiles.size(); ++t) {
     const std::vector<std::pair<std::string, std::string>> lines = SharedLines(tiles[t]);
     for (std::size_t k = 0; k < lines.size(); ++k) {
@@ -340,16 +393,15 @@ GridMerge MergeGridTiles(const std::vector<std::filesystem::path>& files) {
                     " of " + std::to_string(first.count);
       return merge;
     }
-    std::int32_t& seen = holder[static_cast<std::size_t>(tiles[t].index)];
-    if (seen >= 0) {
+    const auto [seen, added] = holder.emplace(tiles[t].index, static_cast<std::int32_t>(t));
+    if (!added) {
       merge.error = "tile " + std::to_string(tiles[t].index) + " of " + std::to_string(first.count) +
-                    " is given twice: " + quoted(static_cast<std::size_t>(seen)) + " and " + quoted(t);
+                    " is given twice: " + quoted(static_cast<std::size_t>(seen->second)) + " and " + quoted(t);
       return merge;
     }
-    seen = static_cast<std::int32_t>(t);
   }
-  for (std::size_t i = 0; i < holder.size(); ++i) {
-    if (holder[i] < 0) {
+  for (std::int32_t i = 0; i < first.count; ++i) {
+    if (!holder.contains(i)) {
       merge.error = "tile " + std::to_string(i) + " of " + std::to_string(first.count) + " is missing";
       return merge;
     }

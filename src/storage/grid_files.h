@@ -42,6 +42,9 @@ struct GridTile {
 // A tile's file: its identity and settings, then its values to the last bit.
 [[nodiscard]] FileFailure WriteGridTile(const GridTile& tile, const std::filesystem::path& file);
 
+// A tile's file is read only when it is a regular file, line by line up to the first that
+// cannot be a tile's; lines may end in CRLF. Values a tile of its kind cannot hold (a
+// period beyond the longest looked for) make it damaged.
 struct GridTileRead {
   std::optional<GridTile> tile;
   std::string error;  // set when the file cannot be read or is not a whole tile
@@ -54,6 +57,7 @@ GridTileRead ReadGridTile(const std::filesystem::path& file);
 struct GridMerge {
   std::optional<GridTile> whole;  // index 0 of 1, all rows
   std::string error;
+  bool unreadable = false;  // the error is a file that cannot be read or is no whole tile
 };
 GridMerge MergeGridTiles(const std::vector<std::filesystem::path>& files);
 

@@ -6,7 +6,13 @@
 
 namespace orbitra::hdf5 {
 
-void SilenceLibrary() noexcept { H5Eset_auto2(H5E_DEFAULT, nullptr, nullptr); }
+void SilenceLibrary() noexcept {
+  // The library's own clean-up at exit closes what it still holds, and a file whose closing
+  // failed (a full disk) crashes it there: the system frees everything at exit anyway.
+  // Asked before the library's first use; later calls change nothing.
+  H5dont_atexit();
+  H5Eset_auto2(H5E_DEFAULT, nullptr, nullptr);
+}
 
 Hid FileAccess() {
   Hid fapl(H5Pcreate(H5P_FILE_ACCESS), H5Pclose);

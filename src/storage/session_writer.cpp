@@ -138,6 +138,11 @@ FileFailure WriteSessionFile(const std::filesystem::path& target, const SessionC
                              const SessionPoints& points) {
   SilenceLibrary();
   if (FileFailure failure = CheckReplaceable(target)) return failure;
+  // The library writes files it can seek in: a FIFO or a socket would only block.
+  struct stat st {};
+  if (::stat(target.c_str(), &st) == 0 && (S_ISFIFO(st.st_mode) || S_ISSOCK(st.st_mode))) {
+    return FileFailureText(kSaveAction, target, "it is a FIFO or a socket, not a file a session can be written to");
+  }
   // The library writes by name: the file is made at a temporary path and then put in
   // place by the rules every file of ours follows (links, modes, hard links kept).
   return ReplaceFileByName(target, [&](const std::filesystem::path& temporary) -> FileFailure {

@@ -85,4 +85,12 @@ bool ParseInt32(std::string_view token, std::int32_t& v) noexcept {
   return true;
 }
 
+std::string CutForMessage(std::string_view text, std::size_t longest) {
+  if (text.size() <= longest) return std::string(text);
+  std::size_t end = longest;
+  // Back to the start of the character that would be cut.
+  while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
+  return std::string(text.substr(0, end)) + "...";
+}
+
 }  // namespace orbitra

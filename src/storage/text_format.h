@@ -42,4 +42,9 @@ std::string FormatCounts(std::string_view pattern, std::initializer_list<std::in
 bool ParseDouble(std::string_view token, double& v) noexcept;
 bool ParseInt32(std::string_view token, std::int32_t& v) noexcept;
 
+// A text (a name, a file name) as a message shows it: whole when short, else its first
+// `longest` bytes (never half a UTF-8 character) and "...".
+inline constexpr std::size_t kLongestShownText = 80;
+std::string CutForMessage(std::string_view text, std::size_t longest = kLongestShownText);
+
 }  // namespace orbitra

@@ -104,10 +104,14 @@ class RenderGrids : public QObject {
     cut.write(Contents(cwd.filePath("t2")).chopped(40));
     cut.close();
 
-    const auto refusal = [&](const QStringList& files) {
+    // Tiles that do not fit together are wrong arguments (2), files that cannot be read or
+    // are no tiles are files that cannot be read (1).
+    const auto refusalWith = [&](int status, const QStringList& files) {
       const Outcome o = RunRender(cwd.path(), QStringList{"--merge-tiles"} + files + QStringList{"--png", "m.png"});
-      return o.exitCode == 2 ? o.err.trimmed() : QString("exit %1").arg(o.exitCode);
+      return o.exitCode == status ? o.err.trimmed() : QString("exit %1").arg(o.exitCode);
     };
+    const auto refusal = [&](const QStringList& files) { return refusalWith(2, files); };
+    const auto unreadable = [&](const QStringList& files) { return refusalWith(1, files); };
     const QString at = cwd.path() + "/";
     QCOMPARE(refusal({"t0", "t2"}), QString("orbitra-render: tile 1 of 3 is missing"));
     QCOMPARE(refusal({"t0", "t1", "t0", "t2"}),
@@ -118,9 +122,18 @@ class RenderGrids : public QObject {
                  .arg(at));
     QCOMPARE(refusal({"t0", "half"}),
              QString("orbitra-render: \"%1t0\" and \"%1half\" belong to different tilings: 3 and 2 tiles").arg(at));
-    QVERIFY2(refusal({"t0", "t1", "cut"}).startsWith(QString("orbitra-render: \"%1cut\" is damaged or incomplete").arg(at)),
-             qPrintable(refusal({"t0", "t1", "cut"})));
-    QCOMPARE(refusal({"t0", "t1", "nothing"}), QString("orbitra-render: cannot read the tile \"%1nothing\"").arg(at));
+    QVERIFY2(unreadable({"t0", "t1", "cut"}).startsWith(QString("orbitra-render: \"%1cut\" is damaged or incomplete").arg(at)),
+             qPrintable(unreadable({"t0", "t1", "cut"})));
+    QCOMPARE(unreadable({"t0", "t1", "nothing"}),
+             QString("orbitra-render: cannot read the tile \"%1nothing\": No such file or directory").arg(at));
+    // An output that is one of the tiles, by another name, is refused and the tile kept.
+    const QByteArray t1 = Contents(cwd.filePath("t1"));
+    QVERIFY(QFile::link(cwd.filePath("t1"), cwd.filePath("link")));
+    const Outcome onInput =
+        RunRender(cwd.path(), {"--merge-tiles", "t0", "t1", "t2", "--export", "./link"});
+    QCOMPARE(onInput.exitCode, 2);
+    QCOMPARE(onInput.err, QString("orbitra-render: the output \"%1./link\" is one of the tiles to merge\n").arg(at));
+    QCOMPARE(Contents(cwd.filePath("t1")), t1);
     QVERIFY(!QFile::exists(cwd.filePath("m.png")));
     // Tiles make no picture of their own.
     const Outcome tilePng = RunRender(cwd.path(), common + QStringList{"--tile", "0/3", "--png", "x.png"});

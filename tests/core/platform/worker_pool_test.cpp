@@ -1,6 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+
 #include <atomic>
 #include <chrono>
 #include <cstdint>
@@ -89,6 +95,47 @@ TEST(WorkerPool, AnEmptyJobEndsAndThePoolCanBeDestroyedWhileIdle) {
   WorkerPool busy(2);
   busy.Start(100000, [](std::int64_t, std::stop_token stop) { return !stop.stop_requested(); });
   // Destroying a pool with a job open stops it and joins its threads.
+}
+
+// Run in a child whose address space allows `extra` bytes more than it has: thread stacks
+// soon do not fit. The job's 200 units all run, on the threads that could be started.
+int ThreadsUnderLimit(std::uint64_t extra) {
+  const pid_t child = fork();
+  if (child == 0) {
+    std::FILE* statm = std::fopen("/proc/self/statm", "r");
+    unsigned long long pages = 0;
+    if (statm == nullptr || std::fscanf(statm, "%llu", &pages) != 1) _exit(100);
+    std::fclose(statm);
+    const rlimit limit{static_cast<rlim_t>(pages * sysconf(_SC_PAGESIZE) + extra),
+                       static_cast<rlim_t>(pages * sysconf(_SC_PAGESIZE) + extra)};
+    setrlimit(RLIMIT_AS, &limit);
+    WorkerPool pool(1000);
+    std::vector<std::uint8_t> seen(200, 0);
+    pool.Run(200, [&](std::int64_t i, std::stop_token) {
+      ++seen[static_cast<std::size_t>(i)];
+      return true;
+    });
+    for (const std::uint8_t s : seen) {
+      if (s != 1) _exit(101);
+    }
+    if (pool.DoneCount() != 200 || pool.RequestedThreads() != 1000) _exit(102);
+    _exit(std::min(pool.Threads(), 99));
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
+}
+
+TEST(WorkerPool, ThreadsTheSystemRefusesAreDoneWithoutAndTheJobStillRuns) {
+  // Room for some threads' stacks (8 MB each by default), far from a thousand.
+  const int some = ThreadsUnderLimit(std::uint64_t{200} << 20);
+  EXPECT_GE(some, 1);
+  EXPECT_LT(some, 99);
+  // Room for hardly any (stacks kept from earlier threads may still serve a few; with
+  // none, the job runs on the thread that started it).
+  const int few = ThreadsUnderLimit(std::uint64_t{1} << 20);
+  EXPECT_GE(few, 0);
+  EXPECT_LT(few, 99);
 }
 
 }  // namespace

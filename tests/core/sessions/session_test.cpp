@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -124,10 +125,27 @@ TEST(Session, RefusalsNameTheFileAndReasonAndLeaveEverythingAsItWas) {
   miscounted.groups["store"]["dsk"] = std::int64_t{1500};
   ASSERT_FALSE(WriteSessionFile(source.Dir().File("miscounted.orbitra.h5"), miscounted, points));
 
+  // Values no window can have, each in a session otherwise whole.
+  const auto unusable = [&](const std::string& name, const std::string& group, const std::string& attribute,
+                            double value) {
+    SessionContent content = GatherSession(source.State(), {});
+    content.groups[group][attribute] = value;
+    EXPECT_FALSE(WriteSessionFile(source.Dir().File(name), content, points));
+    return source.Dir().File(name);
+  };
+  const double nan = std::nan("");
   const struct {
     std::filesystem::path file;
     std::string reason;
   } cases[] = {
+      {unusable("nan-range.orbitra.h5", "boxes/xy", "xmin", nan), "it is damaged (\"boxes/xy\" has no usable range)"},
+      {unusable("reversed.orbitra.h5", "boxes/xy", "ymax", -0.5), "it is damaged (\"boxes/xy\" has no usable range)"},
+      {unusable("infinite.orbitra.h5", "boxes/g", "xmax", HUGE_VAL), "it is damaged (\"boxes/g\" has no usable range)"},
+      {unusable("zero-infinity.orbitra.h5", "run/settings", "infinity_value", 0.0),
+       "it is damaged (\"run/settings/infinity_value\" is not a positive number)"},
+      {unusable("nan-infinity.orbitra.h5", "run/settings", "infinity_value", nan),
+       "it is damaged (\"run/settings/infinity_value\" is not a positive number)"},
+      {unusable("nan-current.orbitra.h5", "run", "current_y", nan), "it is damaged (a point of \"run\" is not a number)"},
       {source.Dir().File("missing.orbitra.h5"), "No such file or directory"},
       {source.Dir().File("truncated.orbitra.h5"), "it is damaged or incomplete"},
       {source.Dir().File("notes.orbitra.h5"), "it is not an Orbitra session"},

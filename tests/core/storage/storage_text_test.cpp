@@ -27,5 +27,15 @@ TEST(TextFormat, FixedPointMatchesPrintfInTheCLocale) {
   }
 }
 
+// Names in messages: whole up to the limit, else cut with "..." and never inside a
+// character ("é" is two bytes in UTF-8).
+TEST(TextFormat, LongTextsAreCutForMessagesAtWholeCharacters) {
+  EXPECT_EQ(CutForMessage("Henon", 5), "Henon");
+  EXPECT_EQ(CutForMessage("Henons", 5), "Henon...");
+  EXPECT_EQ(CutForMessage("abcd\xc3\xa9" "f", 5), "abcd...");
+  EXPECT_EQ(CutForMessage("abc\xc3\xa9" "f", 5), "abc\xc3\xa9...");
+  EXPECT_EQ(CutForMessage(std::string(1 << 20, 'm')), std::string(80, 'm') + "...");
+}
+
 }  // namespace
 }  // namespace orbitra
