@@ -174,19 +174,21 @@ bool ReadGroup(Reading& r, const std::string& path, SessionAttributes& attribute
   return true;
 }
 
-// The element types the writer makes, each as the file must hold it.
+// The element types the writer makes, each as the file must hold it. The library must
+// not start before the program has told it to leave the process's exit alone, so these
+// constants name their native types only when called.
 struct Element {
   H5T_class_t typeClass;
   std::size_t size;
   H5T_sign_t sign;  // integers only
-  hid_t memType;
+  hid_t (*memType)();  // a function: naming a native type starts the library
   const char* name;
 };
-const Element kU8{H5T_INTEGER, 1, H5T_SGN_NONE, H5T_NATIVE_UINT8, "unsigned 8-bit integers"};
-const Element kI32{H5T_INTEGER, 4, H5T_SGN_2, H5T_NATIVE_INT32, "signed 32-bit integers"};
-const Element kU32{H5T_INTEGER, 4, H5T_SGN_NONE, H5T_NATIVE_UINT32, "unsigned 32-bit integers"};
-const Element kI64{H5T_INTEGER, 8, H5T_SGN_2, H5T_NATIVE_INT64, "signed 64-bit integers"};
-const Element kF64{H5T_FLOAT, 8, H5T_SGN_ERROR, H5T_NATIVE_DOUBLE, "64-bit floating-point numbers"};
+const Element kU8{H5T_INTEGER, 1, H5T_SGN_NONE, [] { return H5T_NATIVE_UINT8; }, "unsigned 8-bit integers"};
+const Element kI32{H5T_INTEGER, 4, H5T_SGN_2, [] { return H5T_NATIVE_INT32; }, "signed 32-bit integers"};
+const Element kU32{H5T_INTEGER, 4, H5T_SGN_NONE, [] { return H5T_NATIVE_UINT32; }, "unsigned 32-bit integers"};
+const Element kI64{H5T_INTEGER, 8, H5T_SGN_2, [] { return H5T_NATIVE_INT64; }, "signed 64-bit integers"};
+const Element kF64{H5T_FLOAT, 8, H5T_SGN_ERROR, [] { return H5T_NATIVE_DOUBLE; }, "64-bit floating-point numbers"};
 
 // Reads the dataset at `path` of `rank` dimensions (a last dimension of `width` when
 // given) into `data`: refused unless its elements are of the type the writer makes, it
@@ -227,7 +229,7 @@ bool ReadArray(Reading& r, const std::string& path, const Element& element, int 
     return r.Fail(Quoted(path) + " claims more values than the file holds");
   }
   data.resize(count);
-  if (count > 0 && H5Dread(set.Get(), element.memType, H5S_ALL, H5S_ALL, H5P_DEFAULT, data.data()) < 0) {
+  if (count > 0 && H5Dread(set.Get(), element.memType(), H5S_ALL, H5S_ALL, H5P_DEFAULT, data.data()) < 0) {
     return r.Fail(Quoted(path) + " cannot be read");
   }
   return true;

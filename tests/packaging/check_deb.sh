@@ -52,11 +52,12 @@ field Recommends | grep -q "libgccjit0" && field Recommends | grep -q "binutils"
 
 # A typed map, in a clean folder with a cache of its own, is compiled by the package's
 # helper (libexec/orbitra/orbitra-compile-map; no build tree is on the way): the compiled
-# code lands in the cache, and nothing says the map ran interpreted.
+# code lands in the cache, and nothing says the map ran interpreted. An orbit diagram
+# waits for its compiled lanes; a short run would end before its compile and drop it.
 mkdir "$scratch/typed"
 (cd "$scratch/typed" && env HOME="$scratch/home" XDG_CACHE_HOME="$scratch/cache" \
    "$root/bin/orbitra-render" --x "1 - k1*x*x + y" --y "k2*x" --k1 1.4 --k2 0.3 \
-   --range -1.5,1.5,-0.5,0.5 --from 0.1,0.1 --iterations 20000 --size 320x240 --png typed.png \
+   --range -1.5,1.5,-0.5,0.5 --from 0.1,0.1 --orbit-diagram k1=1:1.4 --size 320x240 --png typed.png \
    2>"$scratch/typed.err") || { cat "$scratch/typed.err"; echo "the typed map was not drawn"; exit 1; }
 cat "$scratch/typed.err"
 if grep -q "interpreted" "$scratch/typed.err"; then echo "the typed map was not compiled"; exit 1; fi
