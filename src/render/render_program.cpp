@@ -10,6 +10,8 @@
 #include "explorer/startup.h"
 #include "render/console_prompter.h"
 #include "render/grid_render.h"
+#include "render/phase_space_render.h"
+#include "storage/phase_space_files.h"
 #include "render/picture_file.h"
 #include "render/progress_line.h"
 #include "render/render_arguments.h"
@@ -136,7 +138,13 @@ int RunRenderProgram(const QStringList& arguments, std::ostream& out, std::ostre
     err << "orbitra-render: " << parsed.error << "\nTry \"orbitra-render --help\".\n";
     return kRenderBadArguments;
   }
-  if (parsed.request->grid) return RenderGrid(*parsed.request, err, errIsTerminal);
+  if (const std::optional<GridRequest>& grid = parsed.request->grid) {
+    if (grid->phaseColouring) return RenderPhaseSpace(*parsed.request, err, errIsTerminal);
+    if (!grid->mergeFiles.empty() && IsPhaseSpaceTile(grid->mergeFiles.front())) {
+      return MergePhaseSpace(*parsed.request, err);
+    }
+    return RenderGrid(*parsed.request, err, errIsTerminal);
+  }
   return Render(*parsed.request, out, err, errIsTerminal);
 }
 
