@@ -291,9 +291,15 @@ std::string FormatPeriodicOrbit(const PeriodicOrbit& orbit) {
   return line;
 }
 
-std::string FormatPeriodicOrbits(const std::vector<PeriodicOrbit>& orbits) {
+std::string FormatPeriodicOrbits(const std::vector<PeriodicOrbit>& orbits) { return FormatPeriodicOrbits(orbits, false); }
+
+std::string FormatPeriodicOrbits(const std::vector<PeriodicOrbit>& orbits, bool residues) {
   std::string text;
-  for (const PeriodicOrbit& orbit : orbits) text += FormatPeriodicOrbit(orbit) + '\n';
+  for (const PeriodicOrbit& orbit : orbits) {
+    text += FormatPeriodicOrbit(orbit);
+    if (residues) text += " " + Number("%.7g", (2.0 - orbit.stability.trace) / 4.0);
+    text += '\n';
+  }
   return text;
 }
 

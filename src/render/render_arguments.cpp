@@ -174,6 +174,20 @@ void AddOptions(QCommandLineParser& parser) {
        QStringLiteral("Grow the unstable and stable manifolds of the saddle of period P found nearest to (x, y): "
                       "drawn into --png; --export then writes their points (\"branch x y\")."),
        QStringLiteral("P:x,y")},
+      {QStringLiteral("periodic-orbit-type"),
+       QStringLiteral("Print the orbits that advance p wraps of x in q iterations (a map whose x wraps), with a "
+                      "point in --region: period, first point, eigenvalues, class, residue."),
+       QStringLiteral("p/q")},
+      {QStringLiteral("critical-circle"),
+       QStringLiteral("Print where the invariant circle of rotation number --omega breaks as k1 grows, by Greene's "
+                      "residue criterion: per convergent p/q of omega, the k1 at which the residue of the elliptic "
+                      "p/q orbit is 1/4, then the estimate and its last two differences.")},
+      {QStringLiteral("omega"),
+       QStringLiteral("The circle's rotation number for --critical-circle (default the golden mean's "
+                      "(sqrt 5 - 1)/2)."),
+       QStringLiteral("w")},
+      {QStringLiteral("largest-period"),
+       QStringLiteral("The largest q of the convergents --critical-circle uses (default 987)."), QStringLiteral("q")},
       {QStringLiteral("arc-length"), QStringLiteral("Length of each manifold branch (default 10)."),
        QStringLiteral("L")},
       {QStringLiteral("interpreted"),
@@ -375,6 +389,25 @@ void ReadStructure(ValueReader& reader, RenderRequest& request) {
       reader.Fail("--manifolds needs --png FILE and/or --export FILE");
     }
   }
+  if (const auto text = reader.Text(QStringLiteral("periodic-orbit-type"))) {
+    const std::size_t slash = text->find('/');
+    std::int32_t p = 0, q = 0;
+    if (slash == std::string::npos || !ParseInt32(text->substr(0, slash), p) ||
+        !ParseInt32(text->substr(slash + 1), q) || p < 0 || q < 1 || q > 100000) {
+      reader.Fail<int>(QStringLiteral("periodic-orbit-type"), "p/q, whole numbers with 0 <= p and 1 <= q <= 100000",
+                       *text);
+    } else {
+      request.orbitType = RenderRequest::OrbitType{p, q};
+    }
+  }
+  const std::optional<double> omega = reader.Number(QStringLiteral("omega"));
+  if (omega && !(*omega > 0.0 && *omega < 1.0)) {
+    reader.Fail<double>(QStringLiteral("omega"), "a number between 0 and 1", reader.Text(QStringLiteral("omega")).value_or(""));
+  }
+  request.criticalCircle = omega;  // taken for the circle once --critical-circle is seen
+  if (const auto largest = reader.WholeNumber(QStringLiteral("largest-period"), 1, 100000)) {
+    request.criticalLargestPeriod = *largest;
+  }
   if (const auto arc = reader.Number(QStringLiteral("arc-length"))) {
     if (*arc > 0.0 && *arc <= 1e6) {
       request.arcLength = *arc;
@@ -478,7 +511,13 @@ RenderArguments ParseRenderArguments(const QStringList& arguments) {
     request.saveSession = Absolute(*file);
   }
   ReadStructure(reader, request);
-  if (!request.png && !request.exportFile && !request.job.inspect && !request.saveSession && !request.periodicOrbits) {
+  if (parser.isSet(QStringLiteral("critical-circle"))) {
+    if (!request.criticalCircle) request.criticalCircle = 0.6180339887498949;  // (sqrt 5 - 1) / 2
+  } else if (request.criticalCircle) {
+    reader.Fail("--omega needs --critical-circle");
+  }
+  if (!request.png && !request.exportFile && !request.job.inspect && !request.saveSession && !request.periodicOrbits &&
+      !request.orbitType && !request.criticalCircle) {
     reader.Fail("nothing to write: give --png FILE, --export FILE, --save-session FILE and/or --lyapunov");
   }
 

@@ -42,6 +42,13 @@ struct RenderRequest {
   };
   std::optional<Manifolds> manifolds;  // drawn into the picture; the export writes their points
   std::optional<double> arcLength;     // of each manifold branch
+  struct OrbitType {
+    int p = 0;
+    int q = 1;
+  };
+  std::optional<OrbitType> orbitType;      // --periodic-orbit-type p/q
+  std::optional<double> criticalCircle;    // --critical-circle: the rotation number (--omega)
+  int criticalLargestPeriod = 987;         // --largest-period
   bool interpreted = false;  // typed maps run by the expression library, never compiled
   bool plotOnly = false;     // no texts at fixed places, the picture cut to the boxes
 };
