@@ -4,9 +4,13 @@
 // the benchmark's own thread; and a picture on the worker pool with two threads against one.
 #include <benchmark/benchmark.h>
 
+#include <chrono>
 #include <cmath>
+#include <cstdio>
+#include <string>
 
 #include "analysis/chaos_indicators.h"
+#include "analysis/critical_circle.h"
 #include "bench/bench_ratios.h"
 #include "maps/mapping_catalogue.h"
 
@@ -51,8 +55,31 @@ void BM_PhaseSpaceOnThreads(benchmark::State& bs) {
   }
 }
 
+// The golden circle of the Standard Map, convergents up to q = 987 (or as far as found).
+void BM_CriticalCircle(benchmark::State& bs) {
+  const MappingModel model = StandardModel();
+  CriticalCircleSettings settings;
+  for (auto _ : bs) {
+    const CriticalCircle circle = FindCriticalCircle(model, settings);
+    benchmark::DoNotOptimize(circle.rows.data());
+  }
+}
+
 BENCHMARK(BM_PhaseSpaceMegnoOneThread)->Unit(benchmark::kMillisecond)->MinTime(0.5);
 BENCHMARK(BM_PhaseSpaceOnThreads)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(1.0);
+
+BENCHMARK(BM_CriticalCircle)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+
+const int kCircle = RegisterClosingLine([] {
+  // Seconds of one golden circle, measured on its own (the benchmark above prints it too).
+  const auto start = std::chrono::steady_clock::now();
+  const CriticalCircle circle = FindCriticalCircle(StandardModel(), CriticalCircleSettings{});
+  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  char line[96];
+  std::snprintf(line, sizeof line, "critical_circle_standard_map_s %.3f (q up to %d)", seconds,
+                circle.rows.empty() ? 0 : circle.rows.back().q);
+  return std::string(line);
+});
 
 const int kMegno = RegisterRatio("phase_space_megno_vs_bare_standard_map", "BM_PhaseSpaceMegnoOneThread/min_time:0.500",
                                  "BM_BareLoop/1/min_time:0.500");
