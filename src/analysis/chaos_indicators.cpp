@@ -90,6 +90,7 @@ void IndicatorLanes(const Step& step, const PhaseSpaceSettings& s, const double*
       for (int l = 0; l < kLanes; ++l) blockLargest[l] = 1.0;  // |w|^2 at the block's start
       for (std::int32_t k = 0; k < chunk; ++k) {
         const double count = static_cast<double>(done + k + 1);
+        const double perCount = 1.0 / count;  // one division for all lanes
         for (int l = 0; l < kLanes; ++l) {
           const MapJacobian j = step.Jacobian(x[l], y[l]);
           const double tx = j.dxdx * wx[l] + j.dxdy * wy[l];
@@ -104,7 +105,7 @@ void IndicatorLanes(const Step& step, const PhaseSpaceSettings& s, const double*
             const double logLength = logScale[l] + 0.5 * std::log(size);
             weighted[l] += count * (logLength - previous[l]);
             previous[l] = logLength;
-            sumY[l] += weighted[l] / count;
+            sumY[l] += weighted[l] * perCount;
           } else if constexpr (C == PhaseColouring::Fli) {
             blockLargest[l] = std::max(blockLargest[l], size);
           }

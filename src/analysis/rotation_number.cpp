@@ -2,6 +2,8 @@
 
 #include "analysis/periodic_orbits.h"
 
+#include <cstdio>
+
 namespace orbitra {
 
 namespace {
@@ -44,6 +46,29 @@ RotationNumber RotationNumberOf(const WorldPoint* points, std::size_t count, Coo
   RotationAccumulator rotation = AccumulatorFor(wrap, centre);
   for (std::size_t i = 1; i < count; ++i) rotation.Add(points[i - 1], points[i]);
   return rotation.Result();
+}
+
+std::vector<ProfilePoint> RotationProfile(const PlaneMap& map, WorldPoint a, WorldPoint b, int count,
+                                          std::int64_t transient, std::int64_t iterations,
+                                          std::optional<WorldPoint> centre) {
+  std::vector<ProfilePoint> profile;
+  const double length = std::hypot(b.x - a.x, b.y - a.y);
+  for (int i = 0; i < count; ++i) {
+    const double t = count > 1 ? static_cast<double>(i) / (count - 1) : 0.0;
+    const WorldPoint z{a.x + t * (b.x - a.x), a.y + t * (b.y - a.y)};
+    profile.push_back({t * length, z, OrbitRotationNumber(map, z, transient, iterations, centre).value});
+  }
+  return profile;
+}
+
+std::string FormatRotationProfile(const std::vector<ProfilePoint>& profile) {
+  std::string text;
+  char line[128];
+  for (const ProfilePoint& p : profile) {
+    std::snprintf(line, sizeof line, "%.12g %.12g %.12g %.12g\n", p.s, p.at.x, p.at.y, p.rotation);
+    text += line;
+  }
+  return text;
 }
 
 std::optional<WorldPoint> EllipticFixedPointNear(const PlaneMap& map, WorldPoint guess, double largestStep) {

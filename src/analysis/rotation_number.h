@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstdint>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "analysis/plane_map.h"
 #include "maps/world_geometry.h"
@@ -91,6 +93,20 @@ RotationNumber OrbitRotationNumber(const PlaneMap& map, WorldPoint from, std::in
 // The same over the consecutive points of a stored orbit, oldest first.
 RotationNumber RotationNumberOf(const WorldPoint* points, std::size_t count, CoordinateWrap wrap,
                                 std::optional<WorldPoint> centre = std::nullopt);
+
+// A rotation profile: `count` initial points evenly along the segment from a to b (both
+// ends included; one point: a), each run for the transient and then the counted
+// iterations. s is the distance along the segment.
+struct ProfilePoint {
+  double s = 0.0;
+  WorldPoint at;
+  double rotation = NAN;
+};
+std::vector<ProfilePoint> RotationProfile(const PlaneMap& map, WorldPoint a, WorldPoint b, int count,
+                                          std::int64_t transient, std::int64_t iterations,
+                                          std::optional<WorldPoint> centre = std::nullopt);
+// "s x y rotation" a line, 12 significant digits ("nan" where there is none).
+std::string FormatRotationProfile(const std::vector<ProfilePoint>& profile);
 
 // An elliptic fixed point near `guess`, by Newton's method: the natural centre of winding
 // for an orbit that circles one. Nothing when Newton finds no fixed point there or the

@@ -138,7 +138,9 @@ std::string ReadGridRequest(const QCommandLineParser& parser, RenderRequest& req
   if (phase && (plane || parser.isSet(Name("basins")))) {
     return std::string("--phase-space cannot be used with --") + (plane ? "parameter-plane" : "basins");
   }
-  if (parser.isSet(Name("centre")) && !phase) return "--centre needs --phase-space";
+  if (parser.isSet(Name("centre")) && !phase && !parser.isSet(Name("rotation-profile"))) {
+    return "--centre needs --phase-space or --rotation-profile";
+  }
   const bool basins = parser.isSet(Name("basins")) || phase;
   if (request.diagram) {
     if (plane || basins) return "--orbit-diagram cannot be used with --parameter-plane or --basins";
@@ -148,7 +150,9 @@ std::string ReadGridRequest(const QCommandLineParser& parser, RenderRequest& req
     return {};
   }
   if (!plane && !basins) {
-    if (parser.isSet(Name("transient"))) return "--transient goes with --orbit-diagram, --parameter-plane or --basins";
+    if (parser.isSet(Name("transient")) && !parser.isSet(Name("rotation-profile"))) {
+      return "--transient goes with --orbit-diagram, --parameter-plane or --basins";
+    }
     for (const char* name : {"colour-by", "longest-period", "lyapunov-iterations", "escape",
                              "chaos-tolerance", "tile"}) {
       if (parser.isSet(Name(name))) return std::string("--") + name + " needs --parameter-plane or --basins";

@@ -8,6 +8,7 @@
 #include "analysis/area_preservation.h"
 #include "analysis/critical_circle.h"
 #include "analysis/residue.h"
+#include "analysis/rotation_number.h"
 #include "storage/file_io.h"
 #include "sweeps/structure_commands.h"
 
@@ -30,6 +31,24 @@ bool WriteManifoldPoints(const std::vector<ManifoldBranch>& branches, const std:
 
 bool PerformStructureRequest(OrbitraState& state, const RenderRequest& request, Canvas& canvas, std::ostream& out,
                              Prompter& prompter) {
+  if (request.rotationProfile) {
+    const PlaneMap map = AnalysisMapOf(state);
+    const RenderRequest::Profile& profile = *request.rotationProfile;
+    std::optional<WorldPoint> centre = request.centre;
+    if (!centre && !(map.Wrap().x > 0.0)) {
+      const WorldPoint middle{0.5 * (profile.a.x + profile.b.x), 0.5 * (profile.a.y + profile.b.y)};
+      const WorldRange r = state.Boxes.XYBox.GetRange();
+      centre = EllipticFixedPointNear(map, middle, 0.125 * std::hypot(r.Xmax - r.Xmin, r.Ymax - r.Ymin));
+      if (!centre) {
+        prompter.ShowMessage("no elliptic fixed point near the segment to count the winding about: give --centre x,y");
+        return false;
+      }
+    }
+    const std::int64_t iterations = request.job.iterations.value_or(1000);
+    out << FormatRotationProfile(
+               RotationProfile(map, profile.a, profile.b, profile.points, profile.transient, iterations, centre))
+        << std::flush;
+  }
   if (request.orbitType || request.criticalCircle) {
     const PlaneMap map = AnalysisMapOf(state);
     if (!(map.Wrap().x > 0.0)) {
