@@ -82,6 +82,21 @@ TEST(RotationNumber, IntegrableStandardMapAdvancesByY) {
   }
 }
 
+// The profile along a vertical segment of the integrable map: y/2pi at every point, s the
+// distance from the first end.
+TEST(RotationNumber, ProfileAlongASegment) {
+  const PlaneMap map = PlaneMapOf(testing::MapModel(1, 0.0));
+  const std::vector<ProfilePoint> profile = RotationProfile(map, {1.0, 0.5}, {1.0, 2.5}, 5, 100, 1000);
+  ASSERT_EQ(profile.size(), 5u);
+  for (int i = 0; i < 5; ++i) {
+    const ProfilePoint& p = profile[static_cast<std::size_t>(i)];
+    EXPECT_NEAR(p.s, 0.5 * i, 1e-15);
+    EXPECT_EQ(p.at.x, 1.0);
+    EXPECT_NEAR(p.rotation, (0.5 + 0.5 * i) / (2 * kPi), 1e-12);
+  }
+  EXPECT_EQ(FormatRotationProfile({profile[0]}), "0 1 0.5 0.0795774715459\n");
+}
+
 // At an elliptic fixed point with trace t the linearisation turns by theta, cos theta =
 // t / 2, per iteration; orbits close to it wind about it at that rate.
 TEST(RotationNumber, WindingNearEllipticPointsTendsToTheLinearAngle) {
