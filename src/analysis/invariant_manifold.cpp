@@ -48,7 +48,7 @@ ManifoldGrower::ManifoldGrower(const PlaneMap& map, const PeriodicOrbit& saddle,
                                ManifoldKind kind, int side, const ManifoldSettings& settings)
     : map_(&map), kind_(kind), settings_(settings), saddle_(saddle.points.at(orbitPoint)) {
   const MapJacobian m = CycleJacobian(map, saddle.points, orbitPoint);
-  const OrbitStability s = StabilityOf(m);
+  const OrbitStability s = CycleStability(map, saddle.points, orbitPoint);
   // The eigenvalue of the wanted kind: outside the unit circle for the unstable manifold.
   const double e0 = s.eigenvalues[0].real(), e1 = s.eigenvalues[1].real();
   const bool firstUnstable = std::fabs(e0) > std::fabs(e1);

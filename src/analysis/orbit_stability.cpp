@@ -13,10 +13,12 @@ bool OnUnitCircle(double modulus) noexcept { return std::fabs(modulus - 1.0) <= 
 
 }  // namespace
 
-OrbitStability StabilityOf(const MapJacobian& m) noexcept {
+OrbitStability StabilityOf(const MapJacobian& m) noexcept { return StabilityOf(m, m.Determinant()); }
+
+OrbitStability StabilityOf(const MapJacobian& m, double determinant) noexcept {
   OrbitStability s;
   s.trace = m.dxdx + m.dydy;
-  s.determinant = m.Determinant();
+  s.determinant = determinant;
   const double half = 0.5 * s.trace;
   const double discriminant = half * half - s.determinant;
   if (discriminant < 0.0) {

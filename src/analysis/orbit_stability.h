@@ -26,6 +26,9 @@ struct OrbitStability {
 // Eigenvalues and class of the linearisation `m`. Moduli within 1e-7 of 1 count as on
 // the unit circle.
 OrbitStability StabilityOf(const MapJacobian& m) noexcept;
+// The same with the determinant known apart (more exactly than m's entries give it): the
+// smaller real eigenvalue is then determinant / larger, with all its digits.
+OrbitStability StabilityOf(const MapJacobian& m, double determinant) noexcept;
 
 // "saddle", "flip-saddle", "sink", "source", "elliptic", "parabolic".
 std::string_view ClassName(OrbitClass kind) noexcept;

@@ -9,7 +9,11 @@ namespace orbitra {
 
 namespace {
 
-constexpr int kNewtonIterations = 40;
+constexpr int kNewtonIterations = 60;
+// The largest residual, relative to the size of the coordinates, that counts as rounding.
+constexpr double kResidualAtRounding = 1e-13;
+// A few units in the last place of a coordinate of size 1: what a residual at rounding holds.
+constexpr double kUnitRoundoffs = 8.9e-16;
 constexpr std::size_t kSeedsPerUnit = 32;
 // Orbits run for seeds: this many starts on a coarse grid, each after a transient.
 constexpr int kOrbitStartsPerSide = 8;
@@ -78,7 +82,10 @@ std::vector<WorldPoint> ConvergePeriodicOrbit(const PlaneMap& map, std::vector<W
   std::vector<WorldPoint> residual(p);
   std::vector<MapJacobian> jacobian(p);
   std::vector<WorldPoint> step(p);
-  double previous = HUGE_VAL;
+  // The scale of the coordinates, for what rounding leaves of a residual.
+  double size = 1.0;
+  for (const WorldPoint q : z) size = std::max(size, Norm(q));
+  double previousStep = HUGE_VAL;
   for (int iteration = 0; iteration <= kNewtonIterations; ++iteration) {
     // Residuals G_i = F(z_i) - z_(i+1) and the Jacobians at the z_i.
     double largest = 0.0;
@@ -89,10 +96,6 @@ std::vector<WorldPoint> ConvergePeriodicOrbit(const PlaneMap& map, std::vector<W
       largest = std::max(largest, Norm(residual[i]));
     }
     if (!(largest < HUGE_VAL)) return {};
-    // Converged: at the level of rounding, or no longer improving once close.
-    if (largest <= 1e-7 * tolerance || (largest <= 1e-2 * tolerance && largest > 0.25 * previous)) break;
-    if (iteration == kNewtonIterations) return {};
-    previous = largest;
 
     // The Newton step solves J_i dz_i - dz_(i+1) = -G_i. With dz_i = Phi_i dz_0 + r_i the
     // cycle closes when (I - Phi_p) dz_0 = r_p.
@@ -114,12 +117,41 @@ std::vector<WorldPoint> ConvergePeriodicOrbit(const PlaneMap& map, std::vector<W
       longest = std::max(longest, Norm(step[i + 1]));
     }
     if (!(longest < HUGE_VAL)) return {};
+    // Converged: the residual is at the level of rounding, and the step Newton would still
+    // take is far below the distance that tells orbits apart and came down quadratically
+    // (at a simple root each step is about the square of the one before; at a degenerate
+    // one, where the eigenvalues of F^p are 1, it only halves, and such a point may lie far
+    // from any orbit with a tiny residual). A step at rounding level needs no such descent.
+    //
+    // Nor is a root kept that rounding cannot place: a residual of a few units in the last
+    // place moves the solution by that much times |(I - Phi_p)^-1|, which near a
+    // degenerate orbit (multipliers near 1 on F^p) is far more than the distance that
+    // tells orbits apart; such points lie anywhere in a band of tiny residuals around it.
+    const double rounding = 1e-13 * size;
+    if (largest <= kResidualAtRounding * size && longest <= 1e-3 * tolerance &&
+        (longest <= rounding || longest <= 1e-2 * previousStep)) {
+      const double inverseNorm =
+          std::max(std::fabs(a.dydy) + std::fabs(a.dxdy), std::fabs(a.dydx) + std::fabs(a.dxdx)) / std::fabs(det);
+      if (!(kUnitRoundoffs * size * inverseNorm <= 1e-2 * tolerance)) return {};
+      return z;
+    }
+    if (iteration == kNewtonIterations) return {};
+    previousStep = longest;
     const double scale = longest > largestStep ? largestStep / longest : 1.0;
     for (std::size_t i = 0; i < p; ++i) {
       z[i] = map.Reduced({z[i].x + scale * step[i].x, z[i].y + scale * step[i].y});
     }
   }
-  return z;
+  return {};
+}
+
+OrbitStability CycleStability(const PlaneMap& map, const std::vector<WorldPoint>& points, std::size_t first) {
+  // det F^p is the product of the steps' determinants: exact where each step's is (1 for a
+  // map that preserves area, -b for Henon's), where the entries of the product matrix
+  // would cancel to it and lose its digits.
+  double det = 1.0;
+  for (const WorldPoint z : points) det *= map.Jacobian(z.x, z.y).Determinant();
+  return StabilityOf(CycleJacobian(map, points, first), det);
 }
 
 PeriodicOrbitFinder::PeriodicOrbitFinder(PlaneMap map, PeriodicOrbitSearch search)
@@ -206,7 +238,7 @@ std::vector<PeriodicOrbit> PeriodicOrbitFinder::Search(int period, std::size_t f
     });
     std::rotate(z.begin(), smallest, z.end());
     PeriodicOrbit orbit{period, std::move(z), {}};
-    orbit.stability = StabilityOf(CycleJacobian(map_, orbit.points));
+    orbit.stability = CycleStability(map_, orbit.points);
     KeepNew(map_, found, std::move(orbit), tolerance_);
   }
   return found;
@@ -260,9 +292,15 @@ std::string FormatPeriodicOrbit(const PeriodicOrbit& orbit) {
   return line;
 }
 
-std::string FormatPeriodicOrbits(const std::vector<PeriodicOrbit>& orbits) {
+std::string FormatPeriodicOrbits(const std::vector<PeriodicOrbit>& orbits) { return FormatPeriodicOrbits(orbits, false); }
+
+std::string FormatPeriodicOrbits(const std::vector<PeriodicOrbit>& orbits, bool residues) {
   std::string text;
-  for (const PeriodicOrbit& orbit : orbits) text += FormatPeriodicOrbit(orbit) + '\n';
+  for (const PeriodicOrbit& orbit : orbits) {
+    text += FormatPeriodicOrbit(orbit);
+    if (residues) text += " " + Number("%.7g", (2.0 - orbit.stability.trace) / 4.0);
+    text += '\n';
+  }
   return text;
 }
 

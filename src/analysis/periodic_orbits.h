@@ -34,12 +34,16 @@ struct PeriodicOrbit {
 
 // Newton's method on the multiple-shooting system of period p from `start`: the p points
 // z_i are the unknowns, F(z_i) = z_(i+1) (indices mod p) the 2p equations. The orbit
-// found, in the order found, or an empty vector when Newton did not converge.
+// found, in the order found, or an empty vector when Newton did not converge
+// quadratically to a residual at rounding level (see the .cpp). No step is longer than
+// largestStep (the largest coordinate change).
 std::vector<WorldPoint> ConvergePeriodicOrbit(const PlaneMap& map, std::vector<WorldPoint> start,
                                               double tolerance, double largestStep);
 
 // The Jacobian of F^p along `points`, from points[first] round to it again.
 MapJacobian CycleJacobian(const PlaneMap& map, const std::vector<WorldPoint>& points, std::size_t first = 0);
+// The stability of the cycle, its determinant the product of the steps' determinants.
+OrbitStability CycleStability(const PlaneMap& map, const std::vector<WorldPoint>& points, std::size_t first = 0);
 
 // The search as fixed units of work (a period and a slice of the seeds each), so that it
 // runs on a WorkerPool, stops and resumes, and gives the same list on any number of
@@ -82,5 +86,8 @@ std::string FormatPeriodicOrbit(const PeriodicOrbit& orbit);
 // The same six fields, one per column of a table.
 std::array<std::string, 6> PeriodicOrbitColumns(const PeriodicOrbit& orbit);
 std::string FormatPeriodicOrbits(const std::vector<PeriodicOrbit>& orbits);
+// With `residues`, each line ends in Greene's residue (2 - trace) / 4 to 7 digits: what
+// tells elliptic from hyperbolic orbits of a map that preserves area.
+std::string FormatPeriodicOrbits(const std::vector<PeriodicOrbit>& orbits, bool residues);
 
 }  // namespace orbitra

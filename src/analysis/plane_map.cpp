@@ -6,6 +6,7 @@
 #include "maps/map_routines.h"
 #include "maps/map_steps.h"
 #include "maps/user_map_evaluator.h"
+#include "maps/user_map_wrap.h"
 
 namespace orbitra {
 
@@ -29,7 +30,15 @@ PlaneMap Evaluated(std::shared_ptr<const MappingModel> model) {
     MapImage operator()(double x, double y) const { return step(x, y); }
     MapJacobian Jacobian(double x, double y) const { return step.Jacobian(x, y); }
   };
-  const RoutineStep step{model.get(), model->routine, WrapOfSystem(model->system)};
+  CoordinateWrap wrap = WrapOfSystem(model->system);
+  // A typed map whose x' or y' is a mod as its outermost operation wraps as the built-in
+  // maps with "mod 2pi" do.
+  if (model->userMap) {
+    if (const std::optional<UserMapProgram> program = model->userMap->Program()) {
+      wrap = WrapOfUserMapProgram(*program, model->k1, model->k2, model->k3, model->k4);
+    }
+  }
+  const RoutineStep step{model.get(), model->routine, wrap};
   PlaneMap map(KeptRoutineStep{model, step}, step.wrap);
   map.SetConcurrent(false);
   return map;

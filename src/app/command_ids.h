@@ -54,6 +54,7 @@ enum class CommandId : int {
   SaveSession = 32823,
   OpenSession = 32824,
   RecentSessions = 32825,  // a submenu; its sessions take ids from kFirstRecentSession on
+  PhaseSpace = 32826,
   AppExit = 57665,
   AppAbout = 57664,
   ViewToolbar = 59392,

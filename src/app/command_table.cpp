@@ -56,6 +56,8 @@ constexpr std::array kCommands{
                  false, "", kNoCheck, OnParameterPlane},
     CommandEntry{Basins, "&View", "", "Basins...", "Show where the orbits from each point of the plane go", false, "",
                  kNoCheck, OnBasins},
+    CommandEntry{PhaseSpace, "&View", "", "Phase Space...", "Show chaos indicators over the plane of initial points",
+                 false, "", kNoCheck, OnPhaseSpace},
     // Trajectory
     CommandEntry{InitialConditions, "Trajectory", "", "Initial Conditions", "Set Initial conditions and options", true,
                  "", kNoCheck, OnInitialConditions},

@@ -5,6 +5,9 @@
 #include "dialogs/orbit_diagram_dialog.h"
 #include "sweeps/grid_window_logic.h"
 #include "sweeps/orbit_diagram_view.h"
+#include "sweeps/phase_space_view.h"
+
+#include <QInputDialog>
 
 namespace orbitra {
 
@@ -60,5 +63,24 @@ Invalidation OpenGridWindow(CommandHost& host, const GridWindowValues& prepared)
 Invalidation OnParameterPlane(CommandHost& host) { return OpenGridWindow(host, PrepareParameterPlaneDialog(host.State())); }
 
 Invalidation OnBasins(CommandHost& host) { return OpenGridWindow(host, PrepareBasinsDialog(host.State())); }
+
+Invalidation OnPhaseSpace(CommandHost& host) {
+  const QStringList names = {QStringLiteral("MEGNO"), QStringLiteral("FLI"), QStringLiteral("Lyapunov exponent"),
+                             QStringLiteral("Rotation number")};
+  bool chosen = false;
+  const QString name = QInputDialog::getItem(host.DialogParent(), QStringLiteral("Phase Space"),
+                                             QStringLiteral("Colour by:"), names, 0, false, &chosen);
+  if (!chosen) return Invalidation::None;
+  const PhaseColouring colourings[] = {PhaseColouring::Megno, PhaseColouring::Fli, PhaseColouring::Lyapunov,
+                                       PhaseColouring::Rotation};
+  OrbitraState& state = host.State();
+  WorkerPool pool(1);
+  const PhaseSpaceSettings settings =
+      PhaseSpaceSettingsFor(GridViewMapOf(state), colourings[names.indexOf(name)], pool);
+  auto logic = std::make_unique<PhaseSpaceWindowLogic>(state, host.Prompts(), settings, 0);
+  const PhaseSpaceWindowLogic& view = *logic;
+  OpenSweepWindow(host, std::move(logic), [&view](const std::filesystem::path& file) { return view.Export(file); });
+  return Invalidation::None;
+}
 
 }  // namespace orbitra

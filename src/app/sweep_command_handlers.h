@@ -28,5 +28,7 @@ Invalidation OnOrbitDiagram(CommandHost& host);
 // for the explorer's map and parameters as they are now.
 Invalidation OnParameterPlane(CommandHost& host);
 Invalidation OnBasins(CommandHost& host);
+// "Phase Space...": asks which indicator, then opens its window over the X-Y box's range.
+Invalidation OnPhaseSpace(CommandHost& host);
 
 }  // namespace orbitra

@@ -7,6 +7,7 @@
 
 #include "analysis/lyapunov_accumulator.h"
 #include "analysis/orbit_period.h"
+#include "analysis/rotation_number.h"
 #include "maps/coordinate_wrap.h"
 #include "maps/mapping_model.h"
 #include "maps/world_geometry.h"
@@ -60,7 +61,14 @@ class OrbitInspector {
   // The newest point: the initial one before the first iterate.
   WorldPoint CurrentPoint() const noexcept;
   std::int64_t Iterations() const noexcept { return lyapunov_.Steps(); }
-  LyapunovEstimate Exponents() const noexcept { return lyapunov_.Estimate(); }
+  // The exponents; for a map that preserves area (PreservesArea) lambda2 is -lambda1 and
+  // the mean of log|det J| is 0, whatever rounding did to det J at the iterates.
+  LyapunovEstimate Exponents() const noexcept;
+  bool AreaPreserving() const noexcept { return areaPreserving_; }
+  // The rotation number over the newest points kept (see RotationNumber): lifted where
+  // the map's x wraps, otherwise winding about the elliptic fixed point nearest the
+  // points' mean, if Newton's method finds one there (not a number otherwise).
+  RotationNumber Rotation() const;
   bool Escaped() const noexcept { return escaped_; }
   // Period search over the newest points, with the tolerance taken from the points.
   PeriodFinding Period() const noexcept;
@@ -76,6 +84,9 @@ class OrbitInspector {
   std::shared_ptr<const UserMapEvaluator> userMap_;  // a user's map: the very formulas compiled
   std::array<double, 4> k_{};
   CoordinateWrap wrap_;
+  MappingModel model_;           // the map followed, for the rotation number's centre
+  CoordinateWrap analysisWrap_;  // its wraps as the analysis reads them (typed maps' mod too)
+  bool areaPreserving_ = false;
   WorldPoint initial_;
   LyapunovAccumulator lyapunov_;
   std::unique_ptr<WorldPoint[]> ring_;  // kRecentCapacity points, allocated once

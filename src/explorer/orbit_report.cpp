@@ -46,6 +46,18 @@ std::string SumText(const LyapunovEstimate& e) {
   return sum + "  (mean log|det J| " + det + ")";
 }
 
+std::string RotationText(const OrbitReport& report) {
+  const RotationNumber& r = report.rotation;
+  if (report.escaped) return "-";
+  if (r.iterations == 0 && r.kind == RotationKind::Winding) return "not known: no elliptic fixed point near the orbit";
+  if (!std::isfinite(r.value)) return "-";
+  if (r.kind == RotationKind::Lifted) {
+    return Format("%.10f  (lifted x, %" PRId64 " iterations)", r.value, r.iterations);
+  }
+  return Format("%.10f  (about x=%.10g  y=%.10g, %" PRId64 " iterations)", r.value, r.centre.x, r.centre.y,
+                r.iterations);
+}
+
 std::string PeriodText(const OrbitReport& report) {
   if (report.escaped) return "escaped";
   if (report.period.period > 0) return Format("period %d", report.period.period);
@@ -66,6 +78,7 @@ OrbitReport MakeOrbitReport(const OrbitraState& state) {
   report.currentPoint = inspector.CurrentPoint();
   report.exponents = inspector.Exponents();
   report.escaped = inspector.Escaped();
+  report.rotation = inspector.Rotation();
   report.period = inspector.Period();
   return report;
 }
@@ -73,7 +86,8 @@ OrbitReport MakeOrbitReport(const OrbitraState& state) {
 std::vector<ReportLine> OrbitReportLines(const OrbitReport& r) {
   std::vector<ReportLine> lines = {{"Map", "-"},     {"Parameters", "-"}, {"Initial point", "-"},
                                    {"Iterations", "-"}, {"Current point", "-"}, {"\u03bb1", "-"},
-                                   {"\u03bb2", "-"},   {"\u03bb1 + \u03bb2", "-"}, {"Period", "-"}};
+                                   {"\u03bb2", "-"},   {"\u03bb1 + \u03bb2", "-"}, {"Rotation number", "-"},
+                                   {"Period", "-"}};
   if (!r.following) return lines;
   const LyapunovEstimate& e = r.exponents;
   lines[0].value = std::string(r.mapName);
@@ -84,7 +98,8 @@ std::vector<ReportLine> OrbitReportLines(const OrbitReport& r) {
   lines[5].value = ExponentText(e.lambda1, e.gap1);
   lines[6].value = ExponentText(e.lambda2, e.gap2);
   if (e.steps > 0) lines[7].value = SumText(e);
-  lines[8].value = PeriodText(r);
+  if (e.steps > 0) lines[8].value = RotationText(r);
+  lines[9].value = PeriodText(r);
   return lines;
 }
 

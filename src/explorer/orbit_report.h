@@ -9,6 +9,7 @@
 
 #include "analysis/lyapunov_accumulator.h"
 #include "analysis/orbit_period.h"
+#include "analysis/rotation_number.h"
 #include "maps/world_geometry.h"
 
 namespace orbitra {
@@ -24,6 +25,7 @@ struct OrbitReport {
   std::int64_t iterations = 0;
   WorldPoint currentPoint;
   LyapunovEstimate exponents;
+  RotationNumber rotation;
   bool escaped = false;
   PeriodFinding period;
 };
@@ -38,7 +40,8 @@ struct ReportLine {
 };
 
 // The panel's lines, in order: map, parameters, initial point, iterations, current point,
-// the two exponents, their sum beside the mean of log|det J|, and the period. Values are
+// the two exponents, their sum beside the mean of log|det J|, the rotation number with
+// what it rests on, and the period. Values are
 // "-" where there is nothing to show yet, and say in words why a value cannot be known
 // (never an infinity or not a number).
 std::vector<ReportLine> OrbitReportLines(const OrbitReport& report);

@@ -9,6 +9,7 @@ namespace orbitra {
 struct CoordinateWrap {
   double x = 0.0;
   double y = 0.0;
+  friend bool operator==(const CoordinateWrap&, const CoordinateWrap&) = default;
 };
 
 // The wraps of built-in map t (1 to 10); none for any other index.

@@ -82,7 +82,7 @@ std::string ReadMerge(const QCommandLineParser& parser, RenderRequest& request) 
   GridRequest grid;
   grid.mergeFiles.push_back(std::filesystem::absolute(Value(parser, "merge-tiles")));
   for (const QString& file : parser.positionalArguments()) grid.mergeFiles.push_back(std::filesystem::absolute(file.toStdString()));
-  for (const char* other : {"parameter-plane", "basins", "tile", "lyapunov", "group"}) {
+  for (const char* other : {"parameter-plane", "basins", "phase-space", "tile", "lyapunov", "group"}) {
     if (parser.isSet(Name(other))) return std::string("--merge-tiles cannot be used with --") + other;
   }
   if (!request.png && !request.exportFile) return "--merge-tiles needs --png FILE and/or --export FILE";
@@ -99,6 +99,14 @@ void AddGridOptions(QCommandLineParser& parser) {
             "starts from --from (default: the map's X0, Y0)."),
        Name("k1=a:b,k2=c:d")},
       {Name("basins"), Name("Basins of attraction over --range (default: the map's range), each pixel an initial point.")},
+      {Name("phase-space"),
+       Name("The phase plane over --range (default: the map's range), each pixel an initial point, coloured by "
+            "--colour-by: fli, megno (default), lyapunov, rotation, escape or attractor. --iterations counts the "
+            "iterations of each orbit (default 1000), after --transient (default 0).")},
+      {Name("centre"),
+       Name("With --phase-space --colour-by rotation: the point the winding is counted about (default: the elliptic "
+            "fixed point nearest the middle of the range) for a map whose x does not wrap."),
+       Name("x,y")},
       {Name("colour-by"),
        Name("period or lyapunov for a parameter plane (default period); escape or attractor for basins (default "
             "escape)."),
@@ -127,7 +135,14 @@ std::string ReadGridRequest(const QCommandLineParser& parser, RenderRequest& req
     return "unexpected argument \"" + parser.positionalArguments().first().toStdString() + "\"";
   }
   const bool plane = parser.isSet(Name("parameter-plane"));
-  const bool basins = parser.isSet(Name("basins"));
+  const bool phase = parser.isSet(Name("phase-space"));
+  if (phase && (plane || parser.isSet(Name("basins")))) {
+    return std::string("--phase-space cannot be used with --") + (plane ? "parameter-plane" : "basins");
+  }
+  if (parser.isSet(Name("centre")) && !phase && !parser.isSet(Name("rotation-profile"))) {
+    return "--centre needs --phase-space or --rotation-profile";
+  }
+  const bool basins = parser.isSet(Name("basins")) || phase;
   if (request.diagram) {
     if (plane || basins) return "--orbit-diagram cannot be used with --parameter-plane or --basins";
     for (const char* name : {"colour-by", "longest-period", "lyapunov-iterations", "escape", "chaos-tolerance", "tile"}) {
@@ -136,7 +151,9 @@ std::string ReadGridRequest(const QCommandLineParser& parser, RenderRequest& req
     return {};
   }
   if (!plane && !basins) {
-    if (parser.isSet(Name("transient"))) return "--transient goes with --orbit-diagram, --parameter-plane or --basins";
+    if (parser.isSet(Name("transient")) && !parser.isSet(Name("rotation-profile"))) {
+      return "--transient goes with --orbit-diagram, --parameter-plane or --basins";
+    }
     for (const char* name : {"colour-by", "longest-period", "lyapunov-iterations", "escape",
                              "chaos-tolerance", "tile"}) {
       if (parser.isSet(Name(name))) return std::string("--") + name + " needs --parameter-plane or --basins";
@@ -159,8 +176,27 @@ std::string ReadGridRequest(const QCommandLineParser& parser, RenderRequest& req
     if (!request.job.starts.empty()) return "--from is for a parameter plane; basins start from every pixel";
     if (request.job.range) s.range = *request.job.range;
   }
-  const std::string colouring = parser.isSet(Name("colour-by")) ? Value(parser, "colour-by") : (plane ? "period" : "escape");
-  if (plane && colouring == "period") s.colouring = GridColouring::Period;
+  const std::string colouring = parser.isSet(Name("colour-by")) ? Value(parser, "colour-by")
+                                : plane                         ? "period"
+                                : phase                         ? "megno"
+                                                                : "escape";
+  if (phase && PhaseColouringNamed(colouring)) {
+    grid.phaseColouring = PhaseColouringNamed(colouring);
+    s.colouring = GridColouring::Escape;
+    s.transient = 0;
+    s.escape = 1e8;
+    if (parser.isSet(Name("centre"))) {
+      const std::string text = Value(parser, "centre");
+      const std::size_t comma = text.find(',');
+      double x = 0.0, y = 0.0;
+      if (comma == std::string::npos || !ParseDouble(text.substr(0, comma), x) || !ParseDouble(text.substr(comma + 1), y)) {
+        return Takes("centre", "a point x,y", text);
+      }
+      grid.centre = WorldPoint{x, y};
+    }
+  } else if (phase && colouring != "escape" && colouring != "attractor") {
+    return Takes("colour-by", "fli, megno, lyapunov, rotation, escape or attractor for the phase space", colouring);
+  } else if (plane && colouring == "period") s.colouring = GridColouring::Period;
   else if (plane && colouring == "lyapunov") s.colouring = GridColouring::Lyapunov;
   else if (basins && colouring == "escape") s.colouring = GridColouring::Escape;
   else if (basins && colouring == "attractor") s.colouring = GridColouring::Attractor;

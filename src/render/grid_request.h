@@ -5,6 +5,7 @@
 #include <optional>
 #include <vector>
 
+#include "analysis/chaos_indicators.h"
 #include "analysis/grid_settings.h"
 
 namespace orbitra {
@@ -17,6 +18,11 @@ struct GridRequest {
   std::optional<std::int32_t> tileIndex;  // --tile i/N
   std::int32_t tileCount = 1;
   std::vector<std::filesystem::path> mergeFiles;  // --merge-tiles: the tiles, nothing else computed
+  // --phase-space coloured by a chaos indicator or the rotation number (escape and
+  // attractor are basins): its settings come from `settings` (range, transient, iterations
+  // as escapeIterations, escape).
+  std::optional<PhaseColouring> phaseColouring;
+  std::optional<WorldPoint> centre;  // --centre: the rotation number's
 };
 
 }  // namespace orbitra

@@ -192,6 +192,25 @@ void AddOptions(QCommandLineParser& parser) {
        QStringLiteral("Grow the unstable and stable manifolds of the saddle of period P found nearest to (x, y): "
                       "drawn into --png; --export then writes their points (\"branch x y\")."),
        QStringLiteral("P:x,y")},
+      {QStringLiteral("periodic-orbit-type"),
+       QStringLiteral("Print the orbits that advance p wraps of x in q iterations (a map whose x wraps), with a "
+                      "point in --region: period, first point, eigenvalues, class, residue."),
+       QStringLiteral("p/q")},
+      {QStringLiteral("rotation-profile"),
+       QStringLiteral("Print the rotation number along a segment: --points initial points (default 100) from "
+                      "(x0, y0) to (x1, y1), each run for --transient and then --iterations iterations; a line "
+                      "\"s x y rotation\" each, s the distance along the segment."),
+       QStringLiteral("x0,y0:x1,y1")},
+      {QStringLiteral("critical-circle"),
+       QStringLiteral("Print where the invariant circle of rotation number --omega breaks as k1 grows, by Greene's "
+                      "residue criterion: per convergent p/q of omega, the k1 at which the residue of the elliptic "
+                      "p/q orbit is 1/4, then the estimate and its last two differences.")},
+      {QStringLiteral("omega"),
+       QStringLiteral("The circle's rotation number for --critical-circle (default the golden mean's "
+                      "(sqrt 5 - 1)/2)."),
+       QStringLiteral("w")},
+      {QStringLiteral("largest-period"),
+       QStringLiteral("The largest q of the convergents --critical-circle uses (default 987)."), QStringLiteral("q")},
       {QStringLiteral("arc-length"), QStringLiteral("Length of each manifold branch (default 10)."),
        QStringLiteral("L")},
       {QStringLiteral("interpreted"),
@@ -343,7 +362,8 @@ void ReadJob(const QCommandLineParser& parser, ValueReader& reader, RenderJob& j
 void ReadDiagram(const QCommandLineParser& parser, ValueReader& reader, RenderRequest& request) {
   const auto text = reader.Text(QStringLiteral("orbit-diagram"));
   for (const char* option : {"coordinate", "coordinate-range", "points", "no-carry", "black"}) {
-    if (!text && parser.isSet(QString::fromLatin1(option))) {
+    if (!text && parser.isSet(QString::fromLatin1(option)) &&
+        !(std::string(option) == "points" && parser.isSet(QStringLiteral("rotation-profile")))) {
       return reader.Fail("--" + std::string(option) + " goes with --orbit-diagram");
     }
   }
@@ -407,6 +427,46 @@ void ReadStructure(ValueReader& reader, RenderRequest& request) {
     }
     if (!reader.Failed() && !request.png && !request.exportFile) {
       reader.Fail("--manifolds needs --png FILE and/or --export FILE");
+    }
+  }
+  if (const auto text = reader.Text(QStringLiteral("periodic-orbit-type"))) {
+    const std::size_t slash = text->find('/');
+    std::int32_t p = 0, q = 0;
+    if (slash == std::string::npos || !ParseInt32(text->substr(0, slash), p) ||
+        !ParseInt32(text->substr(slash + 1), q) || p < 0 || q < 1 || q > 100000) {
+      reader.Fail<int>(QStringLiteral("periodic-orbit-type"), "p/q, whole numbers with 0 <= p and 1 <= q <= 100000",
+                       *text);
+    } else {
+      request.orbitType = RenderRequest::OrbitType{p, q};
+    }
+  }
+  const std::optional<double> omega = reader.Number(QStringLiteral("omega"));
+  if (omega && !(*omega > 0.0 && *omega < 1.0)) {
+    reader.Fail<double>(QStringLiteral("omega"), "a number between 0 and 1", reader.Text(QStringLiteral("omega")).value_or(""));
+  }
+  request.criticalCircle = omega;  // taken for the circle once --critical-circle is seen
+  if (const auto largest = reader.WholeNumber(QStringLiteral("largest-period"), 1, 100000)) {
+    request.criticalLargestPeriod = *largest;
+  }
+  if (const auto text = reader.Text(QStringLiteral("rotation-profile"))) {
+    const std::size_t colon = text->find(':');
+    const char* what = "x0,y0:x1,y1, two points";
+    if (colon == std::string::npos) {
+      reader.Fail<int>(QStringLiteral("rotation-profile"), what, *text);
+    } else {
+      const auto a = reader.Numbers("rotation-profile", text->substr(0, colon), 2, what);
+      const auto b = a ? reader.Numbers("rotation-profile", text->substr(colon + 1), 2, what) : std::nullopt;
+      if (a && b) {
+        RenderRequest::Profile profile;
+        profile.a = {(*a)[0], (*a)[1]};
+        profile.b = {(*b)[0], (*b)[1]};
+        profile.points = reader.WholeNumber(QStringLiteral("points"), 1, 1'000'000).value_or(100);
+        profile.transient = reader.WholeNumber(QStringLiteral("transient"), 0, 2'000'000'000).value_or(0);
+        request.rotationProfile = profile;
+        if (const auto centre = reader.Text(QStringLiteral("centre"))) {
+          if (const auto xy = reader.Numbers("centre", *centre, 2, "a point x,y")) request.centre = WorldPoint{(*xy)[0], (*xy)[1]};
+        }
+      }
     }
   }
   if (const auto arc = reader.Number(QStringLiteral("arc-length"))) {
@@ -521,7 +581,13 @@ RenderArguments ParseRenderArguments(const QStringList& arguments) {
       (request.grid->tileIndex || !request.grid->mergeFiles.empty() || request.picture.textScale != 1.0)) {
     reader.Fail("--save-session keeps a whole plane as its window shows it: leave out --tile, --merge-tiles and --scale");
   }
-  if (!request.png && !request.exportFile && !request.job.inspect && !request.saveSession && !request.periodicOrbits) {
+  if (parser.isSet(QStringLiteral("critical-circle"))) {
+    if (!request.criticalCircle) request.criticalCircle = 0.6180339887498949;  // (sqrt 5 - 1) / 2
+  } else if (request.criticalCircle) {
+    reader.Fail("--omega needs --critical-circle");
+  }
+  if (!request.png && !request.exportFile && !request.job.inspect && !request.saveSession && !request.periodicOrbits &&
+      !request.orbitType && !request.criticalCircle && !request.rotationProfile) {
     reader.Fail("nothing to write: give --png FILE, --export FILE, --save-session FILE and/or --lyapunov");
   }
 

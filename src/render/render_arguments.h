@@ -44,6 +44,20 @@ struct RenderRequest {
   };
   std::optional<Manifolds> manifolds;  // drawn into the picture; the export writes their points
   std::optional<double> arcLength;     // of each manifold branch
+  struct OrbitType {
+    int p = 0;
+    int q = 1;
+  };
+  std::optional<OrbitType> orbitType;      // --periodic-orbit-type p/q
+  std::optional<double> criticalCircle;    // --critical-circle: the rotation number (--omega)
+  int criticalLargestPeriod = 987;         // --largest-period
+  struct Profile {
+    WorldPoint a, b;
+    int points = 100;
+    std::int32_t transient = 0;
+  };
+  std::optional<Profile> rotationProfile;  // --rotation-profile x0,y0:x1,y1 --points N
+  std::optional<WorldPoint> centre;         // --centre, for the profile's winding
   bool interpreted = false;  // typed maps run by the expression library, never compiled
   bool plotOnly = false;     // no texts at fixed places, the picture cut to the boxes
 };

@@ -11,6 +11,7 @@
 #include "explorer/startup.h"
 #include "render/console_prompter.h"
 #include "render/grid_render.h"
+#include "render/phase_space_render.h"
 #include "render/picture_file.h"
 #include "render/progress_line.h"
 #include "render/qt_text_painter.h"
@@ -21,6 +22,7 @@
 #include "sessions/session_commands.h"
 #include "storage/diagram_counts_file.h"
 #include "storage/export_writer.h"
+#include "storage/phase_space_files.h"
 #include "sweeps/orbit_diagram_view.h"
 
 namespace orbitra {
@@ -202,10 +204,16 @@ int RunRenderProgram(const QStringList& arguments, std::ostream& out, std::ostre
     err << "orbitra-render: " << parsed.error << "\nTry \"orbitra-render --help\".\n";
     return kRenderBadArguments;
   }
-  if (parsed.request->grid) return RenderGrid(*parsed.request, err, errIsTerminal);
   if (parsed.request->view) {
     ConsolePrompter prompter(err);
     return RenderSavedView(*parsed.request, prompter);
+  }
+  if (const std::optional<GridRequest>& grid = parsed.request->grid) {
+    if (grid->phaseColouring) return RenderPhaseSpace(*parsed.request, err, errIsTerminal);
+    if (!grid->mergeFiles.empty() && IsPhaseSpaceTile(grid->mergeFiles.front())) {
+      return MergePhaseSpace(*parsed.request, err);
+    }
+    return RenderGrid(*parsed.request, err, errIsTerminal);
   }
   return Render(*parsed.request, out, err, errIsTerminal);
 }

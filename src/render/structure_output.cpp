@@ -9,6 +9,10 @@
 
 #include <algorithm>
 
+#include "analysis/area_preservation.h"
+#include "analysis/critical_circle.h"
+#include "analysis/residue.h"
+#include "analysis/rotation_number.h"
 #include "storage/file_io.h"
 #include "sweeps/structure_commands.h"
 
@@ -31,6 +35,44 @@ bool WriteManifoldPoints(const std::vector<ManifoldBranch>& branches, const std:
 
 bool PerformStructureRequest(OrbitraState& state, const RenderRequest& request, Canvas& canvas, std::ostream& out,
                              Prompter& prompter) {
+  if (request.rotationProfile) {
+    const PlaneMap map = AnalysisMapOf(state);
+    const RenderRequest::Profile& profile = *request.rotationProfile;
+    std::optional<WorldPoint> centre = request.centre;
+    if (!centre && !(map.Wrap().x > 0.0)) {
+      const WorldPoint middle{0.5 * (profile.a.x + profile.b.x), 0.5 * (profile.a.y + profile.b.y)};
+      const WorldRange r = state.Boxes.XYBox.GetRange();
+      centre = EllipticFixedPointNear(map, middle, 0.125 * std::hypot(r.Xmax - r.Xmin, r.Ymax - r.Ymin));
+      if (!centre) {
+        prompter.ShowMessage("no elliptic fixed point near the segment to count the winding about: give --centre x,y");
+        return false;
+      }
+    }
+    const std::int64_t iterations = request.job.iterations.value_or(1000);
+    out << FormatRotationProfile(
+               RotationProfile(map, profile.a, profile.b, profile.points, profile.transient, iterations, centre))
+        << std::flush;
+  }
+  if (request.orbitType || request.criticalCircle) {
+    const PlaneMap map = AnalysisMapOf(state);
+    if (!(map.Wrap().x > 0.0)) {
+      prompter.ShowMessage("the map's x does not wrap: orbits have no rotation type p/q and circles no rotation number");
+      return false;
+    }
+    if (request.orbitType) {
+      const WorldRange region = SearchOf(state, 1, request.region).region;
+      out << FormatPeriodicOrbits(FindOrbitsOfType(map, request.orbitType->p, request.orbitType->q, region), true)
+          << std::flush;
+    }
+    if (request.criticalCircle) {
+      CriticalCircleSettings settings;
+      settings.omega = *request.criticalCircle;
+      settings.largestPeriod = request.criticalLargestPeriod;
+      const CriticalCircle circle = FindCriticalCircle(state.Model, settings);
+      out << FormatCriticalCircle(circle) << std::flush;
+      if (circle.rows.empty()) return false;
+    }
+  }
   const int periods = std::max(request.periodicOrbits.value_or(0), request.manifolds ? request.manifolds->period : 0);
   if (periods == 0) return true;
   const PlaneMap map = AnalysisMapOf(state);
@@ -41,7 +83,8 @@ bool PerformStructureRequest(OrbitraState& state, const RenderRequest& request, 
     for (const PeriodicOrbit& o : orbits) {
       if (o.period <= *request.periodicOrbits) listed.push_back(o);
     }
-    out << FormatPeriodicOrbits(listed) << std::flush;
+    const WorldRange region = SearchOf(state, periods, request.region).region;
+    out << FormatPeriodicOrbits(listed, PreservesArea(map, region)) << std::flush;
   }
   if (!request.manifolds) return true;
 

@@ -51,7 +51,8 @@ const std::vector<std::pair<QString, std::vector<QString>>> kExpectedMenus = {
       "59393|&Status Bar|Show or hide the status bar", "32816|Orbit Inspector|Show or hide the orbit inspector",
       "32819|Orbit Diagram...|Show how the orbits change with a parameter",
       "32820|Parameter Plane...|Show how the orbits change with two parameters",
-      "32821|Basins...|Show where the orbits from each point of the plane go"}},
+      "32821|Basins...|Show where the orbits from each point of the plane go",
+      "32826|Phase Space...|Show chaos indicators over the plane of initial points"}},
     {"Trajectory",
      {"32772|Initial Conditions|Set Initial conditions and options", "---",
       "32778|Start run|Start new run / repeat run starting from the 1st iteration",
@@ -100,6 +101,7 @@ const std::vector<std::pair<CommandId, QString>> kDialogCommands = {
     {CommandId::OrbitDiagram, "Orbit Diagram"},
     {CommandId::ParameterPlane, "Parameter Plane"},
     {CommandId::Basins, "Basins"},
+    {CommandId::PhaseSpace, "Phase Space"},
 };
 
 void ListMenu(const QMenu& menu, const QString& indent, std::vector<QString>& out) {
@@ -175,7 +177,7 @@ class AppCommandTable : public QObject {
       QVERIFY2(entry.handler != nullptr, qPrintable(QString::number(id)));
       QCOMPARE(IsToolbarButton(entry), entry.icon.size() > 0);
     }
-    QCOMPARE(ids.size(), std::size_t{52});
+    QCOMPARE(ids.size(), std::size_t{53});
   }
 
   void MenusListEveryItemInOrderWithItsPromptAndSeparators() {

@@ -145,6 +145,50 @@ double FarthestFromPolyline(const std::vector<WorldPoint>& a, const std::vector<
   return farthest;
 }
 
+// The turn between neighbouring segments stays within the largest angle (where the
+// distance does not bind first), and every branch of both kinds leaves the saddle on its
+// own side of its eigenvector, moving away from it point by point.
+TEST(InvariantManifold, BranchesTurnGentlyAndLeaveOnTheirOwnSide) {
+  const PlaneMap map = PlaneMapOf(BuiltInHenon());
+  const PeriodicOrbit saddle = HenonSaddle(map);
+  ManifoldSettings settings;
+  settings.arcLength = 3.0;
+  settings.largestDistance = 0.2;  // so that the angle is what limits the steps
+  settings.largestAngle = 0.1;
+  WorkerPool pool(2);
+  const std::vector<ManifoldBranch> branches = GrowManifolds(map, saddle, settings, pool);
+  ASSERT_EQ(branches.size(), 4u);
+  const WorldPoint s = saddle.points[0];
+  // Eigenvectors (lambda, b) of the Jacobian [[-2ax, 1], [b, 0]].
+  const double unstable = saddle.stability.eigenvalues[1].real(), stable = saddle.stability.eigenvalues[0].real();
+  for (const ManifoldBranch& branch : branches) {
+    const std::vector<WorldPoint>& p = branch.points;
+    ASSERT_GT(p.size(), 20u) << BranchName(branch);
+    int turns = 0;
+    for (std::size_t i = 2; i < p.size(); ++i) {
+      const WorldPoint a{p[i - 1].x - p[i - 2].x, p[i - 1].y - p[i - 2].y};
+      const WorldPoint b{p[i].x - p[i - 1].x, p[i].y - p[i - 1].y};
+      if (std::hypot(b.x, b.y) <= settings.smallestDistance) continue;
+      const double turn = std::fabs(std::atan2(a.x * b.y - a.y * b.x, a.x * b.x + a.y * b.y));
+      EXPECT_LE(turn, settings.largestAngle * (1 + 1e-9)) << BranchName(branch) << ' ' << i;
+      ++turns;
+    }
+    EXPECT_GT(turns, 20) << BranchName(branch);
+    const double lambda = branch.kind == ManifoldKind::Unstable ? unstable : stable;
+    double last = 0.0;
+    int close = 0;
+    for (const WorldPoint q : p) {
+      const double dx = q.x - s.x, dy = q.y - s.y, distance = std::hypot(dx, dy);
+      if (distance > 0.05) break;
+      EXPECT_GT((dx * lambda + dy * 0.3) * branch.side, 0.0) << BranchName(branch) << ' ' << close;
+      EXPECT_GT(distance, last) << BranchName(branch) << ' ' << close;
+      last = distance;
+      ++close;
+    }
+    EXPECT_GT(close, 5) << BranchName(branch);
+  }
+}
+
 TEST(InvariantManifold, TypedMapAndThreadCountsGiveTheSameCurves) {
   const PlaneMap builtIn = PlaneMapOf(BuiltInHenon());
   const PlaneMap typed = PlaneMapOf(TypedHenon());

@@ -3,6 +3,7 @@
 // loop, as the run loop drives them, with the inspector observing every iterate.
 #include <cmath>
 #include <filesystem>
+#include <numbers>
 #include <string>
 #include <utility>
 #include <vector>
@@ -179,7 +180,7 @@ TEST(OrbitReport, LinesAndClipboardText) {
   state.Boxes.XYBox.SetRange(-1.5, 0, 1.5, 2.5);
   EXPECT_EQ(FormatOrbitReport(MakeOrbitReport(state)),
             "Map: -\nParameters: -\nInitial point: -\nIterations: -\nCurrent point: -\n"
-            "\u03bb1: -\n\u03bb2: -\n\u03bb1 + \u03bb2: -\nPeriod: -\n");
+            "\u03bb1: -\n\u03bb2: -\n\u03bb1 + \u03bb2: -\nRotation number: -\nPeriod: -\n");
 
   // The wedge outside its domain keeps its point: a fixed point with no stretching.
   const MappingModel wedge = MapModel(10, 30);
@@ -193,6 +194,7 @@ TEST(OrbitReport, LinesAndClipboardText) {
             "\u03bb1: 0.000000\n"
             "\u03bb2: 0.000000\n"
             "\u03bb1 + \u03bb2: 0.000000  (mean log|det J| = 0.000000)\n"
+            "Rotation number: not known: no elliptic fixed point near the orbit\n"
             "Period: period 1\n");
 
   // An escape at the first iterate: nothing to estimate, and the period says so.
@@ -200,7 +202,7 @@ TEST(OrbitReport, LinesAndClipboardText) {
   observer.Escaped();
   state.Inspector.Commit(observer);
   const std::vector<ReportLine> lines = OrbitReportLines(MakeOrbitReport(state));
-  EXPECT_EQ(lines[3].value + "|" + lines[4].value + "|" + lines[5].value + "|" + lines[8].value,
+  EXPECT_EQ(lines[3].value + "|" + lines[4].value + "|" + lines[5].value + "|" + lines[9].value,
             "0|x=10  y=10|-|escaped");
 }
 
@@ -219,8 +221,33 @@ TEST(OrbitReport, ValuesThatCannotBeKnownAreSaidInWords) {
   }
   const std::vector<ReportLine> lines = OrbitReportLines(MakeOrbitReport(a));
   EXPECT_NEAR(std::stod(lines[5].value), std::log(1e155 / 2.0), 0.1);
-  EXPECT_EQ(lines[6].value, "not known: det J was lost to rounding at an iterate");
-  EXPECT_EQ(lines[7].value, "not known  (mean log|det J| not known: det J was lost to rounding at an iterate)");
+  // The Standard Map keeps areas: lambda2 is -lambda1 whatever rounding did to det J.
+  EXPECT_EQ(lines[6].value, "-" + lines[5].value);
+  EXPECT_EQ(lines[7].value, "0.000000  (mean log|det J| = 0.000000)");
+}
+
+// The rotation number beside the exponents: lifted where x wraps (the integrable Standard
+// Map advances x by y), winding about the elliptic fixed point the orbit circles otherwise.
+TEST(OrbitReport, RotationNumberOfTheFollowedOrbit) {
+  OrbitraState state(std::filesystem::temp_directory_path());
+  const MappingModel integrable = MapModel(1, 0.0);
+  Iterate(state.Inspector, integrable, StandardMapStep(integrable), {0.5, 2.0}, 5000);
+  const RotationNumber lifted = state.Inspector.Rotation();
+  EXPECT_EQ(lifted.kind, RotationKind::Lifted);
+  EXPECT_EQ(lifted.iterations, static_cast<std::int64_t>(kRecentCapacity) - 1);
+  EXPECT_NEAR(lifted.value, 2.0 / (2 * std::numbers::pi), 1e-12);
+  EXPECT_EQ(OrbitReportLines(MakeOrbitReport(state))[8].value, "0.3183098862  (lifted x, 2047 iterations)");
+
+  // The Henon rotation map turns by k1 about its origin.
+  const MappingModel rotation = MapModel(4, 1.3);
+  Iterate(state.Inspector, rotation, HenonRotationStep(rotation), {0.001, 0.0}, 5000);
+  const RotationNumber winding = state.Inspector.Rotation();
+  EXPECT_EQ(winding.kind, RotationKind::Winding);
+  EXPECT_LT(std::hypot(winding.centre.x, winding.centre.y), 1e-12);
+  EXPECT_NEAR(std::fabs(winding.value), 1.3 / (2 * std::numbers::pi), 1e-5);
+  EXPECT_TRUE(state.Inspector.AreaPreserving());
+  const LyapunovEstimate e = state.Inspector.Exponents();
+  EXPECT_EQ(e.lambda2, 0.0 - e.lambda1);
 }
 
 }  // namespace

@@ -1,0 +1,80 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "analysis/residue.h"
+
+#include "analysis/grid_settings.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numeric>
+
+namespace orbitra {
+
+double OrbitRotation(const PlaneMap& map, const std::vector<WorldPoint>& points) {
+  const double period = map.Wrap().x;
+  if (!(period > 0.0) || points.empty()) return NAN;
+  double sum = 0.0;
+  for (std::size_t i = 0; i < points.size(); ++i) {
+    double d = std::fmod(points[(i + 1) % points.size()].x - points[i].x, period);
+    sum += d < 0.0 ? d + period : d;
+  }
+  return sum / (period * static_cast<double>(points.size()));
+}
+
+bool HasRotationType(const PlaneMap& map, const std::vector<WorldPoint>& points, int p, int q) {
+  const double turns = OrbitRotation(map, points) * static_cast<double>(points.size());
+  return std::isfinite(turns) && std::fabs(std::remainder(turns - p, q)) < 1e-6;
+}
+
+std::vector<WorldPoint> TwistGuess(const PlaneMap& map, int p, int q, double x0, double y0) {
+  const double period = map.Wrap().x;
+  std::vector<WorldPoint> z(static_cast<std::size_t>(q));
+  for (int i = 0; i < q; ++i) {
+    z[static_cast<std::size_t>(i)] = map.Reduced({x0 + std::fmod(static_cast<double>(i) * p, q) * period / q, y0});
+  }
+  return z;
+}
+
+std::vector<PeriodicOrbit> FindOrbitsOfType(const PlaneMap& map, int p, int q, const WorldRange& region) {
+  std::vector<PeriodicOrbit> found;
+  const double period = map.Wrap().x;
+  if (!(period > 0.0) || q < 1) return found;
+  const int g = std::gcd(p, q);
+  p /= g, q /= g;
+  const double scale = std::max({1.0, std::fabs(region.Xmin), std::fabs(region.Xmax), std::fabs(region.Ymin),
+                                 std::fabs(region.Ymax), period});
+  const double tolerance = 1e-7 * scale;
+  constexpr int kHeights = 16, kPhases = 8;
+  for (int h = 0; h < kHeights; ++h) {
+    const double y0 = CellCentre(region.Ymin, region.Ymax, kHeights, h);
+    for (int f = 0; f < kPhases; ++f) {
+      const double x0 = region.Xmin + (f + 0.5) * period / (kPhases * q);
+      std::vector<WorldPoint> z =
+          ConvergePeriodicOrbit(map, TwistGuess(map, p, q, x0, y0), tolerance, 0.25 * period / q);
+      if (z.empty() || !HasRotationType(map, z, p, q)) continue;
+      if (std::none_of(z.begin(), z.end(), [&](WorldPoint w) {
+            return region.Xmin <= w.x && w.x <= region.Xmax && region.Ymin <= w.y && w.y <= region.Ymax;
+          })) {
+        continue;
+      }
+      std::rotate(z.begin(), std::min_element(z.begin(), z.end(), [](WorldPoint a, WorldPoint b) {
+                    return a.x != b.x ? a.x < b.x : a.y < b.y;
+                  }), z.end());
+      const bool known = std::any_of(found.begin(), found.end(), [&](const PeriodicOrbit& o) {
+        return std::any_of(o.points.begin(), o.points.end(), [&](WorldPoint w) {
+          const WorldPoint d = map.Difference(w, z[0]);
+          return std::max(std::fabs(d.x), std::fabs(d.y)) < tolerance;
+        });
+      });
+      if (known) continue;
+      PeriodicOrbit orbit{q, std::move(z), {}};
+      orbit.stability = CycleStability(map, orbit.points);
+      found.push_back(std::move(orbit));
+    }
+  }
+  std::sort(found.begin(), found.end(), [](const PeriodicOrbit& a, const PeriodicOrbit& b) {
+    return a.points[0].x != b.points[0].x ? a.points[0].x < b.points[0].x : a.points[0].y < b.points[0].y;
+  });
+  return found;
+}
+
+}  // namespace orbitra
