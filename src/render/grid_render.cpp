@@ -64,20 +64,6 @@ int WritePictureAndExport(const GridValues& grid, const GridIdentity& identity, 
   return status;
 }
 
-// An output that is one of the tiles (the same file by any name) would be overwritten.
-std::optional<std::string> OutputAmongInputs(const RenderRequest& request) {
-  for (const std::optional<std::filesystem::path>& output : {request.png, request.exportFile}) {
-    if (!output) continue;
-    for (const std::filesystem::path& input : request.grid->mergeFiles) {
-      std::error_code ec;
-      if (std::filesystem::equivalent(*output, input, ec) && !ec) {
-        return "the output \"" + output->string() + "\" is one of the tiles to merge";
-      }
-    }
-  }
-  return std::nullopt;
-}
-
 int Merge(const RenderRequest& request, Prompter& prompter) {
   if (const std::optional<std::string> clash = OutputAmongInputs(request)) {
     prompter.ShowMessage(*clash);
@@ -166,6 +152,19 @@ int RenderGrid(const RenderRequest& request, std::ostream& err, bool errIsTermin
     }
   }
   return status;
+}
+
+std::optional<std::string> OutputAmongInputs(const RenderRequest& request) {
+  for (const std::optional<std::filesystem::path>& output : {request.png, request.exportFile}) {
+    if (!output) continue;
+    for (const std::filesystem::path& input : request.grid->mergeFiles) {
+      std::error_code ec;
+      if (std::filesystem::equivalent(*output, input, ec) && !ec) {
+        return "the output \"" + output->string() + "\" is one of the tiles to merge";
+      }
+    }
+  }
+  return std::nullopt;
 }
 
 }  // namespace orbitra

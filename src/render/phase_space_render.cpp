@@ -10,6 +10,7 @@
 
 #include "explorer/startup.h"
 #include "render/console_prompter.h"
+#include "render/grid_render.h"
 #include "render/picture_file.h"
 #include "render/progress_line.h"
 #include "render/render_canvas.h"
@@ -115,6 +116,10 @@ int RenderPhaseSpace(const RenderRequest& request, std::ostream& err, bool errIs
 
 int MergePhaseSpace(const RenderRequest& request, std::ostream& err) {
   ConsolePrompter prompter(err);
+  if (const std::optional<std::string> clash = OutputAmongInputs(request)) {
+    prompter.ShowMessage(*clash);
+    return kRenderBadArguments;
+  }
   PhaseSpaceMerge merge;
   try {
     merge = MergePhaseSpaceTiles(request.grid->mergeFiles);

@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "storage/grid_files.h"
 
-#include <sys/stat.h>
-
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -14,16 +12,13 @@
 #include "analysis/attractor_labels.h"
 #include "storage/replacement_file.h"
 #include "storage/text_format.h"
+#include "storage/tile_text.h"
 
 namespace orbitra {
 
 namespace {
 
 constexpr const char* kTileMagic = "Orbitra grid tile 1";
-// A header that asks for more pixels than this is taken for a damaged one.
-constexpr std::int64_t kMostTilePixels = std::int64_t{1} << 28;
-// No line of a tile is longer: a longer one is no tile's (a map's name is short).
-constexpr std::size_t kLongestTileLine = 1 << 16;
 // Text written per call of the file: the file grows in large pieces.
 constexpr std::size_t kWriteChunk = 1 << 20;
 
@@ -113,26 +108,6 @@ std::vector<std::pair<std::string, std::string>> SharedLines(const GridTile& t) 
   };
 }
 
-// The next line without its end ("\n" or "\r\n"); false at the end of the file or when
-// the line is longer than any of a tile (then only that much has been read).
-bool ReadTileLine(std::istream& in, std::string& line) {
-  line.clear();
-  std::streambuf* buffer = in.rdbuf();
-  for (;;) {
-    const int c = buffer->sbumpc();
-    if (c == std::char_traits<char>::eof()) {
-      in.setstate(std::ios::eofbit);
-      if (line.empty()) return false;
-      break;
-    }
-    if (c == '\n') break;
-    if (line.size() >= kLongestTileLine) return false;
-    line.push_back(static_cast<char>(c));
-  }
-  if (!line.empty() && line.back() == '\r') line.pop_back();
-  return true;
-}
-
 // Whether a tile's number fits its kind: a period (0 none, -1 escaped) up to the longest
 // looked for, an escape time up to the iterations allowed, -1 or 0 for an exponent.
 bool ValueFits(const GridSettings& s, std::int32_t v) {
@@ -214,13 +189,8 @@ GridTileRead ReadGridTile(const std::filesystem::path& file) {
   GridTileRead read;
   const std::string cannot = "cannot read the tile \"" + file.string() + "\": ";
   // Only a regular file is opened: a FIFO would block, a device never end.
-  struct stat st {};
-  if (::stat(file.c_str(), &st) != 0) {
-    read.error = cannot + std::strerror(errno);
-    return read;
-  }
-  if (!S_ISREG(st.st_mode)) {
-    read.error = cannot + (S_ISDIR(st.st_mode) ? "it is a folder" : "it is not a regular file");
+  if (const std::optional<std::string> problem = TileFileProblem(file)) {
+    read.error = cannot + *problem;
     return read;
   }
   errno = 0;

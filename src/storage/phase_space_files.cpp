@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "storage/replacement_file.h"
+#include "storage/tile_text.h"
 
 namespace orbitra {
 
@@ -50,10 +51,16 @@ struct ReadTile {
 };
 
 std::optional<ReadTile> Read(const std::filesystem::path& file, std::string& error) {
-  std::ifstream in(file);
   const std::string name = "\"" + file.string() + "\"";
+  // Only a regular file is opened, and lines are read to a bound: a FIFO would block, a
+  // device never end.
+  if (const std::optional<std::string> problem = TileFileProblem(file)) {
+    error = "cannot read the tile " + name + ": " + *problem;
+    return std::nullopt;
+  }
+  std::ifstream in(file, std::ios::binary);
   std::string line;
-  if (!in || !std::getline(in, line) || line != kFirstLine) {
+  if (!in || !ReadTileLine(in, line) || line != kFirstLine) {
     error = name + " is no phase-space tile";
     return std::nullopt;
   }
@@ -62,7 +69,7 @@ std::optional<ReadTile> Read(const std::filesystem::path& file, std::string& err
   PhaseSpaceIdentity& id = r.tile.identity;
   RowBand rows;
   bool sawValues = false;
-  while (std::getline(in, line)) {
+  while (ReadTileLine(in, line)) {
     if (line == "values") {
       sawValues = true;
       break;
@@ -106,14 +113,19 @@ std::optional<ReadTile> Read(const std::filesystem::path& file, std::string& err
     }
     r.shared += line + "\n";
   }
+  // The header's sizes are checked before the values are allocated from them.
   if (!sawValues || s.width < 1 || s.height < 1 || r.tile.count < 1 || r.tile.index < 0 ||
-      r.tile.index >= r.tile.count || rows.count < 0 || rows.first < 0 || rows.first + rows.count > s.height) {
+      r.tile.index >= r.tile.count || r.tile.count > s.height || rows.count < 0 || rows.first < 0 ||
+      rows.first > s.height - rows.count ||
+      static_cast<std::int64_t>(s.width) * s.height > kMostTilePixels || id.pictureWidth < 1 ||
+      id.pictureHeight < 1 || static_cast<std::int64_t>(id.pictureWidth) * id.pictureHeight > kMostTilePixels ||
+      !(id.textScale > 0.0 && id.textScale <= 16.0)) {
     error = name + " is a damaged phase-space tile (its header)";
     return std::nullopt;
   }
   r.tile.values = PhaseSpaceValues(s, rows);
   for (std::size_t i = 0; i < r.tile.values.value.size(); ++i) {
-    if (!std::getline(in, line)) {
+    if (!ReadTileLine(in, line)) {
       error = name + " is a damaged phase-space tile (it ends early)";
       return std::nullopt;
     }
@@ -148,9 +160,10 @@ FileFailure WritePhaseSpaceExport(const PhaseSpaceValues& values, const std::fil
 }
 
 bool IsPhaseSpaceTile(const std::filesystem::path& file) {
-  std::ifstream in(file);
+  if (TileFileProblem(file)) return false;
+  std::ifstream in(file, std::ios::binary);
   std::string line;
-  return in && std::getline(in, line) && line == kFirstLine;
+  return in && ReadTileLine(in, line) && line == kFirstLine;
 }
 
 PhaseSpaceMerge MergePhaseSpaceTiles(const std::vector<std::filesystem::path>& files) {

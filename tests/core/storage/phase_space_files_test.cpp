@@ -4,6 +4,9 @@
 #include <cmath>
 #include <cstring>
 #include <fstream>
+#include <string>
+
+#include <sys/stat.h>
 
 #include <gtest/gtest.h>
 
@@ -66,6 +69,63 @@ TEST(PhaseSpaceFiles, TilesMergeToTheWholeAndRefuseStrangers) {
   std::ofstream(files[2]) << text.substr(0, text.size() - 30);
   EXPECT_EQ(MergePhaseSpaceTiles(files).error, "\"" + files[2].string() + "\" is a damaged phase-space tile (it ends early)");
   EXPECT_TRUE(IsPhaseSpaceTile(files[0]));
+}
+
+// Tiles come from elsewhere: what is no regular file is never opened, no line is read
+// without bound, a header's sizes are checked before anything is allocated from them, and
+// a tile that crossed a Windows machine (CRLF) still merges.
+TEST(PhaseSpaceFiles, HostileTilesAreRefusedBeforeTheyCostAnything) {
+  const testing::TempWorkDir dir;
+  PhaseSpaceSettings s;
+  s.colouring = PhaseColouring::Megno;
+  s.range = {-1.0, 1.0, 0.0, 0.001};
+  s.width = 5;
+  s.height = 3;
+  const PhaseSpaceIdentity id{"Henon rotation", {0.3, 0, 0, 0}, 120, 90, 1.0};
+  const std::filesystem::path tile = dir.Path() / "tile0";
+  ASSERT_FALSE(WritePhaseSpaceTile({id, 0, 1, Values(s, {0, s.height})}, tile));
+  std::string text;
+  {
+    std::ifstream in(tile, std::ios::binary);
+    text.assign(std::istreambuf_iterator<char>(in), {});
+  }
+  std::string crlf;
+  for (const char c : text) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+  const std::filesystem::path windows = dir.Path() / "windows";
+  std::ofstream(windows, std::ios::binary) << crlf;
+  const PhaseSpaceMerge merged = MergePhaseSpaceTiles({windows});
+  ASSERT_TRUE(merged.whole) << merged.error;
+  EXPECT_EQ(std::memcmp(merged.whole->values.value.data(), Values(s, {0, s.height}).value.data(),
+                        merged.whole->values.value.size() * sizeof(double)),
+            0);
+
+  EXPECT_FALSE(IsPhaseSpaceTile("/dev/zero"));
+  EXPECT_EQ(MergePhaseSpaceTiles({"/dev/zero"}).error, "cannot read the tile \"/dev/zero\": it is not a regular file");
+  const std::filesystem::path fifo = dir.Path() / "fifo";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  EXPECT_FALSE(IsPhaseSpaceTile(fifo));  // would block forever if opened
+  EXPECT_EQ(MergePhaseSpaceTiles({dir.Path()}).error,
+            "cannot read the tile \"" + dir.Path().string() + "\": it is a folder");
+
+  // A first line of a megabyte: refused after the bound, not read whole.
+  const std::filesystem::path longLine = dir.Path() / "long";
+  std::ofstream(longLine) << std::string(1 << 20, 'x') << "\n";
+  EXPECT_FALSE(IsPhaseSpaceTile(longLine));
+
+  // Headers claiming a grid of 2^31 x 2^31 pixels, or a row band past the grid's end.
+  const auto with = [&](const std::string& from, const std::string& to) {
+    std::string t = text;
+    const std::size_t at = t.find(from);
+    EXPECT_NE(at, std::string::npos) << from;
+    t.replace(at, from.size(), to);
+    const std::filesystem::path f = dir.Path() / "edited";
+    std::ofstream(f, std::ios::binary) << t;
+    return MergePhaseSpaceTiles({f}).error;
+  };
+  const std::string damaged = "\"" + (dir.Path() / "edited").string() + "\" is a damaged phase-space tile (its header)";
+  EXPECT_EQ(with("grid 5 3\n", "grid 2147483647 2147483647\n"), damaged);
+  EXPECT_EQ(with("rows 0 3\n", "rows 2 2\n"), damaged);
+  EXPECT_EQ(with("rows 0 3\n", "rows 2147483647 1\n"), damaged);
 }
 
 TEST(PhaseSpaceFiles, ExportHasOneLinePerPixel) {
