@@ -32,19 +32,67 @@ Step MakeStep(const MappingModel& model) {
 // processor overlaps map and plots less and less (64: 1.3 and 1.08).
 constexpr std::int32_t kNativeBlock = 4;
 
-// A built-in map whose formula calls the C library, advanced a few iterates per call of a
-// function of its own (the escape test included): each library call makes every value the
-// loop holds in a register go to memory and back; in there, only the orbit's.
+// An image as the block handed it over: one 16-byte load where the block stored it as one
+// 16-byte store, two 8-byte loads where it may have stored two 8-byte halves.
+inline PackedPoint LoadPacked(const MapImage& image) noexcept {
+#if defined(__SSE2__)
+  return _mm_loadu_pd(&image.x);
+#else
+  return PackPoint(image.x, image.y);
+#endif
+}
+inline void StorePacked(double* to, PackedPoint p) noexcept {
+#if defined(__SSE2__)
+  _mm_storeu_pd(to, p);
+#else
+  to[0] = p.x;
+  to[1] = p.y;
+#endif
+}
+
+// Steps whose formula calls nothing: their block is compiled into the loop itself.
+template <class Step>
+constexpr bool kCallsNothing = false;
+template <>
+constexpr bool kCallsNothing<HenonDcMapStep> = true;
+
+// A built-in map advanced a few iterates at a time (the escape test included), then they
+// are plotted and stored. Where the formula calls the C library, the block is a function
+// of its own: each library call makes every value the loop holds in a register go to
+// memory and back; in there, only the orbit's. The Henon map calls nothing: its block
+// stays in the loop, so that the loop's constants stay in registers, and the orbit's
+// chain of multiplications still runs a block ahead of the plots and stores.
+//
+// The hand-over: each image goes to `images` as one 16-byte store of both coordinates and
+// comes back to the loop as one 16-byte load, x and y already in the lanes the plotters
+// and the buffer take. Never two 8-byte stores read back by one 16-byte load: the
+// processor cannot forward two stores to one load, and the load then waits until both
+// stores reach the cache, on every iterate. On an AMD EPYC (Zen 4) the Henon run took
+// 7.2-8.6 ns per iterate against a bare loop of 3.3 (ratio 2.1-2.6; another EPYC 3.5-4.7)
+// and the Standard Map 24.6-28.6 ns against 20.5; an Intel processor 1.59 and 1.06.
 template <class Step>
 struct BlockOf {
   Step step;
   explicit BlockOf(const MappingModel& model) noexcept : step(model) {}
-  [[gnu::noinline]] std::int32_t Block(double x, double y, double infinity, std::int32_t asked,
-                                       MapImage* images) const {
+  std::int32_t Block(double x, double y, double infinity, std::int32_t asked, MapImage* images) const {
+    if constexpr (kCallsNothing<Step>) {
+      return Steps(x, y, infinity, asked, images);
+    } else {
+      return OutOfLine(x, y, infinity, asked, images);
+    }
+  }
+
+ private:
+  [[gnu::noinline]] std::int32_t OutOfLine(double x, double y, double infinity, std::int32_t asked,
+                                           MapImage* images) const {
+    return Steps(x, y, infinity, asked, images);
+  }
+  [[gnu::always_inline]] std::int32_t Steps(double x, double y, double infinity, std::int32_t asked,
+                                            MapImage* images) const {
     for (std::int32_t j = 0; j < asked; ++j) {
       const MapImage image = step(x, y);
       if (image.x * image.x + image.y * image.y > infinity) return j;
-      images[j] = image;
+      StorePacked(&images[j].x, PackPoint(image.x, image.y));
       x = image.x;
       y = image.y;
     }
@@ -61,6 +109,22 @@ constexpr bool kAdvancesInBlocks<NativeInspectedBlockStep> = true;
 template <class Step>
 constexpr bool kAdvancesInBlocks<BlockOf<Step>> = true;
 
+// Whether a step's block stores each image as one 16-byte vector (ours do; the compiled
+// user maps' code stores what its compiler chooses, so the loop reads it by halves).
+template <class Step>
+constexpr bool kStoresPackedImages = false;
+template <class Step>
+constexpr bool kStoresPackedImages<BlockOf<Step>> = true;
+
+template <class Step>
+PackedPoint ImageOf(const MapImage& image) noexcept {
+  if constexpr (kStoresPackedImages<Step>) {
+    return LoadPacked(image);
+  } else {
+    return PackPoint(image.x, image.y);
+  }
+}
+
 // Nothing to tell: what a run feeds when the orbit inspector is hidden.
 struct NoObserver {
   template <typename Step>
@@ -70,7 +134,8 @@ struct NoObserver {
 
 // Restriction test with bounds included; a coordinate that is not a number is outside.
 // No branch: an orbit that wanders in and out of the box would mispredict it.
-inline std::int32_t InRange(const WorldRange& r, double x, double y) noexcept {
+inline std::int32_t InRange(const WorldRange& r, PackedPoint p) noexcept {
+  const double x = PackedX(p), y = PackedY(p);
   return static_cast<std::int32_t>((r.Xmin <= x) & (x <= r.Xmax) & (r.Ymin <= y) & (y <= r.Ymax));
 }
 
@@ -115,7 +180,9 @@ RunEnd RunSliceWith(RunLoop& loop, const Step step, std::int64_t budget, OrbitOb
                                 : i + static_cast<std::int32_t>(budget > 0 ? budget : 0);
 
   EvolutionPlotter::Segment segment;
-  if constexpr (kEvolution) segment = evolutionPlot.SegmentAt(i, end);
+  // Asked of the run's plotter, not of the copy: the copy's address never escapes, so its
+  // bounds and scales stay in registers.
+  if constexpr (kEvolution) segment = loop.evolution.SegmentAt(i, end);
 
   RunEnd result = RunEnd::Running;
   while (i < stop) {
@@ -126,7 +193,7 @@ RunEnd RunSliceWith(RunLoop& loop, const Step step, std::int64_t budget, OrbitOb
       chunkEnd = static_cast<std::int32_t>(std::min<std::int64_t>(chunkEnd, std::int64_t{i} + loop.untilStatus + 1));
     }
     if constexpr (kEvolution) {
-      if (i == segment.end) segment = evolutionPlot.SegmentAt(i, end);
+      if (i == segment.end) segment = loop.evolution.SegmentAt(i, end);
       chunkEnd = static_cast<std::int32_t>(std::min<std::int64_t>(chunkEnd, segment.end));
     }
     // The buffer is full once it holds usable - 1 points; a point more per iterate at most.
@@ -135,22 +202,24 @@ RunEnd RunSliceWith(RunLoop& loop, const Step step, std::int64_t budget, OrbitOb
     const std::int32_t chunkStart = i;
 
     // Plots the iterate the loop stands on, and stores the next one.
-    const auto plot = [&](double px, double py) {
-      xyPlot.PlotInto(target, px, py, pixel);
-      if constexpr (kEvolution) evolutionPlot.PlotRows(target, segment, px, py, pixel);
+    const auto plot = [&](PackedPoint p) {
+      xyPlot.PlotInto(target, p, pixel);
+      if constexpr (kEvolution) evolutionPlot.PlotRows(target, segment, p, pixel);
     };
-    const auto store = [&](double sx, double sy) {
+    // Within a chunk the buffer has room for every iterate; only a buffer that was full
+    // already has none (and such a chunk is one iteration long).
+    StoredPoint* slot = kStoring ? slots + buf : nullptr;
+    const bool canStore = buf < usable;
+    const auto store = [&](PackedPoint p) {
       if constexpr (kStoring) {
-        // Within a chunk the buffer has room; only a buffer that was full already has none.
-        if (buf < usable) {
-          StoredPoint& slot = slots[buf];
-          slot.x = sx;
-          slot.y = sy;
-          std::memcpy(&slot.colour, &tail, sizeof tail);
-          buf += kRestricted ? InRange(range, sx, sy) : 1;
+        if (canStore) {
+          StorePacked(&slot->x, p);
+          std::memcpy(&slot->colour, &tail, sizeof tail);
+          slot += kRestricted ? InRange(range, p) : 1;
         }
       }
     };
+    PackedPoint point = PackPoint(x, y);
     if constexpr (kAdvancesInBlocks<Step>) {
       // The map computes a few iterates ahead (escape test included), then they are
       // plotted and stored; few enough that the processor still overlaps the two.
@@ -159,15 +228,16 @@ RunEnd RunSliceWith(RunLoop& loop, const Step step, std::int64_t budget, OrbitOb
         const std::int32_t asked = std::min(kNativeBlock, chunkEnd - i);
         const std::int32_t got = step.Block(x, y, infinity, asked, images);
         for (std::int32_t j = 0; j < got; ++j) {
-          plot(x, y);
-          observer.Observe(step, x, y, images[j]);
-          x = images[j].x;
-          y = images[j].y;
-          store(x, y);
+          plot(point);
+          observer.Observe(step, PackedX(point), PackedY(point), images[j]);
+          point = ImageOf<Step>(images[j]);
+          store(point);
         }
+        x = PackedX(point);
+        y = PackedY(point);
         i += got;
         if (got < asked) {
-          plot(x, y);
+          plot(point);
           result = RunEnd::Escaped;
           observer.Escaped();
           break;
@@ -175,7 +245,7 @@ RunEnd RunSliceWith(RunLoop& loop, const Step step, std::int64_t budget, OrbitOb
       }
     } else {
       for (; i < chunkEnd; ++i) {
-        plot(x, y);
+        plot(point);
         const MapImage image = step(x, y);
         if (image.x * image.x + image.y * image.y > infinity) {
           result = RunEnd::Escaped;
@@ -185,9 +255,11 @@ RunEnd RunSliceWith(RunLoop& loop, const Step step, std::int64_t budget, OrbitOb
         observer.Observe(step, x, y, image);
         x = image.x;
         y = image.y;
-        store(x, y);
+        point = PackPoint(x, y);
+        store(point);
       }
     }
+    if constexpr (kStoring) buf = static_cast<std::int32_t>(slot - slots);
 
     // Refreshes that fell due in the chunk: the last one is after iteration `due`.
     std::int32_t due = -1;
