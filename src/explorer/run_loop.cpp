@@ -15,15 +15,9 @@ namespace orbitra {
 
 namespace {
 
-// The step of the model's map: a built-in step takes its parameters; a map evaluated at
-// run time is called through its routine pointer, once per iterate.
-template <class Step>
-Step MakeStep(const MappingModel& model) {
-  if constexpr (std::is_same_v<Step, RoutineStep>) {
-    return RoutineStep{&model, model.routine, WrapOfSystem(model.system)};
-  } else {
-    return Step(model);
-  }
+// A map evaluated at run time, called through its routine pointer once per iterate.
+RoutineStep MakeRoutineStep(const MappingModel& model) noexcept {
+  return RoutineStep{&model, model.routine, WrapOfSystem(model.system)};
 }
 
 // Iterates a compiled user map computes per call. Measured on full runs (Henon, Standard
@@ -74,6 +68,7 @@ template <class Step>
 struct BlockOf {
   Step step;
   explicit BlockOf(const MappingModel& model) noexcept : step(model) {}
+  explicit BlockOf(const Step& s) noexcept : step(s) {}
   std::int32_t Block(double x, double y, double infinity, std::int32_t asked, MapImage* images) const {
     if constexpr (kCallsNothing<Step>) {
       return Steps(x, y, infinity, asked, images);
@@ -115,6 +110,18 @@ template <class Step>
 constexpr bool kStoresPackedImages = false;
 template <class Step>
 constexpr bool kStoresPackedImages<BlockOf<Step>> = true;
+
+// The step of the model's map: a built-in step takes its parameters.
+template <class Step>
+Step MakeStep(const MappingModel& model) {
+  if constexpr (std::is_same_v<Step, RoutineStep>) {
+    return MakeRoutineStep(model);
+  } else if constexpr (std::is_same_v<Step, BlockOf<RoutineStep>>) {
+    return BlockOf<RoutineStep>(MakeRoutineStep(model));
+  } else {
+    return Step(model);
+  }
+}
 
 template <class Step>
 PackedPoint ImageOf(const MapImage& image) noexcept {
@@ -305,7 +312,7 @@ RunEnd RunSliceWith(RunLoop& loop, const Step step, std::int64_t budget, OrbitOb
 
 template <class Step, bool kEvolution, bool kStoring, bool kRestricted, class Observer>
 RunEnd RunSliceOf(RunLoop& loop, const MappingModel& model, std::int64_t budget, OrbitObserver* shown) {
-  if constexpr (std::is_same_v<Step, RoutineStep>) {
+  if constexpr (std::is_same_v<Step, RoutineStep> || std::is_same_v<Step, BlockOf<RoutineStep>>) {
     // A user map's machine code, once compiled, is taken at the start of a slice.
     if (model.routine == &UserMapRoutine && model.userMap) {
       if (const std::shared_ptr<const NativeUserMap> native = model.userMap->Native()) {
@@ -343,7 +350,8 @@ constexpr RunSliceVariants kVariants{&kSlices<Step, NoObserver>, &kSlices<Step, 
 // most), except the wedge (its square root is a single instruction), which is slower.
 // The Henon map too, although it calls nothing: its orbit's chain of multiplications then
 // runs a block ahead of the plots and stores, 4.4 ns per iterate instead of 6.2 (bare
-// loop 2.8).
+// loop 2.8). A map called through its routine pointer (a user map before its machine code
+// is ready) as well: the typed Standard Map, interpreted, 5 % faster.
 template <class Step>
 constexpr RunSliceVariants kBlockVariants{&kSlices<BlockOf<Step>, NoObserver>, &kSlices<Step, OrbitObserver>};
 
@@ -361,7 +369,7 @@ RunSliceVariants RunSliceFor(const MappingModel& model) noexcept {
   if (r == &FermiSawtoothRoutine) return kBlockVariants<FermiSawtoothStep>;
   if (r == &DoublyKickedRotatorRoutine) return kBlockVariants<DoublyKickedRotatorStep>;
   if (r == &WedgeMapRoutine) return kVariants<WedgeMapStep>;
-  return kVariants<RoutineStep>;
+  return kBlockVariants<RoutineStep>;
 }
 
 RunSlice RunSliceVariants::For(bool evolution, bool storing, bool restricted, bool inspecting) const noexcept {
