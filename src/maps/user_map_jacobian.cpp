@@ -151,6 +151,8 @@ std::optional<UserMapJacobian> UserMapJacobian::Of(const UserMapProgram& program
   j.steps_ = program.steps;
   j.helperCount_ = program.helperCount;
   j.jumps_.assign(j.steps_.size(), 0);
+  j.unary_.assign(j.steps_.size(), nullptr);
+  j.binary_.assign(j.steps_.size(), nullptr);
   j.constantChoice_.assign(j.steps_.size(), false);
   // Checks that the stack never runs dry or too deep along either branch of a choice (both
   // branches leave one value), and finds where each If and Else jumps to.
@@ -171,6 +173,14 @@ std::optional<UserMapJacobian> UserMapJacobian::Of(const UserMapProgram& program
     if (step.op == Op::Call && step.index >= kFormulaFunctionCount) return std::nullopt;
     if ((step.op == Op::Variable || step.op == Op::Assign) && step.index >= variables) return std::nullopt;
     if (step.op == Op::Assign && step.index < kFirstProgramHelper) return std::nullopt;
+    if (step.op == Op::Call) {
+      const auto f = static_cast<FormulaFunction>(step.index);
+      if (TakesTwoArguments(f)) {
+        j.binary_[i] = BinaryFunctionOf(f);
+      } else {
+        j.unary_[i] = UnaryFunctionOf(f);
+      }
+    }
     const StackEffect effect = EffectOf(step);
     if (depth < effect.takes) return std::nullopt;
     depth += effect.gives - effect.takes;
@@ -308,6 +318,78 @@ MapJacobian UserMapJacobian::At(double x, double y, double k1, double k2, double
   const DualNumber& xImage = stack[top - 2];
   const DualNumber& yImage = stack[top - 1];
   return {xImage.dx, xImage.dy, yImage.dx, yImage.dy};
+}
+
+MapImage UserMapJacobian::Image(double x, double y, double k1, double k2, double k3, double k4) const noexcept {
+  // The stack's top value stays in a register; `below` holds the rest (below[0] is never
+  // read). Each value then goes on to the next operation without a store and a load.
+  double below[kDeepest + 1];
+  double variables[kFirstProgramHelper + kDeepest];
+  variables[kProgramX] = x;
+  variables[kProgramY] = y;
+  variables[kProgramK1] = k1;
+  variables[kProgramK1 + 1] = k2;
+  variables[kProgramK1 + 2] = k3;
+  variables[kProgramK1 + 3] = k4;
+  double top = 0.0;
+  int n = 0;  // values on the stack
+  const ProgramStep* const steps = steps_.data();
+  const std::size_t count = steps_.size();
+  for (std::size_t i = 0; i < count; ++i) {
+    const ProgramStep& step = steps[i];
+    switch (step.op) {
+      case Op::Number:
+        below[n++] = top;
+        top = step.number;
+        break;
+      case Op::Variable:
+        below[n++] = top;
+        top = variables[step.index];
+        break;
+      case Op::Assign:
+        // The variable's own entry goes; its value stays on top.
+        variables[step.index] = top;
+        --n;
+        break;
+      case Op::Call:
+        if (const BinaryFunction f = binary_[i]) {
+          top = f(below[--n], top);
+        } else {
+          top = unary_[i](top);
+        }
+        break;
+      case Op::Add:
+        top = below[--n] + top;
+        break;
+      case Op::Subtract:
+        top = below[--n] - top;
+        break;
+      case Op::Multiply:
+        top = below[--n] * top;
+        break;
+      case Op::Divide:
+        top = below[--n] / top;
+        break;
+      case Op::Power:
+        top = ::pow(below[--n], top);
+        break;
+      case Op::If: {
+        const double condition = top;
+        top = below[--n];
+        if (!(condition != 0.0)) i = jumps_[i] - 1;
+        break;
+      }
+      case Op::Else:
+        i = jumps_[i] - 1;
+        break;
+      case Op::EndIf:
+        break;
+      default:
+        top = Compare(step.op, below[--n], top);
+        break;
+    }
+  }
+  return {below[n - 1], top};
 }
 
 }  // namespace orbitra
