@@ -55,6 +55,14 @@ class UserMapJacobian {
   std::vector<ProgramStep> steps_;
   std::vector<std::uint32_t> jumps_;  // for If and Else: the step evaluation goes on at when it skips
   std::vector<bool> constantChoice_;  // for EndIf: whether both branches were constant
+  // How Image runs each step: its Op, or one of the codes below for a Call; kDone after
+  // the last step.
+  static constexpr std::uint8_t kCallBinary = static_cast<std::uint8_t>(ProgramStep::Op::EndIf) + 1;
+  static constexpr std::uint8_t kModulo = kCallBinary + 1;
+  static constexpr std::uint8_t kNegate = kModulo + 1;
+  static constexpr std::uint8_t kDone = kNegate + 1;
+  static constexpr int kCodeCount = kDone + 1;
+  std::vector<std::uint8_t> codes_;
   std::vector<UnaryFunction> unary_;    // for Call: the function of one argument, or
   std::vector<BinaryFunction> binary_;  // of two
   int helperCount_ = 0;
