@@ -58,12 +58,14 @@ constexpr bool kCallsNothing<HenonDcMapStep> = true;
 // chain of multiplications still runs a block ahead of the plots and stores.
 //
 // The hand-over: each image goes to `images` as one 16-byte store of both coordinates and
-// comes back to the loop as one 16-byte load, x and y already in the lanes the plotters
-// and the buffer take. Never two 8-byte stores read back by one 16-byte load: the
-// processor cannot forward two stores to one load, and the load then waits until both
-// stores reach the cache, on every iterate. On an AMD EPYC (Zen 4) the Henon run took
-// 7.2-8.6 ns per iterate against a bare loop of 3.3 (ratio 2.1-2.6; another EPYC 3.5-4.7)
-// and the Standard Map 24.6-28.6 ns against 20.5; an Intel processor 1.59 and 1.06.
+// comes back to the loop as one 16-byte load, x in the low lane and y in the high one, as
+// the plotters and the buffer take them (the stored point is one 16-byte store too). Store
+// and load of the same width forward on every processor; a 16-byte load of two 8-byte
+// stores does not, and would wait on every iterate for both stores to reach the cache.
+// The loop is otherwise bound by how many instructions it has per iterate, which this
+// layout keeps low. Full run against the bare loop, AMD EPYC (Zen 4): Henon 2.1-2.9 with
+// the block out of line and 8-byte halves, 1.64-1.78 now; Standard Map 1.17-1.24, now
+// 1.12-1.15. An Intel processor gave 1.59 and 1.06 before.
 template <class Step>
 struct BlockOf {
   Step step;
