@@ -324,6 +324,15 @@ UserMapEvaluator::~UserMapEvaluator() = default;
 
 MapImage UserMapEvaluator::Evaluate(double x, double y, double k1, double k2, double k3, double k4) const noexcept {
   Impl& s = *impl_;
+  // The library's program, run on our side (the same bits); the library itself only for
+  // formulas that could not be read as a program (not expected).
+  if (s.jacobian) return s.jacobian->Image(x, y, k1, k2, k3, k4);
+  return EvaluateByLibrary(x, y, k1, k2, k3, k4);
+}
+
+MapImage UserMapEvaluator::EvaluateByLibrary(double x, double y, double k1, double k2, double k3,
+                                             double k4) const noexcept {
+  Impl& s = *impl_;
   s.x = x;
   s.y = y;
   s.k1 = k1;

@@ -88,7 +88,18 @@ EvolutionPlotter::Segment EvolutionPlotter::SegmentAt(std::int64_t n, std::int64
   s.drawX = x_.Draws(at);
   s.drawY = y_.Draws(at);
   s.end = std::min(x_.NextChange(n, limit), y_.NextChange(n, limit));
+  SetDrawnBounds(s);
   return s;
+}
+
+void EvolutionPlotter::SetDrawnBounds(Segment& s) const noexcept {
+#if defined(__SSE2__)
+  const __m128d none = _mm_set1_pd(std::numeric_limits<double>::quiet_NaN());
+  const __m128d drawn = _mm_castsi128_pd(_mm_set_epi64x(s.drawY != 0 ? -1 : 0, s.drawX != 0 ? -1 : 0));
+  s.min = _mm_or_pd(_mm_and_pd(drawn, vMin_), _mm_andnot_pd(drawn, none));
+#else
+  (void)s;
+#endif
 }
 
 void EvolutionPlotter::Plot(double n, double x, double y, Canvas::Pixel pixel) const noexcept {
@@ -97,6 +108,7 @@ void EvolutionPlotter::Plot(double n, double x, double y, Canvas::Pixel pixel) c
   s.columnY = y_.Column(n);
   s.drawX = x_.Draws(n);
   s.drawY = y_.Draws(n);
+  SetDrawnBounds(s);
   PlotRows(target_, s, x, y, pixel);
 }
 

@@ -14,6 +14,22 @@
 
 namespace orbitra {
 
+// A world point as the plotters take it: x in the low lane, y in the high lane of one
+// vector register where there are vector registers.
+#if defined(__SSE2__)
+using PackedPoint = __m128d;
+inline PackedPoint PackPoint(double x, double y) noexcept { return _mm_set_pd(y, x); }
+inline double PackedX(PackedPoint p) noexcept { return _mm_cvtsd_f64(p); }
+inline double PackedY(PackedPoint p) noexcept { return _mm_cvtsd_f64(_mm_unpackhi_pd(p, p)); }
+#else
+struct PackedPoint {
+  double x, y;
+};
+inline PackedPoint PackPoint(double x, double y) noexcept { return {x, y}; }
+inline double PackedX(PackedPoint p) noexcept { return p.x; }
+inline double PackedY(PackedPoint p) noexcept { return p.y; }
+#endif
+
 // The plotters below set exactly the pixels of PlotBox::PlotPixel (same IEEE operations
 // in the same order, same truncation), but their values live in the loop's own
 // variables, so the compiler need not reload them after every pixel write. A point that
@@ -81,9 +97,11 @@ class PixelPlotter {
 
   // The same, into a target the caller holds (a loop with several plotters keeps one).
   void PlotInto(const PixelTarget& target, double x, double y, Canvas::Pixel pixel) const noexcept {
+    PlotInto(target, PackPoint(x, y), pixel);
+  }
+  void PlotInto(const PixelTarget& target, PackedPoint point, Canvas::Pixel pixel) const noexcept {
 #if defined(__SSE2__)
-    // Both coordinates at once: x in the low lane, y in the high lane.
-    const __m128d point = _mm_set_pd(y, x);
+    // Both coordinates at once.
     const int inside = _mm_movemask_pd(_mm_and_pd(_mm_cmpge_pd(point, min_), _mm_cmple_pd(point, max_)));
     const __m128i pixels = _mm_cvttpd_epi32(_mm_add_pd(_mm_sub_pd(_mm_mul_pd(point, scale_), offset_), _mm_set1_pd(0.5)));
     const auto column = static_cast<unsigned>(_mm_cvtsi128_si32(pixels));
@@ -94,6 +112,7 @@ class PixelPlotter {
       target.Put(column, row, static_cast<std::size_t>(inside == 3), pixel);
     }
 #else
+    const double x = point.x, y = point.y;
     const auto column = static_cast<unsigned>(PlotBox::Pix(x * box_->ScaleX - box_->OffsetX));
     const auto row = static_cast<unsigned>(PlotBox::Pix(y * box_->ScaleY - box_->OffsetY));
     target.Put(column, row, static_cast<std::size_t>(box_->Inside(x, y)) & static_cast<std::size_t>(on_), pixel);
@@ -128,6 +147,11 @@ class EvolutionPlotter {
     std::size_t drawX = 0;  // 1 when the X box draws in this segment
     std::size_t drawY = 0;
     std::int64_t end = 0;
+#if defined(__SSE2__)
+    // The boxes' lower bounds, not-a-number in a box that does not draw in the segment:
+    // "inside" then says whether to draw, with no flag to combine per point.
+    __m128d min = _mm_set1_pd(0.0);
+#endif
   };
 
   EvolutionPlotter(const PlotBox& xBox, const PlotBox& yBox, Canvas& canvas) noexcept
@@ -147,22 +171,26 @@ class EvolutionPlotter {
   Segment SegmentAt(std::int64_t n, std::int64_t limit) const noexcept;
 
   void PlotRows(const PixelTarget& target, const Segment& s, double x, double y, Canvas::Pixel pixel) const noexcept {
+    PlotRows(target, s, PackPoint(x, y), pixel);
+  }
+  void PlotRows(const PixelTarget& target, const Segment& s, PackedPoint value, Canvas::Pixel pixel) const noexcept {
 #if defined(__SSE2__)
-    const __m128d value = _mm_set_pd(y, x);
-    const int inside = _mm_movemask_pd(_mm_and_pd(_mm_cmpge_pd(value, vMin_), _mm_cmple_pd(value, vMax_)));
+    // Lane 0 inside the X box's rows and drawn in this segment, lane 1 the same for Y.
+    const int inside = _mm_movemask_pd(_mm_and_pd(_mm_cmpge_pd(value, s.min), _mm_cmple_pd(value, vMax_)));
     const __m128i rows =
         _mm_cvttpd_epi32(_mm_add_pd(_mm_sub_pd(_mm_mul_pd(value, rowScale_), rowOffset_), _mm_set1_pd(0.5)));
     const auto rowX = static_cast<unsigned>(_mm_cvtsi128_si32(rows));
     const auto rowY = static_cast<unsigned>(_mm_cvtsi128_si32(_mm_shuffle_epi32(rows, 1)));
     // A segment draws only in columns on the canvas.
     if (rowsOnCanvas_) {
-      target.PutOnCanvas(s.columnX, rowX, s.drawX & static_cast<std::size_t>(inside & 1), pixel);
-      target.PutOnCanvas(s.columnY, rowY, s.drawY & static_cast<std::size_t>(inside >> 1), pixel);
+      target.PutOnCanvas(s.columnX, rowX, static_cast<std::size_t>(inside & 1), pixel);
+      target.PutOnCanvas(s.columnY, rowY, static_cast<std::size_t>(inside >> 1), pixel);
     } else {
-      target.Put(s.columnX, rowX, s.drawX & static_cast<std::size_t>(inside & 1), pixel);
-      target.Put(s.columnY, rowY, s.drawY & static_cast<std::size_t>(inside >> 1), pixel);
+      target.Put(s.columnX, rowX, static_cast<std::size_t>(inside & 1), pixel);
+      target.Put(s.columnY, rowY, static_cast<std::size_t>(inside >> 1), pixel);
     }
 #else
+    const double x = value.x, y = value.y;
     target.Put(s.columnX, x_.Row(x), s.drawX & x_.RowInside(x), pixel);
     target.Put(s.columnY, y_.Row(y), s.drawY & y_.RowInside(y), pixel);
 #endif
@@ -194,6 +222,9 @@ class EvolutionPlotter {
     unsigned canvasWidth_;
     bool on_;
   };
+
+  // Sets the segment's lower bounds from its draw flags.
+  void SetDrawnBounds(Segment& s) const noexcept;
 
   PixelTarget target_;
   Box x_;

@@ -331,8 +331,8 @@ TEST(FormulaLanguage, FunctionsAndPowerGiveTheCLibrarysBits) {
   EXPECT_EQ(Formula("mod(x, 2*pi)", 7.0), 7.0 - kTwoPi);
 }
 
-// Random maps over every operation of the language: machine code against the expression
-// library, and its exact Jacobian against the interpreted dual numbers, at points and
+// Random maps over every operation of the language: the interpreted program and machine
+// code against the expression library's own evaluation, and the exact Jacobian against the interpreted dual numbers, at points and
 // parameters that include zeros, infinities and not-a-number.
 TEST(FormulaLanguage, MachineCodeGivesTheLibrarysBitsForAnyFormula) {
   if (!NativeCompilerBuilt()) GTEST_SKIP() << "this build has no JIT compiler";
@@ -386,12 +386,14 @@ TEST(FormulaLanguage, MachineCodeGivesTheLibrarysBitsForAnyFormula) {
     for (double x : values) {
       for (double y : values) {
         const MapImage e = c.evaluator->Evaluate(x, y, m.k1, m.k2, m.k3, m.k4);
+        const MapImage l = c.evaluator->EvaluateByLibrary(x, y, m.k1, m.k2, m.k3, m.k4);
         const MapImage n = native->Step(x, y, m);
         const MapImage b = BlockImage(*native, m, x, y);
         // The derivatives too: the compiled dual numbers against the interpreted ones.
         const MapJacobian ej = c.evaluator->Jacobian(x, y, m.k1, m.k2, m.k3, m.k4);
         const MapJacobian nj = native->JacobianCode()(x, y, m.k1, m.k2, m.k3, m.k4);
-        ASSERT_TRUE(SameValue(e.x, n.x) && SameValue(e.y, n.y) && SameValue(e.x, b.x) && SameValue(e.y, b.y) &&
+        ASSERT_TRUE(SameValue(e.x, l.x) && SameValue(e.y, l.y) && SameValue(e.x, n.x) && SameValue(e.y, n.y) &&
+                    SameValue(e.x, b.x) && SameValue(e.y, b.y) &&
                     SameValue(ej.dxdx, nj.dxdx) && SameValue(ej.dxdy, nj.dxdy) && SameValue(ej.dydx, nj.dydx) &&
                     SameValue(ej.dydy, nj.dydy))
             << "at " << x << ", " << y << " k1 = " << m.k1 << ", k2 = " << m.k2 << "\n"
