@@ -6,6 +6,7 @@
 #include <set>
 
 #include "analysis/attractor_labels.h"
+#include "analysis/orbit_period.h"
 #include "plot/colour_scales.h"
 #include "plot/plot_box.h"
 
@@ -60,21 +61,33 @@ int LegendLines(const Canvas& canvas, const GridPictureLayout& layout) {
 void DrawPeriodLegend(Canvas& canvas, const GridPictureLayout& layout, const GridValues& grid,
                       const GridPalette& palette) {
   std::set<std::int32_t> periods;
+  std::int32_t longestGrouped = 0;
   for (std::size_t i = 0; i < grid.value.size(); ++i) {
-    if (palette.Counted(i) && grid.value[i] > 0) periods.insert(grid.value[i]);
+    if (!palette.Counted(i) || grid.value[i] <= 0) continue;
+    if (grid.value[i] <= kOwnPeriodColours) {
+      periods.insert(grid.value[i]);
+    } else {
+      longestGrouped = std::max(longestGrouped, grid.value[i]);
+    }
   }
   const int room = LegendLines(canvas, layout) - 3;
+  const int wanted = static_cast<int>(periods.size()) + (longestGrouped > 0 ? 1 : 0);
   int line = 0;
   for (const std::int32_t p : periods) {
-    if (line == room - 1 && static_cast<int>(periods.size()) > room) {
+    if (line == room - 1 && wanted > room) {
       canvas.TextOut(layout.legendLeft, layout.frameTop + static_cast<int>(canvas.Scaled(line * kLineHeight)), "...");
       ++line;
       break;
     }
-    LegendLine(canvas, layout, line++, DistinctColour(p), "period " + std::to_string(p));
+    LegendLine(canvas, layout, line++, PeriodColour(p), "period " + std::to_string(p));
+  }
+  if (longestGrouped > 0 && line < room) {
+    const std::int32_t longest = std::max(longestGrouped, std::min(grid.settings.longestPeriod, kMostPeriodLookedFor));
+    LegendLine(canvas, layout, line++, PeriodColour(kOwnPeriodColours + 1),
+               "period " + std::to_string(kOwnPeriodColours + 1) + "-" + std::to_string(longest));
   }
   LegendLine(canvas, layout, line++, ChaoticColour(0.4, grid.settings.chaosTolerance), "chaotic");
-  LegendLine(canvas, layout, line++, kNeitherColour, "neither");
+  LegendLine(canvas, layout, line++, kNotSettledColour, "not settled");
   LegendLine(canvas, layout, line, kEscapedColour, "escaped");
 }
 
@@ -160,11 +173,14 @@ GridPalette::GridPalette(const GridValues& grid, const GridShown* shown) : grid_
   }
   switch (grid.settings.colouring) {
     case GridColouring::Lyapunov: {
-      double most = 0.0;
+      double low = 0.0, high = 0.0;
       for (std::size_t i = 0; i < grid.lambda1.size(); ++i) {
-        if (counted_[i] && std::isfinite(grid.lambda1[i])) most = std::max(most, std::fabs(grid.lambda1[i]));
+        if (!counted_[i] || !std::isfinite(grid.lambda1[i])) continue;
+        low = std::min(low, grid.lambda1[i]);
+        high = std::max(high, grid.lambda1[i]);
       }
-      scaleEnd_ = most > 0.0 ? most : 1.0;
+      scaleLow_ = low < 0.0 ? low : -1.0;
+      scaleEnd_ = high > 0.0 ? high : 1.0;
       break;
     }
     case GridColouring::Escape: {
@@ -188,13 +204,17 @@ Colour GridPalette::CellColour(std::size_t i) const noexcept {
   const std::int32_t v = grid_.value[i];
   switch (grid_.settings.colouring) {
     case GridColouring::Period:
+      if (v == kNotSettled) return kNotSettledColour;
       if (v < 0) return kEscapedColour;
-      if (v > 0) return DistinctColour(v);
+      if (v > 0) return PeriodColour(v);
       return grid_.lambda1[i] > grid_.settings.chaosTolerance ? ChaoticColour(grid_.lambda1[i], grid_.settings.chaosTolerance)
-                                                              : kNeitherColour;
+                                                              : kNotSettledColour;
     case GridColouring::Lyapunov:
       if (v < 0 || std::isnan(grid_.lambda1[i])) return kEscapedColour;
-      return BlueWhiteRed(grid_.lambda1[i] / scaleEnd_);
+      {
+        const double lambda = grid_.lambda1[i];
+        return BlueWhiteRed(lambda < 0.0 ? -lambda / scaleLow_ : lambda / scaleEnd_);
+      }
     case GridColouring::Escape:
       // Escape times spread over orders of magnitude: the scale is logarithmic.
       if (v <= 0) return kNeverEscapedColour;
@@ -259,9 +279,9 @@ void DrawGridPicture(Canvas& canvas, const GridValues& grid, const GridPictureTe
     case GridColouring::Attractor:
       return DrawAttractorLegend(canvas, layout, palette.AttractorLabels());
     case GridColouring::Lyapunov: {
-      const double end = palette.ScaleEnd();
+      // Each half of the bar has a scale of its own: the labels say where each ends.
       return DrawColourBar(canvas, layout, [](double t) { return BlueWhiteRed(2.0 * t - 1.0); },
-                           "\xCE\xBB" "1 " + Number(end), "0", Number(-end));
+                           "\xCE\xBB" "1 " + Number(palette.ScaleEnd()), "0", Number(palette.ScaleLow()));
     }
     case GridColouring::Escape: {
       const double end = palette.ScaleEnd();

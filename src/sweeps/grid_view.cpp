@@ -73,7 +73,7 @@ std::string GridPixelText(const GridValues& grid, std::int32_t column, std::int3
       if (c == PixelClass::Periodic && s.colouring == GridColouring::Period) {
         return text + "period " + std::to_string(v) + lambda;
       }
-      return text + (c == PixelClass::Chaotic ? "chaotic" : "neither") + lambda;
+      return text + (c == PixelClass::Chaotic ? "chaotic" : "not settled") + lambda;
     }
     case GridColouring::Escape:
       return text + (v > 0 ? "escapes after " + std::to_string(v) + " iterations" : "does not escape");

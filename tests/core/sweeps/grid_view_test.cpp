@@ -110,6 +110,11 @@ TEST(GridView, StatusTextOfAPixel) {
   g.value[i] = 4;
   g.lambda1[i] = -0.25;
   EXPECT_EQ(GridPixelText(g, 37, 35), "k1 = 1.40625, k2 = 0.31: period 4, \xCE\xBB" "1 = -0.25");
+  g.value[i] = -2;  // the export's value of an orbit not settled
+  g.lambda1[i] = -0.003;
+  EXPECT_EQ(GridPixelText(g, 37, 35), "k1 = 1.40625, k2 = 0.31: not settled, \xCE\xBB" "1 = -0.003");
+  g.value[i] = 0;  // a grid kept from before: 0 with λ1 under the tolerance
+  EXPECT_EQ(GridPixelText(g, 37, 35), "k1 = 1.40625, k2 = 0.31: not settled, \xCE\xBB" "1 = -0.003");
   EXPECT_EQ(GridPixelText(g, 2, 35), "k1 = 0.09375, k2 = 0.31: not computed yet");
   GridShown shown;
   shown.full.assign(40, 0);
