@@ -7,6 +7,7 @@
 
 #include "analysis/attractor_labels.h"
 #include "analysis/orbit_period.h"
+#include "plot/axis_ticks.h"
 #include "plot/colour_scales.h"
 #include "plot/plot_box.h"
 
@@ -23,13 +24,6 @@ constexpr int kRightMargin = 130;
 constexpr int kLineHeight = 16;
 constexpr int kSwatch = 12;
 constexpr int kBarWidth = 16;
-
-int TickDigits(double span, int ticks) noexcept {
-  const double step = std::fabs(span) / ticks;
-  if (!(step > 0.0) || !std::isfinite(step)) return 2;
-  const int digits = static_cast<int>(std::ceil(-std::log10(step))) + 1;
-  return std::clamp(digits, 0, 4);
-}
 
 std::string Number(double v) {
   char buffer[64];
@@ -238,7 +232,7 @@ void DrawGridPicture(Canvas& canvas, const GridValues& grid, const GridPictureTe
   box.Label = text.title;
   box.SetScreenPercent(0, 0, 100, 100);
   box.SetRange(s.range.Xmin, s.range.Ymin, s.range.Xmax, s.range.Ymax);
-  box.SetTicks(4, 4, 2, 2, TickDigits(s.range.Xmax - s.range.Xmin, 4), TickDigits(s.range.Ymax - s.range.Ymin, 4));
+  box.ShowTicks = 0;  // ticks at round values, below
   box.SetScreenRect(0, 0, canvas.Width(), canvas.Height());
   if (!box.Degenerate()) {
     // The frame's rectangle runs from (Xmin, Ymax) to (Xmax, Ymin), its outline one pixel
@@ -250,6 +244,7 @@ void DrawGridPicture(Canvas& canvas, const GridValues& grid, const GridPictureTe
   }
   box.DrawFrame(canvas);
   box.DrawTitle(canvas);
+  DrawRoundTicks(canvas, box);
 
   const GridPalette palette(grid, shown);
   const RowBand band = grid.rows;
