@@ -123,6 +123,21 @@ void DrawColourBar(Canvas& canvas, const GridPictureLayout& layout, Scale scale,
 
 }  // namespace
 
+void DrawTitles(Canvas& canvas, int left, int right, int top, const std::string& title, const std::string& subtitle) {
+  const auto centred = [&](const std::string& text, int y) {
+    const long long characters = std::count_if(text.begin(), text.end(), [](char c) {
+      return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    });
+    canvas.TextOut(static_cast<int>((left + right) / 2 - canvas.Scaled(4 * characters)), y, text);
+  };
+  if (subtitle.empty()) {
+    if (!title.empty()) centred(title, top - static_cast<int>(canvas.Scaled(25)));
+    return;
+  }
+  if (!title.empty()) centred(title, top - static_cast<int>(canvas.Scaled(38)));
+  centred(subtitle, top - static_cast<int>(canvas.Scaled(21)));
+}
+
 GridPictureLayout LayoutGridPicture(int width, int height, double textScale) noexcept {
   const auto scaled = [&](int v) { return static_cast<int>(std::lround(v * (textScale > 0.0 ? textScale : 1.0))); };
   GridPictureLayout l;
@@ -242,8 +257,9 @@ void DrawGridPicture(Canvas& canvas, const GridValues& grid, const GridPictureTe
     box.ScaleY = (layout.frameTop - layout.frameBottom) / (s.range.Ymax - s.range.Ymin);
     box.OffsetY = box.ScaleY * s.range.Ymin - layout.frameBottom;
   }
+  box.Label.clear();
   box.DrawFrame(canvas);
-  box.DrawTitle(canvas);
+  DrawTitles(canvas, layout.frameLeft, layout.frameRight, layout.frameTop, text.title, text.subtitle);
   DrawRoundTicks(canvas, box);
 
   const GridPalette palette(grid, shown);

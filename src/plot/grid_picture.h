@@ -72,7 +72,12 @@ struct GridPictureText {
   std::string title;
   std::string xName;
   std::string yName;
+  std::string subtitle;  // under the title: the parameters that stay fixed
 };
+
+// A title and, under it when there is one, a subtitle, centred over the frame from
+// `left` to `right` whose top edge is `top`.
+void DrawTitles(Canvas& canvas, int left, int right, int top, const std::string& title, const std::string& subtitle);
 
 // The whole picture on a cleared canvas: the frame with ticks and labels and the title by
 // the plot box's own drawing, the cells, the axis names, and the legend (periods,

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "plot/axis_ticks.h"
+#include "plot/grid_picture.h"
 
 namespace orbitra {
 
@@ -51,11 +52,18 @@ DiagramLayout LayOutDiagram(int width, int height, const OrbitDiagramView& view)
 }
 
 void DrawDiagramFrame(Canvas& canvas, DiagramLayout& layout, const std::string& title,
-                      const std::string& parameterName, const std::string& coordinateName) {
+                      const std::string& parameterName, const std::string& coordinateName,
+                      const std::string& subtitle) {
   PlotBox& box = layout.box;
   box.Label = title;
   box.DrawFrame(canvas);
-  box.DrawTitle(canvas);
+  if (subtitle.empty()) {
+    box.DrawTitle(canvas);
+  } else {
+    const PixelPoint topLeft = box.WorldToScreen(box.Xmin, box.Ymax);
+    const PixelPoint bottomRight = box.WorldToScreen(box.Xmax, box.Ymin);
+    DrawTitles(canvas, topLeft.x, bottomRight.x, topLeft.y, title, subtitle);
+  }
   DrawRoundTicks(canvas, box);
   const PixelPoint bottomMiddle = box.WorldToScreen(box.Xmin + (box.Xmax - box.Xmin) * 0.5, box.Ymin);
   canvas.TextOut(bottomMiddle.x - static_cast<int>(canvas.Scaled(4)), bottomMiddle.y + static_cast<int>(canvas.Scaled(18)),

@@ -6,6 +6,7 @@
 
 #include "explorer/initial_conditions_logic.h"
 #include "explorer/selection_dialog_logic.h"
+#include "maps/system_catalogue.h"
 
 namespace orbitra {
 
@@ -30,25 +31,69 @@ const char* ColouringWords(GridColouring c) {
 
 }  // namespace
 
+namespace {
+
+std::array<bool, 4> NamedBy(std::string_view line1, std::string_view line2) {
+  std::array<bool, 4> named{};
+  bool any = false;
+  for (int k = 0; k < 4; ++k) {
+    const std::string name = ParameterName(k);
+    named[static_cast<std::size_t>(k)] = line1.find(name) != std::string_view::npos ||
+                                         line2.find(name) != std::string_view::npos;
+    any = any || named[static_cast<std::size_t>(k)];
+  }
+  if (!any) named = {true, true, true, true};
+  return named;
+}
+
+}  // namespace
+
+MapParameters MapParametersOf(const OrbitraState& state) {
+  const SystemText text = SystemTextAt(state.UserMaps, state.Model.system);
+  return {{state.Model.k1, state.Model.k2, state.Model.k3, state.Model.k4}, NamedBy(text.formulaLine1, text.formulaLine2)};
+}
+
+MapParameters MapParametersNamed(std::string_view mapName, const std::array<double, 4>& k) {
+  for (int t = kFirstSystem; t <= kLastSystem; ++t) {
+    const CatalogueEntry& e = CatalogueAt(t);
+    if (e.name == mapName) return {k, NamedBy(e.formulaLine1, e.formulaLine2)};
+  }
+  return {k, {true, true, true, true}};
+}
+
+std::string FixedParametersText(const MapParameters& p, int variedA, int variedB) {
+  std::string text;
+  for (int k = 0; k < 4; ++k) {
+    if (!p.named[static_cast<std::size_t>(k)] || k == variedA || k == variedB) continue;
+    if (!text.empty()) text += ", ";
+    text += ParameterName(k) + " = " + Number(p.k[static_cast<std::size_t>(k)], "%.10g");
+  }
+  return text;
+}
+
 GridViewMap GridViewMapOf(const OrbitraState& state) {
   return {state.Model, state.Boxes.XYBox.Label, state.Boxes.XYBox.GetRange(),
-          WorldPoint{state.Run.InitialPoint.x, state.Run.InitialPoint.y}};
+          WorldPoint{state.Run.InitialPoint.x, state.Run.InitialPoint.y}, MapParametersOf(state)};
 }
 
 std::string ParameterName(int which) { return "k" + std::to_string(which + 1); }
 
-GridPictureText GridPictureTextFor(const std::string& mapName, const GridSettings& s) {
+GridPictureText GridPictureTextFor(const std::string& mapName, const GridSettings& s,
+                                   const MapParameters* parameters) {
   if (IsParameterPlane(s.colouring)) {
     return {mapName + ": " + ParameterName(s.xParameter) + " and " + ParameterName(s.yParameter) + " " +
                 ColouringWords(s.colouring),
-            ParameterName(s.xParameter), ParameterName(s.yParameter)};
+            ParameterName(s.xParameter), ParameterName(s.yParameter),
+            parameters ? FixedParametersText(*parameters, s.xParameter, s.yParameter) : std::string()};
   }
-  return {mapName + ": basins " + ColouringWords(s.colouring), "x", "y"};
+  return {mapName + ": basins " + ColouringWords(s.colouring), "x", "y",
+          parameters ? FixedParametersText(*parameters) : std::string()};
 }
 
-void DrawGridView(Canvas& canvas, const GridValues& grid, const std::string& mapName, const GridShown* shown) {
+void DrawGridView(Canvas& canvas, const GridValues& grid, const std::string& mapName, const GridShown* shown,
+                  const MapParameters* parameters) {
   canvas.Clear(kWhite);
-  DrawGridPicture(canvas, grid, GridPictureTextFor(mapName, grid.settings), shown);
+  DrawGridPicture(canvas, grid, GridPictureTextFor(mapName, grid.settings, parameters), shown);
 }
 
 std::string GridPixelText(const GridValues& grid, std::int32_t column, std::int32_t row,

@@ -40,7 +40,7 @@ class GridJob : public SweepJob {
  public:
   // `settings` sized to the layout's grid.
   GridJob(const MappingModel& model, const GridSettings& settings, std::string mapName,
-          const GridPictureLayout& layout);
+          const GridPictureLayout& layout, std::optional<MapParameters> parameters = std::nullopt);
 
   const GridValues& Values() const noexcept { return sweep_->Values(); }
   const GridShown& Shown() const noexcept { return sweep_->Shown(); }
@@ -63,6 +63,7 @@ class GridJob : public SweepJob {
   std::unique_ptr<GridSweep> sweep_;  // a pointer: drawing takes the rows it announced
   std::string mapName_;
   GridPictureLayout layout_;
+  std::optional<MapParameters> parameters_;  // named under the title
 };
 
 // The window of a parameter plane or a basin picture: a zoom computes the rectangle's

@@ -107,7 +107,7 @@ std::string OrbitDiagramJob::Remarks(const std::vector<std::uint8_t>& done) cons
 void OrbitDiagramJob::DrawFrame(Canvas& canvas) {
   const OrbitDiagramView& view = diagram_.Settings().view;
   DrawDiagramFrame(canvas, layout_, title_, kParameterNames[std::clamp(view.parameter, 0, 3)],
-                   kCoordinateNames[view.coordinate == 1 ? 1 : 0]);
+                   kCoordinateNames[view.coordinate == 1 ? 1 : 0], subtitle_);
 }
 
 void OrbitDiagramJob::DrawUnit(Canvas& canvas, std::int64_t unit) const {
@@ -120,14 +120,17 @@ void OrbitDiagramJob::DrawOverlay(Canvas& canvas) const {
 
 std::unique_ptr<OrbitDiagramJob> MakeOrbitDiagramJob(const DiagramMap& map, const std::string& mapName,
                                                      const OrbitDiagramValues& values, const OrbitDiagramView& view,
-                                                     double infinity, int width, int height) {
+                                                     double infinity, int width, int height,
+                                                     const std::optional<MapParameters>& parameters) {
   OrbitDiagramSettings settings;
   settings.view = view;
   settings.initial = values.initial;
   settings.carry = values.carry != 0;
   settings.infinity = infinity;
-  return std::make_unique<OrbitDiagramJob>(map, settings, static_cast<DiagramShading>(values.shading == 1 ? 1 : 0),
-                                           OrbitDiagramTitle(mapName, view), width, height);
+  auto job = std::make_unique<OrbitDiagramJob>(map, settings, static_cast<DiagramShading>(values.shading == 1 ? 1 : 0),
+                                               OrbitDiagramTitle(mapName, view), width, height);
+  if (parameters) job->SetSubtitle(FixedParametersText(*parameters, view.parameter));
+  return job;
 }
 
 std::optional<double> ExplorerParameter(const OrbitraState& state, int system, int parameter) {
@@ -142,13 +145,15 @@ OrbitDiagramWindowLogic::OrbitDiagramWindowLogic(OrbitraState& state, Prompter& 
       prompter_(prompter),
       values_(values),
       map_(DiagramMapOf(state)),
-      mapName_(MapNameOf(state)) {}
+      mapName_(MapNameOf(state)),
+      parameters_(MapParametersOf(state)) {}
 
 std::string OrbitDiagramWindowLogic::WindowTitle() const { return "Orbit Diagram - " + mapName_; }
 
 std::unique_ptr<SweepJob> OrbitDiagramWindowLogic::MakeJob(int width, int height) {
   std::unique_ptr<OrbitDiagramJob> job = MakeOrbitDiagramJob(map_, mapName_, values_, CurrentView(),
-                                                             state_.Run.Settings.InfinityValue, width, height);
+                                                             state_.Run.Settings.InfinityValue, width, height,
+                                                             parameters_);
   job->SetMarker(ExplorerParameter(state_, map_.model.system, CurrentView().parameter));
   job_ = job.get();
   return job;

@@ -11,6 +11,7 @@
 #include "platform/prompter.h"
 #include "plot/orbit_diagram_picture.h"
 #include "storage/file_io.h"
+#include "sweeps/grid_view.h"
 #include "sweeps/sweep_view.h"
 
 namespace orbitra {
@@ -72,6 +73,7 @@ class OrbitDiagramJob : public SweepJob {
   void DrawFrame(Canvas& canvas) override;
   void DrawUnit(Canvas& canvas, std::int64_t unit) const override;
   void DrawOverlay(Canvas& canvas) const override;
+  void SetSubtitle(std::string subtitle) { subtitle_ = std::move(subtitle); }
 
   // Per column: whether its unit is marked done.
   std::vector<std::uint8_t> ColumnsDone(const std::vector<std::uint8_t>& unitsDone) const;
@@ -81,14 +83,17 @@ class OrbitDiagramJob : public SweepJob {
   OrbitDiagram diagram_;
   DiagramShading shading_;
   std::string title_;
+  std::string subtitle_;
   std::optional<double> marker_;
 };
 
 // The job of a view with the dialog's other values at a picture size; `infinity` is the
 // escape bound of the runs.
+// `parameters`: the map's, named under the title but for the one the diagram varies.
 std::unique_ptr<OrbitDiagramJob> MakeOrbitDiagramJob(const DiagramMap& map, const std::string& mapName,
                                                      const OrbitDiagramValues& values, const OrbitDiagramView& view,
-                                                     double infinity, int width, int height);
+                                                     double infinity, int width, int height,
+                                                     const std::optional<MapParameters>& parameters = std::nullopt);
 
 // The explorer's value of the diagram's parameter while it shows the diagram's map.
 std::optional<double> ExplorerParameter(const OrbitraState& state, int system, int parameter);
@@ -116,6 +121,7 @@ class OrbitDiagramWindowLogic : public SweepViewOf<OrbitDiagramView> {
   OrbitDiagramValues values_;
   DiagramMap map_;  // as the explorer had it when the window opened
   std::string mapName_;
+  MapParameters parameters_;
   OrbitDiagramJob* job_ = nullptr;  // the runner's current job
 };
 

@@ -3,7 +3,9 @@
 #include "analysis/grid_sweep.h"
 #include "explorer/selection_dialog_logic.h"
 #include "maps/mapping_catalogue.h"
+#include "support/recording_text_painter.h"
 #include "support/scenario.h"
+#include "sweeps/orbit_diagram_view.h"
 #include "sweeps/grid_view.h"
 
 namespace orbitra {
@@ -97,6 +99,43 @@ TEST(GridView, ALiveViewEndsWithTheBlockingRunsPicture) {
   for (int y = 0; y < 201; ++y) {
     for (int x = 0; x < 331; ++x) ASSERT_EQ(live.GetPixel(x, y), blocking.GetPixel(x, y)) << x << ", " << y;
   }
+}
+
+// A saved picture names the parameters that stay fixed under its title: those the map's
+// formula lines name (Henon: k1, k2, k3; the Standard Map: k1 alone), but the varied ones.
+TEST(GridView, PicturesNameTheFixedParametersUnderTheTitle) {
+  testing::Scenario scenario;
+  OrbitraState& state = scenario.State();
+  SelectSystemWithDefaults(state.Model, 2);  // Henon D-C Map: x'=1-k1 x^2 +k3 y, y'=k2 x
+  state.Model.k1 = 1.4, state.Model.k2 = 0.3, state.Model.k3 = 1.0, state.Model.k4 = 7.0;
+  const MapParameters henon = MapParametersOf(state);
+  EXPECT_EQ(FixedParametersText(henon), "k1 = 1.4, k2 = 0.3, k3 = 1");
+  EXPECT_EQ(FixedParametersText(henon, 0, 1), "k3 = 1");
+  EXPECT_EQ(FixedParametersText(MapParametersNamed("Henon D-C Map", {1.4, 0.3, 1.0, 7.0}), 2), "k1 = 1.4, k2 = 0.3");
+  EXPECT_EQ(FixedParametersText(MapParametersNamed("my map", {0.125, 2.0, 3.0, -4.0})),
+            "k1 = 0.125, k2 = 2, k3 = 3, k4 = -4");
+
+  Canvas canvas(400, 300);
+  testing::RecordingTextPainter painter;
+  canvas.SetTextPainter(&painter);
+  GridValues g(Plane(), {0, 40});
+  DrawGridView(canvas, g, "Henon D-C Map", nullptr, &henon);
+  const auto title = painter.TextsEqualTo("Henon D-C Map: k1 and k2 by period");
+  const auto fixed = painter.TextsEqualTo("k3 = 1");
+  ASSERT_EQ(title.size(), 1u);
+  ASSERT_EQ(fixed.size(), 1u);
+  EXPECT_GT(fixed[0].y, title[0].y);  // under the title, above the frame
+  EXPECT_LT(fixed[0].y, LayoutGridPicture(400, 300, 1.0).frameTop);
+
+  SelectSystemWithDefaults(state.Model, 1);  // Standard Map: k1 only
+  state.Model.k1 = 0.97;
+  OrbitDiagramValues values = PrepareOrbitDiagramDialog(state);
+  values.view.parameter = 1;
+  painter.Clear();
+  auto job = MakeOrbitDiagramJob(DiagramMapOf(state), "Standard Map", values, values.view, 1e4, 400, 300,
+                                 MapParametersOf(state));
+  job->DrawFrame(canvas);
+  EXPECT_EQ(painter.TextsEqualTo("k1 = 0.97").size(), 1u);
 }
 
 TEST(GridView, StatusTextOfAPixel) {
