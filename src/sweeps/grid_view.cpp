@@ -146,9 +146,16 @@ Invalidation ApplyParameterPlaneClick(OrbitraState& state, Prompter& prompter, c
                                       GridCell cell) {
   SelectionDialogValues values = PrepareSelectionDialog(state);
   double* const k[] = {&values.k1, &values.k2, &values.k3, &values.k4};
-  *k[settings.xParameter & 3] = CellCentre(settings.range.Xmin, settings.range.Xmax, settings.width, cell.column);
-  *k[settings.yParameter & 3] = CellCentre(settings.range.Ymin, settings.range.Ymax, settings.height, cell.row);
+  const double p = CellCentre(settings.range.Xmin, settings.range.Xmax, settings.width, cell.column);
+  const double q = CellCentre(settings.range.Ymin, settings.range.Ymax, settings.height, cell.row);
+  *k[settings.xParameter & 3] = p;
+  *k[settings.yParameter & 3] = q;
   values.useDefaultRange = 0;
+  // What the click does, before the explorer's own question about its stored points.
+  const std::string question = "Set " + ParameterName(settings.xParameter & 3) + " = " + Number(p, "%.10g") + ", " +
+                               ParameterName(settings.yParameter & 3) + " = " + Number(q, "%.10g") +
+                               " in the explorer?";
+  if (prompter.AskYesNo(question) != Answer::Yes) return Invalidation::None;
   return ApplySelectionDialog(state, prompter, values);
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 #include "explorer/selection_dialog_logic.h"
 #include "maps/system_catalogue.h"
@@ -195,10 +196,37 @@ Invalidation OrbitDiagramWindowLogic::Click(int px, int py) {
   // As if typed into "Mapping System Selection": the other parameters stay.
   SelectionDialogValues selection = PrepareSelectionDialog(state_);
   double* const k[] = {&selection.k1, &selection.k2, &selection.k3, &selection.k4};
-  *k[std::clamp(CurrentView().parameter, 0, 3)] = job_->Diagram().ParameterAt(column);
+  const int parameter = std::clamp(CurrentView().parameter, 0, 3);
+  const double value = job_->Diagram().ParameterAt(column);
+  *k[parameter] = value;
+  // What the click does, before the explorer's own question about its stored points.
+  char text[64];
+  std::snprintf(text, sizeof text, "%.10g", value);
+  if (prompter_.AskYesNo(std::string("Set ") + kParameterNames[parameter] + " = " + text + " in the explorer?") !=
+      Answer::Yes) {
+    return Invalidation::None;
+  }
   const Invalidation repaint = ApplySelectionDialog(state_, prompter_, selection);
   ExplorerChanged();
   return repaint;
+}
+
+std::string OrbitDiagramWindowLogic::PointerText(int px, int py) const {
+  if (job_ == nullptr) return {};
+  int column = 0, row = 0;
+  if (!job_->Layout().CellAt(px, py, column, row)) return {};
+  const OrbitDiagram& diagram = job_->Diagram();
+  if (column >= diagram.Columns() || row >= diagram.Rows()) return {};
+  const OrbitDiagramView& view = diagram.Settings().view;
+  char text[160];
+  std::snprintf(text, sizeof text, "%s = %.6g, %s = %.6g: ", kParameterNames[std::clamp(view.parameter, 0, 3)],
+                diagram.ParameterAt(column), kCoordinateNames[view.coordinate == 1 ? 1 : 0], diagram.CoordinateAt(row));
+  const std::vector<std::uint8_t>& units = Runner().UnitsDone();
+  const auto unit = static_cast<std::size_t>(column / kDiagramUnitColumns);
+  if (unit >= units.size() || units[unit] == 0) return text + std::string("not computed yet");
+  if (diagram.Escaped(column)) return text + std::string("escaped");
+  return text + std::to_string(diagram.Count(column, row)) + " of " + std::to_string(view.points) +
+         " points in this pixel";
 }
 
 void OrbitDiagramWindowLogic::ExplorerChanged() {

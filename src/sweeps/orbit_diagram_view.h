@@ -105,6 +105,10 @@ class OrbitDiagramWindowLogic : public SweepViewOf<OrbitDiagramView> {
   OrbitDiagramWindowLogic(OrbitraState& state, Prompter& prompter, const OrbitDiagramValues& values);
 
   std::string WindowTitle() const override;
+  // "k1 = 1.2345, x = 0.5: 12 of 1000 points in this pixel" (or "escaped", "not computed
+  // yet"), as the plane describes its pixels.
+  std::string PointerText(int px, int py) const override;
+  // Asks "Set k1 = ... in the explorer?" first, then sets it as Select Mapping would.
   Invalidation Click(int px, int py) override;
   // The marker follows the explorer's value of the parameter.
   void ExplorerChanged() override;

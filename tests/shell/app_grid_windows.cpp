@@ -151,8 +151,14 @@ class AppGridWindows : public QObject {
     const QString text = window->PointerLine()->text();
     QVERIFY2(text.contains(": period 2, \u03BB1 = -"), qPrintable(text));
 
+    // The click says what it does before doing it.
+    program.answers.Clear();
+    program.answers.Press(QMessageBox::Yes);
     QTest::mouseClick(&window->PictureWidget(), Qt::LeftButton, Qt::NoModifier, cell);
     const MappingModel& model = program.app.Frame().State().Model;
+    QVERIFY(!program.answers.Texts().empty());
+    QCOMPARE(program.answers.Texts().front(),
+             QString("Set k1 = %1, k2 = %2 in the explorer?").arg(model.k1, 0, 'g', 10).arg(model.k2, 0, 'g', 10));
     QCOMPARE(model.k1, 0.55 + 40.5 * (0.2 / layout.gridWidth));
     QCOMPARE(model.k2, 0.28 + 7.5 * (0.04 / layout.gridHeight));
     QCOMPARE(model.k3, 1.0);

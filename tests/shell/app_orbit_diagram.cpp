@@ -111,6 +111,7 @@ class AppOrbitDiagram : public QObject {
     QVERIFY(window->ProgressBar()->value() < 100);
 
     const DiagramLayout layout = LayOutDiagram(400, 300, OrbitDiagramView{0, 0.5, 1.0, 0, -1, 1, 1, 1});
+    program.answers.Press(QMessageBox::Yes);  // "Set k1 = ... in the explorer?"
     window->Clicked(QPoint(layout.gridLeft + 200, layout.gridBottom - 10));
     const double k1 = program.app.Frame().State().Model.k1;
     QCOMPARE(k1, 0.5 + (200 + 0.5) * (0.5 / layout.columns));

@@ -31,8 +31,15 @@ TEST(GridView, ClicksReachTheExplorer) {
   const double k3 = state.Model.k3;
   const WorldRange box = state.Boxes.XYBox.GetRange();
 
-  // Cell (37, 35): k1 = (37 + 0.5) * 0.0375, k2 = -0.4 + (35 + 0.5) * 0.02.
+  // Cell (37, 35): k1 = (37 + 0.5) * 0.0375, k2 = -0.4 + (35 + 0.5) * 0.02. The click
+  // says what it does first; "No" leaves the explorer alone.
+  scenario.Prompts().Script({Answer::No});
+  EXPECT_EQ(ApplyParameterPlaneClick(state, scenario.Prompts(), Plane(), GridCell{37, 35}), Invalidation::None);
+  EXPECT_EQ(state.Model.k3, k3);
+  EXPECT_NE(state.Model.k1, 1.40625);
+  scenario.Prompts().Script({Answer::Yes});
   scenario.Apply(ApplyParameterPlaneClick(state, scenario.Prompts(), Plane(), GridCell{37, 35}));
+  EXPECT_EQ(scenario.Prompts().Texts().back(), "Set k1 = 1.40625, k2 = 0.31 in the explorer?");
   EXPECT_DOUBLE_EQ(state.Model.k1, 1.40625);
   EXPECT_DOUBLE_EQ(state.Model.k2, 0.31);
   EXPECT_EQ(state.Model.k3, k3);
@@ -45,6 +52,13 @@ TEST(GridView, ClicksReachTheExplorer) {
   EXPECT_DOUBLE_EQ(state.Run.InitialPoint.x, -1.95);
   EXPECT_DOUBLE_EQ(state.Run.InitialPoint.y, 0.975);
   EXPECT_GT(state.Store.DTN, 0);  // the run from there took place
+
+  // With points stored, the explorer's own question follows the click's, as it was.
+  scenario.Prompts().Clear();
+  scenario.Prompts().Script({Answer::Yes, Answer::Yes});
+  scenario.Apply(ApplyParameterPlaneClick(state, scenario.Prompts(), Plane(), GridCell{0, 0}));
+  EXPECT_EQ(scenario.Prompts().Texts(), (std::vector<std::string>{"Set k1 = 0.01875, k2 = -0.39 in the explorer?",
+                                                                  "Do you want to delete previous data?"}));
 }
 
 TEST(GridView, ZoomTakesWholeCellsUnderTheRectangle) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -127,8 +128,24 @@ TEST(OrbitDiagramWindow, AClickSetsTheParameterInTheExplorerAndTheMarkerFollows)
   };
   EXPECT_TRUE(markerColumns().empty());  // k1 = 1.4 lies outside [0.2, 1.0]
 
-  EXPECT_EQ(w.Click(layout.gridLeft + 123, layout.gridBottom - 40), Invalidation::WithErase);
+  // The pointer over that pixel says where it is and what it holds.
   const double expected = 0.2 + (123 + 0.5) * (0.8 / layout.columns);
+  const std::string pointer = w.PointerText(layout.gridLeft + 123, layout.gridBottom - 40);
+  char where[80];
+  std::snprintf(where, sizeof where, "k1 = %.6g, x = ", expected);
+  EXPECT_EQ(pointer.rfind(where, 0), 0u) << pointer;
+  EXPECT_NE(pointer.find(" of 300 points in this pixel"), std::string::npos) << pointer;
+  EXPECT_EQ(w.PointerText(2, 2), "");
+
+  // The click asks first; no keeps the explorer as it was.
+  sc.Prompts().Script({Answer::No});
+  EXPECT_EQ(w.Click(layout.gridLeft + 123, layout.gridBottom - 40), Invalidation::None);
+  EXPECT_EQ(sc.State().Model.k1, 1.4);
+  sc.Prompts().Script({Answer::Yes});
+  EXPECT_EQ(w.Click(layout.gridLeft + 123, layout.gridBottom - 40), Invalidation::WithErase);
+  char question[80];
+  std::snprintf(question, sizeof question, "Set k1 = %.10g in the explorer?", expected);
+  EXPECT_EQ(sc.Prompts().Texts().back(), question);
   EXPECT_DOUBLE_EQ(sc.State().Model.k1, expected);
   EXPECT_EQ(sc.State().Model.k2, 0.3);
   EXPECT_EQ(sc.State().Model.k3, 1.0);
