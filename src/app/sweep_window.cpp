@@ -1,11 +1,14 @@
 #include "app/sweep_window.h"
 
+#include <QKeyEvent>
+
 #include <QAction>
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QImage>
+#include <QKeyEvent>
 #include <QKeySequence>
 #include <QLabel>
 #include <QMouseEvent>
@@ -59,6 +62,23 @@ SweepWindow::SweepWindow(std::unique_ptr<SweepView> view, Prompter& prompter, Ex
 
 SweepWindow::~SweepWindow() { view_->Stop(); }
 
+bool SweepWindow::event(QEvent* event) {
+  if (event->type() == QEvent::ShortcutOverride && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape &&
+      view_->Working()) {
+    event->accept();
+    return true;
+  }
+  return QMainWindow::event(event);
+}
+
+void SweepWindow::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Escape && view_->Working()) {
+    stop_->trigger();
+    return;
+  }
+  QMainWindow::keyPressEvent(event);
+}
+
 void SweepWindow::BuildToolbar() {
   QToolBar* bar = addToolBar(QStringLiteral("Sweep"));
   bar->setObjectName(QStringLiteral("SweepToolbar"));
@@ -66,7 +86,6 @@ void SweepWindow::BuildToolbar() {
     view_->Stop();
     Poll();
   });
-  stop_->setShortcut(QKeySequence(Qt::Key_Escape));
   stop_->setStatusTip(QStringLiteral("Stop the computation, keeping what is done"));
   resume_ = bar->addAction(QStringLiteral("Resume"), this, [this] {
     view_->Resume();

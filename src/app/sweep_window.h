@@ -67,6 +67,10 @@ class SweepWindow : public QMainWindow {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  // Escape stops this window's work while it computes: the key is taken from the main
+  // window's Stop run shortcut, which reaches every window of the program otherwise.
+  bool event(QEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   void BuildToolbar();

@@ -95,6 +95,27 @@ class AppOrbitDiagram : public QObject {
     window->close();
   }
 
+  // Escape in a sweep window stops what it computes (the main window's Stop run shortcut
+  // reaches every window and used to make the key ambiguous there, stopping nothing).
+  void EscapeStopsTheWorkOfTheFocusedSweepWindow() {
+    Program program;
+    SweepWindow* window = program.OpenDiagram({{"parameterMin", "0.5"},
+                                               {"parameterMax", "1.0"},
+                                               {"transient", "2000000"},
+                                               {"points", "10"}},
+                                              2);
+    QVERIFY(window != nullptr);
+    window->SetPictureSize(QSize(400, 300));
+    window->show();
+    window->activateWindow();
+    window->PictureWidget().setFocus();
+    QVERIFY(window->View().Working());
+    QTest::keyClick(&window->PictureWidget(), Qt::Key_Escape);
+    QVERIFY(!window->View().Working());
+    QVERIFY(window->StatusLine()->text().contains(", stopped"));
+    window->close();
+  }
+
   void StopEndsTheWorkAndAClickSetsTheExplorersParameter() {
     Program program;
     SweepWindow* window = program.OpenDiagram({{"parameterMin", "0.5"},
