@@ -7,6 +7,7 @@ namespace orbitra {
 class Canvas;
 class SweepWindow;
 struct OrbitraState;
+struct SweepDialogMemory;
 class EditorPort;
 class Prompter;
 
@@ -38,6 +39,8 @@ class CommandHost {
   virtual void AdoptSweepWindow(SweepWindow& /*window*/) {}
   // Opens the periodic orbits panel (nothing where there is none).
   virtual void ShowPeriodicOrbits() {}
+  // What the sweep dialogs were last accepted with, per map; none keeps nothing.
+  virtual SweepDialogMemory* SweepDialogs() { return nullptr; }
 };
 
 }  // namespace orbitra

@@ -12,6 +12,7 @@
 #include "app/qt_editor_port.h"
 #include "app/qt_prompter.h"
 #include "app/repaint_hold.h"
+#include "sweeps/sweep_dialog_memory.h"
 
 class QAction;
 class QLabel;
@@ -69,6 +70,7 @@ class CMainFrame : public QMainWindow, public CommandHost {
   void ShowUserGuide() override;
   void AdoptSweepWindow(SweepWindow& window) override;
   void ShowPeriodicOrbits() override;
+  SweepDialogMemory* SweepDialogs() override { return &sweepDialogs_; }
   PeriodicOrbitsPanel* PeriodicOrbits() const { return periodicOrbitsPanel_; }
 
  protected:
@@ -78,6 +80,7 @@ class CMainFrame : public QMainWindow, public CommandHost {
   void resizeEvent(QResizeEvent* event) override;
 
  private:
+  SweepDialogMemory sweepDialogs_;
   void BuildCommands();
   void BuildRecentSessionsMenu(QAction* item);
   void FillRecentSessions(QMenu* menu);

@@ -4,6 +4,7 @@
 #include "dialogs/orbit_diagram_dialog.h"
 #include "sweeps/grid_window_logic.h"
 #include "sweeps/orbit_diagram_view.h"
+#include "sweeps/sweep_dialog_memory.h"
 
 namespace orbitra {
 
@@ -15,8 +16,11 @@ void OpenSweepWindow(CommandHost& host, std::unique_ptr<SweepView> view, SweepWi
 
 Invalidation OnOrbitDiagram(CommandHost& host) {
   OrbitraState& state = host.State();
-  OrbitDiagramDialog dialog(PrepareOrbitDiagramDialog(state), state.Model, host.Prompts(), host.DialogParent());
+  SweepDialogMemory* memory = host.SweepDialogs();
+  OrbitDiagramDialog dialog(memory ? RecallOrbitDiagramDialog(*memory, state) : PrepareOrbitDiagramDialog(state),
+                            state.Model, host.Prompts(), host.DialogParent());
   if (dialog.exec() != QDialog::Accepted) return Invalidation::None;
+  if (memory) RememberOrbitDiagramDialog(*memory, state, dialog.Values());
   auto logic = std::make_unique<OrbitDiagramWindowLogic>(state, host.Prompts(), dialog.Values());
   const OrbitDiagramWindowLogic& diagram = *logic;
   OpenSweepWindow(host, std::move(logic),
@@ -30,6 +34,7 @@ Invalidation OpenGridWindow(CommandHost& host, const GridWindowValues& prepared)
   OrbitraState& state = host.State();
   GridDialog dialog(prepared, state.Model, host.Prompts(), host.DialogParent());
   if (dialog.exec() != QDialog::Accepted) return Invalidation::None;
+  if (SweepDialogMemory* memory = host.SweepDialogs()) RememberGridDialog(*memory, state, dialog.Values());
   auto logic = std::make_unique<GridWindowLogic>(state, host.Prompts(), dialog.Values());
   const GridWindowLogic& grid = *logic;
   OpenSweepWindow(host, std::move(logic), [&grid](const std::filesystem::path& file) { return grid.Export(file); });
@@ -38,8 +43,15 @@ Invalidation OpenGridWindow(CommandHost& host, const GridWindowValues& prepared)
 
 }  // namespace
 
-Invalidation OnParameterPlane(CommandHost& host) { return OpenGridWindow(host, PrepareParameterPlaneDialog(host.State())); }
+Invalidation OnParameterPlane(CommandHost& host) {
+  SweepDialogMemory* memory = host.SweepDialogs();
+  return OpenGridWindow(host, memory ? RecallParameterPlaneDialog(*memory, host.State())
+                                     : PrepareParameterPlaneDialog(host.State()));
+}
 
-Invalidation OnBasins(CommandHost& host) { return OpenGridWindow(host, PrepareBasinsDialog(host.State())); }
+Invalidation OnBasins(CommandHost& host) {
+  SweepDialogMemory* memory = host.SweepDialogs();
+  return OpenGridWindow(host, memory ? RecallBasinsDialog(*memory, host.State()) : PrepareBasinsDialog(host.State()));
+}
 
 }  // namespace orbitra

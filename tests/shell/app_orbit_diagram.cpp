@@ -116,6 +116,32 @@ class AppOrbitDiagram : public QObject {
     window->close();
   }
 
+  // The dialog opens as it was accepted last for this map, its fields showing the start of
+  // long numbers.
+  void TheDialogRemembersWhatWasTypedForThisMap() {
+    Program program;
+    SweepWindow* window = program.OpenDiagram({{"parameterMin", "0.123456789012345678"},
+                                               {"parameterMax", "0.2"},
+                                               {"points", "10"},
+                                               {"transient", "10"},
+                                               {"x0", "0.98765432109876543"}},
+                                              1);
+    QVERIFY(window != nullptr);
+    window->close();
+    QString minText, x0Text;
+    int x0Cursor = -1;
+    program.answers.Then([&](QWidget& dialog) {
+      minText = dialog.findChild<QLineEdit*>("parameterMin")->text();
+      x0Text = dialog.findChild<QLineEdit*>("x0")->text();
+      x0Cursor = dialog.findChild<QLineEdit*>("x0")->cursorPosition();
+      qobject_cast<QDialog*>(&dialog)->reject();
+    });
+    program.app.Frame().Action(CommandId::OrbitDiagram)->trigger();
+    QCOMPARE(minText, QString("0.12345678901234568"));
+    QVERIFY2(x0Text.startsWith("0.987654321098765"), qPrintable(x0Text));
+    QCOMPARE(x0Cursor, 0);
+  }
+
   void StopEndsTheWorkAndAClickSetsTheExplorersParameter() {
     Program program;
     SweepWindow* window = program.OpenDiagram({{"parameterMin", "0.5"},
