@@ -12,6 +12,7 @@
 #include "explorer/selection_dialog_logic.h"
 #include "support/scenario.h"
 #include "sweeps/orbit_diagram_view.h"
+#include "sweeps/sweep_dialog_memory.h"
 
 namespace orbitra {
 namespace {
@@ -109,6 +110,33 @@ TEST(OrbitDiagramWindow, DeepZoomsKeepDistinctColumnsDownToRangesOf1eMinus12) {
   for (int c = 1; c < job.Diagram().Columns(); ++c) {
     ASSERT_LT(job.Diagram().ParameterAt(c - 1), job.Diagram().ParameterAt(c)) << c;
   }
+}
+
+// Each map keeps what its dialogs were accepted with; another map opens at its defaults,
+// and planes and basins keep theirs apart.
+TEST(SweepDialogMemory, EachMapKeepsItsOwnValues) {
+  Scenario sc;
+  ChooseHenon(sc);
+  SweepDialogMemory memory;
+  OrbitDiagramValues typed = RecallOrbitDiagramDialog(memory, sc.State());
+  EXPECT_EQ(typed.view.parameterMin, 0.0);  // 0..k1 the first time
+  typed.view.parameterMin = 0.7;
+  typed.view.parameterMax = 1.3;
+  RememberOrbitDiagramDialog(memory, sc.State(), typed);
+  GridWindowValues plane = RecallParameterPlaneDialog(memory, sc.State());
+  plane.settings.range.Ymin = 0.25;
+  RememberGridDialog(memory, sc.State(), plane);
+  EXPECT_EQ(RecallOrbitDiagramDialog(memory, sc.State()).view.parameterMin, 0.7);
+  EXPECT_EQ(RecallOrbitDiagramDialog(memory, sc.State()).view.parameterMax, 1.3);
+  EXPECT_EQ(RecallParameterPlaneDialog(memory, sc.State()).settings.range.Ymin, 0.25);
+  EXPECT_EQ(RecallBasinsDialog(memory, sc.State()).settings.range, PrepareBasinsDialog(sc.State()).settings.range);
+
+  SelectionDialogValues other = PrepareSelectionDialog(sc.State());
+  PickSystemInList(other, 0);  // the Standard Map
+  sc.Apply(ApplySelectionDialog(sc.State(), sc.Prompts(), other));
+  EXPECT_EQ(RecallOrbitDiagramDialog(memory, sc.State()).view.parameterMax,
+            PrepareOrbitDiagramDialog(sc.State()).view.parameterMax);
+  EXPECT_NE(RecallOrbitDiagramDialog(memory, sc.State()).view.parameterMax, 1.3);
 }
 
 TEST(OrbitDiagramWindow, AClickSetsTheParameterInTheExplorerAndTheMarkerFollows) {
