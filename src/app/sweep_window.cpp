@@ -6,6 +6,7 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QImage>
 #include <QKeyEvent>
@@ -14,6 +15,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QProgressBar>
+#include <QRegularExpression>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
@@ -168,11 +170,34 @@ void SweepWindow::Clicked(QPoint at) {
   if (explorerChanged_) explorerChanged_(repaint);
 }
 
+namespace {
+
+// The save dialog (which asks before replacing a file); a name without an extension gets
+// the chosen filter's first one, "*.png" in "PNG image (*.png)".
+QString AskPictureFile(QWidget* parent, const QString& proposed) {
+  QString filter;
+  QString chosen = QFileDialog::getSaveFileName(parent, QStringLiteral("Save Picture"), proposed,
+                                                PictureFileFilters(), &filter);
+  if (!chosen.isEmpty() && QFileInfo(chosen).suffix().isEmpty()) {
+    const QRegularExpressionMatch match = QRegularExpression(QStringLiteral("\\*(\\.\\w+)")).match(filter);
+    chosen += match.hasMatch() ? match.captured(1) : QStringLiteral(".png");
+  }
+  return chosen;
+}
+
+}  // namespace
+
 void SweepWindow::SavePicture() {
-  const QString file = QFileDialog::getSaveFileName(this, QStringLiteral("Save Picture"), QString(),
-                                                    PictureFileFilters());
-  if (file.isEmpty()) return;
-  if (const FileFailure failure = WritePicture(view_->Shown(), file.toStdString())) prompter_.ShowMessage(*failure);
+  // A refused file (no image format's extension, a folder, no right to write) is said, and
+  // the file dialog comes back with that name for another try.
+  QString file = QString::fromStdString(view_->PictureFileName());
+  for (;;) {
+    file = chooser_ ? chooser_(this, file) : AskPictureFile(this, file);
+    if (file.isEmpty()) return;
+    const FileFailure failure = WritePicture(view_->Shown(), file.toStdString());
+    if (!failure) return;
+    prompter_.ShowMessage(*failure);
+  }
 }
 
 void SweepWindow::CopyPicture() {

@@ -41,6 +41,10 @@ class SweepWindow : public QMainWindow {
   SweepWindow(std::unique_ptr<SweepView> view, Prompter& prompter, ExplorerChanged explorerChanged,
               Exporter exporter = {}, QWidget* parent = nullptr);
   ~SweepWindow() override;
+  // How Save Picture asks for a file (the file dialog, with the chosen filter's extension
+  // added to a name without one); tests answer it themselves.
+  using PictureChooser = std::function<QString(QWidget* parent, const QString& proposed)>;
+  void SetPictureChooser(PictureChooser chooser) { chooser_ = std::move(chooser); }
 
   SweepView& View() const { return *view_; }
   SweepPictureWidget& PictureWidget() const { return *picture_; }
@@ -85,6 +89,7 @@ class SweepWindow : public QMainWindow {
   Prompter& prompter_;
   ExplorerChanged explorerChanged_;
   Exporter exporter_;
+  PictureChooser chooser_;
   std::function<bool()> clickGate_;
   QtTextPainter textPainter_;
   SweepPictureWidget* picture_ = nullptr;

@@ -1,5 +1,7 @@
 #include "sweeps/sweep_view.h"
 
+#include <string_view>
+
 #include <algorithm>
 
 namespace orbitra {
@@ -53,6 +55,14 @@ bool SweepView::Reset() {
   if (!MoveInHistory(0)) return false;
   Recompute();
   return true;
+}
+
+std::string SweepView::PictureFileName() const {
+  std::string name = WindowTitle();
+  for (char& c : name) {
+    if (std::string_view("/\\:*?\"<>|").find(c) != std::string_view::npos || static_cast<unsigned char>(c) < 32) c = '-';
+  }
+  return name + ".png";
 }
 
 }  // namespace orbitra

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
+#include <QFileInfo>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -140,6 +141,35 @@ class AppOrbitDiagram : public QObject {
     QCOMPARE(minText, QString("0.12345678901234568"));
     QVERIFY2(x0Text.startsWith("0.987654321098765"), qPrintable(x0Text));
     QCOMPARE(x0Cursor, 0);
+  }
+
+  // Save Picture proposes the view and the map as the name; a refused file is said and the
+  // file dialog comes back with it, and the next answer is written.
+  void SavingProposesANameAndAsksAgainAfterARefusal() {
+    Program program;
+    SweepWindow* window = program.OpenDiagram({{"points", "10"}, {"transient", "10"}}, 1);
+    QVERIFY(window != nullptr);
+    window->SetPictureSize(QSize(200, 150));
+    std::vector<QString> proposed;
+    const QString good = program.dir.filePath("diagram.png");
+    window->SetPictureChooser([&](QWidget*, const QString& name) {
+      proposed.push_back(name);
+      if (proposed.size() == 1) return program.dir.path();  // a folder: refused
+      return proposed.size() == 2 ? good : QString();
+    });
+    program.answers.Press(QMessageBox::Ok);  // the refusal's message
+    QAction* save = nullptr;
+    for (QAction* a : window->findChildren<QAction*>()) {
+      if (a->text() == "Save Picture...") save = a;
+    }
+    QVERIFY(save != nullptr);
+    save->trigger();
+    QCOMPARE(proposed.size(), 2u);
+    QCOMPARE(proposed[0], QString("Orbit Diagram - Henon D-C Map.png"));
+    QCOMPARE(proposed[1], program.dir.path());
+    QVERIFY(QFileInfo::exists(good));
+    QCOMPARE(program.answers.SeenWindows().size(), 2u);  // the dialog's, then the refusal
+    window->close();
   }
 
   void StopEndsTheWorkAndAClickSetsTheExplorersParameter() {
