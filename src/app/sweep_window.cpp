@@ -53,6 +53,11 @@ SweepWindow::SweepWindow(std::unique_ptr<SweepView> view, Prompter& prompter, Ex
   progress_ = new QProgressBar(this);
   progress_->setRange(0, 100);
   progress_->setMaximumWidth(160);
+  // In a narrow window the two texts wrap within their halves rather than overlap.
+  for (QLabel* label : {status_, pointerText_}) {
+    label->setWordWrap(true);
+    label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  }
   statusBar()->addWidget(status_, 1);
   statusBar()->addWidget(pointerText_, 1);
   statusBar()->addPermanentWidget(progress_);

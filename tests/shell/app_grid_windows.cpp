@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QStatusBar>
 #include <QProcess>
 #include <QProgressBar>
 #include <QSpinBox>
@@ -163,6 +164,20 @@ class AppGridWindows : public QObject {
     QCOMPARE(model.k2, 0.28 + 7.5 * (0.04 / layout.gridHeight));
     QCOMPARE(model.k3, 1.0);
     QVERIFY(text.startsWith(QString("k1 = %1, k2 = %2: ").arg(model.k1, 0, 'g', 6).arg(model.k2, 0, 'g', 6)));
+
+    // A narrow window: the status and the pointer's text share the bar, each readable whole
+    // (wrapped), neither cut.
+    window->show();
+    window->resize(320, 300);
+    QTRY_VERIFY(window->width() <= 400);
+    QApplication::processEvents();
+    for (QLabel* label : {window->StatusLine(), window->PointerLine()}) {
+      QVERIFY(!label->text().isEmpty());
+      const bool whole = label->wordWrap() ? label->heightForWidth(label->width()) <= label->height()
+                                           : label->minimumSizeHint().width() <= label->width();
+      QVERIFY2(whole, qPrintable(label->text()));
+    }
+    QVERIFY(!window->StatusLine()->geometry().intersects(window->PointerLine()->geometry()));
     window->close();
   }
 
