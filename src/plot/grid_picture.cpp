@@ -39,17 +39,27 @@ void Fill(Canvas& canvas, int left, int top, int right, int bottom, Colour colou
 }
 
 // A swatch with a black outline and its text, on line `line` of the legend.
-void LegendLine(Canvas& canvas, const GridPictureLayout& layout, int line, Colour colour, const std::string& text) {
+// The legend's lines are kLineHeight apart, closer (down to kTightLineHeight) when that
+// lets all `wanted` lines fit beside the frame: a short picture keeps its whole legend.
+constexpr int kTightLineHeight = 13;
+int LegendStep(const Canvas& canvas, const GridPictureLayout& layout, int wanted) {
+  const double room = (layout.frameBottom - layout.frameTop) / canvas.TextScale();
+  const int fitting = wanted > 0 ? static_cast<int>(room / wanted) : kLineHeight;
+  return std::clamp(fitting, kTightLineHeight, kLineHeight);
+}
+
+void LegendLine(Canvas& canvas, const GridPictureLayout& layout, int line, Colour colour, const std::string& text,
+                int step = kLineHeight) {
   const int x = layout.legendLeft;
-  const int y = layout.frameTop + static_cast<int>(canvas.Scaled(static_cast<long long>(line) * kLineHeight));
+  const int y = layout.frameTop + static_cast<int>(canvas.Scaled(static_cast<long long>(line) * step));
   const int s = static_cast<int>(canvas.Scaled(kSwatch));
   canvas.Rectangle(x, y, x + s, y + s);
   Fill(canvas, x + 1, y + 1, x + s - 1, y + s - 1, colour);
   canvas.TextOut(x + s + static_cast<int>(canvas.Scaled(6)), y - static_cast<int>(canvas.Scaled(2)), text);
 }
 
-int LegendLines(const Canvas& canvas, const GridPictureLayout& layout) {
-  return std::max(1, (layout.frameBottom - layout.frameTop) / static_cast<int>(canvas.Scaled(kLineHeight)));
+int LegendLines(const Canvas& canvas, const GridPictureLayout& layout, int step = kLineHeight) {
+  return std::max(1, (layout.frameBottom - layout.frameTop) / static_cast<int>(canvas.Scaled(step)));
 }
 
 void DrawPeriodLegend(Canvas& canvas, const GridPictureLayout& layout, const GridValues& grid,
@@ -64,25 +74,26 @@ void DrawPeriodLegend(Canvas& canvas, const GridPictureLayout& layout, const Gri
       longestGrouped = std::max(longestGrouped, grid.value[i]);
     }
   }
-  const int room = LegendLines(canvas, layout) - 3;
   const int wanted = static_cast<int>(periods.size()) + (longestGrouped > 0 ? 1 : 0);
+  const int step = LegendStep(canvas, layout, wanted + 3);
+  const int room = LegendLines(canvas, layout, step) - 3;
   int line = 0;
   for (const std::int32_t p : periods) {
     if (line == room - 1 && wanted > room) {
-      canvas.TextOut(layout.legendLeft, layout.frameTop + static_cast<int>(canvas.Scaled(line * kLineHeight)), "...");
+      canvas.TextOut(layout.legendLeft, layout.frameTop + static_cast<int>(canvas.Scaled(line * step)), "...");
       ++line;
       break;
     }
-    LegendLine(canvas, layout, line++, PeriodColour(p), "period " + std::to_string(p));
+    LegendLine(canvas, layout, line++, PeriodColour(p), "period " + std::to_string(p), step);
   }
   if (longestGrouped > 0 && line < room) {
     const std::int32_t longest = std::max(longestGrouped, std::min(grid.settings.longestPeriod, kMostPeriodLookedFor));
     LegendLine(canvas, layout, line++, PeriodColour(kOwnPeriodColours + 1),
-               "period " + std::to_string(kOwnPeriodColours + 1) + "-" + std::to_string(longest));
+               "period " + std::to_string(kOwnPeriodColours + 1) + "-" + std::to_string(longest), step);
   }
-  LegendLine(canvas, layout, line++, ChaoticColour(0.4, grid.settings.chaosTolerance), "chaotic");
-  LegendLine(canvas, layout, line++, kNotSettledColour, "not settled");
-  LegendLine(canvas, layout, line, kEscapedColour, "escaped");
+  LegendLine(canvas, layout, line++, ChaoticColour(0.4, grid.settings.chaosTolerance), "chaotic", step);
+  LegendLine(canvas, layout, line++, kNotSettledColour, "not settled", step);
+  LegendLine(canvas, layout, line, kEscapedColour, "escaped", step);
 }
 
 void DrawAttractorLegend(Canvas& canvas, const GridPictureLayout& layout, const std::vector<std::int32_t>& labels) {

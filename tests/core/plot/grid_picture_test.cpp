@@ -172,6 +172,26 @@ TEST(GridPicture, LongPeriodsAreGroupedInTheLegend) {
   EXPECT_EQ(canvas.GetPixel(layout.PixelX(2), layout.PixelY(0)), Colour::FromRgb(0xC2, 0xB2, 0x80));
 }
 
+// A short picture: the 21 lines of periods 1 to 17, the group of longer ones, chaotic, not
+// settled and escaped need 336 pixels at 16 apart, but 280 are there; they close up to 13
+// apart rather than end in "...".
+TEST(GridPicture, AShortPictureKeepsItsWholeLegend) {
+  GridValues g = HandMadeGrid();
+  for (std::int32_t c = 0; c < 18; ++c) g.value[g.Index(c, 0)] = c + 1 == 18 ? 40 : c + 1;
+  const int height = 280 + 2 + 40 + 46;  // the frame's inside, its outline, the margins
+  Canvas canvas(300, height);
+  testing::RecordingTextPainter painter;
+  canvas.SetTextPainter(&painter);
+  DrawGridPicture(canvas, g, GridPictureText{});
+  EXPECT_EQ(painter.TextsEqualTo("...").size(), 0u);
+  EXPECT_EQ(painter.TextsEqualTo("period 17").size(), 1u);
+  EXPECT_EQ(painter.TextsEqualTo("period 18-64").size(), 1u);
+  const auto escaped = painter.TextsEqualTo("escaped");
+  ASSERT_EQ(escaped.size(), 1u);
+  EXPECT_LE(escaped[0].y, LayoutGridPicture(300, height, 1.0).frameBottom);
+  EXPECT_EQ(painter.TextsEqualTo("period 2")[0].y - painter.TextsEqualTo("period 1")[0].y, 13);
+}
+
 TEST(GridPicture, RowsNotFinishedShowTheirCoarseBlockOrNothing) {
   const GridValues g = HandMadeGrid();
   GridShown shown;
