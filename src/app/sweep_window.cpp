@@ -25,6 +25,11 @@
 namespace orbitra {
 
 namespace {
+// How long a resize must rest before the picture is computed at the new size.
+constexpr int kResizeRestMs = 400;
+}  // namespace
+
+namespace {
 
 constexpr int kPollMs = 33;
 // A press and release closer than this (in pixels, each way) is a click, not a rectangle.
@@ -61,6 +66,13 @@ SweepWindow::SweepWindow(std::unique_ptr<SweepView> view, Prompter& prompter, Ex
   statusBar()->addWidget(status_, 1);
   statusBar()->addWidget(pointerText_, 1);
   statusBar()->addPermanentWidget(progress_);
+  resized_ = new QTimer(this);
+  resized_->setSingleShot(true);
+  resized_->setInterval(kResizeRestMs);
+  connect(resized_, &QTimer::timeout, this, [this] {
+    const Canvas& shown = view_->Shown();
+    if (picture_->width() != shown.Width() || picture_->height() != shown.Height()) PictureResized(picture_->size());
+  });
   poll_ = new QTimer(this);
   connect(poll_, &QTimer::timeout, this, &SweepWindow::Poll);
   poll_->start(kPollMs);
@@ -126,6 +138,14 @@ void SweepWindow::SetPictureSize(QSize size) {
 void SweepWindow::PictureResized(QSize size) {
   view_->Resize(size.width(), size.height());
   UpdateControls();
+  picture_->update();
+}
+
+void SweepWindow::PictureResizing() {
+  // A picture never computed yet (the window's first size) starts at once.
+  const Canvas& shown = view_->Shown();
+  if (shown.Width() <= 1 && shown.Height() <= 1) return PictureResized(picture_->size());
+  resized_->start();
   picture_->update();
 }
 
@@ -235,14 +255,18 @@ void SweepPictureWidget::paintEvent(QPaintEvent* /*event*/) {
   const QImage image(reinterpret_cast<const uchar*>(shown.Bits()), shown.Width(), shown.Height(),
                      static_cast<qsizetype>(shown.Width()) * 4, QImage::Format_RGB32);
   painter.fillRect(rect(), Qt::white);
-  painter.drawImage(QPoint(0, 0), image);
+  if (image.size() == size()) {
+    painter.drawImage(QPoint(0, 0), image);
+  } else {
+    painter.drawImage(rect(), image);  // the size the work started at, scaled, while resizing
+  }
   if (press_) {
     painter.setPen(QPen(Qt::blue, 1, Qt::DashLine));
     painter.drawRect(Band(*press_, pointer_));
   }
 }
 
-void SweepPictureWidget::resizeEvent(QResizeEvent* /*event*/) { window_.PictureResized(size()); }
+void SweepPictureWidget::resizeEvent(QResizeEvent* /*event*/) { window_.PictureResizing(); }
 
 void SweepPictureWidget::mousePressEvent(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton) return;

@@ -65,6 +65,9 @@ class SweepWindow : public QMainWindow {
 
   // Called by the picture widget.
   void PictureResized(QSize size);
+  // The picture widget was resized by the user: the work goes on at its size, the picture
+  // shown scaled, and the new size is computed once the resizing has rested a moment.
+  void PictureResizing();
   void Dragged(QPoint from, QPoint to);
   void Clicked(QPoint at);
   void PointerMoved(std::optional<QPoint> at);
@@ -103,6 +106,7 @@ class SweepWindow : public QMainWindow {
   std::optional<QPoint> pointer_;  // over the picture
   QProgressBar* progress_ = nullptr;
   QTimer* poll_ = nullptr;
+  QTimer* resized_ = nullptr;  // single shot: the resizing has rested
 };
 
 // The picture of a sweep window: shows the view's picture, draws the band of a drag.

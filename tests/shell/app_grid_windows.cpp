@@ -181,6 +181,30 @@ class AppGridWindows : public QObject {
     window->close();
   }
 
+  // Resizing goes on computing at the size the work started with (shown scaled); the new
+  // size is computed once the resizing rests.
+  void AResizeKeepsTheWorkUntilItRests() {
+    Program program;
+    SweepWindow* window = program.Open(CommandId::ParameterPlane,
+                                       {{"xMin", "0.55"}, {"xMax", "0.75"}, {"yMin", "0.28"}, {"yMax", "0.32"},
+                                        {"transient", "2000000"}},
+                                       0, 1);
+    QVERIFY(window != nullptr);
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+    const int started = window->View().Shown().Width();
+    QVERIFY(started > 1);
+    QVERIFY(window->View().Working());
+    window->resize(window->width() + 60, window->height() + 20);
+    window->resize(window->width() + 30, window->height() + 10);
+    QApplication::processEvents();
+    QCOMPARE(window->View().Shown().Width(), started);  // the same job goes on
+    QVERIFY(window->View().Working());
+    QTRY_COMPARE(window->View().Shown().Width(), window->PictureWidget().width());
+    QVERIFY(window->View().Shown().Width() != started);
+    window->close();
+  }
+
   void AClickOnTheBasinsStartsAnOrbitFromThatPoint() {
     Program program;
     SweepWindow* window = program.Open(CommandId::Basins,
