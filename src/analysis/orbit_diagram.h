@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -106,6 +107,9 @@ class OrbitDiagram {
   // The column's orbit escaped (x*x + y*y beyond the bound, or not a number): it is empty.
   bool Escaped(int column) const noexcept { return escaped_[static_cast<std::size_t>(column)] != 0; }
   const std::vector<std::uint32_t>& Counts() const noexcept { return counts_; }
+  // Iterations of the columns' orbits run so far by any thread, within units not finished
+  // too (every piece of a transient and block of points adds its own as it ends).
+  std::int64_t IterationsRun() const noexcept { return iterationsRun_.load(std::memory_order_relaxed); }
 
  private:
   template <class Step, class MakeStep>
@@ -118,6 +122,7 @@ class OrbitDiagram {
   double rowScale_;
   std::vector<std::uint32_t> counts_;  // column after column, rows bottom to top
   std::vector<std::uint8_t> escaped_;
+  std::atomic<std::int64_t> iterationsRun_{0};
   std::mutex sharedEvaluator_;  // held by a unit that runs through the model's evaluator
 };
 

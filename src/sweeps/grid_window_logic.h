@@ -52,6 +52,10 @@ class GridJob : public SweepJob {
   std::string RateName() const override { return "pixels"; }
   std::int64_t UnitItems(std::int64_t unit) const override { return sweep_->UnitPixels(unit); }
   std::int64_t Items() const override { return sweep_->PixelCount(); }
+  double WorkDone() const override {
+    const std::int64_t all = sweep_->PixelCount();
+    return all > 0 ? static_cast<double>(sweep_->PixelsDone()) / static_cast<double>(all) : -1.0;
+  }
   std::string WorkName() const override;
   std::string ItemName() const override { return "pixels"; }
   std::string Remarks(const std::vector<std::uint8_t>& /*done*/) const override { return {}; }

@@ -87,6 +87,12 @@ std::int64_t OrbitDiagramJob::UnitItems(std::int64_t unit) const {
   return diagram_.EndColumn(unit) - diagram_.FirstColumn(unit);
 }
 
+double OrbitDiagramJob::WorkDone() const {
+  std::int64_t all = 0;
+  for (std::int64_t u = 0; u < diagram_.Units(); ++u) all += diagram_.UnitIterations(u);
+  return all > 0 ? static_cast<double>(diagram_.IterationsRun()) / static_cast<double>(all) : -1.0;
+}
+
 std::vector<std::uint8_t> OrbitDiagramJob::ColumnsDone(const std::vector<std::uint8_t>& unitsDone) const {
   std::vector<std::uint8_t> columns(static_cast<std::size_t>(diagram_.Columns()), 0);
   for (std::size_t u = 0; u < unitsDone.size(); ++u) {

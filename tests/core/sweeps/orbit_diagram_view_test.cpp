@@ -2,6 +2,7 @@
 // explorer's parameter and the marker that follows it, Stop and resume, the counts file.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <fstream>
@@ -110,6 +111,26 @@ TEST(OrbitDiagramWindow, DeepZoomsKeepDistinctColumnsDownToRangesOf1eMinus12) {
   for (int c = 1; c < job.Diagram().Columns(); ++c) {
     ASSERT_LT(job.Diagram().ParameterAt(c - 1), job.Diagram().ParameterAt(c)) << c;
   }
+}
+
+// Heavy columns: the progress moves within the first unit, before any unit is in (the
+// window polls no unit here), and reaches 100 only when all are.
+TEST(OrbitDiagramWindow, ProgressMovesWithinUnits) {
+  Scenario sc;
+  ChooseHenon(sc);
+  OrbitDiagramValues values = Values(sc, 0.2, 1.0);
+  values.view.transient = 300000;
+  values.view.points = 10;
+  values.threads = 1;
+  OrbitDiagramWindowLogic w(sc.State(), sc.Prompts(), values);
+  w.Resize(200, 150);
+  while (w.Percent() == 0 && w.Working()) std::this_thread::yield();
+  const int percent = w.Percent();
+  const auto& units = w.Runner().UnitsDone();
+  EXPECT_EQ(std::count(units.begin(), units.end(), 1), 0);
+  EXPECT_GT(percent, 0);
+  EXPECT_LT(percent, 100);
+  w.Stop();
 }
 
 // Each map keeps what its dialogs were accepted with; another map opens at its defaults,
