@@ -159,14 +159,16 @@ class RowComputer {
       if (p > 0) {
         Finish(i, p, CycleLyapunov(b.steps[static_cast<std::size_t>(l)], x, y, window_, p));
       } else {
-        AddPending(b, l, columns[l]);
+        AddPending(b, l, columns[l], p == kNotSettled ? kNotSettled : 0);
       }
     }
   }
 
-  // Orbits without a period go on to their exponent, gathered into full batches.
-  void AddPending(const LaneBatch<Step>& from, int lane, std::int32_t column) {
+  // Orbits without a period go on to their exponent, gathered into full batches; `value`
+  // is what their pixel says besides (0 none, kNotSettled).
+  void AddPending(const LaneBatch<Step>& from, int lane, std::int32_t column, std::int32_t value) {
     const int k = pendingCount_++;
+    pendingValues_[k] = value;
     pendingModels_.models[k] = lanes_.models[lane];
     pendingModels_.columns[k] = column;
     pendingX_[k] = from.x[lane];
@@ -193,7 +195,9 @@ class RowComputer {
       if (b.escaped[l]) {
         Finish(i, -1, std::nan(""));
       } else {
-        Finish(i, 0, lambda[l]);
+        // No period decided and not chaotic: the orbit has not settled within the transient.
+        const bool chaotic = lambda[l] > s_.chaosTolerance;
+        Finish(i, chaotic && pendingValues_[l] == 0 ? 0 : kNotSettled, lambda[l]);
       }
     }
     pendingCount_ = 0;
@@ -224,7 +228,9 @@ class RowComputer {
       const std::size_t i = IndexOf(columns[l]);
       const double* x = WindowX(l);
       const double* y = WindowY(l);
-      const std::int32_t p = b.escaped[l] ? -1 : WindowPeriod(x, y, window_, Longest(), wrap_);
+      // An orbit not settled yet has no attractor of its own: "no period", as in files.
+      const std::int32_t found = b.escaped[l] ? -1 : WindowPeriod(x, y, window_, Longest(), wrap_);
+      const std::int32_t p = found == kNotSettled ? 0 : found;
       grid_.value[i] = p;
       grid_.representative[i] = p > 0 ? CycleRepresentative(x, y, window_, p) : WorldPoint{};
       grid_.done[i] = 1;
@@ -249,6 +255,7 @@ class RowComputer {
   Lanes pendingModels_;
   double pendingX_[kGridLanes] = {};
   double pendingY_[kGridLanes] = {};
+  std::int32_t pendingValues_[kGridLanes] = {};
   int pendingCount_ = 0;
 };
 

@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "analysis/orbit_period.h"
+
 namespace orbitra {
 
 GridValues::GridValues(const GridSettings& s, RowBand band) : settings(s), rows(band) {
@@ -21,9 +23,10 @@ bool GridValues::Complete() const noexcept {
 PixelClass ClassOf(const GridValues& grid, std::size_t index) noexcept {
   if (!grid.done[index]) return PixelClass::NotComputed;
   const std::int32_t v = grid.value[index];
+  if (v == kNotSettled) return PixelClass::NotSettled;
   if (v < 0) return PixelClass::Escaped;
   if (v > 0) return PixelClass::Periodic;
-  return grid.lambda1[index] > grid.settings.chaosTolerance ? PixelClass::Chaotic : PixelClass::Neither;
+  return grid.lambda1[index] > grid.settings.chaosTolerance ? PixelClass::Chaotic : PixelClass::NotSettled;
 }
 
 }  // namespace orbitra

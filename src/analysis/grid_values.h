@@ -12,7 +12,10 @@ namespace orbitra {
 // The numbers of a band of a grid's rows (the whole grid, or one tile of it), one slot per
 // pixel, row after row from the band's lowest row up, columns left to right.
 //
-// value: the period found (0 none, -1 escaped) when colouring by period or attractor; the
+// value: when colouring by period, the period found, 0 chaotic (λ1 above the chaos
+// tolerance), -1 escaped, or -2 (kNotSettled) not settled: no period decided and not
+// chaotic, the orbit still nears its cycle; by attractor, the period found, 0 none or not
+// settled, -1 escaped; the
 // iteration at which the orbit escaped (0 never) by escape time; unused by exponent.
 // lambda1: the larger Lyapunov exponent (parameter planes; not a number when escaped).
 // representative: one point of the cycle found (attractor colouring): its smallest x.
@@ -36,7 +39,9 @@ struct GridValues {
 };
 
 // What a pixel of a parameter plane coloured by period is.
-enum class PixelClass : std::int8_t { NotComputed, Periodic, Chaotic, Neither, Escaped };
+// Value 0 with λ1 at most the tolerance (grids kept from before kNotSettled) is not
+// settled too.
+enum class PixelClass : std::int8_t { NotComputed, Periodic, Chaotic, NotSettled, Escaped };
 
 PixelClass ClassOf(const GridValues& grid, std::size_t index) noexcept;
 

@@ -375,14 +375,17 @@ bool OrbitDiagram::ComputeWith(std::int64_t unit, std::stop_token stop, const Ma
       escaped[l] = 0.0;
     }
     std::fill(lanes.begin(), lanes.end(), 0u);
+    std::int64_t realLanes = 0;  // lanes with a column of the grid: their iterations count
+    for (int l = 0; l < kLanes; ++l) realLanes += column[l] < columns_ ? 1 : 0;
     const std::array<Step, kLanes> steps = MakeLanes<Step>(make, parameter, std::make_index_sequence<kLanes>{});
     const std::int64_t transient = s.carry && j == 0 ? 2 * static_cast<std::int64_t>(s.view.transient)
                                                      : static_cast<std::int64_t>(s.view.transient);
     // In pieces, so that a stop never waits for a long transient to end.
     for (std::int64_t done = 0; done < transient; done += kStopCheckEvery) {
       if (stop.stop_requested()) return false;
-      LaneBlock<Step>::Advance(steps, x, y, escaped, infinity, std::min(transient - done, kStopCheckEvery), rule,
-                               nullptr, s.anyProcessorCode);
+      const std::int64_t piece = std::min(transient - done, kStopCheckEvery);
+      LaneBlock<Step>::Advance(steps, x, y, escaped, infinity, piece, rule, nullptr, s.anyProcessorCode);
+      iterationsRun_.fetch_add(piece * realLanes, std::memory_order_relaxed);
     }
     for (std::int32_t done = 0; done < points;) {
       if (done % kStopCheckEvery == 0 && done > 0 && stop.stop_requested()) return false;
@@ -393,6 +396,7 @@ bool OrbitDiagram::ComputeWith(std::int64_t unit, std::stop_token stop, const Ma
         for (int l = 0; l < kLanes; ++l) ++lanes[static_cast<std::size_t>(l) * stride + static_cast<std::size_t>(slot[l])];
       }
       done += block;
+      iterationsRun_.fetch_add(static_cast<std::int64_t>(block) * realLanes, std::memory_order_relaxed);
     }
     for (int l = 0; l < kLanes; ++l) {
       if (column[l] >= columns_) continue;

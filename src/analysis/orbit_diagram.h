@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -111,6 +112,9 @@ class OrbitDiagram {
   // Counts and escapes saved from a diagram of the same grid take the place of these
   // (before any unit runs); false, and nothing changed, when their sizes differ.
   bool Restore(const std::vector<std::uint32_t>& counts, const std::vector<std::uint8_t>& escaped);
+  // Iterations of the columns' orbits run so far by any thread, within units not finished
+  // too (every piece of a transient and block of points adds its own as it ends).
+  std::int64_t IterationsRun() const noexcept { return iterationsRun_.load(std::memory_order_relaxed); }
 
  private:
   template <class Step, class MakeStep>
@@ -123,6 +127,7 @@ class OrbitDiagram {
   double rowScale_;
   std::vector<std::uint32_t> counts_;  // column after column, rows bottom to top
   std::vector<std::uint8_t> escaped_;
+  std::atomic<std::int64_t> iterationsRun_{0};
   std::mutex sharedEvaluator_;  // held by a unit that runs through the model's evaluator
 };
 

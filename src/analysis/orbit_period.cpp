@@ -47,24 +47,11 @@ PeriodFinding FindPeriod(const RecentPoints& points, CoordinateWrap wrap) noexce
   PeriodFinding found;
   if (held == 0) return found;
   const Tolerances tolerance = TolerancesOf(points, held);
-  const auto same = [&](const WorldPoint& a, const WorldPoint& b) {
-    return WrappedDistance(a.x, b.x, wrap.x) <= tolerance.x && WrappedDistance(a.y, b.y, wrap.y) <= tolerance.y;
-  };
-
-  for (int p = 1; p <= kLongestPeriod; ++p) {
-    const auto period = static_cast<std::uint64_t>(p);
-    const std::uint64_t repeats = std::max(period, static_cast<std::uint64_t>(kFewestRepeats));
-    if (repeats + period > held) break;
-    found.searchedUpTo = p;
-    bool repeated = true;
-    for (std::uint64_t age = 0; age < repeats && repeated; ++age) {
-      repeated = same(points.Back(age), points.Back(age + period));
-    }
-    if (repeated) {
-      found.period = p;
-      return found;
-    }
-  }
+  const auto at = [&](std::int64_t age) -> const WorldPoint& { return points.Back(static_cast<std::uint64_t>(age)); };
+  const int p = DecidePeriod(at, static_cast<std::int64_t>(held), kLongestPeriod, tolerance.x, tolerance.y, wrap,
+                             &found.searchedUpTo);
+  found.period = std::max(p, 0);
+  found.notSettled = p == kNotSettled;
   return found;
 }
 

@@ -27,17 +27,11 @@ std::int32_t WindowPeriod(const double* x, const double* y, std::int32_t n, std:
   const double tolX = ToleranceOf(x, n);
   const double tolY = ToleranceOf(y, n);
   const std::int32_t newest = n - 1;
-  for (std::int32_t p = 1; p <= longest; ++p) {
-    const std::int32_t repeats = std::max(p, static_cast<std::int32_t>(kFewestRepeats));
-    if (repeats + p > n) break;
-    bool repeated = true;
-    for (std::int32_t age = 0; age < repeats && repeated; ++age) {
-      const std::int32_t a = newest - age, b = a - p;
-      repeated = WrappedDistance(x[a], x[b], wrap.x) <= tolX && WrappedDistance(y[a], y[b], wrap.y) <= tolY;
-    }
-    if (repeated) return p;
-  }
-  return 0;
+  struct Point {
+    double x, y;
+  };
+  const auto at = [&](std::int64_t age) { return Point{x[newest - age], y[newest - age]}; };
+  return DecidePeriod(at, n, longest, tolX, tolY, wrap);
 }
 
 WorldPoint CycleRepresentative(const double* x, const double* y, std::int32_t n, std::int32_t p) noexcept {

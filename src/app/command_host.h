@@ -11,6 +11,7 @@ class Canvas;
 class SweepView;
 class SweepWindow;
 struct OrbitraState;
+struct SweepDialogMemory;
 class EditorPort;
 class Prompter;
 
@@ -48,6 +49,8 @@ class CommandHost {
   // explorer's periodic orbits and manifolds follows the session's.
   virtual void CloseSweepWindows() {}
   virtual void StructureReplaced() {}
+  // What the sweep dialogs were last accepted with, per map; none keeps nothing.
+  virtual SweepDialogMemory* SweepDialogs() { return nullptr; }
 };
 
 }  // namespace orbitra

@@ -15,6 +15,7 @@
 #include "app/qt_editor_port.h"
 #include "app/qt_prompter.h"
 #include "app/repaint_hold.h"
+#include "sweeps/sweep_dialog_memory.h"
 
 class QAction;
 class QLabel;
@@ -76,6 +77,7 @@ class CMainFrame : public QMainWindow, public CommandHost {
   std::vector<const SweepView*> OpenSweepViews() override;
   void CloseSweepWindows() override;
   void StructureReplaced() override;
+  SweepDialogMemory* SweepDialogs() override { return &sweepDialogs_; }
   PeriodicOrbitsPanel* PeriodicOrbits() const { return periodicOrbitsPanel_; }
 
  protected:
@@ -85,6 +87,7 @@ class CMainFrame : public QMainWindow, public CommandHost {
   void resizeEvent(QResizeEvent* event) override;
 
  private:
+  SweepDialogMemory sweepDialogs_;
   void BuildCommands();
   void BuildRecentSessionsMenu(QAction* item);
   void FillRecentSessions(QMenu* menu);

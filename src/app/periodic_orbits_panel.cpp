@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QSignalBlocker>
@@ -68,6 +69,7 @@ PeriodicOrbitsPanel::PeriodicOrbitsPanel(OrbitraState& state, MappingWindow& win
   table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   table_->verticalHeader()->hide();
   table_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+  FitColumns();
 
   mark_ = new QCheckBox(QStringLiteral("Mark on picture"), body);
   find_ = new QPushButton(QStringLiteral("Find"), body);
@@ -201,6 +203,7 @@ void PeriodicOrbitsPanel::ClearManifolds() {
   pool_->Wait();
   growth_.reset();
   state_.Structure.Manifolds.clear();
+  status_->clear();  // its count of manifold points is gone with them
   Repaint(true);
 }
 
@@ -235,6 +238,15 @@ void PeriodicOrbitsPanel::ShowOrbits() {
     const std::array<std::string, 6> columns = PeriodicOrbitColumns(orbits[static_cast<std::size_t>(row)]);
     for (int c = 0; c < 6; ++c) table_->setItem(row, c, new QTableWidgetItem(ToQString(columns[static_cast<std::size_t>(c)])));
   }
+  FitColumns();
+}
+
+void PeriodicOrbitsPanel::FitColumns() {
+  // Every column in view: the panel is at least as wide as the columns' contents.
+  table_->resizeColumnsToContents();
+  const int frame = 2 * table_->frameWidth();
+  const int scrollBar = table_->verticalScrollBar()->sizeHint().width();
+  table_->setMinimumWidth(table_->horizontalHeader()->length() + frame + scrollBar);
 }
 
 const PeriodicOrbit* PeriodicOrbitsPanel::Selected() const {

@@ -45,6 +45,7 @@ class PeriodicOrbitsPanel : public QDockWidget {
   QPushButton* ClearButton() const { return clear_; }
   QLineEdit* Region(int i) const { return region_[i]; }  // x min, x max, y min, y max
   QCheckBox* MarkBox() const { return mark_; }
+  QLabel* StatusLabel() const { return status_; }
   // Whether a search or a growth is under way.
   bool Busy() const;
   // The explorer's orbits and manifolds were replaced (a session was opened): the work
@@ -52,6 +53,7 @@ class PeriodicOrbitsPanel : public QDockWidget {
   void StructureReplaced();
 
  private:
+  void FitColumns();
   void Find();
   void GrowManifolds();
   void Stop();

@@ -6,6 +6,7 @@
 #include "sweeps/grid_window_logic.h"
 #include "sweeps/orbit_diagram_view.h"
 #include "sweeps/phase_space_view.h"
+#include "sweeps/sweep_dialog_memory.h"
 
 #include <QInputDialog>
 
@@ -37,8 +38,11 @@ void OpenSavedSweepWindow(CommandHost& host, const SavedSweepView& saved) {
 
 Invalidation OnOrbitDiagram(CommandHost& host) {
   OrbitraState& state = host.State();
-  OrbitDiagramDialog dialog(PrepareOrbitDiagramDialog(state), state.Model, host.Prompts(), host.DialogParent());
+  SweepDialogMemory* memory = host.SweepDialogs();
+  OrbitDiagramDialog dialog(memory ? RecallOrbitDiagramDialog(*memory, state) : PrepareOrbitDiagramDialog(state),
+                            state.Model, host.Prompts(), host.DialogParent());
   if (dialog.exec() != QDialog::Accepted) return Invalidation::None;
+  if (memory) RememberOrbitDiagramDialog(*memory, state, dialog.Values());
   auto logic = std::make_unique<OrbitDiagramWindowLogic>(state, host.Prompts(), dialog.Values());
   const OrbitDiagramWindowLogic& diagram = *logic;
   OpenSweepWindow(host, std::move(logic),
@@ -52,6 +56,7 @@ Invalidation OpenGridWindow(CommandHost& host, const GridWindowValues& prepared)
   OrbitraState& state = host.State();
   GridDialog dialog(prepared, state.Model, host.Prompts(), host.DialogParent());
   if (dialog.exec() != QDialog::Accepted) return Invalidation::None;
+  if (SweepDialogMemory* memory = host.SweepDialogs()) RememberGridDialog(*memory, state, dialog.Values());
   auto logic = std::make_unique<GridWindowLogic>(state, host.Prompts(), dialog.Values());
   const GridWindowLogic& grid = *logic;
   OpenSweepWindow(host, std::move(logic), [&grid](const std::filesystem::path& file) { return grid.Export(file); });
@@ -60,9 +65,16 @@ Invalidation OpenGridWindow(CommandHost& host, const GridWindowValues& prepared)
 
 }  // namespace
 
-Invalidation OnParameterPlane(CommandHost& host) { return OpenGridWindow(host, PrepareParameterPlaneDialog(host.State())); }
+Invalidation OnParameterPlane(CommandHost& host) {
+  SweepDialogMemory* memory = host.SweepDialogs();
+  return OpenGridWindow(host, memory ? RecallParameterPlaneDialog(*memory, host.State())
+                                     : PrepareParameterPlaneDialog(host.State()));
+}
 
-Invalidation OnBasins(CommandHost& host) { return OpenGridWindow(host, PrepareBasinsDialog(host.State())); }
+Invalidation OnBasins(CommandHost& host) {
+  SweepDialogMemory* memory = host.SweepDialogs();
+  return OpenGridWindow(host, memory ? RecallBasinsDialog(*memory, host.State()) : PrepareBasinsDialog(host.State()));
+}
 
 Invalidation OnPhaseSpace(CommandHost& host) {
   const QStringList names = {QStringLiteral("MEGNO"), QStringLiteral("FLI"), QStringLiteral("Lyapunov exponent"),

@@ -5,13 +5,16 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QImage>
+#include <QKeyEvent>
 #include <QKeySequence>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QProgressBar>
+#include <QRegularExpression>
 #include <QResizeEvent>
 #include <QStatusBar>
 #include <QTimer>
@@ -20,6 +23,11 @@
 #include "render/picture_file.h"
 
 namespace orbitra {
+
+namespace {
+// How long a resize must rest before the picture is computed at the new size.
+constexpr int kResizeRestMs = 400;
+}  // namespace
 
 namespace {
 
@@ -50,9 +58,21 @@ SweepWindow::SweepWindow(std::unique_ptr<SweepView> view, Prompter& prompter, Ex
   progress_ = new QProgressBar(this);
   progress_->setRange(0, 100);
   progress_->setMaximumWidth(160);
+  // In a narrow window the two texts wrap within their halves rather than overlap.
+  for (QLabel* label : {status_, pointerText_}) {
+    label->setWordWrap(true);
+    label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  }
   statusBar()->addWidget(status_, 1);
   statusBar()->addWidget(pointerText_, 1);
   statusBar()->addPermanentWidget(progress_);
+  resized_ = new QTimer(this);
+  resized_->setSingleShot(true);
+  resized_->setInterval(kResizeRestMs);
+  connect(resized_, &QTimer::timeout, this, [this] {
+    const Canvas& shown = view_->Shown();
+    if (picture_->width() != shown.Width() || picture_->height() != shown.Height()) PictureResized(picture_->size());
+  });
   poll_ = new QTimer(this);
   connect(poll_, &QTimer::timeout, this, &SweepWindow::Poll);
   poll_->start(kPollMs);
@@ -61,6 +81,23 @@ SweepWindow::SweepWindow(std::unique_ptr<SweepView> view, Prompter& prompter, Ex
 
 SweepWindow::~SweepWindow() { view_->Stop(); }
 
+bool SweepWindow::event(QEvent* event) {
+  if (event->type() == QEvent::ShortcutOverride && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape &&
+      view_->Working()) {
+    event->accept();
+    return true;
+  }
+  return QMainWindow::event(event);
+}
+
+void SweepWindow::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Escape && view_->Working()) {
+    stop_->trigger();
+    return;
+  }
+  QMainWindow::keyPressEvent(event);
+}
+
 void SweepWindow::BuildToolbar() {
   QToolBar* bar = addToolBar(QStringLiteral("Sweep"));
   bar->setObjectName(QStringLiteral("SweepToolbar"));
@@ -68,7 +105,6 @@ void SweepWindow::BuildToolbar() {
     view_->Stop();
     Poll();
   });
-  stop_->setShortcut(QKeySequence(Qt::Key_Escape));
   stop_->setStatusTip(QStringLiteral("Stop the computation, keeping what is done"));
   resume_ = bar->addAction(QStringLiteral("Resume"), this, [this] {
     view_->Resume();
@@ -114,6 +150,14 @@ void SweepWindow::ShowSaved(QSize size) {
 void SweepWindow::PictureResized(QSize size) {
   view_->Resize(size.width(), size.height());
   UpdateControls();
+  picture_->update();
+}
+
+void SweepWindow::PictureResizing() {
+  // A picture never computed yet (the window's first size) starts at once.
+  const Canvas& shown = view_->Shown();
+  if (shown.Width() <= 1 && shown.Height() <= 1) return PictureResized(picture_->size());
+  resized_->start();
   picture_->update();
 }
 
@@ -163,11 +207,34 @@ void SweepWindow::Clicked(QPoint at) {
   if (explorerChanged_) explorerChanged_(repaint);
 }
 
+namespace {
+
+// The save dialog (which asks before replacing a file); a name without an extension gets
+// the chosen filter's first one, "*.png" in "PNG image (*.png)".
+QString AskPictureFile(QWidget* parent, const QString& proposed) {
+  QString filter;
+  QString chosen = QFileDialog::getSaveFileName(parent, QStringLiteral("Save Picture"), proposed,
+                                                PictureFileFilters(), &filter);
+  if (!chosen.isEmpty() && QFileInfo(chosen).suffix().isEmpty()) {
+    const QRegularExpressionMatch match = QRegularExpression(QStringLiteral("\\*(\\.\\w+)")).match(filter);
+    chosen += match.hasMatch() ? match.captured(1) : QStringLiteral(".png");
+  }
+  return chosen;
+}
+
+}  // namespace
+
 void SweepWindow::SavePicture() {
-  const QString file = QFileDialog::getSaveFileName(this, QStringLiteral("Save Picture"), QString(),
-                                                    PictureFileFilters());
-  if (file.isEmpty()) return;
-  if (const FileFailure failure = WritePicture(view_->Shown(), file.toStdString())) prompter_.ShowMessage(*failure);
+  // A refused file (no image format's extension, a folder, no right to write) is said, and
+  // the file dialog comes back with that name for another try.
+  QString file = QString::fromStdString(view_->PictureFileName());
+  for (;;) {
+    file = chooser_ ? chooser_(this, file) : AskPictureFile(this, file);
+    if (file.isEmpty()) return;
+    const FileFailure failure = WritePicture(view_->Shown(), file.toStdString());
+    if (!failure) return;
+    prompter_.ShowMessage(*failure);
+  }
 }
 
 void SweepWindow::CopyPicture() {
@@ -209,7 +276,11 @@ void SweepPictureWidget::paintEvent(QPaintEvent* /*event*/) {
   const QImage image(reinterpret_cast<const uchar*>(shown.Bits()), shown.Width(), shown.Height(),
                      static_cast<qsizetype>(shown.Width()) * 4, QImage::Format_RGB32);
   painter.fillRect(rect(), Qt::white);
-  painter.drawImage(QPoint(0, 0), image);
+  if (image.size() == size()) {
+    painter.drawImage(QPoint(0, 0), image);
+  } else {
+    painter.drawImage(rect(), image);  // the size the work started at, scaled, while resizing
+  }
   if (press_) {
     painter.setPen(QPen(Qt::blue, 1, Qt::DashLine));
     painter.drawRect(Band(*press_, pointer_));
@@ -220,7 +291,7 @@ void SweepPictureWidget::resizeEvent(QResizeEvent* /*event*/) {
   // A picture of this size is there already (shown before, or drawn from a session).
   const SweepView& view = window_.View();
   if (view.Runner().Job() != nullptr && view.Shown().Width() == width() && view.Shown().Height() == height()) return;
-  window_.PictureResized(size());
+  window_.PictureResizing();
 }
 
 void SweepPictureWidget::mousePressEvent(QMouseEvent* event) {

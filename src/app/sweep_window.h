@@ -42,6 +42,10 @@ class SweepWindow : public QMainWindow {
   SweepWindow(std::unique_ptr<SweepView> view, Prompter& prompter, ExplorerChanged explorerChanged,
               Exporter exporter = {}, QWidget* parent = nullptr);
   ~SweepWindow() override;
+  // How Save Picture asks for a file (the file dialog, with the chosen filter's extension
+  // added to a name without one); tests answer it themselves.
+  using PictureChooser = std::function<QString(QWidget* parent, const QString& proposed)>;
+  void SetPictureChooser(PictureChooser chooser) { chooser_ = std::move(chooser); }
 
   SweepView& View() const { return *view_; }
   SweepPictureWidget& PictureWidget() const { return *picture_; }
@@ -66,6 +70,9 @@ class SweepWindow : public QMainWindow {
 
   // Called by the picture widget.
   void PictureResized(QSize size);
+  // The picture widget was resized by the user: the work goes on at its size, the picture
+  // shown scaled, and the new size is computed once the resizing has rested a moment.
+  void PictureResizing();
   void Dragged(QPoint from, QPoint to);
   void Clicked(QPoint at);
   void PointerMoved(std::optional<QPoint> at);
@@ -73,6 +80,10 @@ class SweepWindow : public QMainWindow {
  protected:
   void closeEvent(QCloseEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  // Escape stops this window's work while it computes: the key is taken from the main
+  // window's Stop run shortcut, which reaches every window of the program otherwise.
+  bool event(QEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   void BuildToolbar();
@@ -87,6 +98,7 @@ class SweepWindow : public QMainWindow {
   Prompter& prompter_;
   ExplorerChanged explorerChanged_;
   Exporter exporter_;
+  PictureChooser chooser_;
   std::function<bool()> clickGate_;
   QtTextPainter textPainter_;
   SweepPictureWidget* picture_ = nullptr;
@@ -102,6 +114,7 @@ class SweepWindow : public QMainWindow {
   QTimer* poll_ = nullptr;
   // A saved picture keeps its size until the window is given another size.
   std::optional<QSize> heldWindowSize_;
+  QTimer* resized_ = nullptr;  // single shot: the resizing has rested
 };
 
 // The picture of a sweep window: shows the view's picture, draws the band of a drag.

@@ -2,6 +2,9 @@
 #include "app/user_guide_window.h"
 
 #include <QFile>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextCursor>
 #include <QTextBrowser>
 #include <QTextDocument>
 #include <QVBoxLayout>
@@ -24,7 +27,10 @@ UserGuideWindow::UserGuideWindow(QWidget* parent) : QDialog(parent), browser_(ne
   browser_->setOpenLinks(false);
   // The README writes names in angle brackets ("<map name>.png") as plain text: read as
   // HTML they would open elements that swallow the sections after them.
-  browser_->document()->setMarkdown(QString::fromUtf8(guide.data(), static_cast<qsizetype>(guide.size())),
+  GuideWithContents withContents = AddGuideContents(guide);
+  headings_ = std::move(withContents.headings);
+  connect(browser_, &QTextBrowser::anchorClicked, this, &UserGuideWindow::FollowContents);
+  browser_->document()->setMarkdown(QString::fromStdString(withContents.text),
                                     QTextDocument::MarkdownFeatures(QTextDocument::MarkdownDialectGitHub |
                                                                     QTextDocument::MarkdownNoHTML));
 
@@ -32,6 +38,31 @@ UserGuideWindow::UserGuideWindow(QWidget* parent) : QDialog(parent), browser_(ne
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(browser_);
   resize(760, 640);
+}
+
+void UserGuideWindow::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  browser_->moveCursor(QTextCursor::Start);
+  browser_->horizontalScrollBar()->setValue(0);
+  browser_->verticalScrollBar()->setValue(0);
+}
+
+void UserGuideWindow::FollowContents(const QUrl& link) {
+  const QString fragment = link.fragment();
+  if (!fragment.startsWith(QLatin1Char('h'))) return;
+  bool ok = false;
+  const int k = fragment.mid(1).toInt(&ok);
+  if (!ok || k < 0 || static_cast<std::size_t>(k) >= headings_.size()) return;
+  const QString title = QString::fromStdString(headings_[static_cast<std::size_t>(k)]);
+  // The heading, not its entry in the contents: the block that is a heading.
+  for (QTextBlock block = browser_->document()->begin(); block.isValid(); block = block.next()) {
+    if (block.blockFormat().headingLevel() > 0 && block.text() == title) {
+      QTextCursor cursor(block);
+      browser_->setTextCursor(cursor);
+      browser_->verticalScrollBar()->setValue(browser_->verticalScrollBar()->value() + browser_->cursorRect().top());
+      return;
+    }
+  }
 }
 
 }  // namespace orbitra

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <string>
+#include <vector>
+
 #include <QDialog>
 
 class QTextBrowser;
@@ -16,9 +19,17 @@ class UserGuideWindow : public QDialog {
   explicit UserGuideWindow(QWidget* parent = nullptr);
 
   const QTextBrowser& Browser() const { return *browser_; }
+  QTextBrowser& Browser() { return *browser_; }
+  // Follows an entry of the table of contents ("#h<k>") to its heading, at the top.
+  void FollowContents(const QUrl& link);
+
+ protected:
+  // The guide opens at its top left, its contents first.
+  void showEvent(QShowEvent* event) override;
 
  private:
   QTextBrowser* browser_;
+  std::vector<std::string> headings_;
 };
 
 }  // namespace orbitra

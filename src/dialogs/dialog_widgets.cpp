@@ -110,4 +110,8 @@ bool ReadWholeField(QLineEdit* field, Prompter& prompter, std::int32_t& out) {
   return ParseInt32(field->text().trimmed().toStdString(), out) || Refuse(field, prompter, "Please enter an integer.");
 }
 
+void ShowStartOfFields(QWidget& dialog) {
+  for (QLineEdit* field : dialog.findChildren<QLineEdit*>()) field->setCursorPosition(0);
+}
+
 }  // namespace orbitra

@@ -47,6 +47,9 @@ void LayOutTwoColumnPage(QDialog* dialog, QLayout* left, int leftStretch, QLayou
 
 // The shortest text that reads back as the same double.
 QString ShortestNumberText(double v);
+// Every line edit of a dialog shows the start of its text (a long number its first
+// digits, not its tail).
+void ShowStartOfFields(QWidget& dialog);
 // Two widgets side by side on one row of a form.
 QWidget* SideBySide(QWidget* parent, QWidget* a, QWidget* b);
 // A field's number (or whole number); when it is none, "Please enter a number." ("...

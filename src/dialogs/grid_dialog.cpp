@@ -88,6 +88,7 @@ void GridDialog::AxisChanged(int axis, int parameter) {
   TakeDefaultAxisRange(s, model_, axis);
   (axis == 0 ? xMin_ : yMin_)->setText(ShortestNumberText(axis == 0 ? s.range.Xmin : s.range.Ymin));
   (axis == 0 ? xMax_ : yMax_)->setText(ShortestNumberText(axis == 0 ? s.range.Xmax : s.range.Ymax));
+  ShowStartOfFields(*this);
 }
 
 void GridDialog::Show(const GridWindowValues& v) {
@@ -111,6 +112,7 @@ void GridDialog::Show(const GridWindowValues& v) {
     iterations_->setText(QString::number(s.escapeIterations));
     colouring_->setCurrentIndex(s.colouring == GridColouring::Attractor ? 1 : 0);
   }
+  ShowStartOfFields(*this);
 }
 
 bool GridDialog::Read() {

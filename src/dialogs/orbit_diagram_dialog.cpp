@@ -67,12 +67,14 @@ OrbitDiagramDialog::OrbitDiagramDialog(const OrbitDiagramValues& values, const M
     TakeDefaultParameterRange(values_, model_);
     parameterMin_->setText(ShortestNumberText(values_.view.parameterMin));
     parameterMax_->setText(ShortestNumberText(values_.view.parameterMax));
+    ShowStartOfFields(*this);
   });
   connect(coordinate_, &QComboBox::currentIndexChanged, this, [this](int index) {
     values_.view.coordinate = index;
     TakeDefaultCoordinateRange(values_);
     coordinateMin_->setText(ShortestNumberText(values_.view.coordinateMin));
     coordinateMax_->setText(ShortestNumberText(values_.view.coordinateMax));
+    ShowStartOfFields(*this);
   });
 }
 
@@ -90,6 +92,7 @@ void OrbitDiagramDialog::Show(const OrbitDiagramValues& v) {
   carry_->setChecked(v.carry != 0);
   threads_->setValue(v.threads);
   shading_->setCurrentIndex(v.shading);
+  ShowStartOfFields(*this);
 }
 
 bool OrbitDiagramDialog::Read() {

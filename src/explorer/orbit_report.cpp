@@ -61,6 +61,7 @@ std::string RotationText(const OrbitReport& report) {
 std::string PeriodText(const OrbitReport& report) {
   if (report.escaped) return "escaped";
   if (report.period.period > 0) return Format("period %d", report.period.period);
+  if (report.period.notSettled) return "not settled";
   return Format("no period up to %d", report.period.searchedUpTo);
 }
 

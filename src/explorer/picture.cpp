@@ -54,19 +54,24 @@ PictureCut PlotOnlyCut(const Canvas& canvas) {
   }
   if (right < 0) return PictureCut{0, 0, width, height};
   const auto margin = static_cast<std::int32_t>(canvas.Scaled(kPlotOnlyMargin));
-  left = std::max(0, left - margin);
-  top = std::max(0, top - margin);
-  right = std::min(width - 1, right + margin);
-  bottom = std::min(height - 1, bottom + margin);
+  // The margin stays whole where the drawing reaches the canvas's edge (a label at the
+  // last tick): the cut then reaches beyond it, white there.
+  left -= margin;
+  top -= margin;
+  right += margin;
+  bottom += margin;
   return PictureCut{left, top, right - left + 1, bottom - top + 1};
 }
 
 Canvas CutPicture(const Canvas& canvas, const PictureCut& cut) {
-  Canvas part(cut.width, cut.height);
+  Canvas part(cut.width, cut.height);  // white
   part.SetTextScale(canvas.TextScale());
-  for (std::int32_t y = 0; y < cut.height; ++y) {
-    const Canvas::Pixel* from = canvas.Bits() + static_cast<std::size_t>(cut.top + y) * canvas.Width() + cut.left;
-    std::copy(from, from + cut.width, part.Bits() + static_cast<std::size_t>(y) * cut.width);
+  const std::int32_t first = std::max(0, cut.left), end = std::min(canvas.Width(), cut.left + cut.width);
+  for (std::int32_t y = 0; y < cut.height && first < end; ++y) {
+    const std::int32_t row = cut.top + y;
+    if (row < 0 || row >= canvas.Height()) continue;
+    const Canvas::Pixel* from = canvas.Bits() + static_cast<std::size_t>(row) * canvas.Width();
+    std::copy(from + first, from + end, part.Bits() + static_cast<std::size_t>(y) * cut.width + (first - cut.left));
   }
   return part;
 }

@@ -21,8 +21,9 @@ void DrawPicture(const OrbitraState& state, Canvas& canvas);
 // "Plot only": the boxes with their points, labels and marks, as a paper shows them,
 // without the texts at fixed places (status lines, mouse readout, "x= y=" line; a canvas
 // set not to show them never has them), cut to the rest: every pixel that is not white,
-// with a margin of kPlotOnlyMargin window pixels (scaled with the texts) around, within
-// the canvas; the whole canvas when everything is white.
+// with a margin of kPlotOnlyMargin window pixels (scaled with the texts) around, white
+// beyond the canvas where the drawing reaches its edge; the whole canvas when everything
+// is white.
 inline constexpr int kPlotOnlyMargin = 8;
 struct PictureCut {
   std::int32_t left = 0;
@@ -32,7 +33,7 @@ struct PictureCut {
 };
 Canvas PlotOnlyPicture(const Canvas& drawn);
 PictureCut PlotOnlyCut(const Canvas& canvas);
-// The pixels of the cut as a picture of their own.
+// The pixels of the cut as a picture of their own, white where it lies beyond the canvas.
 Canvas CutPicture(const Canvas& canvas, const PictureCut& cut);
 
 // The "Size" list of "Save picture", in list order.

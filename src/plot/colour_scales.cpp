@@ -79,4 +79,8 @@ Colour DistinctColour(std::int32_t n) noexcept {
                          static_cast<std::uint8_t>(rgb));
 }
 
+Colour PeriodColour(std::int32_t period) noexcept {
+  return DistinctColour(period <= kOwnPeriodColours ? period : kDistinctColourCount);
+}
+
 }  // namespace orbitra

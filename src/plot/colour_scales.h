@@ -23,4 +23,10 @@ Colour BlueWhiteRed(double t) noexcept;
 inline constexpr int kDistinctColourCount = 18;
 Colour DistinctColour(std::int32_t n) noexcept;
 
+// Periods 1 to kOwnPeriodColours each have a colour of their own (DistinctColour); every
+// longer period shares the one colour left (the group "period 18-64" of a legend), so no
+// two periods shown ever look alike.
+inline constexpr int kOwnPeriodColours = kDistinctColourCount - 1;
+Colour PeriodColour(std::int32_t period) noexcept;
+
 }  // namespace orbitra

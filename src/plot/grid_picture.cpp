@@ -7,6 +7,8 @@
 #include <set>
 
 #include "analysis/attractor_labels.h"
+#include "analysis/orbit_period.h"
+#include "plot/axis_ticks.h"
 #include "plot/colour_scales.h"
 #include "plot/plot_box.h"
 
@@ -24,13 +26,6 @@ constexpr int kLineHeight = 16;
 constexpr int kSwatch = 12;
 constexpr int kBarWidth = 16;
 
-int TickDigits(double span, int ticks) noexcept {
-  const double step = std::fabs(span) / ticks;
-  if (!(step > 0.0) || !std::isfinite(step)) return 2;
-  const int digits = static_cast<int>(std::ceil(-std::log10(step))) + 1;
-  return std::clamp(digits, 0, 4);
-}
-
 std::string Number(double v) {
   char buffer[64];
   std::snprintf(buffer, sizeof buffer, "%.3g", v);
@@ -45,38 +40,61 @@ void Fill(Canvas& canvas, int left, int top, int right, int bottom, Colour colou
 }
 
 // A swatch with a black outline and its text, on line `line` of the legend.
-void LegendLine(Canvas& canvas, const GridPictureLayout& layout, int line, Colour colour, const std::string& text) {
+// The legend's lines are kLineHeight apart, closer (down to kTightLineHeight) when that
+// lets all `wanted` lines fit beside the frame: a short picture keeps its whole legend.
+constexpr int kTightLineHeight = 13;
+int LegendStep(const Canvas& canvas, const GridPictureLayout& layout, int wanted) {
+  const double room = (layout.frameBottom - layout.frameTop) / canvas.TextScale();
+  const int fitting = wanted > 0 ? static_cast<int>(room / wanted) : kLineHeight;
+  return std::clamp(fitting, kTightLineHeight, kLineHeight);
+}
+
+void LegendLine(Canvas& canvas, const GridPictureLayout& layout, int line, Colour colour, const std::string& text,
+                int step = kLineHeight) {
   const int x = layout.legendLeft;
-  const int y = layout.frameTop + static_cast<int>(canvas.Scaled(static_cast<long long>(line) * kLineHeight));
+  const int y = layout.frameTop + static_cast<int>(canvas.Scaled(static_cast<long long>(line) * step));
   const int s = static_cast<int>(canvas.Scaled(kSwatch));
   canvas.Rectangle(x, y, x + s, y + s);
   Fill(canvas, x + 1, y + 1, x + s - 1, y + s - 1, colour);
   canvas.TextOut(x + s + static_cast<int>(canvas.Scaled(6)), y - static_cast<int>(canvas.Scaled(2)), text);
 }
 
-int LegendLines(const Canvas& canvas, const GridPictureLayout& layout) {
-  return std::max(1, (layout.frameBottom - layout.frameTop) / static_cast<int>(canvas.Scaled(kLineHeight)));
+int LegendLines(const Canvas& canvas, const GridPictureLayout& layout, int step = kLineHeight) {
+  return std::max(1, (layout.frameBottom - layout.frameTop) / static_cast<int>(canvas.Scaled(step)));
 }
 
 void DrawPeriodLegend(Canvas& canvas, const GridPictureLayout& layout, const GridValues& grid,
                       const GridPalette& palette) {
   std::set<std::int32_t> periods;
+  std::int32_t longestGrouped = 0;
   for (std::size_t i = 0; i < grid.value.size(); ++i) {
-    if (palette.Counted(i) && grid.value[i] > 0) periods.insert(grid.value[i]);
+    if (!palette.Counted(i) || grid.value[i] <= 0) continue;
+    if (grid.value[i] <= kOwnPeriodColours) {
+      periods.insert(grid.value[i]);
+    } else {
+      longestGrouped = std::max(longestGrouped, grid.value[i]);
+    }
   }
-  const int room = LegendLines(canvas, layout) - 3;
+  const int wanted = static_cast<int>(periods.size()) + (longestGrouped > 0 ? 1 : 0);
+  const int step = LegendStep(canvas, layout, wanted + 3);
+  const int room = LegendLines(canvas, layout, step) - 3;
   int line = 0;
   for (const std::int32_t p : periods) {
-    if (line == room - 1 && static_cast<int>(periods.size()) > room) {
-      canvas.TextOut(layout.legendLeft, layout.frameTop + static_cast<int>(canvas.Scaled(line * kLineHeight)), "...");
+    if (line == room - 1 && wanted > room) {
+      canvas.TextOut(layout.legendLeft, layout.frameTop + static_cast<int>(canvas.Scaled(line * step)), "...");
       ++line;
       break;
     }
-    LegendLine(canvas, layout, line++, DistinctColour(p), "period " + std::to_string(p));
+    LegendLine(canvas, layout, line++, PeriodColour(p), "period " + std::to_string(p), step);
   }
-  LegendLine(canvas, layout, line++, ChaoticColour(0.4, grid.settings.chaosTolerance), "chaotic");
-  LegendLine(canvas, layout, line++, kNeitherColour, "neither");
-  LegendLine(canvas, layout, line, kEscapedColour, "escaped");
+  if (longestGrouped > 0 && line < room) {
+    const std::int32_t longest = std::max(longestGrouped, std::min(grid.settings.longestPeriod, kMostPeriodLookedFor));
+    LegendLine(canvas, layout, line++, PeriodColour(kOwnPeriodColours + 1),
+               "period " + std::to_string(kOwnPeriodColours + 1) + "-" + std::to_string(longest), step);
+  }
+  LegendLine(canvas, layout, line++, ChaoticColour(0.4, grid.settings.chaosTolerance), "chaotic", step);
+  LegendLine(canvas, layout, line++, kNotSettledColour, "not settled", step);
+  LegendLine(canvas, layout, line, kEscapedColour, "escaped", step);
 }
 
 void DrawAttractorLegend(Canvas& canvas, const GridPictureLayout& layout, const std::vector<std::int32_t>& labels) {
@@ -116,6 +134,21 @@ void DrawColourBar(Canvas& canvas, const GridPictureLayout& layout, Scale scale,
 }
 
 }  // namespace
+
+void DrawTitles(Canvas& canvas, int left, int right, int top, const std::string& title, const std::string& subtitle) {
+  const auto centred = [&](const std::string& text, int y) {
+    const long long characters = std::count_if(text.begin(), text.end(), [](char c) {
+      return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    });
+    canvas.TextOut(static_cast<int>((left + right) / 2 - canvas.Scaled(4 * characters)), y, text);
+  };
+  if (subtitle.empty()) {
+    if (!title.empty()) centred(title, top - static_cast<int>(canvas.Scaled(25)));
+    return;
+  }
+  if (!title.empty()) centred(title, top - static_cast<int>(canvas.Scaled(38)));
+  centred(subtitle, top - static_cast<int>(canvas.Scaled(21)));
+}
 
 GridPictureLayout LayoutGridPicture(int width, int height, double textScale) noexcept {
   const auto scaled = [&](int v) { return static_cast<int>(std::lround(v * (textScale > 0.0 ? textScale : 1.0))); };
@@ -161,11 +194,14 @@ GridPalette::GridPalette(const GridValues& grid, const GridShown* shown) : grid_
   }
   switch (grid.settings.colouring) {
     case GridColouring::Lyapunov: {
-      double most = 0.0;
+      double low = 0.0, high = 0.0;
       for (std::size_t i = 0; i < grid.lambda1.size(); ++i) {
-        if (counted_[i] && std::isfinite(grid.lambda1[i])) most = std::max(most, std::fabs(grid.lambda1[i]));
+        if (!counted_[i] || !std::isfinite(grid.lambda1[i])) continue;
+        low = std::min(low, grid.lambda1[i]);
+        high = std::max(high, grid.lambda1[i]);
       }
-      scaleEnd_ = most > 0.0 ? most : 1.0;
+      scaleLow_ = low < 0.0 ? low : -1.0;
+      scaleEnd_ = high > 0.0 ? high : 1.0;
       break;
     }
     case GridColouring::Escape: {
@@ -189,13 +225,17 @@ Colour GridPalette::CellColour(std::size_t i) const noexcept {
   const std::int32_t v = grid_.value[i];
   switch (grid_.settings.colouring) {
     case GridColouring::Period:
+      if (v == kNotSettled) return kNotSettledColour;
       if (v < 0) return kEscapedColour;
-      if (v > 0) return DistinctColour(v);
+      if (v > 0) return PeriodColour(v);
       return grid_.lambda1[i] > grid_.settings.chaosTolerance ? ChaoticColour(grid_.lambda1[i], grid_.settings.chaosTolerance)
-                                                              : kNeitherColour;
+                                                              : kNotSettledColour;
     case GridColouring::Lyapunov:
       if (v < 0 || std::isnan(grid_.lambda1[i])) return kEscapedColour;
-      return BlueWhiteRed(grid_.lambda1[i] / scaleEnd_);
+      {
+        const double lambda = grid_.lambda1[i];
+        return BlueWhiteRed(lambda < 0.0 ? -lambda / scaleLow_ : lambda / scaleEnd_);
+      }
     case GridColouring::Escape:
       // Escape times spread over orders of magnitude: the scale is logarithmic.
       if (v <= 0) return kNeverEscapedColour;
@@ -219,7 +259,7 @@ void DrawGridPicture(Canvas& canvas, const GridValues& grid, const GridPictureTe
   box.Label = text.title;
   box.SetScreenPercent(0, 0, 100, 100);
   box.SetRange(s.range.Xmin, s.range.Ymin, s.range.Xmax, s.range.Ymax);
-  box.SetTicks(4, 4, 2, 2, TickDigits(s.range.Xmax - s.range.Xmin, 4), TickDigits(s.range.Ymax - s.range.Ymin, 4));
+  box.ShowTicks = 0;  // ticks at round values, below
   box.SetScreenRect(0, 0, canvas.Width(), canvas.Height());
   if (!box.Degenerate()) {
     // The frame's rectangle runs from (Xmin, Ymax) to (Xmax, Ymin), its outline one pixel
@@ -229,8 +269,10 @@ void DrawGridPicture(Canvas& canvas, const GridValues& grid, const GridPictureTe
     box.ScaleY = (layout.frameTop - layout.frameBottom) / (s.range.Ymax - s.range.Ymin);
     box.OffsetY = box.ScaleY * s.range.Ymin - layout.frameBottom;
   }
+  box.Label.clear();
   box.DrawFrame(canvas);
-  box.DrawTitle(canvas);
+  DrawTitles(canvas, layout.frameLeft, layout.frameRight, layout.frameTop, text.title, text.subtitle);
+  DrawRoundTicks(canvas, box);
 
   const GridPalette palette(grid, shown);
   const RowBand band = grid.rows;
@@ -260,9 +302,9 @@ void DrawGridPicture(Canvas& canvas, const GridValues& grid, const GridPictureTe
     case GridColouring::Attractor:
       return DrawAttractorLegend(canvas, layout, palette.AttractorLabels());
     case GridColouring::Lyapunov: {
-      const double end = palette.ScaleEnd();
+      // Each half of the bar has a scale of its own: the labels say where each ends.
       return DrawColourBar(canvas, layout, [](double t) { return BlueWhiteRed(2.0 * t - 1.0); },
-                           "\xCE\xBB" "1 " + Number(end), "0", Number(-end));
+                           "\xCE\xBB" "1 " + Number(palette.ScaleEnd()), "0", Number(palette.ScaleLow()));
     }
     case GridColouring::Escape: {
       const double end = palette.ScaleEnd();

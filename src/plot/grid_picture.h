@@ -45,20 +45,24 @@ class GridPalette {
   explicit GridPalette(const GridValues& grid, const GridShown* shown = nullptr);
   bool Counted(std::size_t index) const noexcept { return counted_[index] != 0; }
   Colour CellColour(std::size_t index) const noexcept;
-  // The largest |λ1| (Lyapunov colouring) or escape time (escape colouring) on the scale.
+  // The ends of the scale: λ1's most negative and largest value (Lyapunov colouring; each
+  // side of zero has a scale of its own, so a deep negative value does not pale the
+  // positive ones), or 1 and the longest escape time (escape colouring).
+  double ScaleLow() const noexcept { return scaleLow_; }
   double ScaleEnd() const noexcept { return scaleEnd_; }
   const std::vector<std::int32_t>& AttractorLabels() const noexcept { return labels_; }
 
  private:
   const GridValues& grid_;
   std::vector<std::uint8_t> counted_;
+  double scaleLow_ = -1.0;
   double scaleEnd_ = 1.0;
   std::vector<std::int32_t> labels_;
 };
 
 // Colours of the classes that are not a period or an attractor.
 inline constexpr Colour kEscapedColour = Colour::FromRgb(0, 0, 0);
-inline constexpr Colour kNeitherColour = Colour::FromRgb(0xC2, 0xB2, 0x80);  // Kelly's buff
+inline constexpr Colour kNotSettledColour = Colour::FromRgb(0xC2, 0xB2, 0x80);  // Kelly's buff
 inline constexpr Colour kNoPeriodColour = Colour::FromRgb(0x99, 0x99, 0x99);
 inline constexpr Colour kNeverEscapedColour = Colour::FromRgb(0, 0, 0);  // escape times
 inline constexpr Colour kNotComputedColour = Colour::FromRgb(255, 255, 255);
@@ -69,7 +73,12 @@ struct GridPictureText {
   std::string title;
   std::string xName;
   std::string yName;
+  std::string subtitle;  // under the title: the parameters that stay fixed
 };
+
+// A title and, under it when there is one, a subtitle, centred over the frame from
+// `left` to `right` whose top edge is `top`.
+void DrawTitles(Canvas& canvas, int left, int right, int top, const std::string& title, const std::string& subtitle);
 
 // The whole picture on a cleared canvas: the frame with ticks and labels and the title by
 // the plot box's own drawing, the cells, the axis names, and the legend (periods,

@@ -4,21 +4,16 @@
 #include <algorithm>
 #include <cmath>
 
+#include "plot/axis_ticks.h"
+#include "plot/grid_picture.h"
+
 namespace orbitra {
 
 namespace {
 
-constexpr int kTicks = 8;
 // The lightest grey a single hit gets; every point of a column in one pixel is black.
 constexpr double kLightestGrey = 200.0;
 constexpr Colour kMarker = Colour::FromRgb(230, 0, 0);
-
-// Decimals of the labels (at every second tick) that tell neighbouring labels apart.
-int LabelDigits(double span) noexcept {
-  const double step = 2.0 * span / kTicks;
-  if (!(step > 0.0) || !std::isfinite(step)) return 2;
-  return std::clamp(static_cast<int>(1.0 - std::floor(std::log10(step))), 0, 4);
-}
 
 }  // namespace
 
@@ -44,8 +39,7 @@ DiagramLayout LayOutDiagram(int width, int height, const OrbitDiagramView& view)
   box.Label.clear();
   box.SetScreenPercent(12, 9, 96, 89);
   box.SetRange(view.parameterMin, view.coordinateMin, view.parameterMax, view.coordinateMax);
-  box.SetTicks(kTicks, kTicks, 2, 1, LabelDigits(view.parameterMax - view.parameterMin),
-               LabelDigits(view.coordinateMax - view.coordinateMin));
+  box.ShowTicks = 0;  // ticks at round values, drawn with the frame
   box.SetScreenRect(0, 0, width, height);
   // The frame outlines the columns and rows from the box's left and top pixel up to one
   // short of its right and bottom one; the grid is what lies inside it.
@@ -59,11 +53,19 @@ DiagramLayout LayOutDiagram(int width, int height, const OrbitDiagramView& view)
 }
 
 void DrawDiagramFrame(Canvas& canvas, DiagramLayout& layout, const std::string& title,
-                      const std::string& parameterName, const std::string& coordinateName) {
+                      const std::string& parameterName, const std::string& coordinateName,
+                      const std::string& subtitle) {
   PlotBox& box = layout.box;
   box.Label = title;
   box.DrawFrame(canvas);
-  box.DrawTitle(canvas);
+  if (subtitle.empty()) {
+    box.DrawTitle(canvas);
+  } else {
+    const PixelPoint topLeft = box.WorldToScreen(box.Xmin, box.Ymax);
+    const PixelPoint bottomRight = box.WorldToScreen(box.Xmax, box.Ymin);
+    DrawTitles(canvas, topLeft.x, bottomRight.x, topLeft.y, title, subtitle);
+  }
+  DrawRoundTicks(canvas, box);
   const PixelPoint bottomMiddle = box.WorldToScreen(box.Xmin + (box.Xmax - box.Xmin) * 0.5, box.Ymin);
   canvas.TextOut(bottomMiddle.x - static_cast<int>(canvas.Scaled(4)), bottomMiddle.y + static_cast<int>(canvas.Scaled(18)),
                  parameterName);

@@ -32,10 +32,12 @@ struct DiagramLayout {
 // The layout for a canvas of this size (margins grow with the picture).
 DiagramLayout LayOutDiagram(int width, int height, const OrbitDiagramView& view);
 
-// The axes: the box with its ticks and labels, the title above it and the names of the
-// parameter and the coordinate beside the axes; the grid is left white.
+// The axes: the box with its ticks and labels, the title above it (and under the title
+// the subtitle: the parameters that stay fixed), the names of the parameter and the
+// coordinate beside the axes; the grid is left white.
 void DrawDiagramFrame(Canvas& canvas, DiagramLayout& layout, const std::string& title,
-                      const std::string& parameterName, const std::string& coordinateName);
+                      const std::string& parameterName, const std::string& coordinateName,
+                      const std::string& subtitle = {});
 
 // Columns first..end-1 of a computed diagram, each pixel shaded by its count.
 void DrawDiagramColumns(Canvas& canvas, const DiagramLayout& layout, const OrbitDiagram& diagram, int first, int end,

@@ -49,7 +49,8 @@ int WritePictureAndExport(const GridValues& grid, const GridIdentity& identity, 
       prompter.ShowMessage(picture.failure);
       return kRenderWriteFailed;
     }
-    DrawGridView(*picture.canvas, grid, identity.mapName);
+    const MapParameters parameters = MapParametersNamed(identity.mapName, identity.k);
+    DrawGridView(*picture.canvas, grid, identity.mapName, nullptr, &parameters);
     if (const FileFailure failure = WritePicture(*picture.canvas, *request.png)) {
       prompter.ShowMessage(*failure);
       status = kRenderWriteFailed;

@@ -78,7 +78,7 @@ int RenderDiagram(OrbitraState& state, const RenderRequest& request, Canvas& can
   if (map.lanes.valid()) map.lanes.wait();
   std::unique_ptr<OrbitDiagramJob> owned =
       MakeOrbitDiagramJob(map, MapNameOf(state), values, values.view,
-                          state.Run.Settings.InfinityValue, canvas.Width(), canvas.Height());
+                          state.Run.Settings.InfinityValue, canvas.Width(), canvas.Height(), MapParametersOf(state));
   OrbitDiagramJob& job = *owned;
   job.SetMarker(ExplorerParameter(state, state.Model.system, values.view.parameter));
   SweepRunner runner(values.threads);

@@ -34,7 +34,7 @@ struct GridTile {
 
 // The export of a grid: one line per pixel, "p q value", rows from the bottom up, each left
 // to right; p and q are the pixel centre's parameters (or coordinates) with 17 significant
-// digits; the value is the period (0 chaotic or none found, -1 escaped), λ1 ("nan" when
+// digits; the value is the period (0 chaotic, -1 escaped, -2 not settled), λ1 ("nan" when
 // escaped), the iterations to escape (0 never) or the attractor's number (-1 escaped, 0 no
 // period), by the grid's colouring. The file is replaced only by a complete new one.
 [[nodiscard]] FileFailure WriteGridExport(const GridValues& grid, const std::filesystem::path& file);

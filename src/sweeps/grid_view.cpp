@@ -7,6 +7,7 @@
 
 #include "explorer/initial_conditions_logic.h"
 #include "explorer/selection_dialog_logic.h"
+#include "maps/system_catalogue.h"
 
 namespace orbitra {
 
@@ -31,25 +32,69 @@ const char* ColouringWords(GridColouring c) {
 
 }  // namespace
 
+namespace {
+
+std::array<bool, 4> NamedBy(std::string_view line1, std::string_view line2) {
+  std::array<bool, 4> named{};
+  bool any = false;
+  for (int k = 0; k < 4; ++k) {
+    const std::string name = ParameterName(k);
+    named[static_cast<std::size_t>(k)] = line1.find(name) != std::string_view::npos ||
+                                         line2.find(name) != std::string_view::npos;
+    any = any || named[static_cast<std::size_t>(k)];
+  }
+  if (!any) named = {true, true, true, true};
+  return named;
+}
+
+}  // namespace
+
+MapParameters MapParametersOf(const OrbitraState& state) {
+  const SystemText text = SystemTextAt(state.UserMaps, state.Model.system);
+  return {{state.Model.k1, state.Model.k2, state.Model.k3, state.Model.k4}, NamedBy(text.formulaLine1, text.formulaLine2)};
+}
+
+MapParameters MapParametersNamed(std::string_view mapName, const std::array<double, 4>& k) {
+  for (int t = kFirstSystem; t <= kLastSystem; ++t) {
+    const CatalogueEntry& e = CatalogueAt(t);
+    if (e.name == mapName) return {k, NamedBy(e.formulaLine1, e.formulaLine2)};
+  }
+  return {k, {true, true, true, true}};
+}
+
+std::string FixedParametersText(const MapParameters& p, int variedA, int variedB) {
+  std::string text;
+  for (int k = 0; k < 4; ++k) {
+    if (!p.named[static_cast<std::size_t>(k)] || k == variedA || k == variedB) continue;
+    if (!text.empty()) text += ", ";
+    text += ParameterName(k) + " = " + Number(p.k[static_cast<std::size_t>(k)], "%.10g");
+  }
+  return text;
+}
+
 GridViewMap GridViewMapOf(const OrbitraState& state) {
   return {state.Model, state.Boxes.XYBox.Label, state.Boxes.XYBox.GetRange(),
-          WorldPoint{state.Run.InitialPoint.x, state.Run.InitialPoint.y}};
+          WorldPoint{state.Run.InitialPoint.x, state.Run.InitialPoint.y}, MapParametersOf(state)};
 }
 
 std::string ParameterName(int which) { return "k" + std::to_string(which + 1); }
 
-GridPictureText GridPictureTextFor(const std::string& mapName, const GridSettings& s) {
+GridPictureText GridPictureTextFor(const std::string& mapName, const GridSettings& s,
+                                   const MapParameters* parameters) {
   if (IsParameterPlane(s.colouring)) {
     return {mapName + ": " + ParameterName(s.xParameter) + " and " + ParameterName(s.yParameter) + " " +
                 ColouringWords(s.colouring),
-            ParameterName(s.xParameter), ParameterName(s.yParameter)};
+            ParameterName(s.xParameter), ParameterName(s.yParameter),
+            parameters ? FixedParametersText(*parameters, s.xParameter, s.yParameter) : std::string()};
   }
-  return {mapName + ": basins " + ColouringWords(s.colouring), "x", "y"};
+  return {mapName + ": basins " + ColouringWords(s.colouring), "x", "y",
+          parameters ? FixedParametersText(*parameters) : std::string()};
 }
 
-void DrawGridView(Canvas& canvas, const GridValues& grid, const std::string& mapName, const GridShown* shown) {
+void DrawGridView(Canvas& canvas, const GridValues& grid, const std::string& mapName, const GridShown* shown,
+                  const MapParameters* parameters) {
   canvas.Clear(kWhite);
-  DrawGridPicture(canvas, grid, GridPictureTextFor(mapName, grid.settings), shown);
+  DrawGridPicture(canvas, grid, GridPictureTextFor(mapName, grid.settings, parameters), shown);
 }
 
 std::string GridPixelText(const GridValues& grid, std::int32_t column, std::int32_t row,
@@ -74,7 +119,7 @@ std::string GridPixelText(const GridValues& grid, std::int32_t column, std::int3
       if (c == PixelClass::Periodic && s.colouring == GridColouring::Period) {
         return text + "period " + std::to_string(v) + lambda;
       }
-      return text + (c == PixelClass::Chaotic ? "chaotic" : "neither") + lambda;
+      return text + (c == PixelClass::Chaotic ? "chaotic" : "not settled") + lambda;
     }
     case GridColouring::Escape:
       return text + (v > 0 ? "escapes after " + std::to_string(v) + " iterations" : "does not escape");
@@ -102,8 +147,15 @@ Invalidation ApplyParameterPlaneClick(OrbitraState& state, Prompter& prompter, c
                                       GridCell cell) {
   SelectionDialogValues values = PrepareSelectionDialog(state);
   double* const k[] = {&values.k1, &values.k2, &values.k3, &values.k4};
-  *k[settings.xParameter & 3] = CellCentre(settings.range.Xmin, settings.range.Xmax, settings.width, cell.column);
-  *k[settings.yParameter & 3] = CellCentre(settings.range.Ymin, settings.range.Ymax, settings.height, cell.row);
+  const double p = CellCentre(settings.range.Xmin, settings.range.Xmax, settings.width, cell.column);
+  const double q = CellCentre(settings.range.Ymin, settings.range.Ymax, settings.height, cell.row);
+  *k[settings.xParameter & 3] = p;
+  *k[settings.yParameter & 3] = q;
+  // What the click does, before the explorer's own question about its stored points.
+  const std::string question = "Set " + ParameterName(settings.xParameter & 3) + " = " + Number(p, "%.10g") + ", " +
+                               ParameterName(settings.yParameter & 3) + " = " + Number(q, "%.10g") +
+                               " in the explorer?";
+  if (prompter.AskYesNo(question) != Answer::Yes) return Invalidation::None;
   // The X-Y box keeps its range for this click, but the dialog's "Use default graphics
   // range " stays as the user left it: only the dialog's OK changes it.
   values.useDefaultRange = 0;

@@ -2,8 +2,10 @@
 #pragma once
 
 #include <cstdint>
+#include <array>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "analysis/grid_values.h"
 #include "explorer/orbitra_state.h"
@@ -16,11 +18,26 @@ namespace orbitra {
 // What the whole-plane views (parameter plane, basins) take from the explorer: its map
 // and parameters, the map's name as the X-Y box shows it, the X-Y box's range (the basins'
 // default) and the initial point X0, Y0 (the parameter plane's default).
+// The parameters a picture names under its title, so that a saved picture says what it
+// shows: those the map's formula lines name (all four when they name none).
+struct MapParameters {
+  std::array<double, 4> k{};
+  std::array<bool, 4> named{true, true, true, true};
+};
+// The explorer's parameters, named by its map's formula lines.
+MapParameters MapParametersOf(const OrbitraState& state);
+// Values k of the map called `mapName`: named by a built-in map's formula lines, all four
+// for any other name (a user's map, not known here).
+MapParameters MapParametersNamed(std::string_view mapName, const std::array<double, 4>& k);
+// "k1 = 1.4, k3 = 1": the named parameters but `varied` (up to two, -1 for none).
+std::string FixedParametersText(const MapParameters& p, int variedA = -1, int variedB = -1);
+
 struct GridViewMap {
   MappingModel model;
   std::string name;
   WorldRange xyRange;
   WorldPoint initial;
+  MapParameters parameters;
 };
 GridViewMap GridViewMapOf(const OrbitraState& state);
 
@@ -28,12 +45,14 @@ GridViewMap GridViewMapOf(const OrbitraState& state);
 std::string ParameterName(int which);
 
 // The title and the axis names of a view's picture, e.g. "Henon D-C Map: k1 and k2 by
-// period", "Henon D-C Map: basins by escape time".
-GridPictureText GridPictureTextFor(const std::string& mapName, const GridSettings& s);
+// period", "Henon D-C Map: basins by escape time", and under the title the parameters
+// that stay fixed ("k3 = 1"; all of them for basins).
+GridPictureText GridPictureTextFor(const std::string& mapName, const GridSettings& s,
+                                   const MapParameters* parameters = nullptr);
 
 // The whole picture of a view: what the window shows and orbitra-render writes.
 void DrawGridView(Canvas& canvas, const GridValues& grid, const std::string& mapName,
-                  const GridShown* shown = nullptr);
+                  const GridShown* shown = nullptr, const MapParameters* parameters = nullptr);
 
 // The status text of the pixel under the pointer: its parameters (or point), its class
 // or value, and λ1 where there is one, e.g. "k1 = 1.4, k2 = 0.3: chaotic, λ1 = 0.419".

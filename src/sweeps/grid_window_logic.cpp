@@ -62,24 +62,25 @@ std::optional<std::string> CheckGridWindowValues(const GridWindowValues& v) {
 }
 
 GridJob::GridJob(const MappingModel& model, const GridSettings& settings, std::string mapName,
-                 const GridPictureLayout& layout)
+                 const GridPictureLayout& layout, std::optional<MapParameters> parameters)
     : sweep_(std::make_unique<GridSweep>(model, settings, RowBand{0, settings.height})),
       mapName_(std::move(mapName)),
-      layout_(layout) {}
+      layout_(layout),
+      parameters_(std::move(parameters)) {}
 
 std::string GridJob::WorkName() const {
   return IsParameterPlane(Values().settings.colouring) ? "Parameter plane" : "Basins";
 }
 
 void GridJob::DrawFrame(Canvas& canvas) {
-  DrawGridView(canvas, Values(), mapName_, &Shown());
+  DrawGridView(canvas, Values(), mapName_, &Shown(), parameters_ ? &*parameters_ : nullptr);
 }
 
 void GridJob::DrawUnit(Canvas& canvas, std::int64_t /*unit*/) const {
   // The scales and the legend depend on every row shown, so the picture is drawn whole,
   // once for all the rows that came in since the last poll.
   if (sweep_->TakeFinished().empty()) return;
-  DrawGridView(canvas, Values(), mapName_, &Shown());
+  DrawGridView(canvas, Values(), mapName_, &Shown(), parameters_ ? &*parameters_ : nullptr);
 }
 
 GridWindowLogic::GridWindowLogic(OrbitraState& state, Prompter& prompter, const GridWindowValues& values)
@@ -128,7 +129,7 @@ std::unique_ptr<SweepJob> GridWindowLogic::MakeJob(int width, int height) {
   GridSettings s = CurrentView();
   s.width = layout.gridWidth;
   s.height = layout.gridHeight;
-  auto job = std::make_unique<GridJob>(map_.model, s, map_.name, layout);
+  auto job = std::make_unique<GridJob>(map_.model, s, map_.name, layout, map_.parameters);
   job_ = job.get();
   return job;
 }

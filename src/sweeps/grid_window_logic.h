@@ -42,7 +42,7 @@ class GridJob : public SweepJob {
  public:
   // `settings` sized to the layout's grid.
   GridJob(const MappingModel& model, const GridSettings& settings, std::string mapName,
-          const GridPictureLayout& layout);
+          const GridPictureLayout& layout, std::optional<MapParameters> parameters = std::nullopt);
 
   const GridValues& Values() const noexcept { return sweep_->Values(); }
   // See GridSweep::FinishedValues and GridSweep::Restore.
@@ -61,6 +61,10 @@ class GridJob : public SweepJob {
   std::string RateName() const override { return "pixels"; }
   std::int64_t UnitItems(std::int64_t unit) const override { return sweep_->UnitPixels(unit); }
   std::int64_t Items() const override { return sweep_->PixelCount(); }
+  double WorkDone() const override {
+    const std::int64_t all = sweep_->PixelCount();
+    return all > 0 ? static_cast<double>(sweep_->PixelsDone()) / static_cast<double>(all) : -1.0;
+  }
   std::string WorkName() const override;
   std::string ItemName() const override { return "pixels"; }
   std::string Remarks(const std::vector<std::uint8_t>& /*done*/) const override { return {}; }
@@ -72,6 +76,7 @@ class GridJob : public SweepJob {
   std::unique_ptr<GridSweep> sweep_;  // a pointer: drawing takes the rows it announced
   std::string mapName_;
   GridPictureLayout layout_;
+  std::optional<MapParameters> parameters_;  // named under the title
 };
 
 // A parameter plane's or basin picture's window as a session keeps it: the views shown

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 #include "explorer/selection_dialog_logic.h"
 #include "maps/system_catalogue.h"
@@ -87,6 +88,12 @@ std::int64_t OrbitDiagramJob::UnitItems(std::int64_t unit) const {
   return diagram_.EndColumn(unit) - diagram_.FirstColumn(unit);
 }
 
+double OrbitDiagramJob::WorkDone() const {
+  std::int64_t all = 0;
+  for (std::int64_t u = 0; u < diagram_.Units(); ++u) all += diagram_.UnitIterations(u);
+  return all > 0 ? static_cast<double>(diagram_.IterationsRun()) / static_cast<double>(all) : -1.0;
+}
+
 std::vector<std::uint8_t> OrbitDiagramJob::ColumnsDone(const std::vector<std::uint8_t>& unitsDone) const {
   std::vector<std::uint8_t> columns(static_cast<std::size_t>(diagram_.Columns()), 0);
   for (std::size_t u = 0; u < unitsDone.size(); ++u) {
@@ -108,7 +115,7 @@ std::string OrbitDiagramJob::Remarks(const std::vector<std::uint8_t>& done) cons
 void OrbitDiagramJob::DrawFrame(Canvas& canvas) {
   const OrbitDiagramView& view = diagram_.Settings().view;
   DrawDiagramFrame(canvas, layout_, title_, kParameterNames[std::clamp(view.parameter, 0, 3)],
-                   kCoordinateNames[view.coordinate == 1 ? 1 : 0]);
+                   kCoordinateNames[view.coordinate == 1 ? 1 : 0], subtitle_);
 }
 
 void OrbitDiagramJob::DrawUnit(Canvas& canvas, std::int64_t unit) const {
@@ -121,14 +128,17 @@ void OrbitDiagramJob::DrawOverlay(Canvas& canvas) const {
 
 std::unique_ptr<OrbitDiagramJob> MakeOrbitDiagramJob(const DiagramMap& map, const std::string& mapName,
                                                      const OrbitDiagramValues& values, const OrbitDiagramView& view,
-                                                     double infinity, int width, int height) {
+                                                     double infinity, int width, int height,
+                                                     const std::optional<MapParameters>& parameters) {
   OrbitDiagramSettings settings;
   settings.view = view;
   settings.initial = values.initial;
   settings.carry = values.carry != 0;
   settings.infinity = infinity;
-  return std::make_unique<OrbitDiagramJob>(map, settings, static_cast<DiagramShading>(values.shading == 1 ? 1 : 0),
-                                           OrbitDiagramTitle(mapName, view), width, height);
+  auto job = std::make_unique<OrbitDiagramJob>(map, settings, static_cast<DiagramShading>(values.shading == 1 ? 1 : 0),
+                                               OrbitDiagramTitle(mapName, view), width, height);
+  if (parameters) job->SetSubtitle(FixedParametersText(*parameters, view.parameter));
+  return job;
 }
 
 std::optional<double> ExplorerParameter(const OrbitraState& state, int system, int parameter) {
@@ -143,7 +153,8 @@ OrbitDiagramWindowLogic::OrbitDiagramWindowLogic(OrbitraState& state, Prompter& 
       prompter_(prompter),
       values_(values),
       map_(DiagramMapOf(state)),
-      mapName_(MapNameOf(state)) {}
+      mapName_(MapNameOf(state)),
+      parameters_(MapParametersOf(state)) {}
 
 OrbitDiagramWindowLogic::OrbitDiagramWindowLogic(OrbitraState& state, Prompter& prompter, SavedDiagramWindow saved,
                                                  DiagramMap map, std::string mapName)
@@ -191,7 +202,8 @@ std::string OrbitDiagramWindowLogic::WindowTitle() const { return "Orbit Diagram
 
 std::unique_ptr<SweepJob> OrbitDiagramWindowLogic::MakeJob(int width, int height) {
   std::unique_ptr<OrbitDiagramJob> job = MakeOrbitDiagramJob(map_, mapName_, values_, CurrentView(),
-                                                             state_.Run.Settings.InfinityValue, width, height);
+                                                             state_.Run.Settings.InfinityValue, width, height,
+                                                             parameters_);
   job->SetMarker(ExplorerParameter(state_, map_.model.system, CurrentView().parameter));
   job_ = job.get();
   return job;
@@ -233,10 +245,37 @@ Invalidation OrbitDiagramWindowLogic::Click(int px, int py) {
   // As if typed into "Mapping System Selection": the other parameters stay.
   SelectionDialogValues selection = PrepareSelectionDialog(state_);
   double* const k[] = {&selection.k1, &selection.k2, &selection.k3, &selection.k4};
-  *k[std::clamp(CurrentView().parameter, 0, 3)] = job_->Diagram().ParameterAt(column);
+  const int parameter = std::clamp(CurrentView().parameter, 0, 3);
+  const double value = job_->Diagram().ParameterAt(column);
+  *k[parameter] = value;
+  // What the click does, before the explorer's own question about its stored points.
+  char text[64];
+  std::snprintf(text, sizeof text, "%.10g", value);
+  if (prompter_.AskYesNo(std::string("Set ") + kParameterNames[parameter] + " = " + text + " in the explorer?") !=
+      Answer::Yes) {
+    return Invalidation::None;
+  }
   const Invalidation repaint = ApplySelectionDialog(state_, prompter_, selection);
   ExplorerChanged();
   return repaint;
+}
+
+std::string OrbitDiagramWindowLogic::PointerText(int px, int py) const {
+  if (job_ == nullptr) return {};
+  int column = 0, row = 0;
+  if (!job_->Layout().CellAt(px, py, column, row)) return {};
+  const OrbitDiagram& diagram = job_->Diagram();
+  if (column >= diagram.Columns() || row >= diagram.Rows()) return {};
+  const OrbitDiagramView& view = diagram.Settings().view;
+  char text[160];
+  std::snprintf(text, sizeof text, "%s = %.6g, %s = %.6g: ", kParameterNames[std::clamp(view.parameter, 0, 3)],
+                diagram.ParameterAt(column), kCoordinateNames[view.coordinate == 1 ? 1 : 0], diagram.CoordinateAt(row));
+  const std::vector<std::uint8_t>& units = Runner().UnitsDone();
+  const auto unit = static_cast<std::size_t>(column / kDiagramUnitColumns);
+  if (unit >= units.size() || units[unit] == 0) return text + std::string("not computed yet");
+  if (diagram.Escaped(column)) return text + std::string("escaped");
+  return text + std::to_string(diagram.Count(column, row)) + " of " + std::to_string(view.points) +
+         " points in this pixel";
 }
 
 void OrbitDiagramWindowLogic::ExplorerChanged() {

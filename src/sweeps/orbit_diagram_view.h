@@ -13,6 +13,7 @@
 #include "platform/prompter.h"
 #include "plot/orbit_diagram_picture.h"
 #include "storage/file_io.h"
+#include "sweeps/grid_view.h"
 #include "sweeps/sweep_view.h"
 
 namespace orbitra {
@@ -72,12 +73,14 @@ class OrbitDiagramJob : public SweepJob {
   std::int64_t UnitIterations(std::int64_t unit) const override { return diagram_.UnitIterations(unit); }
   std::int64_t UnitItems(std::int64_t unit) const override;
   std::int64_t Items() const override { return diagram_.Columns(); }
+  double WorkDone() const override;
   std::string WorkName() const override { return "Orbit diagram"; }
   std::string ItemName() const override { return "columns"; }
   std::string Remarks(const std::vector<std::uint8_t>& done) const override;
   void DrawFrame(Canvas& canvas) override;
   void DrawUnit(Canvas& canvas, std::int64_t unit) const override;
   void DrawOverlay(Canvas& canvas) const override;
+  void SetSubtitle(std::string subtitle) { subtitle_ = std::move(subtitle); }
 
   // Per column: whether its unit is marked done.
   std::vector<std::uint8_t> ColumnsDone(const std::vector<std::uint8_t>& unitsDone) const;
@@ -87,14 +90,17 @@ class OrbitDiagramJob : public SweepJob {
   OrbitDiagram diagram_;
   DiagramShading shading_;
   std::string title_;
+  std::string subtitle_;
   std::optional<double> marker_;
 };
 
 // The job of a view with the dialog's other values at a picture size; `infinity` is the
 // escape bound of the runs.
+// `parameters`: the map's, named under the title but for the one the diagram varies.
 std::unique_ptr<OrbitDiagramJob> MakeOrbitDiagramJob(const DiagramMap& map, const std::string& mapName,
                                                      const OrbitDiagramValues& values, const OrbitDiagramView& view,
-                                                     double infinity, int width, int height);
+                                                     double infinity, int width, int height,
+                                                     const std::optional<MapParameters>& parameters = std::nullopt);
 
 // The explorer's value of the diagram's parameter while it shows the diagram's map.
 std::optional<double> ExplorerParameter(const OrbitraState& state, int system, int parameter);
@@ -130,6 +136,10 @@ class OrbitDiagramWindowLogic : public SweepViewOf<OrbitDiagramView> {
   const std::string& MapName() const noexcept { return mapName_; }
 
   std::string WindowTitle() const override;
+  // "k1 = 1.2345, x = 0.5: 12 of 1000 points in this pixel" (or "escaped", "not computed
+  // yet"), as the plane describes its pixels.
+  std::string PointerText(int px, int py) const override;
+  // Asks "Set k1 = ... in the explorer?" first, then sets it as Select Mapping would.
   Invalidation Click(int px, int py) override;
   // The marker follows the explorer's value of the parameter.
   void ExplorerChanged() override;
@@ -148,6 +158,7 @@ class OrbitDiagramWindowLogic : public SweepViewOf<OrbitDiagramView> {
   std::optional<SavedDiagramWindow> saved_;  // until its picture is shown
   DiagramMap map_;  // as the explorer had it when the window opened
   std::string mapName_;
+  MapParameters parameters_;
   OrbitDiagramJob* job_ = nullptr;  // the runner's current job
 };
 

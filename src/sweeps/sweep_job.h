@@ -29,6 +29,10 @@ class SweepJob {
   // The grid's items (columns, rows, pixels) a unit fills, and all of them.
   virtual std::int64_t UnitItems(std::int64_t unit) const = 0;
   virtual std::int64_t Items() const = 0;
+  // The part of the whole job done so far, within units not finished too (read while
+  // workers run), so that progress moves before the first unit ends; below 0 when the job
+  // counts only whole units. A rerun of a stopped unit may count twice: it is a display.
+  virtual double WorkDone() const { return -1.0; }
 
   // "Orbit diagram" and "columns", for "Orbit diagram: 42% of 1200 columns, ...".
   virtual std::string WorkName() const = 0;

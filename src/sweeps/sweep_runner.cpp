@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "sweeps/sweep_runner.h"
 
+#include <algorithm>
+
 #include <cmath>
 #include <cstdio>
 #include <utility>
@@ -125,7 +127,13 @@ bool SweepRunner::Complete() const noexcept {
 
 int SweepRunner::Percent() const noexcept {
   const std::int64_t items = job_ ? job_->Items() : 0;
-  return items > 0 ? static_cast<int>(itemsDone_ * 100 / items) : 0;
+  const int whole = items > 0 ? static_cast<int>(itemsDone_ * 100 / items) : 0;
+  if (!job_ || whole >= 100) return whole;
+  // Within units too, so that heavy units show progress from the start; 100 only once all
+  // units are in.
+  const double part = job_->WorkDone();
+  const int within = part > 0.0 ? static_cast<int>(std::min(part, 0.99) * 100.0) : 0;
+  return std::max(whole, within);
 }
 
 std::string RateText(double perSecond) {

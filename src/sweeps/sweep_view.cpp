@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "sweeps/sweep_view.h"
 
+#include <string_view>
+
 #include <algorithm>
 
 namespace orbitra {
@@ -75,6 +77,14 @@ bool SweepView::Reset() {
   if (!MoveInHistory(0)) return false;
   Recompute();
   return true;
+}
+
+std::string SweepView::PictureFileName() const {
+  std::string name = WindowTitle();
+  for (char& c : name) {
+    if (std::string_view("/\\:*?\"<>|").find(c) != std::string_view::npos || static_cast<unsigned char>(c) < 32) c = '-';
+  }
+  return name + ".png";
 }
 
 }  // namespace orbitra

@@ -87,6 +87,9 @@ class SweepView {
   virtual bool CanForward() const noexcept = 0;
 
   virtual std::string WindowTitle() const = 0;
+  // The file name a saved picture is proposed under: the window's title (the view and
+  // the map), with the characters file names cannot hold made '-', and ".png".
+  std::string PictureFileName() const;
   // What the status line says of the pixel under the pointer; nothing by default.
   virtual std::string PointerText(int /*px*/, int /*py*/) const { return {}; }
   // A click at a pixel: what it does to the explorer, and how the mapping window must

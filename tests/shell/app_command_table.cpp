@@ -8,6 +8,8 @@
 #include <QImage>
 #include <QTimer>
 #include <QHelpEvent>
+#include <QScrollBar>
+#include <QTextBlock>
 #include <QTextBrowser>
 #include <QTextDocument>
 #include <QLabel>
@@ -269,6 +271,15 @@ class AppCommandTable : public QObject {
                                                                     : picture.value<QImage>();
     QCOMPARE(image.size(), QImage(":/guide/docs/screenshot.png").size());
     QVERIFY(!image.isNull());
+
+    // It opens at its top left, a table of contents under the title; an entry leads to its
+    // heading.
+    QCOMPARE(guide->Browser().verticalScrollBar()->value(), 0);
+    QCOMPARE(guide->Browser().horizontalScrollBar()->value(), 0);
+    QVERIFY(text.startsWith("Using Orbitra\nContents\n"));
+    guide->FollowContents(QUrl("#h3"));
+    QVERIFY(guide->Browser().verticalScrollBar()->value() > 0);
+    QVERIFY(guide->Browser().textCursor().block().blockFormat().headingLevel() > 0);
 
     // The command again brings the same window back after it was closed.
     guide->close();

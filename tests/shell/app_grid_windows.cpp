@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QStatusBar>
 #include <QProcess>
 #include <QProgressBar>
 #include <QSpinBox>
@@ -152,12 +153,56 @@ class AppGridWindows : public QObject {
     const QString text = window->PointerLine()->text();
     QVERIFY2(text.contains(": period 2, \u03BB1 = -"), qPrintable(text));
 
+    // The click says what it does before doing it.
+    program.answers.Clear();
+    program.answers.Press(QMessageBox::Yes);
     QTest::mouseClick(&window->PictureWidget(), Qt::LeftButton, Qt::NoModifier, cell);
     const MappingModel& model = program.app.Frame().State().Model;
+    QVERIFY(!program.answers.Texts().empty());
+    QCOMPARE(program.answers.Texts().front(),
+             QString("Set k1 = %1, k2 = %2 in the explorer?").arg(model.k1, 0, 'g', 10).arg(model.k2, 0, 'g', 10));
     QCOMPARE(model.k1, 0.55 + 40.5 * (0.2 / layout.gridWidth));
     QCOMPARE(model.k2, 0.28 + 7.5 * (0.04 / layout.gridHeight));
     QCOMPARE(model.k3, 1.0);
     QVERIFY(text.startsWith(QString("k1 = %1, k2 = %2: ").arg(model.k1, 0, 'g', 6).arg(model.k2, 0, 'g', 6)));
+
+    // A narrow window: the status and the pointer's text share the bar, each readable whole
+    // (wrapped), neither cut.
+    window->show();
+    window->resize(320, 300);
+    QTRY_VERIFY(window->width() <= 400);
+    QApplication::processEvents();
+    for (QLabel* label : {window->StatusLine(), window->PointerLine()}) {
+      QVERIFY(!label->text().isEmpty());
+      const bool whole = label->wordWrap() ? label->heightForWidth(label->width()) <= label->height()
+                                           : label->minimumSizeHint().width() <= label->width();
+      QVERIFY2(whole, qPrintable(label->text()));
+    }
+    QVERIFY(!window->StatusLine()->geometry().intersects(window->PointerLine()->geometry()));
+    window->close();
+  }
+
+  // Resizing goes on computing at the size the work started with (shown scaled); the new
+  // size is computed once the resizing rests.
+  void AResizeKeepsTheWorkUntilItRests() {
+    Program program;
+    SweepWindow* window = program.Open(CommandId::ParameterPlane,
+                                       {{"xMin", "0.55"}, {"xMax", "0.75"}, {"yMin", "0.28"}, {"yMax", "0.32"},
+                                        {"transient", "2000000"}},
+                                       0, 1);
+    QVERIFY(window != nullptr);
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+    const int started = window->View().Shown().Width();
+    QVERIFY(started > 1);
+    QVERIFY(window->View().Working());
+    window->resize(window->width() + 60, window->height() + 20);
+    window->resize(window->width() + 30, window->height() + 10);
+    QApplication::processEvents();
+    QCOMPARE(window->View().Shown().Width(), started);  // the same job goes on
+    QVERIFY(window->View().Working());
+    QTRY_COMPARE(window->View().Shown().Width(), window->PictureWidget().width());
+    QVERIFY(window->View().Shown().Width() != started);
     window->close();
   }
 

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
+#include <QFileInfo>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -96,6 +97,82 @@ class AppOrbitDiagram : public QObject {
     window->close();
   }
 
+  // Escape in a sweep window stops what it computes (the main window's Stop run shortcut
+  // reaches every window and used to make the key ambiguous there, stopping nothing).
+  void EscapeStopsTheWorkOfTheFocusedSweepWindow() {
+    Program program;
+    SweepWindow* window = program.OpenDiagram({{"parameterMin", "0.5"},
+                                               {"parameterMax", "1.0"},
+                                               {"transient", "2000000"},
+                                               {"points", "10"}},
+                                              2);
+    QVERIFY(window != nullptr);
+    window->SetPictureSize(QSize(400, 300));
+    window->show();
+    window->activateWindow();
+    window->PictureWidget().setFocus();
+    QVERIFY(window->View().Working());
+    QTest::keyClick(&window->PictureWidget(), Qt::Key_Escape);
+    QVERIFY(!window->View().Working());
+    QVERIFY(window->StatusLine()->text().contains(", stopped"));
+    window->close();
+  }
+
+  // The dialog opens as it was accepted last for this map, its fields showing the start of
+  // long numbers.
+  void TheDialogRemembersWhatWasTypedForThisMap() {
+    Program program;
+    SweepWindow* window = program.OpenDiagram({{"parameterMin", "0.123456789012345678"},
+                                               {"parameterMax", "0.2"},
+                                               {"points", "10"},
+                                               {"transient", "10"},
+                                               {"x0", "0.98765432109876543"}},
+                                              1);
+    QVERIFY(window != nullptr);
+    window->close();
+    QString minText, x0Text;
+    int x0Cursor = -1;
+    program.answers.Then([&](QWidget& dialog) {
+      minText = dialog.findChild<QLineEdit*>("parameterMin")->text();
+      x0Text = dialog.findChild<QLineEdit*>("x0")->text();
+      x0Cursor = dialog.findChild<QLineEdit*>("x0")->cursorPosition();
+      qobject_cast<QDialog*>(&dialog)->reject();
+    });
+    program.app.Frame().Action(CommandId::OrbitDiagram)->trigger();
+    QCOMPARE(minText, QString("0.12345678901234568"));
+    QVERIFY2(x0Text.startsWith("0.987654321098765"), qPrintable(x0Text));
+    QCOMPARE(x0Cursor, 0);
+  }
+
+  // Save Picture proposes the view and the map as the name; a refused file is said and the
+  // file dialog comes back with it, and the next answer is written.
+  void SavingProposesANameAndAsksAgainAfterARefusal() {
+    Program program;
+    SweepWindow* window = program.OpenDiagram({{"points", "10"}, {"transient", "10"}}, 1);
+    QVERIFY(window != nullptr);
+    window->SetPictureSize(QSize(200, 150));
+    std::vector<QString> proposed;
+    const QString good = program.dir.filePath("diagram.png");
+    window->SetPictureChooser([&](QWidget*, const QString& name) {
+      proposed.push_back(name);
+      if (proposed.size() == 1) return program.dir.path();  // a folder: refused
+      return proposed.size() == 2 ? good : QString();
+    });
+    program.answers.Press(QMessageBox::Ok);  // the refusal's message
+    QAction* save = nullptr;
+    for (QAction* a : window->findChildren<QAction*>()) {
+      if (a->text() == "Save Picture...") save = a;
+    }
+    QVERIFY(save != nullptr);
+    save->trigger();
+    QCOMPARE(proposed.size(), 2u);
+    QCOMPARE(proposed[0], QString("Orbit Diagram - Henon D-C Map.png"));
+    QCOMPARE(proposed[1], program.dir.path());
+    QVERIFY(QFileInfo::exists(good));
+    QCOMPARE(program.answers.SeenWindows().size(), 2u);  // the dialog's, then the refusal
+    window->close();
+  }
+
   void StopEndsTheWorkAndAClickSetsTheExplorersParameter() {
     Program program;
     SweepWindow* window = program.OpenDiagram({{"parameterMin", "0.5"},
@@ -112,6 +189,7 @@ class AppOrbitDiagram : public QObject {
     QVERIFY(window->ProgressBar()->value() < 100);
 
     const DiagramLayout layout = LayOutDiagram(400, 300, OrbitDiagramView{0, 0.5, 1.0, 0, -1, 1, 1, 1});
+    program.answers.Press(QMessageBox::Yes);  // "Set k1 = ... in the explorer?"
     window->Clicked(QPoint(layout.gridLeft + 200, layout.gridBottom - 10));
     const double k1 = program.app.Frame().State().Model.k1;
     QCOMPARE(k1, 0.5 + (200 + 0.5) * (0.5 / layout.columns));

@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QLabel>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QPushButton>
@@ -68,6 +69,9 @@ class AppPeriodicOrbits : public QObject {
     QCOMPARE(panel->Table()->item(1, 1)->text(), QString("0.63135447709"));
     QCOMPARE(panel->Table()->item(1, 4)->text(), QString("-1.923739"));
     QCOMPARE(panel->Table()->item(1, 5)->text(), QString("flip-saddle"));
+    // Every column is in view at the panel's own width, Eigenvalue 2 and Class included.
+    QTRY_VERIFY(panel->Table()->columnViewportPosition(5) + panel->Table()->columnWidth(5) <=
+                panel->Table()->viewport()->width());
 
     // Markers per class, over the picture and through a repaint, until unticked.
     const Colour flipSaddle = Colour::FromRgb(150, 0, 170);
@@ -99,9 +103,11 @@ class AppPeriodicOrbits : public QObject {
     QCOMPARE(state.Structure.Manifolds.size(), 4u);
     frame.Action(CommandId::Refresh)->trigger();
     QTRY_VERIFY(CountColour(frame.View().Picture(), unstable) > 500);
+    QVERIFY(panel->StatusLabel()->text().contains("manifold points"));
     panel->ClearButton()->click();
     QTRY_COMPARE(CountColour(frame.View().Picture(), unstable), 0);
     QVERIFY(state.Structure.Manifolds.empty());
+    QVERIFY2(!panel->StatusLabel()->text().contains("manifold points"), qPrintable(panel->StatusLabel()->text()));
   }
 };
 

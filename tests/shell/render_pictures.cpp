@@ -262,19 +262,23 @@ class RenderPictures : public QObject {
       }
       if (position != 0) continue;
 
-      // Where the piece sits in the window's picture: exactly one place fits.
+      // Where the piece sits in the window's picture: exactly one place fits. Its margin of
+      // 8 pixels may reach beyond the picture, white there.
       const QImage shown = PictureImage(picture);
+      const auto shownAt = [&](int x, int y) {
+        return x < 0 || y < 0 || x >= shown.width() || y >= shown.height() ? QColor(Qt::white).rgb() : shown.pixel(x, y);
+      };
       const auto fitsAt = [&](int left, int top) {
         for (int y = 0; y < fromWindow.height(); ++y) {
           for (int x = 0; x < fromWindow.width(); ++x) {
-            if (fromWindow.pixel(x, y) != shown.pixel(left + x, top + y)) return false;
+            if (fromWindow.pixel(x, y) != shownAt(left + x, top + y)) return false;
           }
         }
         return true;
       };
       std::vector<QPoint> places;
-      for (int top = 0; top + fromWindow.height() <= shown.height(); ++top) {
-        for (int left = 0; left + fromWindow.width() <= shown.width(); ++left) {
+      for (int top = -8; top + fromWindow.height() <= shown.height() + 8; ++top) {
+        for (int left = -8; left + fromWindow.width() <= shown.width() + 8; ++left) {
           if (fitsAt(left, top)) places.emplace_back(left, top);
         }
       }

@@ -260,5 +260,42 @@ TEST(Basins, AttractorsAreNumberedByFirstAppearance) {
   }
 }
 
+// Two attracting fixed points that differ only in y, on a range 20 wide in x and 0.001 high
+// in y: 0.0006 apart in y is six times the y tolerance (1e-4 of the height), far inside the
+// x one, and they are two attractors.
+TEST(Basins, AttractorsApartInYOnlyAreTwo) {
+  GridSettings s;
+  s.colouring = GridColouring::Attractor;
+  s.range = {-10.0, 10.0, 0.0, 0.001};
+  s.width = 3;
+  s.height = 1;
+  GridValues g(s, {0, 1});
+  g.value = {1, 1, 1};
+  g.representative = {{0.5, 0.0002}, {0.5, 0.0008}, {0.5 + 1e-3, 0.00020005}};
+  g.done = {1, 1, 1};
+  EXPECT_EQ(LabelAttractors(g), (std::vector<std::int32_t>{1, 2, 1}));
+}
+
+// The longest period looked for is found (the window holds enough points for it), and
+// periods other than powers of two: the quadratic map x' = 1 - a x^2 (Henon with b = 0)
+// has its period-3 window from a = 1.75 (r = 1 + sqrt 8 of the logistic map) to about
+// 1.768; the Henon map at a = 1, b = 0.3 has period 4 (between 0.9125 and 1.026).
+TEST(ParameterPlane, TheLongestPeriodLookedForAndPeriodThree) {
+  const auto pixel = [](double k1, double k2, std::int32_t longest) {
+    GridSettings s;
+    s.range = {k1 - 1e-9, k1 + 1e-9, k2 - 1e-9, k2 + 1e-9};
+    s.width = 1;
+    s.height = 1;
+    s.from = {0.1, 0.0};
+    s.longestPeriod = longest;
+    return Compute(Henon(0, 0), s).value[0];
+  };
+  EXPECT_EQ(pixel(1.76, 0.0, 64), 3);
+  EXPECT_EQ(pixel(1.76, 0.0, 3), 3);
+  EXPECT_EQ(pixel(1.0, 0.3, 4), 4);
+  EXPECT_EQ(pixel(1.0, 0.3, 64), 4);
+  EXPECT_LE(pixel(1.0, 0.3, 3), 0);  // 4 is not looked for: no period
+}
+
 }  // namespace
 }  // namespace orbitra

@@ -164,6 +164,36 @@ TEST(OrbitDiagram, LanesGiveTheBitsOfOneColumnAtATime) {
   }
 }
 
+// With carry, a column after one that escaped starts afresh from the initial point (one
+// transient): the escaped chain's infinities never reach it. The progress counts every
+// iteration run: per column its transient and points, and per chain one more transient.
+TEST(OrbitDiagram, AColumnAfterAnEscapeStartsAfreshAndEveryIterationIsCounted) {
+  // Descending k1: the columns escape above about 1.43, and in between.
+  OrbitDiagramSettings s = HenonSettings(1.5, 1.0, true);
+  s.view.transient = 300;
+  s.view.points = 400;
+  OrbitDiagram carried(ClassicHenon(), s, 203, 97);
+  ComputeAll(carried, 2);
+  int checked = 0;
+  for (int c = 1; c < carried.Columns(); ++c) {
+    if (c % kDiagramChainColumns == 0 || !carried.Escaped(c - 1) || carried.Escaped(c)) continue;
+    const std::vector<std::uint32_t> alone = ColumnAlone(carried, carried.ParameterAt(c), 300);
+    ASSERT_TRUE(std::equal(alone.begin(), alone.end(), carried.Column(c))) << c;
+    ++checked;
+  }
+  EXPECT_GT(checked, 0);
+
+  std::int64_t iterations = 0;
+  for (std::int64_t u = 0; u < carried.Units(); ++u) iterations += carried.UnitIterations(u);
+  // 203 columns of 300 + 400, and 26 chains (203 / 8 rounded up) of 300 more.
+  EXPECT_EQ(iterations, 203 * 700 + 26 * 300);
+  s.carry = false;
+  const OrbitDiagram fresh(ClassicHenon(), s, 203, 97);
+  iterations = 0;
+  for (std::int64_t u = 0; u < fresh.Units(); ++u) iterations += fresh.UnitIterations(u);
+  EXPECT_EQ(iterations, 203 * 700);
+}
+
 TEST(OrbitDiagram, EveryBuiltInMapGivesTheBitsOfItsRoutineOneColumnAtATime) {
   // Each map over a range of its k1 around the default, a few columns and rows, no carry:
   // each column is the routine's orbit from the initial point, counted row by row, or

@@ -231,7 +231,8 @@ TEST(Picture, PlotOnlyKeepsTheBoxesAndCutsToThem) {
   EXPECT_TRUE(SamePixels(whole, plot));
 
   // The cut: ink from (10, 20) to (60, 50) with a margin of 8 * 1.25 = 10 pixels; ink on the
-  // last row and first column stops the margin at the canvas; nothing drawn keeps it whole.
+  // last row, or on the first at twice the size, keeps its whole margin beyond the canvas,
+  // white; nothing drawn keeps the canvas whole.
   Canvas marks(101, 77);
   marks.SetTextScale(1.25);
   EXPECT_EQ(PlotOnlyCut(marks).width, 101);
@@ -247,12 +248,18 @@ TEST(Picture, PlotOnlyKeepsTheBoxesAndCutsToThem) {
   EXPECT_EQ(part.TextScale(), 1.25);
   marks.SetPixel(100, 76, kBlack);
   cut = PlotOnlyCut(marks);
-  EXPECT_EQ((std::vector<int>{cut.left, cut.top, cut.width, cut.height}), (std::vector<int>{0, 10, 101, 67}));
+  EXPECT_EQ((std::vector<int>{cut.left, cut.top, cut.width, cut.height}), (std::vector<int>{0, 10, 111, 77}));
+  const Canvas padded = CutPicture(marks, cut);
+  EXPECT_EQ(padded.GetPixel(100, 66), kBlack);
+  EXPECT_EQ(padded.GetPixel(110, 76), kWhite);
+  EXPECT_EQ(padded.GetPixel(101, 66), kWhite);
   marks.Clear();
   marks.SetPixel(50, 0, kBlack);
   marks.SetTextScale(2.0);
   cut = PlotOnlyCut(marks);
-  EXPECT_EQ((std::vector<int>{cut.left, cut.top, cut.width, cut.height}), (std::vector<int>{34, 0, 33, 17}));
+  EXPECT_EQ((std::vector<int>{cut.left, cut.top, cut.width, cut.height}), (std::vector<int>{34, -16, 33, 33}));
+  EXPECT_EQ(CutPicture(marks, cut).GetPixel(16, 16), kBlack);
+  EXPECT_EQ(CutPicture(marks, cut).GetPixel(16, 15), kWhite);
 
 }
 

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "platform/canvas.h"
 #include "support/recording_text_painter.h"
 
@@ -85,14 +87,28 @@ TEST(Canvas, TextGoesToThePainter) {
   EXPECT_EQ(painter.Texts()[0], (testing::RecordingTextPainter::Text{3, 5, "  N = 1000  "}));
 }
 
+// A canvas without pixels (a window shrunk to nothing, a picture of no width or no height)
+// holds only the scratch pixel, and no drawing reaches it: every operation is clipped to
+// the empty buffer. Negative sizes are empty too, and the pen still moves.
 TEST(Canvas, EmptyCanvasIsHarmless) {
-  Canvas c(0, 0);
-  c.SetPixel(0, 0, kBlack);
-  c.MoveTo(0, 0);
-  c.LineTo(10, 10);
-  c.Rectangle(0, 0, 5, 5);
-  c.Clear();
-  EXPECT_EQ(c.Width(), 0);
+  for (const auto& [w, h] : {std::pair{0, 0}, std::pair{0, 7}, std::pair{7, 0}, std::pair{-3, 4}}) {
+    Canvas c(w, h);
+    EXPECT_EQ(c.Width() * c.Height(), 0);
+    EXPECT_EQ(c.ScratchIndex(), 0u);
+    c.Clear(kBlack);
+    const Canvas::Pixel sentinel = 0xFF123456u;
+    c.Bits()[c.ScratchIndex()] = sentinel;
+    for (int k = -1; k < 9; ++k) c.SetPixel(k, k, kBlack), c.SetPixel(k, 0, kBlack), c.SetPixel(0, k, kBlack);
+    c.MoveTo(-2, 0);
+    c.LineTo(10, 0);
+    c.MoveTo(0, -2);
+    c.LineTo(0, 10);
+    EXPECT_EQ(c.PenX(), 0);
+    EXPECT_EQ(c.PenY(), 10);
+    c.Rectangle(-1, -1, 8, 8);
+    EXPECT_EQ(c.Bits()[c.ScratchIndex()], sentinel) << w << " x " << h;
+    EXPECT_EQ(c.GetPixel(0, 0), kWhite);
+  }
 }
 
 }  // namespace

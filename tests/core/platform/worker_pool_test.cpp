@@ -87,6 +87,32 @@ TEST(WorkerPool, AStoppedJobResumesWithTheUnitsLeftAndEndsAsAnUnbrokenOne) {
   for (std::int64_t i = 0; i < kUnits; ++i) ASSERT_EQ(out[static_cast<std::size_t>(i)], UnitValue(i));
 }
 
+// Units that never look at the stop token (a long computation between checks): after Stop
+// no thread takes a new unit, so at most one unit per thread, the ones running, ends
+// after it.
+TEST(WorkerPool, NoUnitStartsAfterStop) {
+  constexpr int kThreads = 3;
+  WorkerPool pool(kThreads);
+  std::atomic<int> started{0};
+  std::atomic<bool> stopped{false};
+  std::atomic<int> startedAfterStop{0};
+  std::atomic<bool> release{false};
+  pool.Start(1000, [&](std::int64_t, std::stop_token) {
+    if (stopped.load()) startedAfterStop.fetch_add(1);
+    started.fetch_add(1);
+    while (!release.load()) std::this_thread::yield();
+    return true;
+  });
+  while (started.load() < kThreads) std::this_thread::yield();  // every thread in a unit
+  stopped.store(true);
+  pool.Stop();
+  release.store(true);
+  pool.Wait();
+  EXPECT_TRUE(pool.WasStopped());
+  EXPECT_LE(startedAfterStop.load(), 0);
+  EXPECT_LE(pool.DoneCount(), kThreads);
+}
+
 TEST(WorkerPool, AnEmptyJobEndsAndThePoolCanBeDestroyedWhileIdle) {
   WorkerPool pool(2);
   pool.Run(0, [](std::int64_t, std::stop_token) { return true; });

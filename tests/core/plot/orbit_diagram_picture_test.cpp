@@ -3,6 +3,8 @@
 // marker line.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "plot/orbit_diagram_picture.h"
 #include "support/map_model.h"
 
@@ -24,6 +26,29 @@ TEST(OrbitDiagramPicture, CountsAreShadedOnALogarithmicGreyScaleOrBlack) {
   EXPECT_EQ(shade(1, 1, DiagramShading::LogGrey), kBlack);
   EXPECT_EQ(shade(0, 7, DiagramShading::Black), kWhite);
   EXPECT_EQ(shade(1, 7, DiagramShading::Black), kBlack);
+}
+
+// The Henon map at a = 0.2, b = 0.3 settles on its fixed point x* = (-(1-b) + sqrt((1-b)^2 +
+// 4a)) / 2a = 1.08945; with the coordinate range starting just below it, every point of
+// every column falls in row 0, whose pixels lie right above the frame's lower outline (the
+// box's bottom edge, one pixel inside its lower end).
+TEST(OrbitDiagramPicture, RowZeroIsTheRowAboveTheFramesLowerEdge) {
+  const double fixed = (-0.7 + std::sqrt(0.49 + 0.8)) / 0.4;
+  const OrbitDiagramView view{0, 0.2, 0.2 + 1e-9, 0, fixed - 1e-4, fixed + 1.0, 200, 50};
+  Canvas canvas(240, 200);
+  canvas.Clear(kWhite);
+  DiagramLayout layout = LayOutDiagram(240, 200, view);
+  DrawDiagramFrame(canvas, layout, "", "k1", "x");
+  OrbitDiagram diagram(DiagramMap{testing::MapModel(2, 0.2, 0.3, 1.0), std::nullopt},
+                       OrbitDiagramSettings{view, {0.1, 0.1}, false, 1e4}, layout.columns, layout.rows);
+  for (std::int64_t u = 0; u < diagram.Units(); ++u) ASSERT_TRUE(diagram.ComputeUnit(u));
+  ASSERT_EQ(diagram.Count(5, 0), 50u);
+  DrawDiagramColumns(canvas, layout, diagram, 0, diagram.Columns(), DiagramShading::LogGrey);
+  const int edge = layout.box.WorldToScreen(layout.box.Xmax, layout.box.Ymin).y - 1;
+  const int x = layout.box.WorldToScreen(layout.box.Xmin, layout.box.Ymin).x + 1 + 5;
+  EXPECT_EQ(canvas.GetPixel(x, edge), kBlack);      // the frame
+  EXPECT_EQ(canvas.GetPixel(x, edge - 1), kBlack);  // row 0: every point, black
+  EXPECT_EQ(canvas.GetPixel(x, edge - 2), kWhite);  // row 1: none
 }
 
 TEST(OrbitDiagramPicture, TheGridFillsTheInsideOfTheFrameAndTheMarkerCrossesIt) {

@@ -4,7 +4,9 @@
 #include "analysis/grid_sweep.h"
 #include "explorer/selection_dialog_logic.h"
 #include "maps/mapping_catalogue.h"
+#include "support/recording_text_painter.h"
 #include "support/scenario.h"
+#include "sweeps/orbit_diagram_view.h"
 #include "sweeps/grid_view.h"
 
 namespace orbitra {
@@ -30,8 +32,15 @@ TEST(GridView, ClicksReachTheExplorer) {
   const double k3 = state.Model.k3;
   const WorldRange box = state.Boxes.XYBox.GetRange();
 
-  // Cell (37, 35): k1 = (37 + 0.5) * 0.0375, k2 = -0.4 + (35 + 0.5) * 0.02.
+  // Cell (37, 35): k1 = (37 + 0.5) * 0.0375, k2 = -0.4 + (35 + 0.5) * 0.02. The click
+  // says what it does first; "No" leaves the explorer alone.
+  scenario.Prompts().Script({Answer::No});
+  EXPECT_EQ(ApplyParameterPlaneClick(state, scenario.Prompts(), Plane(), GridCell{37, 35}), Invalidation::None);
+  EXPECT_EQ(state.Model.k3, k3);
+  EXPECT_NE(state.Model.k1, 1.40625);
+  scenario.Prompts().Script({Answer::Yes});
   scenario.Apply(ApplyParameterPlaneClick(state, scenario.Prompts(), Plane(), GridCell{37, 35}));
+  EXPECT_EQ(scenario.Prompts().Texts().back(), "Set k1 = 1.40625, k2 = 0.31 in the explorer?");
   EXPECT_DOUBLE_EQ(state.Model.k1, 1.40625);
   EXPECT_DOUBLE_EQ(state.Model.k2, 0.31);
   EXPECT_EQ(state.Model.k3, k3);
@@ -52,6 +61,13 @@ TEST(GridView, ClicksReachTheExplorer) {
   EXPECT_DOUBLE_EQ(state.Run.InitialPoint.x, -1.95);
   EXPECT_DOUBLE_EQ(state.Run.InitialPoint.y, 0.975);
   EXPECT_GT(state.Store.DTN, 0);  // the run from there took place
+
+  // With points stored, the explorer's own question follows the click's, as it was.
+  scenario.Prompts().Clear();
+  scenario.Prompts().Script({Answer::Yes, Answer::Yes});
+  scenario.Apply(ApplyParameterPlaneClick(state, scenario.Prompts(), Plane(), GridCell{0, 0}));
+  EXPECT_EQ(scenario.Prompts().Texts(), (std::vector<std::string>{"Set k1 = 0.01875, k2 = -0.39 in the explorer?",
+                                                                  "Do you want to delete previous data?"}));
 }
 
 TEST(GridView, ZoomTakesWholeCellsUnderTheRectangle) {
@@ -108,6 +124,43 @@ TEST(GridView, ALiveViewEndsWithTheBlockingRunsPicture) {
   }
 }
 
+// A saved picture names the parameters that stay fixed under its title: those the map's
+// formula lines name (Henon: k1, k2, k3; the Standard Map: k1 alone), but the varied ones.
+TEST(GridView, PicturesNameTheFixedParametersUnderTheTitle) {
+  testing::Scenario scenario;
+  OrbitraState& state = scenario.State();
+  SelectSystemWithDefaults(state.Model, 2);  // Henon D-C Map: x'=1-k1 x^2 +k3 y, y'=k2 x
+  state.Model.k1 = 1.4, state.Model.k2 = 0.3, state.Model.k3 = 1.0, state.Model.k4 = 7.0;
+  const MapParameters henon = MapParametersOf(state);
+  EXPECT_EQ(FixedParametersText(henon), "k1 = 1.4, k2 = 0.3, k3 = 1");
+  EXPECT_EQ(FixedParametersText(henon, 0, 1), "k3 = 1");
+  EXPECT_EQ(FixedParametersText(MapParametersNamed("Henon D-C Map", {1.4, 0.3, 1.0, 7.0}), 2), "k1 = 1.4, k2 = 0.3");
+  EXPECT_EQ(FixedParametersText(MapParametersNamed("my map", {0.125, 2.0, 3.0, -4.0})),
+            "k1 = 0.125, k2 = 2, k3 = 3, k4 = -4");
+
+  Canvas canvas(400, 300);
+  testing::RecordingTextPainter painter;
+  canvas.SetTextPainter(&painter);
+  GridValues g(Plane(), {0, 40});
+  DrawGridView(canvas, g, "Henon D-C Map", nullptr, &henon);
+  const auto title = painter.TextsEqualTo("Henon D-C Map: k1 and k2 by period");
+  const auto fixed = painter.TextsEqualTo("k3 = 1");
+  ASSERT_EQ(title.size(), 1u);
+  ASSERT_EQ(fixed.size(), 1u);
+  EXPECT_GT(fixed[0].y, title[0].y);  // under the title, above the frame
+  EXPECT_LT(fixed[0].y, LayoutGridPicture(400, 300, 1.0).frameTop);
+
+  SelectSystemWithDefaults(state.Model, 1);  // Standard Map: k1 only
+  state.Model.k1 = 0.97;
+  OrbitDiagramValues values = PrepareOrbitDiagramDialog(state);
+  values.view.parameter = 1;
+  painter.Clear();
+  auto job = MakeOrbitDiagramJob(DiagramMapOf(state), "Standard Map", values, values.view, 1e4, 400, 300,
+                                 MapParametersOf(state));
+  job->DrawFrame(canvas);
+  EXPECT_EQ(painter.TextsEqualTo("k1 = 0.97").size(), 1u);
+}
+
 TEST(GridView, StatusTextOfAPixel) {
   GridSettings s = Plane();
   GridValues g(s, {0, s.height});
@@ -119,6 +172,11 @@ TEST(GridView, StatusTextOfAPixel) {
   g.value[i] = 4;
   g.lambda1[i] = -0.25;
   EXPECT_EQ(GridPixelText(g, 37, 35), "k1 = 1.40625, k2 = 0.31: period 4, \xCE\xBB" "1 = -0.25");
+  g.value[i] = -2;  // the export's value of an orbit not settled
+  g.lambda1[i] = -0.003;
+  EXPECT_EQ(GridPixelText(g, 37, 35), "k1 = 1.40625, k2 = 0.31: not settled, \xCE\xBB" "1 = -0.003");
+  g.value[i] = 0;  // a grid kept from before: 0 with λ1 under the tolerance
+  EXPECT_EQ(GridPixelText(g, 37, 35), "k1 = 1.40625, k2 = 0.31: not settled, \xCE\xBB" "1 = -0.003");
   EXPECT_EQ(GridPixelText(g, 2, 35), "k1 = 0.09375, k2 = 0.31: not computed yet");
   GridShown shown;
   shown.full.assign(40, 0);

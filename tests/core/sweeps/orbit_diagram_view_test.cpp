@@ -3,7 +3,9 @@
 // explorer's parameter and the marker that follows it, Stop and resume, the counts file.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -12,6 +14,7 @@
 #include "explorer/selection_dialog_logic.h"
 #include "support/scenario.h"
 #include "sweeps/orbit_diagram_view.h"
+#include "sweeps/sweep_dialog_memory.h"
 
 namespace orbitra {
 namespace {
@@ -111,6 +114,53 @@ TEST(OrbitDiagramWindow, DeepZoomsKeepDistinctColumnsDownToRangesOf1eMinus12) {
   }
 }
 
+// Heavy columns: the progress moves within the first unit, before any unit is in (the
+// window polls no unit here), and reaches 100 only when all are.
+TEST(OrbitDiagramWindow, ProgressMovesWithinUnits) {
+  Scenario sc;
+  ChooseHenon(sc);
+  OrbitDiagramValues values = Values(sc, 0.2, 1.0);
+  values.view.transient = 300000;
+  values.view.points = 10;
+  values.threads = 1;
+  OrbitDiagramWindowLogic w(sc.State(), sc.Prompts(), values);
+  w.Resize(200, 150);
+  while (w.Percent() == 0 && w.Working()) std::this_thread::yield();
+  const int percent = w.Percent();
+  const auto& units = w.Runner().UnitsDone();
+  EXPECT_EQ(std::count(units.begin(), units.end(), 1), 0);
+  EXPECT_GT(percent, 0);
+  EXPECT_LT(percent, 100);
+  w.Stop();
+}
+
+// Each map keeps what its dialogs were accepted with; another map opens at its defaults,
+// and planes and basins keep theirs apart.
+TEST(SweepDialogMemory, EachMapKeepsItsOwnValues) {
+  Scenario sc;
+  ChooseHenon(sc);
+  SweepDialogMemory memory;
+  OrbitDiagramValues typed = RecallOrbitDiagramDialog(memory, sc.State());
+  EXPECT_EQ(typed.view.parameterMin, 0.0);  // 0..k1 the first time
+  typed.view.parameterMin = 0.7;
+  typed.view.parameterMax = 1.3;
+  RememberOrbitDiagramDialog(memory, sc.State(), typed);
+  GridWindowValues plane = RecallParameterPlaneDialog(memory, sc.State());
+  plane.settings.range.Ymin = 0.25;
+  RememberGridDialog(memory, sc.State(), plane);
+  EXPECT_EQ(RecallOrbitDiagramDialog(memory, sc.State()).view.parameterMin, 0.7);
+  EXPECT_EQ(RecallOrbitDiagramDialog(memory, sc.State()).view.parameterMax, 1.3);
+  EXPECT_EQ(RecallParameterPlaneDialog(memory, sc.State()).settings.range.Ymin, 0.25);
+  EXPECT_EQ(RecallBasinsDialog(memory, sc.State()).settings.range, PrepareBasinsDialog(sc.State()).settings.range);
+
+  SelectionDialogValues other = PrepareSelectionDialog(sc.State());
+  PickSystemInList(other, 0);  // the Standard Map
+  sc.Apply(ApplySelectionDialog(sc.State(), sc.Prompts(), other));
+  EXPECT_EQ(RecallOrbitDiagramDialog(memory, sc.State()).view.parameterMax,
+            PrepareOrbitDiagramDialog(sc.State()).view.parameterMax);
+  EXPECT_NE(RecallOrbitDiagramDialog(memory, sc.State()).view.parameterMax, 1.3);
+}
+
 TEST(OrbitDiagramWindow, AClickSetsTheParameterInTheExplorerAndTheMarkerFollows) {
   Scenario sc;
   ChooseHenon(sc);
@@ -128,8 +178,24 @@ TEST(OrbitDiagramWindow, AClickSetsTheParameterInTheExplorerAndTheMarkerFollows)
   };
   EXPECT_TRUE(markerColumns().empty());  // k1 = 1.4 lies outside [0.2, 1.0]
 
-  EXPECT_EQ(w.Click(layout.gridLeft + 123, layout.gridBottom - 40), Invalidation::WithErase);
+  // The pointer over that pixel says where it is and what it holds.
   const double expected = 0.2 + (123 + 0.5) * (0.8 / layout.columns);
+  const std::string pointer = w.PointerText(layout.gridLeft + 123, layout.gridBottom - 40);
+  char where[80];
+  std::snprintf(where, sizeof where, "k1 = %.6g, x = ", expected);
+  EXPECT_EQ(pointer.rfind(where, 0), 0u) << pointer;
+  EXPECT_NE(pointer.find(" of 300 points in this pixel"), std::string::npos) << pointer;
+  EXPECT_EQ(w.PointerText(2, 2), "");
+
+  // The click asks first; no keeps the explorer as it was.
+  sc.Prompts().Script({Answer::No});
+  EXPECT_EQ(w.Click(layout.gridLeft + 123, layout.gridBottom - 40), Invalidation::None);
+  EXPECT_EQ(sc.State().Model.k1, 1.4);
+  sc.Prompts().Script({Answer::Yes});
+  EXPECT_EQ(w.Click(layout.gridLeft + 123, layout.gridBottom - 40), Invalidation::WithErase);
+  char question[80];
+  std::snprintf(question, sizeof question, "Set k1 = %.10g in the explorer?", expected);
+  EXPECT_EQ(sc.Prompts().Texts().back(), question);
   EXPECT_DOUBLE_EQ(sc.State().Model.k1, expected);
   EXPECT_EQ(sc.State().Model.k2, 0.3);
   EXPECT_EQ(sc.State().Model.k3, 1.0);
