@@ -249,7 +249,9 @@ void SweepWindow::ExportNumbers() {
 }
 
 void SweepWindow::resizeEvent(QResizeEvent* event) {
-  if (heldWindowSize_ && event->size() != *heldWindowSize_) {
+  // Only a resize from the window system (the user) lets the saved picture go; the window's
+  // own layout settling (texts that wrap) keeps it.
+  if (heldWindowSize_ && event->spontaneous() && event->size() != *heldWindowSize_) {
     heldWindowSize_.reset();
     picture_->setMinimumSize(200, 150);
     picture_->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);

@@ -106,7 +106,7 @@ int RenderDiagram(OrbitraState& state, const RenderRequest& request, Canvas& can
                              0,                canvas.Width(),
                              canvas.Height(),  runner.UnitsDone(),
                              job.Diagram().Counts(), job.Diagram().EscapedColumns()};
-    OrbitDiagramWindowLogic view(state, prompter, std::move(saved), map, MapNameOf(state));
+    OrbitDiagramWindowLogic view(state, prompter, std::move(saved), map, MapNameOf(state), MapParametersOf(state));
     if (!SaveSessionWithView(state, prompter, *request.saveSession, view, canvas.Width(), canvas.Height())) {
       status = kRenderWriteFailed;
     }

@@ -489,11 +489,13 @@ std::unique_ptr<SweepView> MakeSavedView(OrbitraState& state, Prompter& prompter
       map.lanes = state.CompiledMaps.Lanes(model);
     }
     return std::make_unique<OrbitDiagramWindowLogic>(state, prompter, *diagram, std::move(map),
-                                                     std::string(SystemName(state.UserMaps, *system)));
+                                                     std::string(SystemName(state.UserMaps, *system)),
+                                                     MapParametersOf(state, *system, {saved.map.k[0], saved.map.k[1], saved.map.k[2], saved.map.k[3]}));
   }
   GridViewMap map = GridViewMapOf(state);
   map.model = model;
   map.name = label;  // as the X-Y box names the map
+  map.parameters = MapParametersOf(state, *system, {saved.map.k[0], saved.map.k[1], saved.map.k[2], saved.map.k[3]});
   return std::make_unique<GridWindowLogic>(state, prompter, std::get<SavedGridWindow>(saved.window), std::move(map));
 }
 

@@ -50,8 +50,12 @@ std::array<bool, 4> NamedBy(std::string_view line1, std::string_view line2) {
 }  // namespace
 
 MapParameters MapParametersOf(const OrbitraState& state) {
-  const SystemText text = SystemTextAt(state.UserMaps, state.Model.system);
-  return {{state.Model.k1, state.Model.k2, state.Model.k3, state.Model.k4}, NamedBy(text.formulaLine1, text.formulaLine2)};
+  return MapParametersOf(state, state.Model.system, {state.Model.k1, state.Model.k2, state.Model.k3, state.Model.k4});
+}
+
+MapParameters MapParametersOf(const OrbitraState& state, int system, const std::array<double, 4>& k) {
+  const SystemText text = SystemTextAt(state.UserMaps, system);
+  return {k, NamedBy(text.formulaLine1, text.formulaLine2)};
 }
 
 MapParameters MapParametersNamed(std::string_view mapName, const std::array<double, 4>& k) {

@@ -26,6 +26,9 @@ struct MapParameters {
 };
 // The explorer's parameters, named by its map's formula lines.
 MapParameters MapParametersOf(const OrbitraState& state);
+// Values k of the map numbered `system` in the explorer's list, named by its formula lines
+// (a window kept in a session, whose map is not the explorer's).
+MapParameters MapParametersOf(const OrbitraState& state, int system, const std::array<double, 4>& k);
 // Values k of the map called `mapName`: named by a built-in map's formula lines, all four
 // for any other name (a user's map, not known here).
 MapParameters MapParametersNamed(std::string_view mapName, const std::array<double, 4>& k);

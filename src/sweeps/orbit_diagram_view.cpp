@@ -157,13 +157,14 @@ OrbitDiagramWindowLogic::OrbitDiagramWindowLogic(OrbitraState& state, Prompter& 
       parameters_(MapParametersOf(state)) {}
 
 OrbitDiagramWindowLogic::OrbitDiagramWindowLogic(OrbitraState& state, Prompter& prompter, SavedDiagramWindow saved,
-                                                 DiagramMap map, std::string mapName)
+                                                 DiagramMap map, std::string mapName, MapParameters parameters)
     : SweepViewOf<OrbitDiagramView>(ViewHistory<OrbitDiagramView>(saved.history, saved.current), saved.values.threads),
       state_(state),
       prompter_(prompter),
       values_(saved.values),
       map_(std::move(map)),
-      mapName_(std::move(mapName)) {
+      mapName_(std::move(mapName)),
+      parameters_(parameters) {
   ExpectSaved(saved.width, saved.height);
   saved_ = std::move(saved);
 }

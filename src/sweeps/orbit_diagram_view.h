@@ -127,7 +127,7 @@ class OrbitDiagramWindowLogic : public SweepViewOf<OrbitDiagramView> {
   // A saved window on its map: its picture, once resized to the saved size, shows the
   // saved units at once; Resume computes the rest.
   OrbitDiagramWindowLogic(OrbitraState& state, Prompter& prompter, SavedDiagramWindow saved, DiagramMap map,
-                          std::string mapName);
+                          std::string mapName, MapParameters parameters);
 
   // What a session keeps of the window; only finished units are read, so the workers may
   // go on meanwhile.
