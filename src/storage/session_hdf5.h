@@ -5,7 +5,9 @@
 
 #include <cerrno>
 #include <cstdint>
+#include <string>
 
+#include "storage/session_values.h"
 #include "storage/stored_point.h"
 
 // The parts of the HDF5 library the session file's reader and writer share.
@@ -47,6 +49,10 @@ void SilenceLibrary() noexcept;
 Hid FileAccess();
 // Variable-length UTF-8 text.
 Hid TextType();
+
+// A scalar attribute of `object`: a 64-bit integer, a double or a UTF-8 text, as sessions
+// store every value.
+bool WriteAttribute(hid_t object, const std::string& name, const SessionValue& value);
 // A point as stored: x and y as little-endian doubles, the colour index as a byte. In
 // memory the same members stand where StoredPoint has them.
 Hid PointType(bool inMemory);

@@ -23,23 +23,6 @@ using namespace hdf5;
 
 constexpr const char* kSaveAction = "save the session";
 
-bool WriteAttribute(hid_t object, const std::string& name, const SessionValue& value) {
-  Hid space(H5Screate(H5S_SCALAR), H5Sclose);
-  if (!space.Ok()) return false;
-  if (const auto* i = std::get_if<std::int64_t>(&value)) {
-    Hid attr(H5Acreate2(object, name.c_str(), H5T_STD_I64LE, space.Get(), H5P_DEFAULT, H5P_DEFAULT), H5Aclose);
-    return attr.Ok() && H5Awrite(attr.Get(), H5T_NATIVE_INT64, i) >= 0;
-  }
-  if (const auto* d = std::get_if<double>(&value)) {
-    Hid attr(H5Acreate2(object, name.c_str(), H5T_IEEE_F64LE, space.Get(), H5P_DEFAULT, H5P_DEFAULT), H5Aclose);
-    return attr.Ok() && H5Awrite(attr.Get(), H5T_NATIVE_DOUBLE, d) >= 0;
-  }
-  const char* text = std::get<std::string>(value).c_str();
-  Hid type = TextType();
-  Hid attr(H5Acreate2(object, name.c_str(), type.Get(), space.Get(), H5P_DEFAULT, H5P_DEFAULT), H5Aclose);
-  return attr.Ok() && H5Awrite(attr.Get(), type.Get(), &text) >= 0;
-}
-
 bool WriteAttributes(hid_t object, const SessionAttributes& attributes) {
   for (const auto& [name, value] : attributes) {
     if (!WriteAttribute(object, name, value)) return false;
