@@ -129,7 +129,8 @@ int MergePhaseSpace(const RenderRequest& request, std::ostream& err) {
   }
   if (!merge.whole) {
     prompter.ShowMessage(merge.error);
-    return kRenderBadArguments;
+    // As for plane tiles: a file that cannot be read is 1, tiles that do not fit are 2.
+    return merge.unreadable ? kRenderWriteFailed : kRenderBadArguments;
   }
   return WriteOutputs(merge.whole->values, merge.whole->identity, request, prompter);
 }

@@ -171,7 +171,10 @@ PhaseSpaceMerge MergePhaseSpaceTiles(const std::vector<std::filesystem::path>& f
   std::vector<ReadTile> tiles;
   for (const std::filesystem::path& file : files) {
     std::optional<ReadTile> t = Read(file, merge.error);
-    if (!t) return merge;
+    if (!t) {
+      merge.unreadable = true;
+      return merge;
+    }
     tiles.push_back(std::move(*t));
   }
   if (tiles.empty()) {

@@ -39,6 +39,7 @@ struct PhaseSpaceTile {
 struct PhaseSpaceMerge {
   std::optional<PhaseSpaceTile> whole;  // the whole picture as tile 0 of 1
   std::string error;                    // otherwise why not
+  bool unreadable = false;  // the error is a file that cannot be read or is no whole tile
 };
 
 // The tiles of one picture assembled: every tile of the same picture (same header) once,

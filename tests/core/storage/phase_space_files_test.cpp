@@ -100,7 +100,9 @@ TEST(PhaseSpaceFiles, HostileTilesAreRefusedBeforeTheyCostAnything) {
             0);
 
   EXPECT_FALSE(IsPhaseSpaceTile("/dev/zero"));
-  EXPECT_EQ(MergePhaseSpaceTiles({"/dev/zero"}).error, "cannot read the tile \"/dev/zero\": it is not a regular file");
+  const PhaseSpaceMerge zero = MergePhaseSpaceTiles({"/dev/zero"});
+  EXPECT_EQ(zero.error, "cannot read the tile \"/dev/zero\": it is not a regular file");
+  EXPECT_TRUE(zero.unreadable);
   const std::filesystem::path fifo = dir.Path() / "fifo";
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
   EXPECT_FALSE(IsPhaseSpaceTile(fifo));  // would block forever if opened
@@ -126,6 +128,8 @@ TEST(PhaseSpaceFiles, HostileTilesAreRefusedBeforeTheyCostAnything) {
   EXPECT_EQ(with("grid 5 3\n", "grid 2147483647 2147483647\n"), damaged);
   EXPECT_EQ(with("rows 0 3\n", "rows 2 2\n"), damaged);
   EXPECT_EQ(with("rows 0 3\n", "rows 2147483647 1\n"), damaged);
+  // Tiles that are whole but do not make a picture together are another kind of refusal.
+  EXPECT_FALSE(MergePhaseSpaceTiles({tile, tile}).unreadable);
 }
 
 TEST(PhaseSpaceFiles, ExportHasOneLinePerPixel) {
