@@ -47,6 +47,61 @@ double HeightOn(const std::vector<WorldPoint>& sorted, double x, double period) 
   return b.x == a.x ? a.y : a.y + (x - a.x) * (b.y - a.y) / (b.x - a.x);
 }
 
+// The circle parametrised by the angle of its rotation: a point at angle a (in turns) goes
+// to the one at a + omega. Near the break the points of an orbit crowd in places, so a
+// guess spread evenly in x is far off; spread evenly in angle it lies on the next orbit.
+struct AngleSample {
+  double angle;  // in [0, 1)
+  double x;      // lifted: about angle * L plus the circle's displacement there
+  double y;
+};
+
+// The orbit's points as samples: on a circle of rotation p/q they lie at angles r/q + c in
+// the order of x (r the rank), c chosen so that the mean displacement x - angle L is 0, as
+// it is for every orbit on the same circle.
+void AddAngleSamples(std::vector<AngleSample>& samples, const std::vector<WorldPoint>& orbit, double period) {
+  std::vector<WorldPoint> sorted = orbit;
+  for (WorldPoint& z : sorted) z.x -= period * std::floor(z.x / period);
+  std::sort(sorted.begin(), sorted.end(), [](WorldPoint a, WorldPoint b) { return a.x < b.x; });
+  const double q = static_cast<double>(sorted.size());
+  double shift = 0.0;
+  for (std::size_t r = 0; r < sorted.size(); ++r) shift += sorted[r].x - static_cast<double>(r) * period / q;
+  shift /= q * period;
+  for (std::size_t r = 0; r < sorted.size(); ++r) {
+    const double raw = static_cast<double>(r) / q + shift;
+    const double turns = std::floor(raw);
+    samples.push_back({raw - turns, sorted[r].x - turns * period, sorted[r].y});
+  }
+  std::sort(samples.begin(), samples.end(), [](const AngleSample& a, const AngleSample& b) { return a.angle < b.angle; });
+}
+
+// The samples on either side of angle a (in [0, 1)), the ends continued round the circle.
+std::pair<AngleSample, AngleSample> Around(const std::vector<AngleSample>& s, double a, double period) {
+  const auto above = std::lower_bound(s.begin(), s.end(), a, [](const AngleSample& t, double v) { return t.angle < v; });
+  const AngleSample b = above == s.end() ? AngleSample{s.front().angle + 1.0, s.front().x + period, s.front().y} : *above;
+  const AngleSample lo = above == s.begin() ? AngleSample{s.back().angle - 1.0, s.back().x - period, s.back().y} : *(above - 1);
+  return {lo, b};
+}
+
+WorldPoint PointAtAngle(const std::vector<AngleSample>& s, double a, double period) {
+  a -= std::floor(a);
+  const auto [lo, hi] = Around(s, a, period);
+  const double t = hi.angle == lo.angle ? 0.0 : (a - lo.angle) / (hi.angle - lo.angle);
+  return {lo.x + t * (hi.x - lo.x), lo.y + t * (hi.y - lo.y)};
+}
+
+// The angle at which the circle passes x (taken modulo L).
+double AngleAtX(const std::vector<AngleSample>& s, double x, double period) {
+  const double first = s.front().x;
+  const double target = first + (x - first) - period * std::floor((x - first) / period);
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    const AngleSample lo = s[i];
+    const AngleSample hi = i + 1 < s.size() ? s[i + 1] : AngleSample{s.front().angle + 1.0, s.front().x + period, s.front().y};
+    if (lo.x <= target && target < hi.x) return lo.angle + (target - lo.x) / (hi.x - lo.x) * (hi.angle - lo.angle);
+  }
+  return 0.0;
+}
+
 }  // namespace
 
 std::vector<std::pair<int, int>> Convergents(double omega, int largest) {
@@ -77,6 +132,7 @@ CriticalCircle FindCriticalCircle(const MappingModel& model, const CriticalCircl
   }
   std::vector<WorldPoint> circle;    // the last two orbits' points, sorted by x: the circle they trace
   std::vector<WorldPoint> previous;  // the last orbit
+  std::vector<AngleSample> byAngle;  // the last two orbits' points by the angle of the rotation
   double k = s.firstParameter;
   int n = 0;
   for (const auto& [p, q] : Convergents(s.omega, s.largestPeriod)) {
@@ -86,16 +142,28 @@ CriticalCircle FindCriticalCircle(const MappingModel& model, const CriticalCircl
     // of a spacing between them.
     std::vector<double> phases = {0.5 * period, 0.0};
     for (int j = 1; j < 8; ++j) phases.push_back(0.5 * period + j * period / (8.0 * q));
+    // Once earlier orbits trace the circle, guesses are spread evenly in its angle from
+    // where it crosses the same lines.
+    std::vector<double> angles;
+    if (!byAngle.empty()) {
+      angles = {AngleAtX(byAngle, 0.5 * period, period), AngleAtX(byAngle, 0.0, period)};
+      for (int j = 1; j < 8; ++j) angles.push_back(angles[0] + j / (8.0 * q));
+    }
     // Newton's steps are cut to a quarter of the spacing first (the orbit nearest the
     // guess), then to a twelfth of the period (a guess far off, for many points).
     // Last, flat guesses at 16 heights.
     std::optional<Followed> start;
     for (int height = -2; height < 16 && !start; ++height) {
       const double reach = height == -2 ? 0.0 : 1.0 / 12.0;
-      for (const double x0 : phases) {
-        std::vector<WorldPoint> guess = TwistGuess(probe, p, q, x0, period * p / q);
+      for (std::size_t f = 0; f < phases.size(); ++f) {
+        std::vector<WorldPoint> guess = TwistGuess(probe, p, q, phases[f], period * p / q);
         if (height >= 0) {
           for (WorldPoint& g : guess) g.y = (height + 0.5) * period / 16;
+        } else if (!angles.empty()) {
+          for (int i = 0; i < q; ++i) {
+            const double turn = std::fmod(static_cast<double>(i) * p, q) / q;
+            guess[static_cast<std::size_t>(i)] = probe.Reduced(PointAtAngle(byAngle, angles[f] + turn, period));
+          }
         } else if (!circle.empty()) {
           for (WorldPoint& g : guess) g.y = HeightOn(circle, g.x, period);
         }
@@ -154,6 +222,9 @@ CriticalCircle FindCriticalCircle(const MappingModel& model, const CriticalCircl
     // The circle: the points of this orbit and the one before, both close to it.
     circle = atLo.points;
     circle.insert(circle.end(), previous.begin(), previous.end());
+    byAngle.clear();
+    AddAngleSamples(byAngle, atLo.points, period);
+    if (!previous.empty()) AddAngleSamples(byAngle, previous, period);
     previous = atLo.points;
     std::sort(circle.begin(), circle.end(), [](WorldPoint a, WorldPoint b) { return a.x < b.x; });
   }

@@ -23,6 +23,10 @@ bool Finite(WorldPoint p) noexcept { return std::isfinite(p.x) && std::isfinite(
 
 double Norm(WorldPoint d) noexcept { return std::max(std::fabs(d.x), std::fabs(d.y)); }
 
+double RowSumNorm(const MapJacobian& j) noexcept {
+  return std::max(std::fabs(j.dxdx) + std::fabs(j.dxdy), std::fabs(j.dydx) + std::fabs(j.dydy));
+}
+
 WorldPoint Apply(const MapJacobian& j, WorldPoint v) noexcept {
   return {j.dxdx * v.x + j.dxdy * v.y, j.dydx * v.x + j.dydy * v.y};
 }
@@ -101,10 +105,12 @@ std::vector<WorldPoint> ConvergePeriodicOrbit(const PlaneMap& map, std::vector<W
     // cycle closes when (I - Phi_p) dz_0 = r_p.
     MapJacobian phi = kIdentityJacobian;
     WorldPoint r{0.0, 0.0};
+    double growth = 1.0;  // the largest of the partial products Phi_i, which carry rounding along
     for (std::size_t i = 0; i < p; ++i) {
       const WorldPoint jr = Apply(jacobian[i], r);
       r = {jr.x + residual[i].x, jr.y + residual[i].y};
       phi = Compose(jacobian[i], phi);
+      growth = std::max(growth, RowSumNorm(phi));
     }
     const MapJacobian a{1.0 - phi.dxdx, -phi.dxdy, -phi.dydx, 1.0 - phi.dydy};
     const double det = a.Determinant();
@@ -127,11 +133,16 @@ std::vector<WorldPoint> ConvergePeriodicOrbit(const PlaneMap& map, std::vector<W
     // place moves the solution by that much times |(I - Phi_p)^-1|, which near a
     // degenerate orbit (multipliers near 1 on F^p) is far more than the distance that
     // tells orbits apart; such points lie anywhere in a band of tiny residuals around it.
+    //
+    // On a long orbit the step itself is computed through the partial products, so below
+    // the rounding they carry (a few units in the last place times their size and the
+    // inverse's) it is noise that no longer shrinks; a step down there counts as zero.
     const double rounding = 1e-13 * size;
+    const double inverseNorm =
+        std::max(std::fabs(a.dydy) + std::fabs(a.dxdy), std::fabs(a.dydx) + std::fabs(a.dxdx)) / std::fabs(det);
+    const double stepNoise = kUnitRoundoffs * size * growth * (1.0 + inverseNorm);
     if (largest <= kResidualAtRounding * size && longest <= 1e-3 * tolerance &&
-        (longest <= rounding || longest <= 1e-2 * previousStep)) {
-      const double inverseNorm =
-          std::max(std::fabs(a.dydy) + std::fabs(a.dxdy), std::fabs(a.dydx) + std::fabs(a.dxdx)) / std::fabs(det);
+        (longest <= rounding || longest <= 1e-2 * previousStep || longest <= stepNoise)) {
       if (!(kUnitRoundoffs * size * inverseNorm <= 1e-2 * tolerance)) return {};
       return z;
     }

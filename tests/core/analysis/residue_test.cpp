@@ -4,6 +4,7 @@
 // here, the first convergents' critical values in closed form (R = k/4 for 1/1, k^2/4 for
 // 1/2), and Greene's published critical k of the golden circle, 0.971635406.
 #include <cmath>
+#include <cstdio>
 #include <numbers>
 
 #include <gtest/gtest.h>
@@ -67,13 +68,18 @@ TEST(CriticalCircle, GoldenCircleOfTheStandardMap) {
   // 1/3 + 1e-9 = [0; 2, 1, 111111110, ...].
   EXPECT_EQ(Convergents(1.0 / 3.0 + 1e-9, 100), (std::vector<std::pair<int, int>>{{1, 2}, {1, 3}}));
   CriticalCircleSettings settings;
-  settings.largestPeriod = 233;
   const CriticalCircle circle = FindCriticalCircle(testing::MapModel(1, 0.0), settings);
-  ASSERT_EQ(circle.rows.size(), 12u) << circle.failure;
+  // Up to 610/987, whose orbit crowds where the circle is about to break.
+  ASSERT_EQ(circle.rows.size(), 15u) << circle.failure;
+  EXPECT_EQ(circle.rows.back().q, 987);
   // R = k / 4 at the fixed point (pi, 0) and k^2 / 4 on the 1/2 orbit: both 1/4 at k = 1.
   EXPECT_NEAR(circle.rows[0].parameter, 1.0, 1e-12);
   EXPECT_NEAR(circle.rows[1].parameter, 1.0, 1e-12);
-  EXPECT_NEAR(circle.rows.back().parameter, 0.971635406, 5e-6);
+  // Greene's 0.971635406 to six digits.
+  EXPECT_NEAR(circle.rows.back().parameter, 0.971635406, 1e-6);
+  char sixDigits[16];
+  std::snprintf(sixDigits, sizeof sixDigits, "%.6f", circle.rows.back().parameter);
+  EXPECT_STREQ(sixDigits, "0.971635");
   EXPECT_EQ(FormatCriticalCircle(circle).substr(0, 17), "1 1/1 1.000000000");
 }
 
