@@ -5,6 +5,7 @@
 #include <array>
 #include <type_traits>
 
+#include "analysis/inline_log.h"
 #include "analysis/periodic_orbits.h"
 #include "analysis/plane_map.h"
 #include "analysis/rotation_number.h"
@@ -87,7 +88,7 @@ void IndicatorLanes(const Step& step, const PhaseSpaceSettings& s, const double*
     }
     for (std::int32_t done = 0; done < n;) {
       const std::int32_t chunk = std::min(kBlock, n - done);
-      double blockLargest[kLanes];
+      double blockLargest[kLanes], size[kLanes];
       for (int l = 0; l < kLanes; ++l) blockLargest[l] = 1.0;  // |w|^2 at the block's start
       for (std::int32_t k = 0; k < chunk; ++k) {
         const double count = static_cast<double>(done + k + 1);
@@ -100,15 +101,19 @@ void IndicatorLanes(const Step& step, const PhaseSpaceSettings& s, const double*
           const MapImage m = step(x[l], y[l]);
           x[l] = m.x, y[l] = m.y;
           escaped[l] |= static_cast<std::uint8_t>(Outside(m.x, m.y, s.escape));
-          const double size = tx * tx + ty * ty;
-          if constexpr (C == PhaseColouring::Megno) {
+          size[l] = tx * tx + ty * ty;
+          if constexpr (C == PhaseColouring::Fli) blockLargest[l] = std::max(blockLargest[l], size[l]);
+        }
+        if constexpr (C == PhaseColouring::Megno) {
+          // Apart from the map's calls, so that the lanes' logarithms share vector registers.
+          double logSize[kLanes];
+          InlineLogs(size, logSize);
+          for (int l = 0; l < kLanes; ++l) {
             // L_k = ln|w_k|; sum_k k (L_k - L_(k-1)) and the sum of Y(n) / 2 so far.
-            const double logLength = logScale[l] + 0.5 * std::log(size);
+            const double logLength = logScale[l] + 0.5 * logSize[l];
             weighted[l] += count * (logLength - previous[l]);
             previous[l] = logLength;
             sumY[l] += weighted[l] * perCount;
-          } else if constexpr (C == PhaseColouring::Fli) {
-            blockLargest[l] = std::max(blockLargest[l], size);
           }
         }
       }
