@@ -6,16 +6,19 @@
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
 
 #include "app/qt_string.h"
 #include "explorer/orbit_report.h"
+#include "explorer/orbitra_state.h"
+#include "explorer/rotation_centre.h"
 
 namespace orbitra {
 
-InspectorPanel::InspectorPanel(const OrbitraState& state, QWidget* parent)
-    : QDockWidget(QStringLiteral("Orbit Inspector"), parent), state_(state) {
+InspectorPanel::InspectorPanel(OrbitraState& state, Prompter& prompter, QWidget* parent)
+    : QDockWidget(QStringLiteral("Orbit Inspector"), parent), state_(state), prompter_(prompter) {
   setObjectName(QStringLiteral("OrbitInspector"));
   setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetFloatable);
 
@@ -31,6 +34,13 @@ InspectorPanel::InspectorPanel(const OrbitraState& state, QWidget* parent)
     grid->addWidget(value, row, 1, Qt::AlignTop);  // the whole column's width
     values_.push_back(value);
   }
+  const int centreRow = static_cast<int>(values_.size());
+  grid->addWidget(new QLabel(QStringLiteral("Rotation centre"), body), centreRow, 0, Qt::AlignLeft | Qt::AlignVCenter);
+  centreField_ = new QLineEdit(body);
+  centreField_->setPlaceholderText(QStringLiteral("nearest elliptic fixed point"));
+  centreField_->setToolTip(QStringLiteral("x, y of the point the rotation number winds about; empty to let it be found"));
+  connect(centreField_, &QLineEdit::editingFinished, this, &InspectorPanel::TakeCentre);
+  grid->addWidget(centreField_, centreRow, 1);
   grid->setColumnStretch(1, 1);
   // Wide enough for a point with ten digits of each coordinate on one line.
   grid->setColumnMinimumWidth(1, fontMetrics().horizontalAdvance(QStringLiteral("x=-0.1234567891  y=-0.1234567891")));
@@ -52,6 +62,18 @@ void InspectorPanel::Refresh() {
   if (isHidden()) return;
   const std::vector<ReportLine> lines = OrbitReportLines(MakeOrbitReport(state_));
   for (std::size_t i = 0; i < lines.size() && i < values_.size(); ++i) values_[i]->setText(ToQString(lines[i].value));
+}
+
+void InspectorPanel::TakeCentre() {
+  const std::string typed = centreField_->text().toStdString();
+  if (typed == RotationCentreText(state_.Inspector.ChosenCentre())) return;  // focus left, nothing changed
+  if (!ChooseRotationCentre(state_, prompter_, typed)) {
+    centreField_->setFocus();
+    return;
+  }
+  centreField_->setText(ToQString(RotationCentreText(state_.Inspector.ChosenCentre())));
+  centreField_->setCursorPosition(0);  // the start of the numbers, not their last digits
+  Refresh();
 }
 
 void InspectorPanel::CopyReport() const {

@@ -283,7 +283,7 @@ void CMainFrame::BuildStatusBar() {
 
 void CMainFrame::BuildInspectorPanel() {
   // Beside the picture, hidden until asked for; runs feed the inspector only while shown.
-  inspectorPanel_ = new InspectorPanel(state_, this);
+  inspectorPanel_ = new InspectorPanel(state_, prompter_, this);
   addDockWidget(Qt::RightDockWidgetArea, inspectorPanel_);
   inspectorPanel_->hide();
   state_.Inspector.SetShown(false);

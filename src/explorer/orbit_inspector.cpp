@@ -74,6 +74,7 @@ RotationNumber OrbitInspector::Rotation() const {
     mean.x += points[i].x / static_cast<double>(n);
     mean.y += points[i].y / static_cast<double>(n);
   }
+  if (chosenCentre_) return RotationNumberOf(points.data(), n, analysisWrap_, chosenCentre_);
   if (analysisWrap_.x > 0.0) return RotationNumberOf(points.data(), n, analysisWrap_);
   const PlaneMap map = PlaneMapOf(model_);
   const WorldRange& r = model_.DefaultRange;

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 #include "analysis/lyapunov_accumulator.h"
 #include "analysis/orbit_period.h"
@@ -65,10 +66,15 @@ class OrbitInspector {
   // the mean of log|det J| is 0, whatever rounding did to det J at the iterates.
   LyapunovEstimate Exponents() const noexcept;
   bool AreaPreserving() const noexcept { return areaPreserving_; }
-  // The rotation number over the newest points kept (see RotationNumber): lifted where
-  // the map's x wraps, otherwise winding about the elliptic fixed point nearest the
-  // points' mean, if Newton's method finds one there (not a number otherwise).
+  // The rotation number over the newest points kept (see RotationNumber): winding about
+  // the chosen centre if there is one; otherwise lifted where the map's x wraps, else
+  // winding about the elliptic fixed point nearest the points' mean, if Newton's method
+  // finds one there (not a number otherwise).
   RotationNumber Rotation() const;
+  // The centre the user chose for the rotation number; none for the automatic choice.
+  // Kept across runs and maps until changed.
+  void ChooseCentre(std::optional<WorldPoint> centre) noexcept { chosenCentre_ = centre; }
+  std::optional<WorldPoint> ChosenCentre() const noexcept { return chosenCentre_; }
   bool Escaped() const noexcept { return escaped_; }
   // Period search over the newest points, with the tolerance taken from the points.
   PeriodFinding Period() const noexcept;
@@ -92,6 +98,7 @@ class OrbitInspector {
   std::unique_ptr<WorldPoint[]> ring_;  // kRecentCapacity points, allocated once
   std::uint64_t count_ = 0;
   bool escaped_ = false;
+  std::optional<WorldPoint> chosenCentre_;
 };
 
 }  // namespace orbitra

@@ -6,6 +6,8 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 
@@ -73,6 +75,24 @@ class AppOrbitInspector : public QObject {
     QCOMPARE(copied, QString::fromStdString(FormatOrbitReport(MakeOrbitReport(app.State()))));
     QVERIFY(copied.startsWith("Map: Wedge map\n"));
     QVERIFY(copied.endsWith("Period: period 1\n"));
+
+    // A centre typed in the panel: the rotation number winds about it; a bad one is
+    // refused with a message, and the field keeps what was typed.
+    QLineEdit* centre = panel->CentreField();
+    centre->setText("2, 0.5");
+    QMetaObject::invokeMethod(centre, "editingFinished");
+    QVERIFY(app.State().Inspector.ChosenCentre() == std::optional<WorldPoint>(WorldPoint{2.0, 0.5}));
+    QVERIFY(panel->Values()[8]->text().contains("about x=2  y=0.5"));
+    answers.Press(QMessageBox::Ok);
+    centre->setText("2;");
+    QMetaObject::invokeMethod(centre, "editingFinished");
+    QTRY_COMPARE(answers.SeenWindows().size(), std::size_t{1});
+    QCOMPARE(answers.Texts().back(),
+             QString("The rotation centre must be two numbers, x and y, or empty for the nearest elliptic fixed point."));
+    QVERIFY(app.State().Inspector.ChosenCentre() == std::optional<WorldPoint>(WorldPoint{2.0, 0.5}));
+    centre->clear();
+    QMetaObject::invokeMethod(centre, "editingFinished");
+    QVERIFY(!app.State().Inspector.ChosenCentre());
 
     // Closed by its own button: the check mark and the core's flag follow.
     QVERIFY(panel->close());

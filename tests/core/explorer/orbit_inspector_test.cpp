@@ -13,6 +13,7 @@
 #include "explorer/orbit_inspector.h"
 #include "explorer/orbit_report.h"
 #include "explorer/orbitra_state.h"
+#include "explorer/rotation_centre.h"
 #include "maps/map_steps.h"
 #include "maps/mapping_catalogue.h"
 #include "support/map_model.h"
@@ -248,6 +249,45 @@ TEST(OrbitReport, RotationNumberOfTheFollowedOrbit) {
   EXPECT_TRUE(state.Inspector.AreaPreserving());
   const LyapunovEstimate e = state.Inspector.Exponents();
   EXPECT_EQ(e.lambda2, 0.0 - e.lambda1);
+}
+
+// A centre the user chooses makes the rotation number wind about it even where x wraps:
+// close to the Standard Map's elliptic point (pi, 0) at k1 = 0.7 the turn per iteration
+// tends to the linear rotation angle, cos theta = trace / 2 = 1 - k1 / 2.
+TEST(RotationCentre, AChosenCentreWindsTheOrbitAboutIt) {
+  const MappingModel m = MapModel(1, 0.7);
+  OrbitInspector inspector;
+  Iterate(inspector, m, StandardMapStep(m), {std::numbers::pi + 1e-3, 0.0}, 20'000);
+  EXPECT_EQ(inspector.Rotation().kind, RotationKind::Lifted);  // chosen by itself: x wraps
+
+  OrbitraState state(std::filesystem::temp_directory_path());
+  struct Refusals : Prompter {
+    std::vector<std::string> shown;
+    void ShowMessage(std::string_view text) override { shown.emplace_back(text); }
+    void ShowInformation(std::string_view) override {}
+    Answer AskYesNo(std::string_view) override { return Answer::No; }
+    Answer AskYesNoCancel(std::string_view) override { return Answer::Cancel; }
+  } prompter;
+  state.Inspector = std::move(inspector);
+  ASSERT_TRUE(ChooseRotationCentre(state, prompter, " 3.141592653589793 , 0 "));
+  const RotationNumber r = state.Inspector.Rotation();
+  EXPECT_EQ(r.kind, RotationKind::Winding);
+  EXPECT_EQ(r.centre.x, std::numbers::pi);
+  EXPECT_NEAR(std::fabs(r.value), std::acos(1.0 - 0.7 / 2) / (2 * std::numbers::pi), 1e-4);
+
+  // Texts that are not a centre change nothing and say why; an empty one goes back to the
+  // automatic choice.
+  for (const char* bad : {"1,", "abc", "1 2 3", "1, nan", ",2", "1;2"}) {
+    EXPECT_FALSE(ChooseRotationCentre(state, prompter, bad)) << bad;
+  }
+  ASSERT_EQ(prompter.shown.size(), 6u);
+  EXPECT_EQ(prompter.shown[0],
+            "The rotation centre must be two numbers, x and y, or empty for the nearest elliptic fixed point.");
+  EXPECT_EQ(state.Inspector.Rotation().kind, RotationKind::Winding);
+  EXPECT_EQ(ParseRotationCentre("-1.5e-3 2"), std::optional<WorldPoint>(WorldPoint{-1.5e-3, 2.0}));
+  EXPECT_EQ(RotationCentreText(WorldPoint{0.1, -2.0}), "0.1, -2");
+  ASSERT_TRUE(ChooseRotationCentre(state, prompter, "  "));
+  EXPECT_EQ(state.Inspector.Rotation().kind, RotationKind::Lifted);
 }
 
 }  // namespace
