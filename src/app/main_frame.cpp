@@ -404,7 +404,7 @@ void CMainFrame::ToggleOrbitInspector() {
 
 void CMainFrame::ShowPeriodicOrbits() {
   if (!periodicOrbitsPanel_) {
-    periodicOrbitsPanel_ = new PeriodicOrbitsPanel(state_, *mappingWindow_, this);
+    periodicOrbitsPanel_ = new PeriodicOrbitsPanel(state_, *mappingWindow_, prompter_, this);
     addDockWidget(Qt::RightDockWidgetArea, periodicOrbitsPanel_);
     periodicOrbitsPanel_->StructureReplaced();  // a session may have brought orbits
   }
