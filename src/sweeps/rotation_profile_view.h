@@ -28,8 +28,8 @@ namespace orbitra {
 // What the dialog asks once the segment is drawn.
 struct RotationProfileValues {
   std::int32_t points = 400;
-  std::int64_t transient = 0;
-  std::int64_t iterations = 1000;
+  std::int32_t transient = 0;
+  std::int32_t iterations = 1000;
 };
 // What is wrong with the values, for a message; nothing when they can be computed.
 std::optional<std::string> CheckRotationProfileValues(const RotationProfileValues& values);
