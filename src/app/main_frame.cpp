@@ -413,7 +413,6 @@ void CMainFrame::ShowPeriodicOrbits() {
 }
 
 void CMainFrame::PickSegment(std::function<void(WorldPoint a, WorldPoint b)> drawn) {
-  statusBar_->showMessage(QString::fromLatin1(kDrawSegmentHint));
   mappingWindow_->BeginSegment(
       [this, drawn = std::move(drawn)](QPoint press, QPoint release) {
         statusBar_->clearMessage();
@@ -426,6 +425,8 @@ void CMainFrame::PickSegment(std::function<void(WorldPoint a, WorldPoint b)> dra
         drawn(segment->a, segment->b);
       },
       [this] { statusBar_->clearMessage(); });
+  // After BeginSegment, which cancels a segment asked for before (clearing its hint).
+  statusBar_->showMessage(QString::fromLatin1(kDrawSegmentHint));
 }
 
 const Canvas& CMainFrame::ShownPicture() { return mappingWindow_->Picture(); }

@@ -324,6 +324,8 @@ void MappingWindow::mouseReleaseEvent(QMouseEvent* event) {
     drawn(press, ClientPixel(event));
     return;
   }
+  // While a segment is asked for, no other release means anything (its press did nothing).
+  if (segmentDrawn_) return;
   if (event->button() == Qt::RightButton && zoomPress_) {
     zoomPress_.reset();
     update();

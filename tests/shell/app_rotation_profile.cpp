@@ -151,8 +151,19 @@ class AppRotationProfile : public QObject {
     QTRY_VERIFY(std::fabs(program.app.State().Run.MousePoint.x - 3.0) < 0.05);
     QVERIFY(Program::ProfileWindow() == nullptr);
 
-    // A release outside the box: refused, and no dialog opens.
+    // Asked for twice, the segment is drawn once, and the hint stays until then.
     program.app.Frame().Action(CommandId::RotationProfile)->trigger();
+    program.app.Frame().Action(CommandId::RotationProfile)->trigger();
+    QVERIFY(program.View().DrawingSegment());
+    QVERIFY(program.app.Frame().StatusBar()->currentMessage().startsWith("Draw the segment in the X-Y box"));
+    // A right click meanwhile marks no zoom corner.
+    const MouseState& mouse = program.app.State().Run.Mouse;
+    const WorldPoint corner1 = mouse.ZoomCorner1, corner2 = mouse.ZoomCorner2;
+    QTest::mouseClick(program.Window(), Qt::RightButton, {}, program.At(program.PixelOf(2.0, 2.0)));
+    QTest::qWait(50);
+    QCOMPARE(mouse.ZoomCorner1.x, corner1.x);
+    QCOMPARE(mouse.ZoomCorner2.x, corner2.x);
+    // A release outside the box: refused, and no dialog opens.
     program.Draw(program.PixelOf(1.0, 1.0), QPoint(2, 2));
     QTRY_COMPARE(program.answers.Texts().size(), std::size_t{1});
     QCOMPARE(program.answers.Texts()[0], QString("The segment must start and end inside the X-Y box."));
