@@ -1,13 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // "Rotation Profile...": a segment drawn with the mouse in the X-Y box opens the profile's
 // window with the points asked for along it; a click in the plot runs that point's orbit
-// in the explorer; Escape cancels the drawing, and a segment leaving the box is refused.
+// in the explorer; the export is what orbitra-render prints for the same segment; Escape
+// cancels the drawing, and a segment leaving the box is refused.
 
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QFile>
+#include <QProcess>
 #include <QStatusBar>
 #include <QTest>
 
@@ -135,6 +138,39 @@ class AppRotationProfile : public QObject {
     QTRY_VERIFY(state.Store.DTN != pointsBefore);  // the run from there took place
     QVERIFY(program.answers.ScriptUsedUp());
     window->grab().save("/tmp/wt29_rotation_profile.png");
+    window->close();
+  }
+
+  // The window's export and orbitra-render's --rotation-profile for the same segment and
+  // iterations are the same text, through the island chains and the chaos of k1 = 0.9.
+  void TheWindowExportsWhatTheRendererPrints() {
+    Program program;
+    program.app.State().Model.k1 = 0.9;
+    program.app.Frame().Action(CommandId::RotationProfile)->trigger();
+    program.AnswerDialog("40", "10", "500");
+    program.Draw(program.PixelOf(3.0, 0.5), program.PixelOf(3.3, 6.0));
+    QTRY_VERIFY(Program::ProfileWindow() != nullptr);
+    SweepWindow* window = Program::ProfileWindow();
+    auto& logic = dynamic_cast<RotationProfileWindowLogic&>(window->View());
+    Finish(*window);
+    QTemporaryDir cwd;
+    QVERIFY(!logic.Export(cwd.filePath("window.txt").toStdString()));
+    QFile exported(cwd.filePath("window.txt"));
+    QVERIFY(exported.open(QIODevice::ReadOnly));
+    const QByteArray text = exported.readAll();
+    QCOMPARE(text.count('\n'), 40);
+
+    const RotationProfileSettings& s = logic.CurrentView();
+    const auto exact = [](double v) { return QString::number(v, 'g', 17); };
+    QProcess render;
+    render.setWorkingDirectory(cwd.path());
+    render.start(QStringLiteral(ORBITRA_RENDER_PROGRAM),
+                 {"--map", "Standard Map", "--k1", "0.9", "--rotation-profile",
+                  exact(s.a.x) + "," + exact(s.a.y) + ":" + exact(s.b.x) + "," + exact(s.b.y), "--points", "40",
+                  "--transient", "10", "--iterations", "500"});
+    QVERIFY(render.waitForFinished(120000));
+    QCOMPARE(render.exitCode(), 0);
+    QCOMPARE(render.readAllStandardOutput(), text);
     window->close();
   }
 
