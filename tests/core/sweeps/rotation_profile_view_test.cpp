@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The rotation profile against the mathematics and itself: the same bits on 1, 2 and 7
 // threads; the twist of the Standard Map at k1 = 0, whose rotation number at height y is
-// y / 2pi; the window's export, pointer text, zoom and click; the winding centre of a map
-// whose x does not wrap.
+// y / 2pi; the window's export and zoom; the winding centre of a map whose x does not wrap.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -112,7 +111,7 @@ std::vector<std::vector<double>> ReadColumns(const std::filesystem::path& file) 
   return lines;
 }
 
-TEST(RotationProfileWindow, ExportsPointsTellsThePointerZoomsAndStartsOrbits) {
+TEST(RotationProfileWindow, ExportsAndZooms) {
   Scenario sc;
   ChooseStandardMap(sc, 0.0);
   RotationProfileValues values;
@@ -148,15 +147,8 @@ TEST(RotationProfileWindow, ExportsPointsTellsThePointerZoomsAndStartsOrbits) {
     EXPECT_NEAR(v[3], (1.0 + 0.5 * i) / kTwoPi, 1e-11);
   }
 
-  // The pointer over the middle column names the middle point; a click runs it.
   const DiagramLayout& layout = w.CurrentJob()->Layout();
   const int middle = layout.gridLeft + (layout.columns - 1) / 2;
-  const std::string text = w.PointerText(middle, layout.gridBottom - 3);
-  EXPECT_EQ(text.rfind("s = 2 (x = 2, y = 3): rotation 0.47746482", 0), 0u) << text;
-  EXPECT_EQ(w.PointerText(layout.gridLeft - 20, layout.gridBottom - 3), "");
-  EXPECT_NE(w.Click(middle, layout.gridBottom - 3), Invalidation::None);
-  EXPECT_EQ(sc.State().Run.InitialPoint.x, 2.0);
-  EXPECT_EQ(sc.State().Run.InitialPoint.y, 3.0);
 
   // A rectangle over the right half of the columns and the upper half of the rows: the
   // upper half of the segment, plotted from 1/2 to 1.

@@ -1,12 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// What the periodic-orbits panel reads from its fields, and the work it hands to its pool:
+// What the periodic-orbits panel reads from its fields, and the model it hands to its pool:
 // rotation types and rotation numbers as typed, a user's map with an evaluator of its own
-// for the worker threads, and searches that a Stop before they start leaves empty.
+// for the worker threads.
 
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <stop_token>
 
 #include "explorer/selection_dialog_logic.h"
 #include "explorer/user_map_commands.h"
@@ -61,20 +60,6 @@ TEST(StructureCommands, AUsersMapGetsAnEvaluatorOfItsOwn) {
   // A built-in map is taken as it is.
   SelectSystemWithDefaults(s.Model, kStandardMap);
   EXPECT_FALSE(AnalysisModelOf(s).userMap);
-}
-
-TEST(StructureCommands, SearchesStoppedBeforeTheyStartKeepNothing) {
-  testing::Scenario sc;
-  OrbitraState& s = sc.State();
-  SelectSystemWithDefaults(s.Model, kStandardMap);
-  std::stop_source stop;
-  stop.request_stop();
-  OrbitTypeSearch types(AnalysisMapOf(s), OrbitType{1, 3}, WorldRange{0, 2 * M_PI, 0, 2 * M_PI});
-  EXPECT_FALSE(types.RunUnit(0, stop.get_token()));
-  EXPECT_TRUE(types.Orbits().empty());
-  CriticalCircleSearch circle(AnalysisModelOf(s), CriticalCircleSettings{});
-  EXPECT_FALSE(circle.RunUnit(0, stop.get_token()));
-  EXPECT_TRUE(circle.Result().rows.empty());
 }
 
 }  // namespace
