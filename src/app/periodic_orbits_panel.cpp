@@ -342,7 +342,7 @@ void PeriodicOrbitsPanel::Poll() {
     if (mark_->isChecked()) Repaint(true);
   }
   if (typeSearch_) {
-    const bool stopped = pool_->WasStopped() && pool_->DoneCount() == 0;
+    const bool stopped = pool_->DoneCount() == 0;
     if (!stopped) {
       state_.Structure.Orbits = typeSearch_->Orbits();
       ShowOrbits();

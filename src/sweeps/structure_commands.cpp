@@ -2,6 +2,7 @@
 #include "sweeps/structure_commands.h"
 
 #include <cmath>
+#include <utility>
 
 #include "analysis/area_preservation.h"
 #include "analysis/residue.h"
@@ -59,8 +60,9 @@ OrbitTypeSearch::OrbitTypeSearch(PlaneMap map, OrbitType type, WorldRange region
     : map_(std::move(map)), type_(type), region_(region) {}
 
 bool OrbitTypeSearch::RunUnit(std::int64_t /*index*/, const std::stop_token& stop) {
-  if (stop.stop_requested()) return false;
-  orbits_ = FindOrbitsOfType(map_, type_.p, type_.q, region_);
+  std::vector<PeriodicOrbit> found = FindOrbitsOfType(map_, type_.p, type_.q, region_, stop);
+  if (stop.stop_requested()) return false;  // a part of the search is no list
+  orbits_ = std::move(found);
   return true;
 }
 

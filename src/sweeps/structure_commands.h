@@ -43,7 +43,7 @@ inline constexpr const char* kTypeTextWanted =
     "The type needs p/q, whole numbers with 0 <= p and 1 <= q <= 100000 (such as 1/3).";
 
 // The orbits of one type p/q in a region (FindOrbitsOfType), as one unit of work, so that
-// the panel runs it off its window's thread.
+// the panel runs it off its window's thread; a stop ends it early, keeping nothing.
 class OrbitTypeSearch {
  public:
   OrbitTypeSearch(PlaneMap map, OrbitType type, WorldRange region);

@@ -226,6 +226,16 @@ class AppPeriodicOrbits : public QObject {
     QCOMPARE(panel->StatusLabel()->text(),
              QString("The type needs p/q, whole numbers with 0 <= p and 1 <= q <= 100000 (such as 1/3)."));
     QCOMPARE(state.Structure.Orbits.size(), 2u);
+
+    // A long search stopped keeps the list as it was.
+    panel->TypeField()->setText("6180/10001");
+    QTest::mouseClick(panel->FindTypeButton(), Qt::LeftButton);
+    QVERIFY(panel->Busy());
+    QTest::mouseClick(panel->StopButton(), Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(!panel->Busy(), 60000);
+    QCOMPARE(panel->StatusLabel()->text(), QString("Stopped."));
+    QCOMPARE(state.Structure.Orbits.size(), 2u);
+    QCOMPARE(panel->Table()->rowCount(), 2);
   }
 
   // Greene's golden circle of the Standard Map breaks at k = 0.971635...; the table's
