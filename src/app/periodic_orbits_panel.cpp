@@ -353,7 +353,7 @@ void PeriodicOrbitsPanel::Poll() {
     typeSearch_.reset();
   }
   if (circleSearch_) {
-    const bool stopped = pool_->WasStopped() && pool_->DoneCount() == 0;
+    const bool stopped = pool_->DoneCount() == 0;
     if (stopped) {
       status_->setText(QStringLiteral("Stopped."));
     } else {

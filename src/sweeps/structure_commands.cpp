@@ -70,8 +70,9 @@ CriticalCircleSearch::CriticalCircleSearch(MappingModel model, CriticalCircleSet
     : model_(std::move(model)), settings_(settings) {}
 
 bool CriticalCircleSearch::RunUnit(std::int64_t /*index*/, const std::stop_token& stop) {
-  if (stop.stop_requested()) return false;
-  circle_ = FindCriticalCircle(model_, settings_);
+  CriticalCircle circle = FindCriticalCircle(model_, settings_, stop);
+  if (stop.stop_requested()) return false;  // its last rows would be cut short
+  circle_ = std::move(circle);
   return true;
 }
 

@@ -58,8 +58,8 @@ class OrbitTypeSearch {
   std::vector<PeriodicOrbit> orbits_;
 };
 
-// The critical parameter of a circle (FindCriticalCircle) as one unit of work. The model
-// is taken as AnalysisModelOf gives it.
+// The critical parameter of a circle (FindCriticalCircle) as one unit of work, which a stop
+// ends early, keeping nothing. The model is taken as AnalysisModelOf gives it.
 class CriticalCircleSearch {
  public:
   CriticalCircleSearch(MappingModel model, CriticalCircleSettings settings);
