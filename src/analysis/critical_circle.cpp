@@ -122,7 +122,8 @@ std::vector<std::pair<int, int>> Convergents(double omega, int largest) {
   return out;
 }
 
-CriticalCircle FindCriticalCircle(const MappingModel& model, const CriticalCircleSettings& s) {
+CriticalCircle FindCriticalCircle(const MappingModel& model, const CriticalCircleSettings& s,
+                                  const std::stop_token& stop) {
   CriticalCircle result;
   const PlaneMap probe = PlaneMapOf(model);
   const double period = probe.Wrap().x;
@@ -136,6 +137,10 @@ CriticalCircle FindCriticalCircle(const MappingModel& model, const CriticalCircl
   double k = s.firstParameter;
   int n = 0;
   for (const auto& [p, q] : Convergents(s.omega, s.largestPeriod)) {
+    if (stop.stop_requested()) {
+      result.failure = "asked to stop";
+      return result;
+    }
     ++n;
     // First guesses: on the circle the earlier orbits traced (at the twist map's height
     // for the first), at phases on the symmetry lines x = L / 2 and x = 0, then at eighths
@@ -153,7 +158,7 @@ CriticalCircle FindCriticalCircle(const MappingModel& model, const CriticalCircl
     // guess), then to a twelfth of the period (a guess far off, for many points).
     // Last, flat guesses at 16 heights.
     std::optional<Followed> start;
-    for (int height = -2; height < 16 && !start; ++height) {
+    for (int height = -2; height < 16 && !start && !stop.stop_requested(); ++height) {
       const double reach = height == -2 ? 0.0 : 1.0 / 12.0;
       for (std::size_t f = 0; f < phases.size(); ++f) {
         std::vector<WorldPoint> guess = TwistGuess(probe, p, q, phases[f], period * p / q);
@@ -180,6 +185,10 @@ CriticalCircle FindCriticalCircle(const MappingModel& model, const CriticalCircl
         if (start) break;
       }
     }
+    if (stop.stop_requested()) {
+      result.failure = "asked to stop";
+      return result;
+    }
     if (!start) {
       result.failure = "no elliptic orbit of type " + std::to_string(p) + "/" + std::to_string(q) + " was found";
       return result;
@@ -190,7 +199,7 @@ CriticalCircle FindCriticalCircle(const MappingModel& model, const CriticalCircl
     Followed atLo = *start, atHi = *start;
     double step = 0.02 * std::max(std::fabs(k), 0.05) / q;
     const bool below = start->residue < 0.25;
-    for (int tries = 0; tries < 60 && (below ? atHi.residue < 0.25 : atLo.residue > 0.25);) {
+    for (int tries = 0; tries < 60 && !stop.stop_requested() && (below ? atHi.residue < 0.25 : atLo.residue > 0.25);) {
       Followed& from = below ? atHi : atLo;
       const double next = (below ? hi : lo) + (below ? step : -step);
       if (std::optional<Followed> f = Converge(model, s.parameter, next, p, q, from.points)) {
@@ -202,11 +211,15 @@ CriticalCircle FindCriticalCircle(const MappingModel& model, const CriticalCircl
         ++tries;
       }
     }
+    if (stop.stop_requested()) {
+      result.failure = "asked to stop";
+      return result;
+    }
     if (!(atLo.residue <= 0.25 && atHi.residue >= 0.25)) {
       result.failure = "the residue of " + std::to_string(p) + "/" + std::to_string(q) + " could not be brought to 1/4";
       return result;
     }
-    for (int b = 0; b < kBisections && hi - lo > 1e-15 * std::fabs(hi); ++b) {
+    for (int b = 0; b < kBisections && !stop.stop_requested() && hi - lo > 1e-15 * std::fabs(hi); ++b) {
       const double mid = 0.5 * (lo + hi);
       const Followed& near = mid - lo < hi - mid ? atLo : atHi;
       std::optional<Followed> f = Converge(model, s.parameter, mid, p, q, near.points);
@@ -216,6 +229,10 @@ CriticalCircle FindCriticalCircle(const MappingModel& model, const CriticalCircl
       } else {
         hi = mid, atHi = std::move(*f);
       }
+    }
+    if (stop.stop_requested()) {
+      result.failure = "asked to stop";
+      return result;
     }
     k = 0.5 * (lo + hi);
     result.rows.push_back({n, p, q, k});

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <optional>
+#include <stop_token>
 #include <string>
 #include <vector>
 
@@ -38,8 +39,10 @@ struct CriticalCircle {
 // The convergents p/q of omega with 1 <= q <= largest, in order (0/1 left out).
 std::vector<std::pair<int, int>> Convergents(double omega, int largest);
 
-// The table for the model's map, whose x must wrap.
-CriticalCircle FindCriticalCircle(const MappingModel& model, const CriticalCircleSettings& settings);
+// The table for the model's map, whose x must wrap. A stop asked for ends it between two
+// orbits, the rows found so far kept and the failure "asked to stop".
+CriticalCircle FindCriticalCircle(const MappingModel& model, const CriticalCircleSettings& settings,
+                                  const std::stop_token& stop = {});
 
 // "n p/q parameter" per row, then "estimate VALUE, differences D1 D2" (the last value and
 // its last two differences).

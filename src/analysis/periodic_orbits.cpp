@@ -303,13 +303,15 @@ std::string FormatPeriodicOrbit(const PeriodicOrbit& orbit) {
   return line;
 }
 
+std::string ResidueColumn(const PeriodicOrbit& orbit) { return Number("%.7g", (2.0 - orbit.stability.trace) / 4.0); }
+
 std::string FormatPeriodicOrbits(const std::vector<PeriodicOrbit>& orbits) { return FormatPeriodicOrbits(orbits, false); }
 
 std::string FormatPeriodicOrbits(const std::vector<PeriodicOrbit>& orbits, bool residues) {
   std::string text;
   for (const PeriodicOrbit& orbit : orbits) {
     text += FormatPeriodicOrbit(orbit);
-    if (residues) text += " " + Number("%.7g", (2.0 - orbit.stability.trace) / 4.0);
+    if (residues) text += " " + ResidueColumn(orbit);
     text += '\n';
   }
   return text;

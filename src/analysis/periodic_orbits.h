@@ -86,6 +86,9 @@ std::string FormatPeriodicOrbit(const PeriodicOrbit& orbit);
 // The same six fields, one per column of a table.
 std::array<std::string, 6> PeriodicOrbitColumns(const PeriodicOrbit& orbit);
 std::string FormatPeriodicOrbits(const std::vector<PeriodicOrbit>& orbits);
+// Greene's residue (2 - trace) / 4 to 7 significant digits, as the lists with residues
+// show it.
+std::string ResidueColumn(const PeriodicOrbit& orbit);
 // With `residues`, each line ends in Greene's residue (2 - trace) / 4 to 7 digits: what
 // tells elliptic from hyperbolic orbits of a map that preserves area.
 std::string FormatPeriodicOrbits(const std::vector<PeriodicOrbit>& orbits, bool residues);

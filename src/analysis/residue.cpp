@@ -34,7 +34,8 @@ std::vector<WorldPoint> TwistGuess(const PlaneMap& map, int p, int q, double x0,
   return z;
 }
 
-std::vector<PeriodicOrbit> FindOrbitsOfType(const PlaneMap& map, int p, int q, const WorldRange& region) {
+std::vector<PeriodicOrbit> FindOrbitsOfType(const PlaneMap& map, int p, int q, const WorldRange& region,
+                                            const std::stop_token& stop) {
   std::vector<PeriodicOrbit> found;
   const double period = map.Wrap().x;
   if (!(period > 0.0) || q < 1) return found;
@@ -46,7 +47,7 @@ std::vector<PeriodicOrbit> FindOrbitsOfType(const PlaneMap& map, int p, int q, c
   constexpr int kHeights = 16, kPhases = 8;
   for (int h = 0; h < kHeights; ++h) {
     const double y0 = CellCentre(region.Ymin, region.Ymax, kHeights, h);
-    for (int f = 0; f < kPhases; ++f) {
+    for (int f = 0; f < kPhases && !stop.stop_requested(); ++f) {
       const double x0 = region.Xmin + (f + 0.5) * period / (kPhases * q);
       std::vector<WorldPoint> z =
           ConvergePeriodicOrbit(map, TwistGuess(map, p, q, x0, y0), tolerance, 0.25 * period / q);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <stop_token>
 #include <vector>
 
 #include "analysis/periodic_orbits.h"
@@ -28,7 +29,9 @@ std::vector<WorldPoint> TwistGuess(const PlaneMap& map, int p, int q, double x0,
 // `region`: Newton's method on the multiple-shooting system from twist-map guesses at 16
 // heights of the region and 8 phases within one spacing L / q, kept when they advance p
 // wraps in q iterations. The first point of each has the smallest x (then y); ordered by
-// it. Nothing for a map whose x does not wrap.
-std::vector<PeriodicOrbit> FindOrbitsOfType(const PlaneMap& map, int p, int q, const WorldRange& region);
+// it. Nothing for a map whose x does not wrap. A stop asked for ends the search after the
+// guess at hand, with what it found so far.
+std::vector<PeriodicOrbit> FindOrbitsOfType(const PlaneMap& map, int p, int q, const WorldRange& region,
+                                            const std::stop_token& stop = {});
 
 }  // namespace orbitra

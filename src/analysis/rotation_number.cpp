@@ -49,15 +49,21 @@ RotationNumber RotationNumberOf(const WorldPoint* points, std::size_t count, Coo
   return rotation.Result();
 }
 
+ProfilePoint RotationProfilePoint(const PlaneMap& map, WorldPoint a, WorldPoint b, double from, double to, int count,
+                                  int index, std::int64_t transient, std::int64_t iterations,
+                                  std::optional<WorldPoint> centre) {
+  const double length = std::hypot(b.x - a.x, b.y - a.y);
+  const double t = from + (to - from) * (count > 1 ? static_cast<double>(index) / (count - 1) : 0.0);
+  const WorldPoint z{a.x + t * (b.x - a.x), a.y + t * (b.y - a.y)};
+  return {t * length, z, OrbitRotationNumber(map, z, transient, iterations, centre).value};
+}
+
 std::vector<ProfilePoint> RotationProfile(const PlaneMap& map, WorldPoint a, WorldPoint b, int count,
                                           std::int64_t transient, std::int64_t iterations,
                                           std::optional<WorldPoint> centre) {
   std::vector<ProfilePoint> profile;
-  const double length = std::hypot(b.x - a.x, b.y - a.y);
   for (int i = 0; i < count; ++i) {
-    const double t = count > 1 ? static_cast<double>(i) / (count - 1) : 0.0;
-    const WorldPoint z{a.x + t * (b.x - a.x), a.y + t * (b.y - a.y)};
-    profile.push_back({t * length, z, OrbitRotationNumber(map, z, transient, iterations, centre).value});
+    profile.push_back(RotationProfilePoint(map, a, b, 0.0, 1.0, count, i, transient, iterations, centre));
   }
   return profile;
 }

@@ -103,6 +103,12 @@ struct ProfilePoint {
   WorldPoint at;
   double rotation = NAN;
 };
+// Point `index` of a profile of `count` points over the part [from, to] of the segment
+// from a to b (0 and 1 its ends): t = from + (to - from) index / (count - 1), the point
+// a + t (b - a), s = t |b - a|. RotationProfile's points are those over [0, 1].
+ProfilePoint RotationProfilePoint(const PlaneMap& map, WorldPoint a, WorldPoint b, double from, double to, int count,
+                                  int index, std::int64_t transient, std::int64_t iterations,
+                                  std::optional<WorldPoint> centre = std::nullopt);
 std::vector<ProfilePoint> RotationProfile(const PlaneMap& map, WorldPoint a, WorldPoint b, int count,
                                           std::int64_t transient, std::int64_t iterations,
                                           std::optional<WorldPoint> centre = std::nullopt);

@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <functional>
 #include <vector>
+
+#include "maps/world_geometry.h"
 
 class QWidget;
 
@@ -41,6 +44,9 @@ class CommandHost {
   // A window of a sweep (an orbit diagram) opened by a command: the host links its clicks
   // to the mapping window and its overlay to the explorer's changes.
   virtual void AdoptSweepWindow(SweepWindow& /*window*/) {}
+  // Lets the user draw a segment in the X-Y box of the mapping window; `drawn` gets its
+  // ends once it is drawn (never when it is cancelled). Nothing where there is no window.
+  virtual void PickSegment(std::function<void(WorldPoint a, WorldPoint b)> /*drawn*/) {}
   // Opens the periodic orbits panel (nothing where there is none).
   virtual void ShowPeriodicOrbits() {}
   // The views of the sweep windows open now, oldest first (what a session keeps).

@@ -55,6 +55,7 @@ enum class CommandId : int {
   OpenSession = 32824,
   RecentSessions = 32825,  // a submenu; its sessions take ids from kFirstRecentSession on
   PhaseSpace = 32826,
+  RotationProfile = 32827,
   AppExit = 57665,
   AppAbout = 57664,
   ViewToolbar = 59392,

@@ -58,6 +58,9 @@ constexpr std::array kCommands{
                  kNoCheck, OnBasins},
     CommandEntry{PhaseSpace, "&View", "", "Phase Space...", "Show chaos indicators over the plane of initial points",
                  false, "", kNoCheck, OnPhaseSpace},
+    CommandEntry{RotationProfile, "&View", "", "Rotation Profile...",
+                 "Show the rotation number of the orbits along a segment drawn in the X-Y box", false, "", kNoCheck,
+                 OnRotationProfile},
     // Trajectory
     CommandEntry{InitialConditions, "Trajectory", "", "Initial Conditions", "Set Initial conditions and options", true,
                  "", kNoCheck, OnInitialConditions},

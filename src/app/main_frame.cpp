@@ -32,6 +32,7 @@
 #include "app/user_guide_window.h"
 #include "explorer/idle_hint.h"
 #include "explorer/orbitra_state.h"
+#include "explorer/segment_pick.h"
 #include "sessions/session_commands.h"
 
 // The images live in the shell's static library, which the linker would drop unless
@@ -404,11 +405,28 @@ void CMainFrame::ToggleOrbitInspector() {
 
 void CMainFrame::ShowPeriodicOrbits() {
   if (!periodicOrbitsPanel_) {
-    periodicOrbitsPanel_ = new PeriodicOrbitsPanel(state_, *mappingWindow_, this);
+    periodicOrbitsPanel_ = new PeriodicOrbitsPanel(state_, *mappingWindow_, prompter_, this);
     addDockWidget(Qt::RightDockWidgetArea, periodicOrbitsPanel_);
     periodicOrbitsPanel_->StructureReplaced();  // a session may have brought orbits
   }
   periodicOrbitsPanel_->Open();
+}
+
+void CMainFrame::PickSegment(std::function<void(WorldPoint a, WorldPoint b)> drawn) {
+  mappingWindow_->BeginSegment(
+      [this, drawn = std::move(drawn)](QPoint press, QPoint release) {
+        statusBar_->clearMessage();
+        const std::optional<WorldSegment> segment =
+            SegmentBetweenPixels(state_, PixelPoint{press.x(), press.y()}, PixelPoint{release.x(), release.y()});
+        if (!segment) {
+          prompter_.ShowMessage(kSegmentOutsideBox);
+          return;
+        }
+        drawn(segment->a, segment->b);
+      },
+      [this] { statusBar_->clearMessage(); });
+  // After BeginSegment, which cancels a segment asked for before (clearing its hint).
+  statusBar_->showMessage(QString::fromLatin1(kDrawSegmentHint));
 }
 
 const Canvas& CMainFrame::ShownPicture() { return mappingWindow_->Picture(); }

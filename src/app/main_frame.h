@@ -74,6 +74,7 @@ class CMainFrame : public QMainWindow, public CommandHost {
   void ShowUserGuide() override;
   void AdoptSweepWindow(SweepWindow& window) override;
   void ShowPeriodicOrbits() override;
+  void PickSegment(std::function<void(WorldPoint a, WorldPoint b)> drawn) override;
   std::vector<const SweepView*> OpenSweepViews() override;
   void CloseSweepWindows() override;
   void StructureReplaced() override;

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <utility>
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -212,6 +213,10 @@ void MappingWindow::paintEvent(QPaintEvent* event) {
   // After a resize the picture of the old size shows until the repaint sequence has run.
   if (picture_.size() != size()) painter.fillRect(event->rect(), Qt::white);
   if (!picture_.isNull()) painter.drawImage(event->rect().topLeft(), picture_, event->rect());
+  if (segmentPress_) {
+    painter.setPen(QPen(Qt::red, 0));
+    painter.drawLine(*segmentPress_, segmentPointer_);
+  }
   if (zoomPress_) {
     const QRect band = ZoomBand(*zoomPress_, zoomPointer_);
     if (band.width() >= 0 && band.height() >= 0) {
@@ -230,10 +235,53 @@ void MappingWindow::resizeEvent(QResizeEvent* /*event*/) {
   ScheduleRepaintSequence();
 }
 
+void MappingWindow::BeginSegment(SegmentDrawn drawn, std::function<void()> cancelled) {
+  CancelSegment();
+  segmentDrawn_ = std::move(drawn);
+  segmentCancelled_ = std::move(cancelled);
+  setCursor(Qt::CrossCursor);
+  setFocus();
+}
+
+void MappingWindow::CancelSegment() {
+  if (!segmentDrawn_) return;
+  segmentDrawn_ = nullptr;
+  segmentPress_.reset();
+  setCursor(Qt::ArrowCursor);
+  update();
+  // Called last: it may ask for another segment.
+  if (const std::function<void()> cancelled = std::exchange(segmentCancelled_, nullptr)) cancelled();
+}
+
+bool MappingWindow::event(QEvent* event) {
+  if (event->type() == QEvent::ShortcutOverride && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape &&
+      segmentDrawn_) {
+    event->accept();
+    return true;
+  }
+  return QWidget::event(event);
+}
+
+void MappingWindow::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Escape && segmentDrawn_) {
+    CancelSegment();
+    return;
+  }
+  QWidget::keyPressEvent(event);
+}
+
 void MappingWindow::mousePressEvent(QMouseEvent* event) {
   // While work goes on the mouse does nothing in the picture.
   if (inSequence_ || work_) return;
   const QPoint at = ClientPixel(event);
+  if (segmentDrawn_) {
+    if (event->button() == Qt::LeftButton) {
+      segmentPress_ = at;
+      segmentPointer_ = at;
+      update();
+    }
+    return;
+  }
   if (event->button() == Qt::LeftButton) {
     Invalidate(OnLeftButtonDown(state_, at.x(), at.y()));
   } else if (event->button() == Qt::RightButton) {
@@ -247,6 +295,11 @@ void MappingWindow::mousePressEvent(QMouseEvent* event) {
 }
 
 void MappingWindow::mouseMoveEvent(QMouseEvent* event) {
+  if (segmentPress_) {
+    segmentPointer_ = ClientPixel(event);
+    update();
+    return;
+  }
   if (!zoomPress_ || !(event->buttons() & Qt::RightButton)) return;
   zoomPointer_ = ClientPixel(event);
   update();
@@ -255,12 +308,24 @@ void MappingWindow::mouseMoveEvent(QMouseEvent* event) {
 void MappingWindow::mouseDoubleClickEvent(QMouseEvent* event) {
   // The first click of the pair arrived as a press; this replaces the second press. A
   // right double click is not a second zoom corner: its release pairs with the first press.
-  if (inSequence_ || work_ || event->button() != Qt::LeftButton) return;
+  if (inSequence_ || work_ || event->button() != Qt::LeftButton || segmentDrawn_) return;
   const QPoint at = ClientPixel(event);
   Invalidate(OnLeftButtonDoubleClick(state_, at.x(), at.y()));
 }
 
 void MappingWindow::mouseReleaseEvent(QMouseEvent* event) {
+  if (segmentPress_ && event->button() == Qt::LeftButton) {
+    const QPoint press = *segmentPress_;
+    const SegmentDrawn drawn = std::exchange(segmentDrawn_, nullptr);
+    segmentCancelled_ = nullptr;
+    segmentPress_.reset();
+    setCursor(Qt::ArrowCursor);
+    update();
+    drawn(press, ClientPixel(event));
+    return;
+  }
+  // While a segment is asked for, no other release means anything (its press did nothing).
+  if (segmentDrawn_) return;
   if (event->button() == Qt::RightButton && zoomPress_) {
     zoomPress_.reset();
     update();

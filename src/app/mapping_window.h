@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -54,6 +55,15 @@ class MappingWindow : public QWidget {
   // How many times the repaint sequence has run to its end.
   int RepaintCount() const { return repaintCount_; }
 
+  // The next left press, drag and release draw a segment instead of marking a point: a
+  // line follows the pointer over the picture (never into it), and the release hands both
+  // ends' pixels to `drawn`. Escape, or another command asking for a segment, calls
+  // `cancelled` instead.
+  using SegmentDrawn = std::function<void(QPoint press, QPoint release)>;
+  void BeginSegment(SegmentDrawn drawn, std::function<void()> cancelled);
+  void CancelSegment();
+  bool DrawingSegment() const { return static_cast<bool>(segmentDrawn_); }
+
   // Whether long work of the repaint sequence goes on (between its slices).
   bool Working() const { return work_ != nullptr; }
   // Ends the work now: a run after the iteration it has done, as if that many had been
@@ -82,6 +92,10 @@ class MappingWindow : public QWidget {
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
+  // Escape cancels a segment being drawn: the key is taken from the main window's Stop
+  // run shortcut meanwhile.
+  bool event(QEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   void ScheduleRepaintSequence();
@@ -122,6 +136,12 @@ class MappingWindow : public QWidget {
   // and the pointer, whose rectangle is drawn over the picture on screen, never into it.
   std::optional<QPoint> zoomPress_;
   QPoint zoomPointer_;
+  // A segment asked for: what to call with it, or when it is cancelled; its first end
+  // once pressed, and the pointer.
+  SegmentDrawn segmentDrawn_;
+  std::function<void()> segmentCancelled_;
+  std::optional<QPoint> segmentPress_;
+  QPoint segmentPointer_;
 };
 
 }  // namespace orbitra

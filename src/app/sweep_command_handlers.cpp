@@ -3,9 +3,12 @@
 
 #include "dialogs/grid_dialog.h"
 #include "dialogs/orbit_diagram_dialog.h"
+#include "dialogs/rotation_profile_dialog.h"
 #include "sweeps/grid_window_logic.h"
 #include "sweeps/orbit_diagram_view.h"
 #include "sweeps/phase_space_view.h"
+#include "sweeps/rotation_profile_view.h"
+#include "sweeps/structure_commands.h"
 #include "sweeps/sweep_dialog_memory.h"
 
 #include <QInputDialog>
@@ -93,6 +96,30 @@ Invalidation OnPhaseSpace(CommandHost& host) {
   const PhaseSpaceWindowLogic& view = *logic;
   OpenSweepWindow(host, std::move(logic), [&view](const std::filesystem::path& file) { return view.Export(file); });
   return Invalidation::None;
+}
+
+Invalidation OnRotationProfile(CommandHost& host) {
+  host.PickSegment([&host](WorldPoint a, WorldPoint b) { OpenRotationProfile(host, a, b); });
+  return Invalidation::None;
+}
+
+void OpenRotationProfile(CommandHost& host, WorldPoint a, WorldPoint b) {
+  OrbitraState& state = host.State();
+  SweepDialogMemory* memory = host.SweepDialogs();
+  RotationProfileDialog dialog(memory && memory->profile ? *memory->profile : RotationProfileValues{}, host.Prompts(),
+                               host.DialogParent());
+  if (dialog.exec() != QDialog::Accepted) return;
+  if (memory) memory->profile = dialog.Values();
+  std::string problem;
+  const std::optional<RotationProfileSettings> settings = RotationProfileSettingsFor(
+      AnalysisMapOf(state), state.Boxes.XYBox.GetRange(), a, b, dialog.Values(), problem);
+  if (!settings) {
+    host.Prompts().ShowMessage(problem);
+    return;
+  }
+  auto logic = std::make_unique<RotationProfileWindowLogic>(state, host.Prompts(), *settings, 0);
+  const RotationProfileWindowLogic& view = *logic;
+  OpenSweepWindow(host, std::move(logic), [&view](const std::filesystem::path& file) { return view.Export(file); });
 }
 
 }  // namespace orbitra

@@ -30,5 +30,10 @@ Invalidation OnParameterPlane(CommandHost& host);
 Invalidation OnBasins(CommandHost& host);
 // "Phase Space...": asks which indicator, then opens its window over the X-Y box's range.
 Invalidation OnPhaseSpace(CommandHost& host);
+// "Rotation Profile...": the user draws a segment in the X-Y box, then says how many
+// points and iterations; its window opens for the explorer's map as it is then.
+Invalidation OnRotationProfile(CommandHost& host);
+// The same once the segment from a to b is drawn.
+void OpenRotationProfile(CommandHost& host, WorldPoint a, WorldPoint b);
 
 }  // namespace orbitra

@@ -54,7 +54,8 @@ const std::vector<std::pair<QString, std::vector<QString>>> kExpectedMenus = {
       "32819|Orbit Diagram...|Show how the orbits change with a parameter",
       "32820|Parameter Plane...|Show how the orbits change with two parameters",
       "32821|Basins...|Show where the orbits from each point of the plane go",
-      "32826|Phase Space...|Show chaos indicators over the plane of initial points"}},
+      "32826|Phase Space...|Show chaos indicators over the plane of initial points",
+      "32827|Rotation Profile...|Show the rotation number of the orbits along a segment drawn in the X-Y box"}},
     {"Trajectory",
      {"32772|Initial Conditions|Set Initial conditions and options", "---",
       "32778|Start run|Start new run / repeat run starting from the 1st iteration",
@@ -179,7 +180,7 @@ class AppCommandTable : public QObject {
       QVERIFY2(entry.handler != nullptr, qPrintable(QString::number(id)));
       QCOMPARE(IsToolbarButton(entry), entry.icon.size() > 0);
     }
-    QCOMPARE(ids.size(), std::size_t{53});
+    QCOMPARE(ids.size(), std::size_t{54});
   }
 
   void MenusListEveryItemInOrderWithItsPromptAndSeparators() {

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <numbers>
+#include <stop_token>
 
 #include <gtest/gtest.h>
 
@@ -81,6 +82,15 @@ TEST(CriticalCircle, GoldenCircleOfTheStandardMap) {
   std::snprintf(sixDigits, sizeof sixDigits, "%.6f", circle.rows.back().parameter);
   EXPECT_STREQ(sixDigits, "0.971635");
   EXPECT_EQ(FormatCriticalCircle(circle).substr(0, 17), "1 1/1 1.000000000");
+}
+
+TEST(CriticalCircle, AStoppedSearchSaysSo) {
+  std::stop_source stop;
+  stop.request_stop();
+  const CriticalCircle circle = FindCriticalCircle(testing::MapModel(1, 0.0), CriticalCircleSettings{}, stop.get_token());
+  EXPECT_TRUE(circle.rows.empty());
+  EXPECT_EQ(circle.failure, "asked to stop");
+  EXPECT_EQ(FormatCriticalCircle(circle), "stopped: asked to stop\n");
 }
 
 }  // namespace
