@@ -34,10 +34,14 @@ TEST(Residue, OrbitsOfTypeOneHalfAndOneThirdOfTheStandardMap) {
   const WorldRange torus{0, kTwoPi, 0, kTwoPi};
   for (const double k1 : {0.7, 1.2}) {
     const PlaneMap map = PlaneMapOf(testing::MapModel(1, k1));
-    for (const int q : {2, 3}) {
-      const std::vector<PeriodicOrbit> orbits = FindOrbitsOfType(map, 1, q, torus);
+    // The torus, and a region wider than it whose x and y ranges differ: its level guesses
+    // all lead Newton to the elliptic 1/2 orbit, whose partner is then found half a
+    // spacing off.
+    for (const auto& [q, region] : {std::pair{2, torus}, std::pair{3, torus}, std::pair{2, WorldRange{0, 7, -0.5, 6.9}},
+                                    std::pair{3, WorldRange{0, 7, -0.5, 6.9}}}) {
+      const std::vector<PeriodicOrbit> orbits = FindOrbitsOfType(map, 1, q, region);
       // The Birkhoff pair: one elliptic (0 < R < 1), one saddle (R < 0).
-      ASSERT_EQ(orbits.size(), 2u) << k1 << ' ' << q;
+      ASSERT_EQ(orbits.size(), 2u) << k1 << ' ' << q << ' ' << region.Xmax;
       int elliptic = 0;
       for (const PeriodicOrbit& o : orbits) {
         ASSERT_EQ(o.points.size(), static_cast<std::size_t>(q));
