@@ -74,6 +74,7 @@ class OrbitDiagramJob : public SweepJob {
   std::int64_t UnitItems(std::int64_t unit) const override;
   std::int64_t Items() const override { return diagram_.Columns(); }
   double WorkDone() const override;
+  std::int64_t RateCountSoFar() const override { return diagram_.IterationsRun(); }
   std::string WorkName() const override { return "Orbit diagram"; }
   std::string ItemName() const override { return "columns"; }
   std::string Remarks(const std::vector<std::uint8_t>& done) const override;
