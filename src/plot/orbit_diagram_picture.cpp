@@ -32,12 +32,16 @@ bool DiagramLayout::CellAt(int px, int py, int& column, int& row) const noexcept
   return column >= 0 && column < columns && row >= 0 && row < rows;
 }
 
-DiagramLayout LayOutDiagram(int width, int height, const OrbitDiagramView& view) {
+DiagramLayout LayOutDiagram(int width, int height, const OrbitDiagramView& view, double textScale) {
   DiagramLayout layout;
   PlotBox& box = layout.box;
   box.RoundScales = 0;  // the grid spans exactly the view's ranges
   box.Label.clear();
-  box.SetScreenPercent(12, 9, 96, 89);
+  // 9% above the frame, more when that leaves the titles too little room (the box takes
+  // whole percents: rounded up, the top is never less than the titles need).
+  const long long titles = std::llround(kDiagramTitlesHeight * (textScale > 0.0 ? textScale : 1.0));
+  const long long needed = height > 0 ? (titles * 100 + height - 1) / height : 9;
+  box.SetScreenPercent(12, static_cast<int>(std::clamp<long long>(needed, 9, 60)), 96, 89);
   box.SetRange(view.parameterMin, view.coordinateMin, view.parameterMax, view.coordinateMax);
   box.ShowTicks = 0;  // ticks at round values, drawn with the frame
   box.SetScreenRect(0, 0, width, height);

@@ -29,8 +29,12 @@ struct DiagramLayout {
   bool CellAt(int px, int py, int& column, int& row) const noexcept;
 };
 
-// The layout for a canvas of this size (margins grow with the picture).
-DiagramLayout LayOutDiagram(int width, int height, const OrbitDiagramView& view);
+// The layout for a canvas of this size (margins grow with the picture); above the frame
+// at least the room the title and the subtitle take at the picture's text scale, however
+// low the picture is.
+DiagramLayout LayOutDiagram(int width, int height, const OrbitDiagramView& view, double textScale = 1.0);
+// The pixels above the frame that the title and the subtitle need, in screen pixels.
+inline constexpr int kDiagramTitlesHeight = 40;
 
 // The axes: the box with its ticks and labels, the title above it (and under the title
 // the subtitle: the parameters that stay fixed), the names of the parameter and the

@@ -7,6 +7,7 @@
 
 #include "plot/orbit_diagram_picture.h"
 #include "support/map_model.h"
+#include "support/recording_text_painter.h"
 
 namespace orbitra {
 namespace {
@@ -88,6 +89,37 @@ TEST(OrbitDiagramPicture, TheGridFillsTheInsideOfTheFrameAndTheMarkerCrossesIt) 
   DrawDiagramMarker(canvas, layout, diagram, 0.75);
   DrawDiagramMarker(canvas, layout, diagram, 0.2);
   EXPECT_TRUE(std::equal(before.Bits(), before.Bits() + 301 * 211, canvas.Bits()));
+}
+
+// A low picture keeps its title and the fixed parameters under it inside the canvas: the
+// title's line is drawn 38 screen pixels above the frame and one line (16 pixels) tall, so
+// the frame's top must be at least 38 + 2 pixels down, twice that at twice the text size.
+TEST(OrbitDiagramPicture, LowPicturesKeepTheirTitleLinesAboveTheFrame) {
+  const OrbitDiagramView view{0, 0.0, 1.0, 0, -1.0, 1.0, 10, 50};
+  struct Case {
+    int width, height;
+    double scale;
+  };
+  for (const Case c : {Case{300, 150, 1.0}, Case{400, 240, 1.0}, Case{600, 300, 2.0}, Case{800, 1000, 1.0}}) {
+    testing::RecordingTextPainter painter;
+    Canvas canvas(c.width, c.height);
+    canvas.SetTextPainter(&painter);
+    canvas.SetTextScale(c.scale);
+    canvas.Clear(kWhite);
+    DiagramLayout layout = LayOutDiagram(c.width, c.height, view, c.scale);
+    DrawDiagramFrame(canvas, layout, "Henon: x against k1", "k1", "x", "k2 = 0.3");
+    const int frameTop = layout.gridBottom - layout.rows;  // the frame's upper line
+    EXPECT_GE(frameTop, static_cast<int>(40 * c.scale)) << c.height;
+    const auto title = painter.TextsEqualTo("Henon: x against k1");
+    const auto subtitle = painter.TextsEqualTo("k2 = 0.3");
+    ASSERT_EQ(title.size(), 1u);
+    ASSERT_EQ(subtitle.size(), 1u);
+    EXPECT_GE(title[0].y, 0) << c.height;
+    EXPECT_GE(subtitle[0].y, title[0].y + static_cast<int>(16 * c.scale)) << c.height;
+    EXPECT_LE(subtitle[0].y + static_cast<int>(16 * c.scale), frameTop) << c.height;
+  }
+  // A tall picture keeps its margin of 9%.
+  EXPECT_EQ(LayOutDiagram(800, 1000, view).gridBottom - LayOutDiagram(800, 1000, view).rows, 90);
 }
 
 }  // namespace
