@@ -167,6 +167,7 @@ int Render(const RenderRequest& request, std::ostream& out, std::ostream& err, b
   }
   Canvas* const canvas = picture.canvas.get();
   canvas->SetFixedTextsShown(!request.plotOnly);
+  canvas->SetMarksShown(!request.plotOnly);
   if (request.diagram) return RenderDiagram(state, request, *canvas, prompter);
   const bool performed = PerformRenderJob(state, request.job, *canvas, prompter, &progress);
   progress.End();
