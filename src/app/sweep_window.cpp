@@ -70,8 +70,8 @@ SweepWindow::SweepWindow(std::unique_ptr<SweepView> view, Prompter& prompter, Ex
   resized_->setSingleShot(true);
   resized_->setInterval(kResizeRestMs);
   connect(resized_, &QTimer::timeout, this, [this] {
-    const Canvas& shown = view_->Shown();
-    if (picture_->width() != shown.Width() || picture_->height() != shown.Height()) PictureResized(picture_->size());
+    if (view_->ResizeRested()) picture_->update();
+    UpdateControls();
   });
   poll_ = new QTimer(this);
   connect(poll_, &QTimer::timeout, this, &SweepWindow::Poll);
@@ -111,6 +111,16 @@ void SweepWindow::BuildToolbar() {
     UpdateControls();
   });
   resume_->setStatusTip(QStringLiteral("Compute what a stop left out"));
+  // Not on the toolbar: the status line offers it when the window's size changed while the
+  // work went on.
+  newSize_ = new QAction(QStringLiteral("Compute at New Size"), this);
+  newSize_->setShortcut(QKeySequence(Qt::Key_F5));
+  newSize_->setShortcutContext(Qt::WindowShortcut);
+  connect(newSize_, &QAction::triggered, this, [this] {
+    if (view_->ComputeAtNewSize()) picture_->update();
+    UpdateControls();
+  });
+  addAction(newSize_);
   bar->addSeparator();
   back_ = bar->addAction(QStringLiteral("Back"), this, [this] { view_->Back(); picture_->update(); });
   back_->setStatusTip(QStringLiteral("The view before this one"));
@@ -156,8 +166,12 @@ void SweepWindow::PictureResized(QSize size) {
 void SweepWindow::PictureResizing() {
   // A picture never computed yet (the window's first size) starts at once.
   const Canvas& shown = view_->Shown();
-  if (shown.Width() <= 1 && shown.Height() <= 1) return PictureResized(picture_->size());
+  if (view_->Runner().Job() == nullptr || (shown.Width() <= 1 && shown.Height() <= 1)) {
+    return PictureResized(picture_->size());
+  }
+  view_->SizeChanged(picture_->width(), picture_->height());
   resized_->start();
+  UpdateControls();
   picture_->update();
 }
 
@@ -188,6 +202,7 @@ void SweepWindow::UpdateControls() {
   const bool working = view_->Working();
   stop_->setEnabled(working);
   resume_->setEnabled(!working && !view_->Runner().Complete());
+  newSize_->setEnabled(view_->SizeOffered());
   back_->setEnabled(view_->CanBack());
   forward_->setEnabled(view_->CanForward());
   reset_->setEnabled(view_->CanBack());
@@ -289,11 +304,14 @@ void SweepPictureWidget::paintEvent(QPaintEvent* /*event*/) {
   }
 }
 
-void SweepPictureWidget::resizeEvent(QResizeEvent* /*event*/) {
-  // A picture of this size is there already (shown before, or drawn from a session).
-  const SweepView& view = window_.View();
-  if (view.Runner().Job() != nullptr && view.Shown().Width() == width() && view.Shown().Height() == height()) return;
-  window_.PictureResizing();
+void SweepPictureWidget::resizeEvent(QResizeEvent* /*event*/) { window_.PictureResizing(); }
+
+QPoint SweepPictureWidget::ToPicture(QPoint at) const {
+  // While the picture is shown scaled, the pixel of the picture under the widget's one.
+  const Canvas& shown = window_.View().Shown();
+  if (width() <= 0 || height() <= 0 || (shown.Width() == width() && shown.Height() == height())) return at;
+  return QPoint(static_cast<int>(static_cast<long long>(at.x()) * shown.Width() / width()),
+                static_cast<int>(static_cast<long long>(at.y()) * shown.Height() / height()));
 }
 
 void SweepPictureWidget::mousePressEvent(QMouseEvent* event) {
@@ -303,7 +321,7 @@ void SweepPictureWidget::mousePressEvent(QMouseEvent* event) {
 }
 
 void SweepPictureWidget::mouseMoveEvent(QMouseEvent* event) {
-  window_.PointerMoved(event->position().toPoint());
+  window_.PointerMoved(ToPicture(event->position().toPoint()));
   if (!press_) return;
   pointer_ = event->position().toPoint();
   update();
@@ -318,9 +336,9 @@ void SweepPictureWidget::mouseReleaseEvent(QMouseEvent* event) {
   press_.reset();
   const QPoint d = to - from;
   if (std::abs(d.x()) <= kClickSlack && std::abs(d.y()) <= kClickSlack) {
-    window_.Clicked(from);
+    window_.Clicked(ToPicture(from));
   } else {
-    window_.Dragged(from, to);
+    window_.Dragged(ToPicture(from), ToPicture(to));
   }
 }
 

@@ -50,6 +50,7 @@ class SweepWindow : public QMainWindow {
   SweepView& View() const { return *view_; }
   SweepPictureWidget& PictureWidget() const { return *picture_; }
   QAction* StopAction() const { return stop_; }
+  QAction* NewSizeAction() const { return newSize_; }
   QLabel* StatusLine() const { return status_; }
   // What the view says of the pixel under the pointer.
   QLabel* PointerLine() const { return pointerText_; }
@@ -71,7 +72,8 @@ class SweepWindow : public QMainWindow {
   // Called by the picture widget.
   void PictureResized(QSize size);
   // The picture widget was resized by the user: the work goes on at its size, the picture
-  // shown scaled, and the new size is computed once the resizing has rested a moment.
+  // shown scaled. Once the resizing has rested a moment, the new size is computed when no
+  // work is going on; otherwise the status line offers it (F5, "Compute at New Size").
   void PictureResizing();
   void Dragged(QPoint from, QPoint to);
   void Clicked(QPoint at);
@@ -104,6 +106,7 @@ class SweepWindow : public QMainWindow {
   SweepPictureWidget* picture_ = nullptr;
   QAction* stop_ = nullptr;
   QAction* resume_ = nullptr;
+  QAction* newSize_ = nullptr;
   QAction* back_ = nullptr;
   QAction* forward_ = nullptr;
   QAction* reset_ = nullptr;
@@ -133,6 +136,9 @@ class SweepPictureWidget : public QWidget {
   void leaveEvent(QEvent* event) override;
 
  private:
+  // The picture's pixel under a pixel of the widget (they differ while it is shown scaled).
+  QPoint ToPicture(QPoint at) const;
+
   SweepWindow& window_;
   std::optional<QPoint> press_;
   QPoint pointer_;

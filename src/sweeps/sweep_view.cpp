@@ -10,6 +10,8 @@ namespace orbitra {
 SweepView::SweepView(int threads) : runner_(threads) {}
 
 void SweepView::Resize(int width, int height) {
+  newWidth_ = newHeight_ = 0;
+  offered_ = false;
   runner_.Stop();
   picture_ = Canvas(std::max(width, 1), std::max(height, 1));
   if (savedWidth_ > 0 && picture_.Width() == savedWidth_ && picture_.Height() == savedHeight_) {
@@ -28,6 +30,31 @@ void SweepView::Resize(int width, int height) {
     return;
   }
   Recompute();
+}
+
+void SweepView::SizeChanged(int width, int height) noexcept {
+  const bool same = std::max(width, 1) == picture_.Width() && std::max(height, 1) == picture_.Height();
+  newWidth_ = same ? 0 : std::max(width, 1);
+  newHeight_ = same ? 0 : std::max(height, 1);
+  offered_ = offered_ && !same;
+}
+
+bool SweepView::ResizeRested() {
+  if (newWidth_ == 0) return false;
+  offered_ = runner_.Working();
+  return !offered_ && ComputeAtNewSize();
+}
+
+bool SweepView::ComputeAtNewSize() {
+  if (newWidth_ == 0) return false;
+  Resize(newWidth_, newHeight_);
+  return true;
+}
+
+std::string SweepView::StatusText() const {
+  std::string text = runner_.StatusText();
+  if (SizeOffered()) text += text.empty() ? kNewSizeOffer : std::string(". ") + kNewSizeOffer;
+  return text;
 }
 
 void SweepView::ExpectSaved(int width, int height) noexcept {

@@ -61,6 +61,16 @@ class SweepView {
   void Resize(int width, int height);
   // Computes the current view anew at the picture's size.
   void Recompute();
+  // The window's picture area has this size now (the user resizes it). Nothing is computed
+  // yet: the picture is shown scaled until the resizing rests.
+  void SizeChanged(int width, int height) noexcept;
+  // The resizing has rested: without a job computing (finished or stopped), the view is
+  // computed at the new size, true then. A job computing goes on at its own size, and the
+  // new size is offered (SizeOffered, the status text) until ComputeAtNewSize.
+  bool ResizeRested();
+  bool SizeOffered() const noexcept { return offered_; }
+  // Computes the view at the size the window has now; false when it has the picture's.
+  bool ComputeAtNewSize();
   // Draws the units finished since the last poll; true when the picture changed.
   bool Poll();
   // The picture with the overlay, as shown and saved.
@@ -73,7 +83,8 @@ class SweepView {
   bool Working() const { return runner_.Working(); }
   void Stop() { runner_.Stop(); }
   bool Resume() { return runner_.Resume(); }
-  std::string StatusText() const { return runner_.StatusText(); }
+  // The runner's progress, and the offer of a new size when there is one.
+  std::string StatusText() const;
   int Percent() const noexcept { return runner_.Percent(); }
   const SweepRunner& Runner() const noexcept { return runner_; }
 
@@ -119,7 +130,12 @@ class SweepView {
   Canvas shown_{1, 1};
   int savedWidth_ = 0;  // a saved computation waits for a picture of this size
   int savedHeight_ = 0;
+  int newWidth_ = 0;  // the window's size while it differs from the picture's; 0 otherwise
+  int newHeight_ = 0;
+  bool offered_ = false;  // a resize rested while the job computed
 };
+
+inline constexpr const char* kNewSizeOffer = "Size changed: press F5 to compute at the new size";
 
 // A SweepView whose views of type View are kept in a ViewHistory.
 template <class View>
