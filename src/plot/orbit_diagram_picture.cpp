@@ -37,11 +37,18 @@ DiagramLayout LayOutDiagram(int width, int height, const OrbitDiagramView& view,
   PlotBox& box = layout.box;
   box.RoundScales = 0;  // the grid spans exactly the view's ranges
   box.Label.clear();
-  // 9% above the frame, more when that leaves the titles too little room (the box takes
-  // whole percents: rounded up, the top is never less than the titles need).
-  const long long titles = std::llround(kDiagramTitlesHeight * (textScale > 0.0 ? textScale : 1.0));
-  const long long needed = height > 0 ? (titles * 100 + height - 1) / height : 9;
-  box.SetScreenPercent(12, static_cast<int>(std::clamp<long long>(needed, 9, 60)), 96, 89);
+  // Margins of 12% left, 9% above, 11% below, more where that leaves the texts too little
+  // room: the title and the subtitle above, the tick labels and the parameter's name below,
+  // the labels and the coordinate's name on the left (the box takes whole percents:
+  // rounded outwards, a margin is never less than its texts need).
+  const double scale = textScale > 0.0 ? textScale : 1.0;
+  const auto percentOf = [](long long pixels, int side) { return side > 0 ? (pixels * 100 + side - 1) / side : 0; };
+  const long long top = percentOf(std::llround(kDiagramTitlesHeight * scale), height);
+  const long long bottom = percentOf(std::llround(kDiagramLabelsHeight * scale), height);
+  const long long left = percentOf(std::llround(kDiagramLabelsWidth * scale), width);
+  box.SetScreenPercent(static_cast<int>(std::clamp<long long>(left, 12, 40)),
+                       static_cast<int>(std::clamp<long long>(top, 9, 45)), 96,
+                       static_cast<int>(100 - std::clamp<long long>(bottom, 11, 45)));
   box.SetRange(view.parameterMin, view.coordinateMin, view.parameterMax, view.coordinateMax);
   box.ShowTicks = 0;  // ticks at round values, drawn with the frame
   box.SetScreenRect(0, 0, width, height);

@@ -29,12 +29,16 @@ struct DiagramLayout {
   bool CellAt(int px, int py, int& column, int& row) const noexcept;
 };
 
-// The layout for a canvas of this size (margins grow with the picture); above the frame
-// at least the room the title and the subtitle take at the picture's text scale, however
-// low the picture is.
+// The layout for a canvas of this size (margins grow with the picture); around the frame
+// at least the room its texts take at the picture's text scale, however small the
+// picture is.
 DiagramLayout LayOutDiagram(int width, int height, const OrbitDiagramView& view, double textScale = 1.0);
-// The pixels above the frame that the title and the subtitle need, in screen pixels.
+// The pixels the texts around the frame need, in screen pixels: above it the title and the
+// subtitle, below it the tick labels and the parameter's name, left of it the labels and
+// the coordinate's name.
 inline constexpr int kDiagramTitlesHeight = 40;
+inline constexpr int kDiagramLabelsHeight = 36;
+inline constexpr int kDiagramLabelsWidth = 64;
 
 // The axes: the box with its ticks and labels, the title above it (and under the title
 // the subtitle: the parameters that stay fixed), the names of the parameter and the

@@ -118,8 +118,17 @@ TEST(OrbitDiagramPicture, LowPicturesKeepTheirTitleLinesAboveTheFrame) {
     EXPECT_GE(subtitle[0].y, title[0].y + static_cast<int>(16 * c.scale)) << c.height;
     EXPECT_LE(subtitle[0].y + static_cast<int>(16 * c.scale), frameTop) << c.height;
   }
-  // A tall picture keeps its margin of 9%.
-  EXPECT_EQ(LayOutDiagram(800, 1000, view).gridBottom - LayOutDiagram(800, 1000, view).rows, 90);
+  // A large picture keeps its margins of 12%, 9% and 11%; a small one leaves the tick
+  // labels and the axes' names 64 pixels on the left and 36 below (twice that at 2x).
+  const DiagramLayout large = LayOutDiagram(800, 1000, view);
+  EXPECT_EQ(large.gridLeft - 1, 96);
+  EXPECT_EQ(large.gridBottom - large.rows, 90);
+  EXPECT_EQ(large.gridBottom + 2, 890);
+  for (const double scale : {1.0, 2.0}) {
+    const DiagramLayout small = LayOutDiagram(static_cast<int>(200 * scale), static_cast<int>(150 * scale), view, scale);
+    EXPECT_GE(small.gridLeft - 1, 64 * scale);
+    EXPECT_LE(small.gridBottom + 2, (150 - 36) * scale);
+  }
 }
 
 }  // namespace
