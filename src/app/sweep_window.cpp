@@ -1,11 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/sweep_window.h"
 
+#include <new>
+
 #include <QAction>
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QGuiApplication>
 #include <QImage>
 #include <QKeyEvent>
@@ -14,19 +15,22 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QProgressBar>
-#include <QRegularExpression>
 #include <QResizeEvent>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
 
+#include "app/picture_command_handlers.h"
+#include "dialogs/save_picture_dialog.h"
 #include "render/picture_file.h"
+#include "storage/text_format.h"
 
 namespace orbitra {
 
 namespace {
 // How long a resize must rest before the picture is computed at the new size.
 constexpr int kResizeRestMs = 400;
+constexpr const char* kNoMemoryForSweepPicture = "There is not enough memory for a picture of %d by %d pixels.";
 }  // namespace
 
 namespace {
@@ -222,31 +226,30 @@ void SweepWindow::Clicked(QPoint at) {
   if (explorerChanged_) explorerChanged_(repaint);
 }
 
-namespace {
-
-// The save dialog (which asks before replacing a file); a name without an extension gets
-// the chosen filter's first one, "*.png" in "PNG image (*.png)".
-QString AskPictureFile(QWidget* parent, const QString& proposed) {
-  QString filter;
-  QString chosen = QFileDialog::getSaveFileName(parent, QStringLiteral("Save Picture"), proposed,
-                                                PictureFileFilters(), &filter);
-  if (!chosen.isEmpty() && QFileInfo(chosen).suffix().isEmpty()) {
-    const QRegularExpressionMatch match = QRegularExpression(QStringLiteral("\\*(\\.\\w+)")).match(filter);
-    chosen += match.hasMatch() ? match.captured(1) : QStringLiteral(".png");
-  }
-  return chosen;
-}
-
-}  // namespace
-
 void SweepWindow::SavePicture() {
-  // A refused file (no image format's extension, a folder, no right to write) is said, and
-  // the file dialog comes back with that name for another try.
-  QString file = QString::fromStdString(view_->PictureFileName());
+  // The dialog of the main window's Save Picture, its sizes those of this picture: drawn
+  // anew from the finished units at the chosen size, texts and lines at its scale. A
+  // refused file or size is said, and the dialog comes back with what was typed.
+  const Canvas& shown = view_->Shown();
+  SavePictureValues values;
+  values.fileName = (pictureFolder_ / view_->PictureFileName()).string();
+  values.width = shown.Width();
+  values.height = shown.Height();
+  const PictureFileChooser browse = chooser_ ? PictureFileChooser(chooser_) : PictureFileChooser(ChoosePictureFile);
   for (;;) {
-    file = chooser_ ? chooser_(this, file) : AskPictureFile(this, file);
-    if (file.isEmpty()) return;
-    const FileFailure failure = WritePicture(view_->Shown(), file.toStdString());
+    SavePictureDialog dialog(values, prompter_, browse, this, false);
+    if (dialog.exec() != QDialog::Accepted) return;
+    values = dialog.Values();
+    const PictureSize size = ChoosePictureSize(static_cast<PictureScale>(values.scale), shown.Width(), shown.Height(),
+                                               values.width, values.height);
+    const std::filesystem::path target = PictureTargetIn(pictureFolder_, values.fileName);
+    if (!ConfirmPictureTarget(target, values, size, prompter_)) continue;
+    FileFailure failure;
+    try {
+      failure = WritePicture(view_->PictureAt(size), target);
+    } catch (const std::bad_alloc&) {
+      failure = FormatCounts(kNoMemoryForSweepPicture, {size.width, size.height});
+    }
     if (!failure) return;
     prompter_.ShowMessage(*failure);
   }

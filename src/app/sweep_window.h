@@ -42,10 +42,13 @@ class SweepWindow : public QMainWindow {
   SweepWindow(std::unique_ptr<SweepView> view, Prompter& prompter, ExplorerChanged explorerChanged,
               Exporter exporter = {}, QWidget* parent = nullptr);
   ~SweepWindow() override;
-  // How Save Picture asks for a file (the file dialog, with the chosen filter's extension
-  // added to a name without one); tests answer it themselves.
+  // How Save Picture's "Browse" asks for a file (the file dialog, with the chosen filter's
+  // extension added to a name without one); tests answer it themselves.
   using PictureChooser = std::function<QString(QWidget* parent, const QString& proposed)>;
   void SetPictureChooser(PictureChooser chooser) { chooser_ = std::move(chooser); }
+  // Where a picture's name without a folder is saved (the working folder); the process's
+  // current folder when none is set.
+  void SetPictureFolder(std::filesystem::path folder) { pictureFolder_ = std::move(folder); }
 
   SweepView& View() const { return *view_; }
   SweepPictureWidget& PictureWidget() const { return *picture_; }
@@ -101,6 +104,7 @@ class SweepWindow : public QMainWindow {
   ExplorerChanged explorerChanged_;
   Exporter exporter_;
   PictureChooser chooser_;
+  std::filesystem::path pictureFolder_;
   std::function<bool()> clickGate_;
   QtTextPainter textPainter_;
   SweepPictureWidget* picture_ = nullptr;

@@ -130,9 +130,13 @@ bool WarnOfUnkeptPoints(const SavePictureValues& values) noexcept {
 }
 
 std::filesystem::path PictureTarget(const OrbitraState& state, const std::string& fileName) {
+  return PictureTargetIn(state.WorkDir, fileName);
+}
+
+std::filesystem::path PictureTargetIn(const std::filesystem::path& folder, const std::string& fileName) {
   std::string name = fileName;
   if (!name.empty() && SplitExtension(name).extension.empty()) name += ".png";
-  return state.WorkDir / name;
+  return folder / name;
 }
 
 bool ConfirmPictureTarget(const std::filesystem::path& target, const SavePictureValues& values,

@@ -102,6 +102,8 @@ bool WarnOfUnkeptPoints(const SavePictureValues& values) noexcept;
 // The file a name stands for: taken in the working folder (an absolute name as it is),
 // with ".png" added when the name has no extension.
 std::filesystem::path PictureTarget(const OrbitraState& state, const std::string& fileName);
+// The same in any folder (a sweep window's pictures go to the working folder too).
+std::filesystem::path PictureTargetIn(const std::filesystem::path& folder, const std::string& fileName);
 
 // "OK" of the dialog, before anything is drawn: a name is given, no folder stands at the
 // target, the size can be drawn, and an existing file is replaced only when the user

@@ -47,11 +47,14 @@ void DrawDiagramFrame(Canvas& canvas, DiagramLayout& layout, const std::string& 
                       const std::string& parameterName, const std::string& coordinateName,
                       const std::string& subtitle = {});
 
-// Columns first..end-1 of a computed diagram, each pixel shaded by its count.
+// Columns first..end-1 of a computed diagram, each pixel shaded by its count; on a layout
+// of another size than the diagram's grid (a picture saved larger) each pixel of the
+// layout's grid shows the cell under it.
 void DrawDiagramColumns(Canvas& canvas, const DiagramLayout& layout, const OrbitDiagram& diagram, int first, int end,
                         DiagramShading shading);
 
-// A red line across the grid at a parameter value (nothing when it lies outside).
+// A red line across the grid at a parameter value (nothing when it lies outside), as wide
+// as the pixels that show its column.
 void DrawDiagramMarker(Canvas& canvas, const DiagramLayout& layout, const OrbitDiagram& diagram, double parameter);
 
 }  // namespace orbitra

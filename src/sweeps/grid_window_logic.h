@@ -72,6 +72,7 @@ class GridJob : public SweepJob {
   void DrawFrame(Canvas& canvas) override;
   void DrawUnit(Canvas& canvas, std::int64_t unit) const override;
   void DrawOverlay(Canvas& /*canvas*/) const override {}
+  void DrawAtSize(Canvas& canvas, const std::vector<std::uint8_t>& done) const override;
 
  private:
   std::unique_ptr<GridSweep> sweep_;  // a pointer: drawing takes the rows it announced

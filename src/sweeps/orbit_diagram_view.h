@@ -81,6 +81,7 @@ class OrbitDiagramJob : public SweepJob {
   void DrawFrame(Canvas& canvas) override;
   void DrawUnit(Canvas& canvas, std::int64_t unit) const override;
   void DrawOverlay(Canvas& canvas) const override;
+  void DrawAtSize(Canvas& canvas, const std::vector<std::uint8_t>& done) const override;
   void SetSubtitle(std::string subtitle) { subtitle_ = std::move(subtitle); }
 
   // Per column: whether its unit is marked done.

@@ -52,6 +52,10 @@ class SweepJob {
   virtual void DrawUnit(Canvas& canvas, std::int64_t unit) const = 0;
   // What is drawn over the units on the picture shown and saved (a marker line).
   virtual void DrawOverlay(Canvas& canvas) const = 0;
+  // The picture with its overlay on a cleared canvas of another size (a picture saved
+  // larger): the frame laid out for that canvas at its text scale, every pixel of its grid
+  // showing the cell under it, of the units marked in `done` only.
+  virtual void DrawAtSize(Canvas& canvas, const std::vector<std::uint8_t>& done) const = 0;
 };
 
 }  // namespace orbitra

@@ -77,6 +77,16 @@ bool SweepView::Poll() {
   return true;
 }
 
+Canvas SweepView::PictureAt(const PictureSize& size) const {
+  if (size.width == shown_.Width() && size.height == shown_.Height() && size.textScale == 1.0) return shown_;
+  Canvas canvas(std::max(size.width, 1), std::max(size.height, 1));
+  canvas.SetTextPainter(textPainter_);
+  canvas.SetTextScale(size.textScale);
+  canvas.Clear(kWhite);
+  if (const SweepJob* job = runner_.Job()) job->DrawAtSize(canvas, runner_.UnitsDone());
+  return canvas;
+}
+
 void SweepView::RefreshOverlay() {
   shown_ = picture_;
   if (const SweepJob* job = runner_.Job()) job->DrawOverlay(shown_);

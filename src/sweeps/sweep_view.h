@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "explorer/picture.h"
 #include "platform/canvas.h"
 #include "platform/invalidation.h"
 #include "platform/text_painter.h"
@@ -75,6 +76,10 @@ class SweepView {
   bool Poll();
   // The picture with the overlay, as shown and saved.
   const Canvas& Shown() const noexcept { return shown_; }
+  // The picture at a size Save Picture offers: as shown, or drawn anew from the finished
+  // units on a canvas of that size with texts and lines at its scale (every cell a block
+  // of pixels; nothing is computed again).
+  Canvas PictureAt(const PictureSize& size) const;
   // Draws the overlay anew (after what it shows changed elsewhere).
   void RefreshOverlay();
   // The explorer's state changed: what the view shows of it follows.

@@ -52,6 +52,45 @@ TEST(OrbitDiagramPicture, RowZeroIsTheRowAboveTheFramesLowerEdge) {
   EXPECT_EQ(canvas.GetPixel(x, edge - 2), kWhite);  // row 1: none
 }
 
+// The same diagram on a picture twice as large (a window's picture saved at 2x): its 122
+// rows fill the 246 pixel rows of the larger grid, so row 0 covers at least the two pixel
+// rows above the frame's lower edge in every pixel column, and row 1 the ones above; the
+// marker covers every pixel column of its column, two or three of them.
+TEST(OrbitDiagramPicture, ALargerPictureShowsEachCellAsABlock) {
+  const double fixed = (-0.7 + std::sqrt(0.49 + 0.8)) / 0.4;
+  const OrbitDiagramView view{0, 0.2, 0.2 + 1e-9, 0, fixed - 1e-4, fixed + 1.0, 200, 50};
+  const DiagramLayout small = LayOutDiagram(240, 200, view);
+  ASSERT_EQ(small.rows, 122);
+  OrbitDiagram diagram(DiagramMap{testing::MapModel(2, 0.2, 0.3, 1.0), std::nullopt},
+                       OrbitDiagramSettings{view, {0.1, 0.1}, false, 1e4}, small.columns, small.rows);
+  for (std::int64_t u = 0; u < diagram.Units(); ++u) ASSERT_TRUE(diagram.ComputeUnit(u));
+
+  Canvas canvas(480, 400);
+  canvas.SetTextScale(2.0);
+  DiagramLayout large = LayOutDiagram(480, 400, view, 2.0);
+  ASSERT_EQ(large.rows, 246);
+  ASSERT_GE(large.columns, 2 * small.columns);
+  DrawDiagramFrame(canvas, large, "", "k1", "x");
+  DrawDiagramColumns(canvas, large, diagram, 0, diagram.Columns(), DiagramShading::LogGrey);
+  for (int c = 0; c < large.columns; ++c) {
+    ASSERT_EQ(canvas.GetPixel(large.gridLeft + c, large.gridBottom), kBlack) << c;
+    ASSERT_EQ(canvas.GetPixel(large.gridLeft + c, large.gridBottom - 1), kBlack) << c;
+    ASSERT_EQ(canvas.GetPixel(large.gridLeft + c, large.gridBottom - 3), kWhite) << c;
+  }
+
+  DrawDiagramMarker(canvas, large, diagram, 0.2 + 0.5e-9);
+  const int middle = large.gridBottom - large.rows / 2;
+  int red = 0, first = -1;
+  for (int c = 0; c < large.columns; ++c) {
+    if (canvas.GetPixel(large.gridLeft + c, middle) != Colour::FromRgb(230, 0, 0)) continue;
+    if (first < 0) first = c;
+    EXPECT_EQ(c, first + red) << "one band of columns";
+    ++red;
+  }
+  EXPECT_GE(red, 2);
+  EXPECT_LE(red, 3);
+}
+
 TEST(OrbitDiagramPicture, TheGridFillsTheInsideOfTheFrameAndTheMarkerCrossesIt) {
   // Ranges whose widths differ, an odd picture size.
   const OrbitDiagramView view{0, 0.25, 0.75, 1, -3.0, 5.0, 10, 50};

@@ -39,6 +39,7 @@ class HeldUnitJob : public SweepJob {
   void DrawFrame(Canvas& /*canvas*/) override {}
   void DrawUnit(Canvas& /*canvas*/, std::int64_t /*unit*/) const override {}
   void DrawOverlay(Canvas& /*canvas*/) const override {}
+  void DrawAtSize(Canvas& /*canvas*/, const std::vector<std::uint8_t>& /*done*/) const override {}
 
  private:
   std::latch& reported_;
