@@ -30,6 +30,11 @@ void DrawPicture(const OrbitraState& state, Canvas& canvas) {
   DrawStatus(state, canvas);
 }
 
+void DrawPointsAtScale(const OrbitraState& state, Canvas& canvas) {
+  if (canvas.PointSize() == 1 || state.Run.UnkeptPointsShown != 0) return;
+  DrawPicture(state, canvas);
+}
+
 Canvas PlotOnlyPicture(const Canvas& drawn) {
   Canvas plot = drawn;
   plot.EraseFixedTexts();

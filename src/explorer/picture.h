@@ -18,6 +18,13 @@ namespace orbitra {
 // nothing in the state. What a run drew but the store does not keep is not in it.
 void DrawPicture(const OrbitraState& state, Canvas& canvas);
 
+// A run plots single pixels as it goes (its loop stays as fast at any size): on a canvas
+// drawn larger than the window (Canvas::PointSize above 1), the picture is drawn anew from
+// the kept points, so that every point covers a square of the picture's scale. Nothing
+// happens at the window's scale, or when the canvas shows points that are not kept and
+// would be lost.
+void DrawPointsAtScale(const OrbitraState& state, Canvas& canvas);
+
 // "Plot only": the boxes with their points, labels and marks, as a paper shows them,
 // without the texts at fixed places (status lines, mouse readout, "x= y=" line; a canvas
 // set not to show them never has them), cut to the rest: every pixel that is not white,

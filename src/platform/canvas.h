@@ -96,9 +96,10 @@ class Canvas {
     return textScale_ == 1.0 ? pixels : std::llround(static_cast<double>(pixels) * textScale_);
   }
 
-  // The side of the square a plotted point covers: the text scale rounded, at least 1 (one
-  // pixel in the window, 2 by 2 in a picture drawn at twice the window's size), so that the
-  // points of a larger picture keep their weight beside its lines and texts.
+  // The side of the square a point drawn from the kept ones covers: the text scale rounded,
+  // at least 1 (one pixel in the window, 2 by 2 in a picture drawn at twice the window's
+  // size), so that the points of a larger picture keep their weight beside its lines and
+  // texts.
   int PointSize() const noexcept { return textScale_ < 1.5 ? 1 : static_cast<int>(std::lround(textScale_)); }
   // A point's square: PointSize() pixels each way from (x - (PointSize() - 1) / 2,
   // y - (PointSize() - 1) / 2), the part on the canvas.

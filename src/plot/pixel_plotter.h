@@ -45,14 +45,11 @@ class PixelTarget {
       : bits_(canvas.Bits()),
         width_(static_cast<unsigned>(canvas.Width())),
         height_(static_cast<unsigned>(canvas.Height())),
-        scratchIndex_(canvas.ScratchIndex()),
-        canvas_(&canvas),
-        pointSize_(canvas.PointSize()) {}
+        scratchIndex_(canvas.ScratchIndex()) {}
 
   // The pixel at (column, row) when `draw` is 1 and it lies on the canvas; otherwise the
   // scratch pixel.
   void Put(unsigned column, unsigned row, std::size_t draw, Canvas::Pixel pixel) const noexcept {
-    if (pointSize_ != 1) return PutSquare(column, row, draw, pixel);
     PutOnCanvas(column, row, draw & static_cast<std::size_t>(column < width_) & static_cast<std::size_t>(row < height_),
                 pixel);
   }
@@ -60,7 +57,6 @@ class PixelTarget {
   // branch: measured faster than a computed select even with half the points outside the
   // box, since a select puts the comparison on the way to the store's address.
   void PutOnCanvas(unsigned column, unsigned row, std::size_t draw, Canvas::Pixel pixel) const noexcept {
-    if (pointSize_ != 1) return PutSquare(column, row, draw, pixel);
     const std::size_t index = static_cast<std::size_t>(row) * width_ + column;
     bits_[draw != 0 ? index : scratchIndex_] = pixel;
   }
@@ -70,16 +66,9 @@ class PixelTarget {
   unsigned Width() const noexcept { return width_; }
 
  private:
-  // A picture drawn larger than the window: the point's square (Canvas::SetPointRaw).
-  void PutSquare(unsigned column, unsigned row, std::size_t draw, Canvas::Pixel pixel) const noexcept {
-    if (draw != 0) canvas_->SetPointRaw(static_cast<int>(column), static_cast<int>(row), pixel);
-  }
-
   Canvas::Pixel* bits_;
   unsigned width_, height_;
   std::size_t scratchIndex_;
-  Canvas* canvas_;
-  int pointSize_;
 };
 
 // One box's transform, for single-pixel plots of world points.

@@ -172,6 +172,7 @@ int Render(const RenderRequest& request, std::ostream& out, std::ostream& err, b
   const bool performed = PerformRenderJob(state, request.job, *canvas, prompter, &progress);
   progress.End();
   if (!performed) return kRenderWriteFailed;
+  DrawPointsAtScale(state, *canvas);
   if (request.job.inspect) out << FormatOrbitReport(MakeOrbitReport(state)) << std::flush;
 
   int status = kRenderDone;
