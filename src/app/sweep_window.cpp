@@ -115,16 +115,17 @@ void SweepWindow::BuildToolbar() {
     UpdateControls();
   });
   resume_->setStatusTip(QStringLiteral("Compute what a stop left out"));
-  // Not on the toolbar: the status line offers it when the window's size changed while the
-  // work went on.
-  newSize_ = new QAction(QStringLiteral("Compute at New Size"), this);
-  newSize_->setShortcut(QKeySequence(Qt::Key_F5));
-  newSize_->setShortcutContext(Qt::WindowShortcut);
-  connect(newSize_, &QAction::triggered, this, [this] {
+  // Enabled when the window's size changed while the work went on: the work keeps its size
+  // until this starts over at the new one. (A button rather than a longer status text: the
+  // text's wrapping would change the picture's size again.)
+  newSize_ = bar->addAction(QStringLiteral("New Size"), this, [this] {
     if (view_->ComputeAtNewSize()) picture_->update();
     UpdateControls();
   });
-  addAction(newSize_);
+  newSize_->setShortcut(QKeySequence(Qt::Key_F5));
+  newSize_->setShortcutContext(Qt::WindowShortcut);
+  newSize_->setToolTip(QStringLiteral("Compute at the window's new size (F5)"));
+  newSize_->setStatusTip(QStringLiteral("The size changed while computing: compute the picture anew at the window's size"));
   bar->addSeparator();
   back_ = bar->addAction(QStringLiteral("Back"), this, [this] { view_->Back(); picture_->update(); });
   back_->setStatusTip(QStringLiteral("The view before this one"));

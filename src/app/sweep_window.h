@@ -25,7 +25,7 @@ namespace orbitra {
 class SweepPictureWidget;
 
 // A window of its own for a sweep (an orbit diagram, a parameter plane, a basin picture):
-// the picture, a toolbar with Stop, Back, Forward, Reset, Save Picture, Copy Picture and,
+// the picture, a toolbar with Stop, Resume, New Size, Back, Forward, Reset, Save Picture, Copy Picture and,
 // when the view has one, an export; a status line with the progress and a progress bar.
 // A rectangle dragged with the left button zooms (the region is computed anew); a click
 // goes to the view, which may change the explorer; `explorerChanged` then tells the main
@@ -76,7 +76,7 @@ class SweepWindow : public QMainWindow {
   void PictureResized(QSize size);
   // The picture widget was resized by the user: the work goes on at its size, the picture
   // shown scaled. Once the resizing has rested a moment, the new size is computed when no
-  // work is going on; otherwise the status line offers it (F5, "Compute at New Size").
+  // work is going on; otherwise the toolbar's "New Size" (F5) is enabled to compute it.
   void PictureResizing();
   void Dragged(QPoint from, QPoint to);
   void Clicked(QPoint at);

@@ -51,12 +51,6 @@ bool SweepView::ComputeAtNewSize() {
   return true;
 }
 
-std::string SweepView::StatusText() const {
-  std::string text = runner_.StatusText();
-  if (SizeOffered()) text += text.empty() ? kNewSizeOffer : std::string(". ") + kNewSizeOffer;
-  return text;
-}
-
 void SweepView::ExpectSaved(int width, int height) noexcept {
   savedWidth_ = width;
   savedHeight_ = height;

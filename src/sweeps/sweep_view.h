@@ -67,7 +67,7 @@ class SweepView {
   void SizeChanged(int width, int height) noexcept;
   // The resizing has rested: without a job computing (finished or stopped), the view is
   // computed at the new size, true then. A job computing goes on at its own size, and the
-  // new size is offered (SizeOffered, the status text) until ComputeAtNewSize.
+  // new size is offered (SizeOffered) until ComputeAtNewSize.
   bool ResizeRested();
   bool SizeOffered() const noexcept { return offered_; }
   // Computes the view at the size the window has now; false when it has the picture's.
@@ -88,8 +88,7 @@ class SweepView {
   bool Working() const { return runner_.Working(); }
   void Stop() { runner_.Stop(); }
   bool Resume() { return runner_.Resume(); }
-  // The runner's progress, and the offer of a new size when there is one.
-  std::string StatusText() const;
+  std::string StatusText() const { return runner_.StatusText(); }
   int Percent() const noexcept { return runner_.Percent(); }
   const SweepRunner& Runner() const noexcept { return runner_; }
 
@@ -139,8 +138,6 @@ class SweepView {
   int newHeight_ = 0;
   bool offered_ = false;  // a resize rested while the job computed
 };
-
-inline constexpr const char* kNewSizeOffer = "Size changed: press F5 to compute at the new size";
 
 // A SweepView whose views of type View are kept in a ViewHistory.
 template <class View>
