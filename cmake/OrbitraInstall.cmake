@@ -24,6 +24,9 @@ foreach(size 16 22 24 32 48 64 128 256 512)
 endforeach()
 install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/docs/session-format.md
         DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/orbitra)
+# The guide's pages, where the README's links find them (F1 shows the copies compiled in).
+file(GLOB ORBITRA_GUIDE_PAGES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/docs/guide-*.md)
+install(FILES ${ORBITRA_GUIDE_PAGES} DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/orbitra/docs)
 
 # Man pages and the changelog are installed compressed, as Debian wants them: gzip -9n
 # (no name or time stamp inside, so the same text gives the same bytes).

@@ -437,6 +437,7 @@ void CMainFrame::AdoptSweepWindow(SweepWindow& window) {
   // A click reaches the explorer only while it does not run; the mapping window repaints
   // as the change asks, and the sweep's overlay follows every repaint of the explorer.
   window.SetClickGate([this] { return !mappingWindow_->Working(); });
+  window.SetPictureFolder(State().WorkDir);
   window.SetExplorerChanged([this](Invalidation how) { mappingWindow_->Invalidate(how); });
   connect(mappingWindow_, &MappingWindow::RepaintEnded, &window, &SweepWindow::RefreshOverlay);
   std::erase_if(sweepWindows_, [](const QPointer<SweepWindow>& w) { return w.isNull(); });

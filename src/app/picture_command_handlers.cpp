@@ -31,6 +31,7 @@ FileFailure WriteDrawnPicture(const OrbitraState& state, const PictureSize& size
     canvas.SetTextPainter(&painter);
     canvas.SetTextScale(size.textScale);
     canvas.SetFixedTextsShown(!plotOnly);
+    canvas.SetMarksShown(!plotOnly);
     DrawPicture(state, canvas);
     if (plotOnly) return WritePicture(PlotOnlyPicture(canvas), target);
     return WritePicture(canvas, target);
@@ -93,9 +94,12 @@ Invalidation SavePictureCommand(QWidget* parent, const OrbitraState& state, Prom
   const std::filesystem::path target = PictureTarget(state, values.fileName);
   if (!ConfirmPictureTarget(target, values, size, prompter)) return Invalidation::None;
 
-  const FileFailure failure = scale != PictureScale::AsShown ? WriteDrawnPicture(state, size, values.plotOnly, target)
-                              : values.plotOnly                ? WriteShownPlot(shown, target)
-                                                               : WritePicture(shown, target);
+  // A plot-only picture is drawn anew (without the marks the screen has), but for points on
+  // screen that only the screen keeps.
+  const bool drawn = scale != PictureScale::AsShown || (values.plotOnly && state.Run.UnkeptPointsShown == 0);
+  const FileFailure failure = drawn             ? WriteDrawnPicture(state, size, values.plotOnly, target)
+                              : values.plotOnly ? WriteShownPlot(shown, target)
+                                                : WritePicture(shown, target);
   if (failure) {
     prompter.ShowMessage(*failure);
   } else {

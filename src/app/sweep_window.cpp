@@ -1,11 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/sweep_window.h"
 
+#include <new>
+
 #include <QAction>
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QGuiApplication>
 #include <QImage>
 #include <QKeyEvent>
@@ -14,19 +15,22 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QProgressBar>
-#include <QRegularExpression>
 #include <QResizeEvent>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
 
+#include "app/picture_command_handlers.h"
+#include "dialogs/save_picture_dialog.h"
 #include "render/picture_file.h"
+#include "storage/text_format.h"
 
 namespace orbitra {
 
 namespace {
 // How long a resize must rest before the picture is computed at the new size.
 constexpr int kResizeRestMs = 400;
+constexpr const char* kNoMemoryForSweepPicture = "There is not enough memory for a picture of %d by %d pixels.";
 }  // namespace
 
 namespace {
@@ -70,8 +74,8 @@ SweepWindow::SweepWindow(std::unique_ptr<SweepView> view, Prompter& prompter, Ex
   resized_->setSingleShot(true);
   resized_->setInterval(kResizeRestMs);
   connect(resized_, &QTimer::timeout, this, [this] {
-    const Canvas& shown = view_->Shown();
-    if (picture_->width() != shown.Width() || picture_->height() != shown.Height()) PictureResized(picture_->size());
+    if (view_->ResizeRested()) picture_->update();
+    UpdateControls();
   });
   poll_ = new QTimer(this);
   connect(poll_, &QTimer::timeout, this, &SweepWindow::Poll);
@@ -111,6 +115,17 @@ void SweepWindow::BuildToolbar() {
     UpdateControls();
   });
   resume_->setStatusTip(QStringLiteral("Compute what a stop left out"));
+  // Enabled when the window's size changed while the work went on: the work keeps its size
+  // until this starts over at the new one. (A button rather than a longer status text: the
+  // text's wrapping would change the picture's size again.)
+  newSize_ = bar->addAction(QStringLiteral("New Size"), this, [this] {
+    if (view_->ComputeAtNewSize()) picture_->update();
+    UpdateControls();
+  });
+  newSize_->setShortcut(QKeySequence(Qt::Key_F5));
+  newSize_->setShortcutContext(Qt::WindowShortcut);
+  newSize_->setToolTip(QStringLiteral("Compute at the window's new size (F5)"));
+  newSize_->setStatusTip(QStringLiteral("The size changed while computing: compute the picture anew at the window's size"));
   bar->addSeparator();
   back_ = bar->addAction(QStringLiteral("Back"), this, [this] { view_->Back(); picture_->update(); });
   back_->setStatusTip(QStringLiteral("The view before this one"));
@@ -156,8 +171,12 @@ void SweepWindow::PictureResized(QSize size) {
 void SweepWindow::PictureResizing() {
   // A picture never computed yet (the window's first size) starts at once.
   const Canvas& shown = view_->Shown();
-  if (shown.Width() <= 1 && shown.Height() <= 1) return PictureResized(picture_->size());
+  if (view_->Runner().Job() == nullptr || (shown.Width() <= 1 && shown.Height() <= 1)) {
+    return PictureResized(picture_->size());
+  }
+  view_->SizeChanged(picture_->width(), picture_->height());
   resized_->start();
+  UpdateControls();
   picture_->update();
 }
 
@@ -188,6 +207,7 @@ void SweepWindow::UpdateControls() {
   const bool working = view_->Working();
   stop_->setEnabled(working);
   resume_->setEnabled(!working && !view_->Runner().Complete());
+  newSize_->setEnabled(view_->SizeOffered());
   back_->setEnabled(view_->CanBack());
   forward_->setEnabled(view_->CanForward());
   reset_->setEnabled(view_->CanBack());
@@ -207,31 +227,30 @@ void SweepWindow::Clicked(QPoint at) {
   if (explorerChanged_) explorerChanged_(repaint);
 }
 
-namespace {
-
-// The save dialog (which asks before replacing a file); a name without an extension gets
-// the chosen filter's first one, "*.png" in "PNG image (*.png)".
-QString AskPictureFile(QWidget* parent, const QString& proposed) {
-  QString filter;
-  QString chosen = QFileDialog::getSaveFileName(parent, QStringLiteral("Save Picture"), proposed,
-                                                PictureFileFilters(), &filter);
-  if (!chosen.isEmpty() && QFileInfo(chosen).suffix().isEmpty()) {
-    const QRegularExpressionMatch match = QRegularExpression(QStringLiteral("\\*(\\.\\w+)")).match(filter);
-    chosen += match.hasMatch() ? match.captured(1) : QStringLiteral(".png");
-  }
-  return chosen;
-}
-
-}  // namespace
-
 void SweepWindow::SavePicture() {
-  // A refused file (no image format's extension, a folder, no right to write) is said, and
-  // the file dialog comes back with that name for another try.
-  QString file = QString::fromStdString(view_->PictureFileName());
+  // The dialog of the main window's Save Picture, its sizes those of this picture: drawn
+  // anew from the finished units at the chosen size, texts and lines at its scale. A
+  // refused file or size is said, and the dialog comes back with what was typed.
+  const Canvas& shown = view_->Shown();
+  SavePictureValues values;
+  values.fileName = (pictureFolder_ / view_->PictureFileName()).string();
+  values.width = shown.Width();
+  values.height = shown.Height();
+  const PictureFileChooser browse = chooser_ ? PictureFileChooser(chooser_) : PictureFileChooser(ChoosePictureFile);
   for (;;) {
-    file = chooser_ ? chooser_(this, file) : AskPictureFile(this, file);
-    if (file.isEmpty()) return;
-    const FileFailure failure = WritePicture(view_->Shown(), file.toStdString());
+    SavePictureDialog dialog(values, prompter_, browse, this, false);
+    if (dialog.exec() != QDialog::Accepted) return;
+    values = dialog.Values();
+    const PictureSize size = ChoosePictureSize(static_cast<PictureScale>(values.scale), shown.Width(), shown.Height(),
+                                               values.width, values.height);
+    const std::filesystem::path target = PictureTargetIn(pictureFolder_, values.fileName);
+    if (!ConfirmPictureTarget(target, values, size, prompter_)) continue;
+    FileFailure failure;
+    try {
+      failure = WritePicture(view_->PictureAt(size), target);
+    } catch (const std::bad_alloc&) {
+      failure = FormatCounts(kNoMemoryForSweepPicture, {size.width, size.height});
+    }
     if (!failure) return;
     prompter_.ShowMessage(*failure);
   }
@@ -289,11 +308,14 @@ void SweepPictureWidget::paintEvent(QPaintEvent* /*event*/) {
   }
 }
 
-void SweepPictureWidget::resizeEvent(QResizeEvent* /*event*/) {
-  // A picture of this size is there already (shown before, or drawn from a session).
-  const SweepView& view = window_.View();
-  if (view.Runner().Job() != nullptr && view.Shown().Width() == width() && view.Shown().Height() == height()) return;
-  window_.PictureResizing();
+void SweepPictureWidget::resizeEvent(QResizeEvent* /*event*/) { window_.PictureResizing(); }
+
+QPoint SweepPictureWidget::ToPicture(QPoint at) const {
+  // While the picture is shown scaled, the pixel of the picture under the widget's one.
+  const Canvas& shown = window_.View().Shown();
+  if (width() <= 0 || height() <= 0 || (shown.Width() == width() && shown.Height() == height())) return at;
+  return QPoint(static_cast<int>(static_cast<long long>(at.x()) * shown.Width() / width()),
+                static_cast<int>(static_cast<long long>(at.y()) * shown.Height() / height()));
 }
 
 void SweepPictureWidget::mousePressEvent(QMouseEvent* event) {
@@ -303,7 +325,7 @@ void SweepPictureWidget::mousePressEvent(QMouseEvent* event) {
 }
 
 void SweepPictureWidget::mouseMoveEvent(QMouseEvent* event) {
-  window_.PointerMoved(event->position().toPoint());
+  window_.PointerMoved(ToPicture(event->position().toPoint()));
   if (!press_) return;
   pointer_ = event->position().toPoint();
   update();
@@ -318,9 +340,9 @@ void SweepPictureWidget::mouseReleaseEvent(QMouseEvent* event) {
   press_.reset();
   const QPoint d = to - from;
   if (std::abs(d.x()) <= kClickSlack && std::abs(d.y()) <= kClickSlack) {
-    window_.Clicked(from);
+    window_.Clicked(ToPicture(from));
   } else {
-    window_.Dragged(from, to);
+    window_.Dragged(ToPicture(from), ToPicture(to));
   }
 }
 

@@ -25,7 +25,7 @@ namespace orbitra {
 class SweepPictureWidget;
 
 // A window of its own for a sweep (an orbit diagram, a parameter plane, a basin picture):
-// the picture, a toolbar with Stop, Back, Forward, Reset, Save Picture, Copy Picture and,
+// the picture, a toolbar with Stop, Resume, New Size, Back, Forward, Reset, Save Picture, Copy Picture and,
 // when the view has one, an export; a status line with the progress and a progress bar.
 // A rectangle dragged with the left button zooms (the region is computed anew); a click
 // goes to the view, which may change the explorer; `explorerChanged` then tells the main
@@ -42,14 +42,18 @@ class SweepWindow : public QMainWindow {
   SweepWindow(std::unique_ptr<SweepView> view, Prompter& prompter, ExplorerChanged explorerChanged,
               Exporter exporter = {}, QWidget* parent = nullptr);
   ~SweepWindow() override;
-  // How Save Picture asks for a file (the file dialog, with the chosen filter's extension
-  // added to a name without one); tests answer it themselves.
+  // How Save Picture's "Browse" asks for a file (the file dialog, with the chosen filter's
+  // extension added to a name without one); tests answer it themselves.
   using PictureChooser = std::function<QString(QWidget* parent, const QString& proposed)>;
   void SetPictureChooser(PictureChooser chooser) { chooser_ = std::move(chooser); }
+  // Where a picture's name without a folder is saved (the working folder); the process's
+  // current folder when none is set.
+  void SetPictureFolder(std::filesystem::path folder) { pictureFolder_ = std::move(folder); }
 
   SweepView& View() const { return *view_; }
   SweepPictureWidget& PictureWidget() const { return *picture_; }
   QAction* StopAction() const { return stop_; }
+  QAction* NewSizeAction() const { return newSize_; }
   QLabel* StatusLine() const { return status_; }
   // What the view says of the pixel under the pointer.
   QLabel* PointerLine() const { return pointerText_; }
@@ -71,7 +75,8 @@ class SweepWindow : public QMainWindow {
   // Called by the picture widget.
   void PictureResized(QSize size);
   // The picture widget was resized by the user: the work goes on at its size, the picture
-  // shown scaled, and the new size is computed once the resizing has rested a moment.
+  // shown scaled. Once the resizing has rested a moment, the new size is computed when no
+  // work is going on; otherwise the toolbar's "New Size" (F5) is enabled to compute it.
   void PictureResizing();
   void Dragged(QPoint from, QPoint to);
   void Clicked(QPoint at);
@@ -99,11 +104,13 @@ class SweepWindow : public QMainWindow {
   ExplorerChanged explorerChanged_;
   Exporter exporter_;
   PictureChooser chooser_;
+  std::filesystem::path pictureFolder_;
   std::function<bool()> clickGate_;
   QtTextPainter textPainter_;
   SweepPictureWidget* picture_ = nullptr;
   QAction* stop_ = nullptr;
   QAction* resume_ = nullptr;
+  QAction* newSize_ = nullptr;
   QAction* back_ = nullptr;
   QAction* forward_ = nullptr;
   QAction* reset_ = nullptr;
@@ -133,6 +140,9 @@ class SweepPictureWidget : public QWidget {
   void leaveEvent(QEvent* event) override;
 
  private:
+  // The picture's pixel under a pixel of the widget (they differ while it is shown scaled).
+  QPoint ToPicture(QPoint at) const;
+
   SweepWindow& window_;
   std::optional<QPoint> press_;
   QPoint pointer_;

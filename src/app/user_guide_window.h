@@ -6,12 +6,14 @@
 
 #include <QDialog>
 
+class QListWidget;
 class QTextBrowser;
 
 namespace orbitra {
 
-// The user sections of the README, compiled into the program and shown as rendered
-// Markdown with their pictures: the guide needs neither a browser nor a network.
+// The guide's pages (docs/guide-*.md, compiled into the program) shown as rendered Markdown
+// with their pictures: the list of pages on the left, the chosen page on the right, a table
+// of contents under its title. The guide needs neither a browser nor a network.
 class UserGuideWindow : public QDialog {
   Q_OBJECT
 
@@ -20,7 +22,12 @@ class UserGuideWindow : public QDialog {
 
   const QTextBrowser& Browser() const { return *browser_; }
   QTextBrowser& Browser() { return *browser_; }
-  // Follows an entry of the table of contents ("#h<k>") to its heading, at the top.
+  QListWidget& Pages() const { return *pages_; }
+  // Shows page k of kGuidePages at its top.
+  void ShowPage(int k);
+  int CurrentPage() const noexcept { return current_; }
+  // Follows a link of the page shown: an entry of its table of contents ("#h<k>") to its
+  // heading, at the top; a link to another page to that page. Other links stay inert.
   void FollowContents(const QUrl& link);
 
  protected:
@@ -28,8 +35,12 @@ class UserGuideWindow : public QDialog {
   void showEvent(QShowEvent* event) override;
 
  private:
+  void ScrollToTop();
+
+  QListWidget* pages_;
   QTextBrowser* browser_;
   std::vector<std::string> headings_;
+  int current_ = -1;
 };
 
 }  // namespace orbitra

@@ -28,7 +28,7 @@ QString SizeText(PictureScale scale, std::int32_t shownWidth, std::int32_t shown
 }  // namespace
 
 SavePictureDialog::SavePictureDialog(const SavePictureValues& values, Prompter& prompter,
-                                     PictureFileChooser chooser, QWidget* parent)
+                                     PictureFileChooser chooser, QWidget* parent, bool offerPlotOnly)
     : QDialog(parent), values_(values), prompter_(prompter), chooser_(std::move(chooser)) {
   setWindowTitle(QStringLiteral("Save picture"));
 
@@ -58,6 +58,7 @@ SavePictureDialog::SavePictureDialog(const SavePictureValues& values, Prompter& 
   auto* plotOnly = new QCheckBox(QStringLiteral("Plot only (no status or mouse lines)"), this);
   plotOnly->setObjectName(QStringLiteral("plotOnly"));
   grid->addWidget(plotOnly, 2, 0, 1, 4);
+  plotOnly->setVisible(offerPlotOnly);
 
   note_ = new QLabel(QString::fromUtf8(kUnkeptPointsNote), this);
   note_->setObjectName(QStringLiteral("unkeptNote"));

@@ -25,8 +25,10 @@ using PictureFileChooser = std::function<QString(QWidget* parent, const QString&
 // up to the caller, with Values().
 class SavePictureDialog : public QDialog {
  public:
+  // Without `offerPlotOnly` (a sweep window's picture, which has no status lines) the
+  // "Plot only" box is not shown.
   SavePictureDialog(const SavePictureValues& values, Prompter& prompter, PictureFileChooser chooser,
-                    QWidget* parent = nullptr);
+                    QWidget* parent = nullptr, bool offerPlotOnly = true);
 
   const SavePictureValues& Values() const { return values_; }
 

@@ -30,6 +30,11 @@ void DrawPicture(const OrbitraState& state, Canvas& canvas) {
   DrawStatus(state, canvas);
 }
 
+void DrawPointsAtScale(const OrbitraState& state, Canvas& canvas) {
+  if (canvas.PointSize() == 1 || state.Run.UnkeptPointsShown != 0) return;
+  DrawPicture(state, canvas);
+}
+
 Canvas PlotOnlyPicture(const Canvas& drawn) {
   Canvas plot = drawn;
   plot.EraseFixedTexts();
@@ -130,9 +135,13 @@ bool WarnOfUnkeptPoints(const SavePictureValues& values) noexcept {
 }
 
 std::filesystem::path PictureTarget(const OrbitraState& state, const std::string& fileName) {
+  return PictureTargetIn(state.WorkDir, fileName);
+}
+
+std::filesystem::path PictureTargetIn(const std::filesystem::path& folder, const std::string& fileName) {
   std::string name = fileName;
   if (!name.empty() && SplitExtension(name).extension.empty()) name += ".png";
-  return state.WorkDir / name;
+  return folder / name;
 }
 
 bool ConfirmPictureTarget(const std::filesystem::path& target, const SavePictureValues& values,

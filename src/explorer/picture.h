@@ -18,6 +18,13 @@ namespace orbitra {
 // nothing in the state. What a run drew but the store does not keep is not in it.
 void DrawPicture(const OrbitraState& state, Canvas& canvas);
 
+// A run plots single pixels as it goes (its loop stays as fast at any size): on a canvas
+// drawn larger than the window (Canvas::PointSize above 1), the picture is drawn anew from
+// the kept points, so that every point covers a square of the picture's scale. Nothing
+// happens at the window's scale, or when the canvas shows points that are not kept and
+// would be lost.
+void DrawPointsAtScale(const OrbitraState& state, Canvas& canvas);
+
 // "Plot only": the boxes with their points, labels and marks, as a paper shows them,
 // without the texts at fixed places (status lines, mouse readout, "x= y=" line; a canvas
 // set not to show them never has them), cut to the rest: every pixel that is not white,
@@ -102,6 +109,8 @@ bool WarnOfUnkeptPoints(const SavePictureValues& values) noexcept;
 // The file a name stands for: taken in the working folder (an absolute name as it is),
 // with ".png" added when the name has no extension.
 std::filesystem::path PictureTarget(const OrbitraState& state, const std::string& fileName);
+// The same in any folder (a sweep window's pictures go to the working folder too).
+std::filesystem::path PictureTargetIn(const std::filesystem::path& folder, const std::string& fileName);
 
 // "OK" of the dialog, before anything is drawn: a name is given, no folder stands at the
 // target, the size can be drawn, and an existing file is replaced only when the user

@@ -14,6 +14,10 @@ namespace {
 
 void PlotRecords(const PlotBox& box, Canvas& canvas, const StoredPoint* records, std::size_t count,
                  const RecordPixels& pixels) {
+  if (canvas.PointSize() != 1) {
+    for (std::size_t i = 0; i < count; ++i) box.PlotPointSquare(canvas, records[i].x, records[i].y, pixels[records[i].colour]);
+    return;
+  }
   for (std::size_t i = 0; i < count; ++i) {
     const StoredPoint& p = records[i];
     box.PlotPixel(canvas, p.x, p.y, pixels[p.colour]);

@@ -12,7 +12,7 @@ void RunOrbit(OrbitraState& state, Canvas& canvas, Prompter& prompter) {
 }
 
 void MarkInitialPoint(const RunState& run, const PlotBox& xyBox, Canvas& canvas) {
-  if (run.Settings.BoldPoints == 0) return;
+  if (run.Settings.BoldPoints == 0 || !canvas.MarksShown()) return;
   xyBox.PlotBoldPoint(canvas, run.InitialPoint.x, run.InitialPoint.y, MarkHalfSize(canvas),
                       ColourOf(run.Colours, run.RunColour), true);
 }

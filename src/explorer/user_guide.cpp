@@ -5,27 +5,14 @@
 
 namespace orbitra {
 
-namespace {
-
-// Where a line that is exactly `heading` starts, or npos.
-std::string_view::size_type FindHeadingLine(std::string_view text, std::string_view heading) noexcept {
-  for (std::string_view::size_type at = text.find(heading); at != std::string_view::npos;
-       at = text.find(heading, at + 1)) {
-    const bool startsLine = at == 0 || text[at - 1] == '\n';
-    const std::string_view::size_type end = at + heading.size();
-    const bool endsLine = end == text.size() || text[end] == '\n' || text[end] == '\r';
-    if (startsLine && endsLine) return at;
+int GuidePageOfLink(std::string_view link) noexcept {
+  link = link.substr(0, link.find('#'));
+  const std::string_view::size_type slash = link.find_last_of('/');
+  const std::string_view name = slash == std::string_view::npos ? link : link.substr(slash + 1);
+  for (std::size_t k = 0; k < kGuidePages.size(); ++k) {
+    if (kGuidePages[k].file == name) return static_cast<int>(k);
   }
-  return std::string_view::npos;
-}
-
-}  // namespace
-
-std::string_view UserGuideSections(std::string_view readme) noexcept {
-  const std::string_view::size_type first = FindHeadingLine(readme, "## Using Orbitra");
-  if (first == std::string_view::npos) return readme;
-  const std::string_view rest = readme.substr(first);
-  return rest.substr(0, FindHeadingLine(rest, "## Benchmarks"));
+  return -1;
 }
 
 GuideWithContents AddGuideContents(std::string_view guide) {

@@ -23,6 +23,19 @@ Canvas::Canvas(int width, int height)
       height_(std::max(height, 0)),
       pixels_(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_) + 1, ToPixel(kWhite)) {}
 
+void Canvas::SetPointRaw(int x, int y, Pixel pixel) noexcept {
+  const long long size = PointSize();
+  const long long left = static_cast<long long>(x) - (size - 1) / 2;
+  const long long top = static_cast<long long>(y) - (size - 1) / 2;
+  const long long x0 = std::max(left, 0LL), x1 = std::min(left + size, static_cast<long long>(width_));
+  const long long y0 = std::max(top, 0LL), y1 = std::min(top + size, static_cast<long long>(height_));
+  for (long long row = y0; row < y1; ++row) {
+    for (long long column = x0; column < x1; ++column) {
+      pixels_[static_cast<std::size_t>(row) * static_cast<std::size_t>(width_) + static_cast<std::size_t>(column)] = pixel;
+    }
+  }
+}
+
 void Canvas::Clear(Colour colour) {
   std::fill(pixels_.begin(), pixels_.end(), ToPixel(colour));
   fixedCellCount_ = 0;

@@ -96,6 +96,20 @@ class Canvas {
     return textScale_ == 1.0 ? pixels : std::llround(static_cast<double>(pixels) * textScale_);
   }
 
+  // The side of the square a point drawn from the kept ones covers: the text scale rounded,
+  // at least 1 (one pixel in the window, 2 by 2 in a picture drawn at twice the window's
+  // size), so that the points of a larger picture keep their weight beside its lines and
+  // texts.
+  int PointSize() const noexcept { return textScale_ < 1.5 ? 1 : static_cast<int>(std::lround(textScale_)); }
+  // A point's square: PointSize() pixels each way from (x - (PointSize() - 1) / 2,
+  // y - (PointSize() - 1) / 2), the part on the canvas.
+  void SetPointRaw(int x, int y, Pixel pixel) noexcept;
+
+  // Whether the marks that only point at something (the initial point's square) are
+  // drawn: a plot-only picture has none.
+  bool MarksShown() const noexcept { return marksShown_; }
+  void SetMarksShown(bool shown) noexcept { marksShown_ = shown; }
+
   // Whether a status refresh drawn now could be seen (always, without a gate).
   bool RefreshVisibleNow();
   bool ShowsOnlyBetweenSlices() const;
@@ -120,6 +134,7 @@ class Canvas {
   std::array<FixedTextCell, 16> fixedCells_{};
   std::size_t fixedCellCount_ = 0;
   bool fixedTextsShown_ = true;
+  bool marksShown_ = true;
   TextPainter* textPainter_ = nullptr;  // not owned
   RefreshGate* refreshGate_ = nullptr;  // not owned
 };

@@ -276,16 +276,24 @@ void DrawGridPicture(Canvas& canvas, const GridValues& grid, const GridPictureTe
 
   const GridPalette palette(grid, shown);
   const RowBand band = grid.rows;
-  for (std::int32_t r = band.first; r < band.first + band.count && r < layout.gridHeight; ++r) {
+  // A grid of the layout's size has one pixel per cell; on a canvas of another size (a
+  // picture saved larger) every pixel of the layout's grid shows the cell under it.
+  const bool resampled = s.width != layout.gridWidth || s.height != layout.gridHeight;
+  const std::int32_t pixelRows = resampled ? layout.gridHeight : std::min(band.first + band.count, layout.gridHeight);
+  const std::int32_t pixelColumns = resampled ? layout.gridWidth : std::min(s.width, layout.gridWidth);
+  for (std::int32_t pr = resampled ? 0 : band.first; pr < pixelRows; ++pr) {
+    const std::int32_t r = resampled ? static_cast<std::int32_t>(std::int64_t{pr} * s.height / layout.gridHeight) : pr;
+    if (r < band.first || r >= band.first + band.count) continue;
     const auto local = static_cast<std::size_t>(r - band.first);
     const bool full = shown == nullptr || shown->full[local];
     const std::int32_t coarseRow = r - r % kCoarseStep;
     const bool blocks = !full && coarseRow >= band.first &&
                         shown->coarse[static_cast<std::size_t>(coarseRow - band.first)];
     if (!full && !blocks) continue;
-    for (std::int32_t c = 0; c < s.width && c < layout.gridWidth; ++c) {
+    for (std::int32_t pc = 0; pc < pixelColumns; ++pc) {
+      const std::int32_t c = resampled ? static_cast<std::int32_t>(std::int64_t{pc} * s.width / layout.gridWidth) : pc;
       const std::size_t i = full ? grid.Index(c, r) : grid.Index(c - c % kCoarseStep, coarseRow);
-      canvas.SetPixel(layout.PixelX(c), layout.PixelY(r), palette.CellColour(i));
+      canvas.SetPixel(layout.PixelX(pc), layout.PixelY(pr), palette.CellColour(i));
     }
   }
 

@@ -83,7 +83,9 @@ void DrawTitles(Canvas& canvas, int left, int right, int top, const std::string&
 // The whole picture on a cleared canvas: the frame with ticks and labels and the title by
 // the plot box's own drawing, the cells, the axis names, and the legend (periods,
 // attractors) or colour bar (λ1, escape time). With `shown`, rows not finished show their
-// coarse block when that is in, else nothing; without it every cell done is shown.
+// coarse block when that is in, else nothing; without it every cell done is shown. A grid
+// of another size than the canvas's layout (a picture saved larger) is shown scaled: each
+// pixel of the layout's grid takes the cell under it.
 void DrawGridPicture(Canvas& canvas, const GridValues& grid, const GridPictureText& text,
                      const GridShown* shown = nullptr);
 

@@ -32,12 +32,23 @@ bool DiagramLayout::CellAt(int px, int py, int& column, int& row) const noexcept
   return column >= 0 && column < columns && row >= 0 && row < rows;
 }
 
-DiagramLayout LayOutDiagram(int width, int height, const OrbitDiagramView& view) {
+DiagramLayout LayOutDiagram(int width, int height, const OrbitDiagramView& view, double textScale) {
   DiagramLayout layout;
   PlotBox& box = layout.box;
   box.RoundScales = 0;  // the grid spans exactly the view's ranges
   box.Label.clear();
-  box.SetScreenPercent(12, 9, 96, 89);
+  // Margins of 12% left, 9% above, 11% below, more where that leaves the texts too little
+  // room: the title and the subtitle above, the tick labels and the parameter's name below,
+  // the labels and the coordinate's name on the left (the box takes whole percents:
+  // rounded outwards, a margin is never less than its texts need).
+  const double scale = textScale > 0.0 ? textScale : 1.0;
+  const auto percentOf = [](long long pixels, int side) { return side > 0 ? (pixels * 100 + side - 1) / side : 0; };
+  const long long top = percentOf(std::llround(kDiagramTitlesHeight * scale), height);
+  const long long bottom = percentOf(std::llround(kDiagramLabelsHeight * scale), height);
+  const long long left = percentOf(std::llround(kDiagramLabelsWidth * scale), width);
+  box.SetScreenPercent(static_cast<int>(std::clamp<long long>(left, 12, 40)),
+                       static_cast<int>(std::clamp<long long>(top, 9, 45)), 96,
+                       static_cast<int>(100 - std::clamp<long long>(bottom, 11, 45)));
   box.SetRange(view.parameterMin, view.coordinateMin, view.parameterMax, view.coordinateMax);
   box.ShowTicks = 0;  // ticks at round values, drawn with the frame
   box.SetScreenRect(0, 0, width, height);
@@ -73,8 +84,44 @@ void DrawDiagramFrame(Canvas& canvas, DiagramLayout& layout, const std::string& 
   canvas.TextOut(static_cast<int>(canvas.Scaled(8)), leftMiddle.y - static_cast<int>(canvas.Scaled(8)), coordinateName);
 }
 
+namespace {
+
+// The pixel columns [begin, end) of a layout of `pixels` columns that show column c of a
+// grid of `columns` (pixel p shows column p * columns / pixels).
+struct PixelSpan {
+  int begin, end;
+};
+PixelSpan PixelsOfColumn(long long c, long long columns, long long pixels) noexcept {
+  const auto first = [&](long long k) { return static_cast<int>((k * pixels + columns - 1) / columns); };
+  return {first(c), first(c + 1)};
+}
+
+// A diagram drawn on a layout of another size (a picture saved larger): each pixel of the
+// layout's grid shows the cell under it.
+void DrawColumnsResampled(Canvas& canvas, const DiagramLayout& layout, const OrbitDiagram& diagram, int first,
+                          int end, DiagramShading shading) {
+  const std::int32_t points = diagram.Settings().view.points;
+  const long long columns = diagram.Columns(), rows = diagram.Rows();
+  if (columns <= 0 || rows <= 0) return;
+  for (int c = std::max(first, 0); c < std::min<long long>(end, columns); ++c) {
+    const std::uint32_t* counts = diagram.Column(c);
+    const PixelSpan span = PixelsOfColumn(c, columns, layout.columns);
+    for (int pr = 0; pr < layout.rows; ++pr) {
+      const std::uint32_t count = counts[static_cast<std::size_t>(pr * rows / layout.rows)];
+      if (count == 0) continue;
+      const Canvas::Pixel shade = DiagramShade(count, points, shading);
+      for (int pc = span.begin; pc < span.end; ++pc) canvas.SetPixelRaw(layout.gridLeft + pc, layout.gridBottom - pr, shade);
+    }
+  }
+}
+
+}  // namespace
+
 void DrawDiagramColumns(Canvas& canvas, const DiagramLayout& layout, const OrbitDiagram& diagram, int first, int end,
                         DiagramShading shading) {
+  if (layout.columns != diagram.Columns() || layout.rows != diagram.Rows()) {
+    return DrawColumnsResampled(canvas, layout, diagram, first, end, shading);
+  }
   const int rows = std::min(layout.rows, diagram.Rows());
   const std::int32_t points = diagram.Settings().view.points;
   end = std::min({end, layout.columns, diagram.Columns()});
@@ -88,10 +135,13 @@ void DrawDiagramColumns(Canvas& canvas, const DiagramLayout& layout, const Orbit
 
 void DrawDiagramMarker(Canvas& canvas, const DiagramLayout& layout, const OrbitDiagram& diagram, double parameter) {
   const double at = std::floor(diagram.ColumnOf(parameter));
-  if (!(at >= 0.0 && at < layout.columns)) return;
+  if (!(at >= 0.0 && at < diagram.Columns())) return;
+  // Every pixel column that shows the marked column (one, on a layout of the grid's size).
+  const PixelSpan span = PixelsOfColumn(static_cast<long long>(at), diagram.Columns(), layout.columns);
   const Canvas::Pixel red = Canvas::ToPixel(kMarker);
-  const int x = layout.gridLeft + static_cast<int>(at);
-  for (int r = 0; r < layout.rows; ++r) canvas.SetPixelRaw(x, layout.gridBottom - r, red);
+  for (int c = span.begin; c < span.end; ++c) {
+    for (int r = 0; r < layout.rows; ++r) canvas.SetPixelRaw(layout.gridLeft + c, layout.gridBottom - r, red);
+  }
 }
 
 }  // namespace orbitra

@@ -29,8 +29,16 @@ struct DiagramLayout {
   bool CellAt(int px, int py, int& column, int& row) const noexcept;
 };
 
-// The layout for a canvas of this size (margins grow with the picture).
-DiagramLayout LayOutDiagram(int width, int height, const OrbitDiagramView& view);
+// The layout for a canvas of this size (margins grow with the picture); around the frame
+// at least the room its texts take at the picture's text scale, however small the
+// picture is.
+DiagramLayout LayOutDiagram(int width, int height, const OrbitDiagramView& view, double textScale = 1.0);
+// The pixels the texts around the frame need, in screen pixels: above it the title and the
+// subtitle, below it the tick labels and the parameter's name, left of it the labels and
+// the coordinate's name.
+inline constexpr int kDiagramTitlesHeight = 40;
+inline constexpr int kDiagramLabelsHeight = 36;
+inline constexpr int kDiagramLabelsWidth = 64;
 
 // The axes: the box with its ticks and labels, the title above it (and under the title
 // the subtitle: the parameters that stay fixed), the names of the parameter and the
@@ -39,11 +47,14 @@ void DrawDiagramFrame(Canvas& canvas, DiagramLayout& layout, const std::string& 
                       const std::string& parameterName, const std::string& coordinateName,
                       const std::string& subtitle = {});
 
-// Columns first..end-1 of a computed diagram, each pixel shaded by its count.
+// Columns first..end-1 of a computed diagram, each pixel shaded by its count; on a layout
+// of another size than the diagram's grid (a picture saved larger) each pixel of the
+// layout's grid shows the cell under it.
 void DrawDiagramColumns(Canvas& canvas, const DiagramLayout& layout, const OrbitDiagram& diagram, int first, int end,
                         DiagramShading shading);
 
-// A red line across the grid at a parameter value (nothing when it lies outside).
+// A red line across the grid at a parameter value (nothing when it lies outside), as wide
+// as the pixels that show its column.
 void DrawDiagramMarker(Canvas& canvas, const DiagramLayout& layout, const OrbitDiagram& diagram, double parameter);
 
 }  // namespace orbitra

@@ -108,11 +108,19 @@ void DrawPhaseSpacePicture(Canvas& canvas, const PhaseSpaceValues& values, const
   box.DrawTitle(canvas);
 
   const PhaseScale scale = ScaleOf(s);
-  for (std::int32_t r = values.rows.first; r < values.rows.first + values.rows.count && r < layout.gridHeight; ++r) {
-    for (std::int32_t c = 0; c < s.width && c < layout.gridWidth; ++c) {
+  // One pixel per cell, or on a canvas of another size each pixel the cell under it.
+  const bool resampled = s.width != layout.gridWidth || s.height != layout.gridHeight;
+  const std::int32_t pixelRows =
+      resampled ? layout.gridHeight : std::min(values.rows.first + values.rows.count, layout.gridHeight);
+  const std::int32_t pixelColumns = resampled ? layout.gridWidth : std::min(s.width, layout.gridWidth);
+  for (std::int32_t pr = resampled ? 0 : values.rows.first; pr < pixelRows; ++pr) {
+    const std::int32_t r = resampled ? static_cast<std::int32_t>(std::int64_t{pr} * s.height / layout.gridHeight) : pr;
+    if (r < values.rows.first || r >= values.rows.first + values.rows.count) continue;
+    for (std::int32_t pc = 0; pc < pixelColumns; ++pc) {
+      const std::int32_t c = resampled ? static_cast<std::int32_t>(std::int64_t{pc} * s.width / layout.gridWidth) : pc;
       const std::size_t i = values.Index(c, r);
       if (!values.done[i]) continue;
-      canvas.SetPixel(layout.PixelX(c), layout.PixelY(r), PhaseColour(scale, values.value[i]));
+      canvas.SetPixel(layout.PixelX(pc), layout.PixelY(pr), PhaseColour(scale, values.value[i]));
     }
   }
   canvas.TextOut((layout.frameLeft + layout.frameRight) / 2, layout.frameBottom + static_cast<int>(canvas.Scaled(22)), "x");

@@ -84,6 +84,12 @@ class PlotBox {
     if (Visible == 0 || degenerate_ || !Inside(x, y)) return;
     canvas.SetPixelRaw(Pix(x * ScaleX - OffsetX), Pix(y * ScaleY - OffsetY), pixel);
   }
+  // The same as the canvas's point square (Canvas::SetPointRaw), for a picture drawn larger
+  // than the window.
+  void PlotPointSquare(Canvas& canvas, double x, double y, Canvas::Pixel pixel) const noexcept {
+    if (Visible == 0 || degenerate_ || !Inside(x, y)) return;
+    canvas.SetPointRaw(Pix(x * ScaleX - OffsetX), Pix(y * ScaleY - OffsetY), pixel);
+  }
   // A (2n+1) by (2n+1) square around a world point; with clip, only inside the range.
   // Only the part that lies on the canvas is visited, whatever n.
   void PlotBoldPoint(Canvas& canvas, double x, double y, int n, Colour colour, bool clip) const noexcept;

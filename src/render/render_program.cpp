@@ -167,10 +167,12 @@ int Render(const RenderRequest& request, std::ostream& out, std::ostream& err, b
   }
   Canvas* const canvas = picture.canvas.get();
   canvas->SetFixedTextsShown(!request.plotOnly);
+  canvas->SetMarksShown(!request.plotOnly);
   if (request.diagram) return RenderDiagram(state, request, *canvas, prompter);
   const bool performed = PerformRenderJob(state, request.job, *canvas, prompter, &progress);
   progress.End();
   if (!performed) return kRenderWriteFailed;
+  DrawPointsAtScale(state, *canvas);
   if (request.job.inspect) out << FormatOrbitReport(MakeOrbitReport(state)) << std::flush;
 
   int status = kRenderDone;

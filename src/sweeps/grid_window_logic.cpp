@@ -83,6 +83,11 @@ void GridJob::DrawUnit(Canvas& canvas, std::int64_t /*unit*/) const {
   DrawGridView(canvas, Values(), mapName_, &Shown(), parameters_ ? &*parameters_ : nullptr);
 }
 
+void GridJob::DrawAtSize(Canvas& canvas, const std::vector<std::uint8_t>& /*done*/) const {
+  // The rows shown are the finished ones, as in the window.
+  DrawGridView(canvas, Values(), mapName_, &Shown(), parameters_ ? &*parameters_ : nullptr);
+}
+
 GridWindowLogic::GridWindowLogic(OrbitraState& state, Prompter& prompter, const GridWindowValues& values)
     : SweepViewOf<GridSettings>(values.settings, values.threads),
       state_(state),

@@ -65,12 +65,14 @@ class GridJob : public SweepJob {
     const std::int64_t all = sweep_->PixelCount();
     return all > 0 ? static_cast<double>(sweep_->PixelsDone()) / static_cast<double>(all) : -1.0;
   }
+  std::int64_t RateCountSoFar() const override { return sweep_->PixelsDone(); }
   std::string WorkName() const override;
   std::string ItemName() const override { return "pixels"; }
   std::string Remarks(const std::vector<std::uint8_t>& /*done*/) const override { return {}; }
   void DrawFrame(Canvas& canvas) override;
   void DrawUnit(Canvas& canvas, std::int64_t unit) const override;
   void DrawOverlay(Canvas& /*canvas*/) const override {}
+  void DrawAtSize(Canvas& canvas, const std::vector<std::uint8_t>& done) const override;
 
  private:
   std::unique_ptr<GridSweep> sweep_;  // a pointer: drawing takes the rows it announced

@@ -126,6 +126,19 @@ void OrbitDiagramJob::DrawOverlay(Canvas& canvas) const {
   if (marker_) DrawDiagramMarker(canvas, layout_, diagram_, *marker_);
 }
 
+void OrbitDiagramJob::DrawAtSize(Canvas& canvas, const std::vector<std::uint8_t>& done) const {
+  const OrbitDiagramView& view = diagram_.Settings().view;
+  DiagramLayout layout = LayOutDiagram(canvas.Width(), canvas.Height(), view, canvas.TextScale());
+  DrawDiagramFrame(canvas, layout, title_, kParameterNames[std::clamp(view.parameter, 0, 3)],
+                   kCoordinateNames[view.coordinate == 1 ? 1 : 0], subtitle_);
+  for (std::size_t u = 0; u < done.size(); ++u) {
+    if (done[u] == 0) continue;
+    const auto unit = static_cast<std::int64_t>(u);
+    DrawDiagramColumns(canvas, layout, diagram_, diagram_.FirstColumn(unit), diagram_.EndColumn(unit), shading_);
+  }
+  if (marker_) DrawDiagramMarker(canvas, layout, diagram_, *marker_);
+}
+
 std::unique_ptr<OrbitDiagramJob> MakeOrbitDiagramJob(const DiagramMap& map, const std::string& mapName,
                                                      const OrbitDiagramValues& values, const OrbitDiagramView& view,
                                                      double infinity, int width, int height,

@@ -74,12 +74,14 @@ class OrbitDiagramJob : public SweepJob {
   std::int64_t UnitItems(std::int64_t unit) const override;
   std::int64_t Items() const override { return diagram_.Columns(); }
   double WorkDone() const override;
+  std::int64_t RateCountSoFar() const override { return diagram_.IterationsRun(); }
   std::string WorkName() const override { return "Orbit diagram"; }
   std::string ItemName() const override { return "columns"; }
   std::string Remarks(const std::vector<std::uint8_t>& done) const override;
   void DrawFrame(Canvas& canvas) override;
   void DrawUnit(Canvas& canvas, std::int64_t unit) const override;
   void DrawOverlay(Canvas& canvas) const override;
+  void DrawAtSize(Canvas& canvas, const std::vector<std::uint8_t>& done) const override;
   void SetSubtitle(std::string subtitle) { subtitle_ = std::move(subtitle); }
 
   // Per column: whether its unit is marked done.

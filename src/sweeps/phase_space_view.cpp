@@ -65,6 +65,21 @@ void PhaseSpaceJob::DrawUnit(Canvas& canvas, std::int64_t unit) const {
   }
 }
 
+void PhaseSpaceJob::DrawAtSize(Canvas& canvas, const std::vector<std::uint8_t>& done) const {
+  // The finished rows only: a copy of their values, every other pixel not done.
+  PhaseSpaceValues finished(values_.settings, values_.rows);
+  for (std::int32_t r = 0; r < values_.rows.count && static_cast<std::size_t>(r) < done.size(); ++r) {
+    if (done[static_cast<std::size_t>(r)] == 0) continue;
+    const std::size_t first = values_.Index(0, values_.rows.first + r);
+    const std::size_t end = first + static_cast<std::size_t>(values_.settings.width);
+    std::copy(values_.value.begin() + static_cast<std::ptrdiff_t>(first), values_.value.begin() + static_cast<std::ptrdiff_t>(end),
+              finished.value.begin() + static_cast<std::ptrdiff_t>(first));
+    std::copy(values_.done.begin() + static_cast<std::ptrdiff_t>(first), values_.done.begin() + static_cast<std::ptrdiff_t>(end),
+              finished.done.begin() + static_cast<std::ptrdiff_t>(first));
+  }
+  DrawPhaseSpacePicture(canvas, finished, PhaseSpaceTitle(mapName_, values_.settings));
+}
+
 PhaseSpaceWindowLogic::PhaseSpaceWindowLogic(OrbitraState& state, Prompter& prompter,
                                              const PhaseSpaceSettings& settings, int threads)
     : SweepViewOf<PhaseSpaceSettings>(settings, threads), state_(state), prompter_(prompter),

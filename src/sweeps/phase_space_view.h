@@ -48,6 +48,7 @@ class PhaseSpaceJob : public SweepJob {
   void DrawFrame(Canvas& canvas) override;
   void DrawUnit(Canvas& canvas, std::int64_t unit) const override;
   void DrawOverlay(Canvas& /*canvas*/) const override {}
+  void DrawAtSize(Canvas& canvas, const std::vector<std::uint8_t>& done) const override;
 
  private:
   MappingModel model_;

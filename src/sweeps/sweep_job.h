@@ -33,6 +33,11 @@ class SweepJob {
   // workers run), so that progress moves before the first unit ends; below 0 when the job
   // counts only whole units. A rerun of a stopped unit may count twice: it is a display.
   virtual double WorkDone() const { return -1.0; }
+  // What RateName counts, performed so far within units not finished too (read while
+  // workers run, from a counter the units add to every few thousand iterations), so that
+  // the speed shown moves before the first unit ends; below 0 when the job counts only
+  // whole units. It may start above 0 for a job that took saved units.
+  virtual std::int64_t RateCountSoFar() const { return -1; }
 
   // "Orbit diagram" and "columns", for "Orbit diagram: 42% of 1200 columns, ...".
   virtual std::string WorkName() const = 0;
@@ -47,6 +52,10 @@ class SweepJob {
   virtual void DrawUnit(Canvas& canvas, std::int64_t unit) const = 0;
   // What is drawn over the units on the picture shown and saved (a marker line).
   virtual void DrawOverlay(Canvas& canvas) const = 0;
+  // The picture with its overlay on a cleared canvas of another size (a picture saved
+  // larger): the frame laid out for that canvas at its text scale, every pixel of its grid
+  // showing the cell under it, of the units marked in `done` only.
+  virtual void DrawAtSize(Canvas& canvas, const std::vector<std::uint8_t>& done) const = 0;
 };
 
 }  // namespace orbitra

@@ -30,6 +30,7 @@ void SweepRunner::Start(std::unique_ptr<SweepJob> job, Canvas& picture) {
   secondsBefore_ = 0.0;
   stopped_ = false;
   if (!job_) return;
+  rateBase_ = std::max<std::int64_t>(job_->RateCountSoFar(), 0);
   job_->DrawFrame(picture);
   std::vector<std::int64_t> order(drawn_.size());
   for (std::size_t i = 0; i < order.size(); ++i) order[i] = static_cast<std::int64_t>(i);
@@ -51,6 +52,7 @@ void SweepRunner::Adopt(std::unique_ptr<SweepJob> job, Canvas& picture, std::vec
   iterationsDone_ = 0;
   secondsBefore_ = 0.0;
   if (!job_) return;
+  rateBase_ = std::max<std::int64_t>(job_->RateCountSoFar(), 0);
   job_->DrawFrame(picture);
   for (std::size_t u = 0; u < drawn_.size(); ++u) {
     if (drawn_[u] == 0) continue;
@@ -136,6 +138,11 @@ int SweepRunner::Percent() const noexcept {
   return std::max(whole, within);
 }
 
+std::int64_t SweepRunner::RateCount() const noexcept {
+  const std::int64_t within = job_ ? job_->RateCountSoFar() : -1;
+  return within < 0 ? iterationsDone_ : std::max(iterationsDone_, within - rateBase_);
+}
+
 std::string RateText(double perSecond) {
   struct Prefix {
     double factor;
@@ -160,7 +167,7 @@ std::string SweepRunner::StatusText() const {
   if (Working()) {
     const double seconds =
         secondsBefore_ + std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count();
-    if (seconds > 0.0) text += ", " + RateText(static_cast<double>(iterationsDone_) / seconds) + " " + job_->RateName() + "/s";
+    if (seconds > 0.0) text += ", " + RateText(static_cast<double>(RateCount()) / seconds) + " " + job_->RateName() + "/s";
   } else {
     text += Complete() ? ", done" : ", stopped";
   }

@@ -51,12 +51,15 @@ class SweepRunner {
 
  private:
   void StartUnits(std::vector<std::int64_t> order);
+  // What the speed counts so far: within units when the job says, else finished units.
+  std::int64_t RateCount() const noexcept;
 
   WorkerPool pool_;
   std::unique_ptr<SweepJob> job_;
   std::vector<std::uint8_t> drawn_;  // per unit: finished and drawn
   std::int64_t itemsDone_ = 0;
   std::int64_t iterationsDone_ = 0;
+  std::int64_t rateBase_ = 0;  // the job's RateCountSoFar before any unit ran
   double secondsBefore_ = 0.0;  // working time of earlier parts of a resumed job
   std::chrono::steady_clock::time_point started_;
   bool stopped_ = false;

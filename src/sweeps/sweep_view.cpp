@@ -10,6 +10,8 @@ namespace orbitra {
 SweepView::SweepView(int threads) : runner_(threads) {}
 
 void SweepView::Resize(int width, int height) {
+  newWidth_ = newHeight_ = 0;
+  offered_ = false;
   runner_.Stop();
   picture_ = Canvas(std::max(width, 1), std::max(height, 1));
   if (savedWidth_ > 0 && picture_.Width() == savedWidth_ && picture_.Height() == savedHeight_) {
@@ -30,6 +32,25 @@ void SweepView::Resize(int width, int height) {
   Recompute();
 }
 
+void SweepView::SizeChanged(int width, int height) noexcept {
+  const bool same = std::max(width, 1) == picture_.Width() && std::max(height, 1) == picture_.Height();
+  newWidth_ = same ? 0 : std::max(width, 1);
+  newHeight_ = same ? 0 : std::max(height, 1);
+  offered_ = offered_ && !same;
+}
+
+bool SweepView::ResizeRested() {
+  if (newWidth_ == 0) return false;
+  offered_ = runner_.Working();
+  return !offered_ && ComputeAtNewSize();
+}
+
+bool SweepView::ComputeAtNewSize() {
+  if (newWidth_ == 0) return false;
+  Resize(newWidth_, newHeight_);
+  return true;
+}
+
 void SweepView::ExpectSaved(int width, int height) noexcept {
   savedWidth_ = width;
   savedHeight_ = height;
@@ -48,6 +69,16 @@ bool SweepView::Poll() {
   if (!runner_.DrawFinished(picture_)) return false;
   RefreshOverlay();
   return true;
+}
+
+Canvas SweepView::PictureAt(const PictureSize& size) const {
+  if (size.width == shown_.Width() && size.height == shown_.Height() && size.textScale == 1.0) return shown_;
+  Canvas canvas(std::max(size.width, 1), std::max(size.height, 1));
+  canvas.SetTextPainter(textPainter_);
+  canvas.SetTextScale(size.textScale);
+  canvas.Clear(kWhite);
+  if (const SweepJob* job = runner_.Job()) job->DrawAtSize(canvas, runner_.UnitsDone());
+  return canvas;
 }
 
 void SweepView::RefreshOverlay() {

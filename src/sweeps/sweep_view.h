@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "explorer/picture.h"
 #include "platform/canvas.h"
 #include "platform/invalidation.h"
 #include "platform/text_painter.h"
@@ -61,10 +62,24 @@ class SweepView {
   void Resize(int width, int height);
   // Computes the current view anew at the picture's size.
   void Recompute();
+  // The window's picture area has this size now (the user resizes it). Nothing is computed
+  // yet: the picture is shown scaled until the resizing rests.
+  void SizeChanged(int width, int height) noexcept;
+  // The resizing has rested: without a job computing (finished or stopped), the view is
+  // computed at the new size, true then. A job computing goes on at its own size, and the
+  // new size is offered (SizeOffered) until ComputeAtNewSize.
+  bool ResizeRested();
+  bool SizeOffered() const noexcept { return offered_; }
+  // Computes the view at the size the window has now; false when it has the picture's.
+  bool ComputeAtNewSize();
   // Draws the units finished since the last poll; true when the picture changed.
   bool Poll();
   // The picture with the overlay, as shown and saved.
   const Canvas& Shown() const noexcept { return shown_; }
+  // The picture at a size Save Picture offers: as shown, or drawn anew from the finished
+  // units on a canvas of that size with texts and lines at its scale (every cell a block
+  // of pixels; nothing is computed again).
+  Canvas PictureAt(const PictureSize& size) const;
   // Draws the overlay anew (after what it shows changed elsewhere).
   void RefreshOverlay();
   // The explorer's state changed: what the view shows of it follows.
@@ -119,6 +134,9 @@ class SweepView {
   Canvas shown_{1, 1};
   int savedWidth_ = 0;  // a saved computation waits for a picture of this size
   int savedHeight_ = 0;
+  int newWidth_ = 0;  // the window's size while it differs from the picture's; 0 otherwise
+  int newHeight_ = 0;
+  bool offered_ = false;  // a resize rested while the job computed
 };
 
 // A SweepView whose views of type View are kept in a ViewHistory.

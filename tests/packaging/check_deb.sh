@@ -25,7 +25,8 @@ for f in bin/orbitra bin/orbitra-render libexec/orbitra/orbitra-compile-map \
          share/icons/hicolor/512x512/apps/io.github.orbitra.orbitra.png \
          share/man/man1/orbitra.1.gz share/man/man1/orbitra-render.1.gz \
          share/doc/orbitra/copyright share/doc/orbitra/changelog.Debian.gz \
-         share/doc/orbitra/README.md share/doc/orbitra/session-format.md; do
+         share/doc/orbitra/README.md share/doc/orbitra/session-format.md \
+         share/doc/orbitra/docs/guide-window.md share/doc/orbitra/docs/guide-clusters.md; do
   [ -e "$root/$f" ] || { echo "missing from the package: /usr/$f"; exit 1; }
 done
 

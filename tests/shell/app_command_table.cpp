@@ -13,6 +13,7 @@
 #include <QTextBrowser>
 #include <QTextDocument>
 #include <QLabel>
+#include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
@@ -239,7 +240,7 @@ class AppCommandTable : public QObject {
     QVERIFY(!QToolTip::isVisible());
   }
 
-  void F1OpensTheUserGuideWithTheReadmesUserSectionsAndPictures() {
+  void F1OpensTheUserGuideWithItsPagesAndPictures() {
     apptest::UnstartedFrame unstarted;
     CMainFrame& frame = unstarted.frame;
     frame.show();
@@ -252,11 +253,15 @@ class AppCommandTable : public QObject {
     QVERIFY(guide != nullptr);
     QTRY_VERIFY(guide->isVisible());
 
-    // From the first user heading to the last one; install and developer sections stay out.
+    // The six pages are listed, the first shown.
+    QListWidget& pages = guide->Pages();
+    QStringList titles;
+    for (int i = 0; i < pages.count(); ++i) titles << pages.item(i)->text();
+    QCOMPARE(titles, (QStringList{"The window", "Sweeps", "Structure", "Sessions", "The command line", "Clusters"}));
+    QCOMPARE(pages.currentRow(), 0);
     const QString text = guide->Browser().toPlainText();
-    QVERIFY(text.startsWith("Using Orbitra"));
-    for (const char* heading : {"Your own maps", "What the orbit inspector's numbers mean", "Pictures",
-                                "Periodic orbits and manifolds"}) {
+    QVERIFY2(text.startsWith("The window\nContents\n"), qPrintable(text.left(80)));
+    for (const char* heading : {"Your own maps", "What the orbit inspector's numbers mean", "Pictures"}) {
       QVERIFY2(text.contains(heading), heading);
     }
     // Names in angle brackets are text, not HTML that would hide what follows.
@@ -267,20 +272,45 @@ class AppCommandTable : public QObject {
     QVERIFY(!text.contains("## "));
     // The pictures come from the resources, offline.
     const QVariant picture =
-        guide->Browser().document()->resource(QTextDocument::ImageResource, QUrl("docs/screenshot.png"));
+        guide->Browser().document()->resource(QTextDocument::ImageResource, QUrl("screenshot.png"));
     const QImage image = picture.typeId() == QMetaType::QByteArray ? QImage::fromData(picture.toByteArray())
                                                                     : picture.value<QImage>();
-    QCOMPARE(image.size(), QImage(":/guide/docs/screenshot.png").size());
     QVERIFY(!image.isNull());
+    QCOMPARE(image.size(), QImage(":/guide/screenshot.png").size());
 
     // It opens at its top left, a table of contents under the title; an entry leads to its
     // heading.
     QCOMPARE(guide->Browser().verticalScrollBar()->value(), 0);
     QCOMPARE(guide->Browser().horizontalScrollBar()->value(), 0);
-    QVERIFY(text.startsWith("Using Orbitra\nContents\n"));
-    guide->FollowContents(QUrl("#h3"));
+    guide->FollowContents(QUrl("#h2"));
     QVERIFY(guide->Browser().verticalScrollBar()->value() > 0);
     QVERIFY(guide->Browser().textCursor().block().blockFormat().headingLevel() > 0);
+    QCOMPARE(guide->Browser().textCursor().block().text(), QString("Pictures"));
+
+    // Every page opens at its top, under its own title with its contents, whether chosen in
+    // the list or reached by a link of another page.
+    const char* const firstLines[] = {"The window", "Sweeps: orbit diagrams, parameter planes and basins",
+                                      "Structure: periodic orbits, manifolds and area-preserving maps", "Sessions",
+                                      "The command line: orbitra-render", "Clusters: a plane in tiles"};
+    const char* const sample[] = {"Save Picture", "Parameter planes and basins", "Periodic orbits and manifolds",
+                                  "Save Session", "--plot-only", "--tile i/N"};
+    for (const int k : {1, 2, 3, 4, 5, 0}) {
+      guide->Browser().verticalScrollBar()->setValue(guide->Browser().verticalScrollBar()->maximum());
+      pages.setCurrentRow(k);
+      QCOMPARE(guide->CurrentPage(), k);
+      const QString page = guide->Browser().toPlainText();
+      QVERIFY2(page.startsWith(QString(firstLines[k]) + "\n"), qPrintable(page.left(80)));
+      QVERIFY2(page.contains(sample[k]), sample[k]);
+      QCOMPARE(guide->Browser().verticalScrollBar()->value(), 0);
+    }
+    guide->Browser().verticalScrollBar()->setValue(guide->Browser().verticalScrollBar()->maximum());
+    guide->FollowContents(QUrl("guide-sweeps.md"));
+    QCOMPARE(guide->CurrentPage(), 1);
+    QCOMPARE(pages.currentRow(), 1);
+    QVERIFY(guide->Browser().toPlainText().startsWith("Sweeps: orbit diagrams"));
+    QCOMPARE(guide->Browser().verticalScrollBar()->value(), 0);
+    guide->FollowContents(QUrl("session-format.md"));  // not a page: nothing happens
+    QCOMPARE(guide->CurrentPage(), 1);
 
     // The command again brings the same window back after it was closed.
     guide->close();

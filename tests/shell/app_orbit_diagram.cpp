@@ -4,14 +4,17 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
 #include <QFileInfo>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QProcess>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QSpinBox>
 #include <QTest>
 
@@ -144,21 +147,41 @@ class AppOrbitDiagram : public QObject {
     QCOMPARE(x0Cursor, 0);
   }
 
-  // Save Picture proposes the view and the map as the name; a refused file is said and the
-  // file dialog comes back with it, and the next answer is written.
-  void SavingProposesANameAndAsksAgainAfterARefusal() {
+  // Save Picture opens the main window's dialog: the view and the map as the name in the
+  // working folder, and the sizes of this picture. A refused file is said and the dialog
+  // comes back with it; the next answer is written at twice the size, drawn anew from the
+  // finished columns (more ink than the picture on screen: every cell a block, texts twice
+  // as large).
+  void SavingProposesANameAndSizesAndAsksAgainAfterARefusal() {
     Program program;
     SweepWindow* window = program.OpenDiagram({{"points", "10"}, {"transient", "10"}}, 1);
     QVERIFY(window != nullptr);
     window->SetPictureSize(QSize(200, 150));
+    Finish(*window);
     std::vector<QString> proposed;
     const QString good = program.dir.filePath("diagram.png");
+    const QString refused = program.dir.filePath("diagram.unknown");  // no image format's
     window->SetPictureChooser([&](QWidget*, const QString& name) {
       proposed.push_back(name);
-      if (proposed.size() == 1) return program.dir.path();  // a folder: refused
-      return proposed.size() == 2 ? good : QString();
+      return proposed.size() == 1 ? refused : good;
     });
+    std::vector<QStringList> sizes;
+    const auto answer = [&](int size) {
+      return [&sizes, size](QWidget& dialog) {
+        auto* list = dialog.findChild<QComboBox*>("size");
+        QStringList texts;
+        for (int i = 0; i < list->count(); ++i) texts << list->itemText(i);
+        sizes.push_back(texts);
+        QVERIFY(!dialog.findChild<QCheckBox*>("plotOnly")->isVisible());
+        dialog.findChild<QPushButton*>("browse")->click();
+        list->setCurrentIndex(size);
+        qobject_cast<QDialog*>(&dialog)->accept();
+      };
+    };
+    program.answers.Clear();
+    program.answers.Then(answer(0));
     program.answers.Press(QMessageBox::Ok);  // the refusal's message
+    program.answers.Then(answer(1));
     QAction* save = nullptr;
     for (QAction* a : window->findChildren<QAction*>()) {
       if (a->text() == "Save Picture...") save = a;
@@ -166,10 +189,30 @@ class AppOrbitDiagram : public QObject {
     QVERIFY(save != nullptr);
     save->trigger();
     QCOMPARE(proposed.size(), 2u);
-    QCOMPARE(proposed[0], QString("Orbit Diagram - Henon D-C Map.png"));
-    QCOMPARE(proposed[1], program.dir.path());
+    const QString workDir = QString::fromStdString(program.app.Frame().State().WorkDir.string());
+    QCOMPARE(QFileInfo(proposed[0]).fileName(), QString("Orbit Diagram - Henon D-C Map.png"));
+    QCOMPARE(QFileInfo(proposed[0]).absolutePath(), QFileInfo(workDir).absoluteFilePath());
+    QCOMPARE(proposed[1], refused);
+    QVERIFY(!QFileInfo::exists(refused));
+    QCOMPARE(program.answers.SeenWindows().size(), 3u);  // the dialog, the refusal, the dialog
+    QCOMPARE(program.answers.SeenWindows()[0].title, QString("Save picture"));
+    QCOMPARE(sizes.size(), 2u);
+    QCOMPARE(sizes[0], (QStringList{"1x as shown (200 by 150)", "2x (400 by 300)", "3x (600 by 450)",
+                                    "4x (800 by 600)", "Width by height"}));
     QVERIFY(QFileInfo::exists(good));
-    QCOMPARE(program.answers.SeenWindows().size(), 2u);  // the dialog's, then the refusal
+    const QImage saved(good);
+    QCOMPARE(saved.size(), QSize(400, 300));
+    const auto ink = [](const QImage& image) {
+      int dark = 0;
+      for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) dark += qGray(image.pixel(x, y)) < 128 ? 1 : 0;
+      }
+      return dark;
+    };
+    const Canvas& shown = window->View().Shown();
+    const QImage onScreen(reinterpret_cast<const uchar*>(shown.Bits()), shown.Width(), shown.Height(),
+                          static_cast<qsizetype>(shown.Width()) * 4, QImage::Format_RGB32);
+    QVERIFY2(ink(saved) > 2 * ink(onScreen), qPrintable(QString("%1 %2").arg(ink(saved)).arg(ink(onScreen))));
     window->close();
   }
 

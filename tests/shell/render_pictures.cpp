@@ -228,8 +228,9 @@ class RenderPictures : public QObject {
   }
 
   // "Plot only" at 1x and 2x equals orbitra-render --plot-only for the same choice, pixel
-  // for pixel; at 1x it is a piece of the window's own picture (drawn by the repaint, not
-  // anew) that leaves out every status and mouse line the window shows.
+  // for pixel; at 1x it is a piece of the window's own picture that leaves out every status
+  // and mouse line the window shows, and the initial point's 5 by 5 square (every point of
+  // the run is kept, so the picture is drawn anew without it).
   void PlotOnlyEqualsTheCommandLineAndIsThePlotOfTheWindow() {
     RunningWithOrbit running;
     const Canvas& picture = running.Picture();
@@ -268,9 +269,12 @@ class RenderPictures : public QObject {
       const auto shownAt = [&](int x, int y) {
         return x < 0 || y < 0 || x >= shown.width() || y >= shown.height() ? QColor(Qt::white).rgb() : shown.pixel(x, y);
       };
+      const PixelPoint initial = running.app.Frame().State().Boxes.XYBox.WorldToScreen(0.5, 0.0);
+      const QRect mark(initial.x - 2, initial.y - 2, 5, 5);
       const auto fitsAt = [&](int left, int top) {
         for (int y = 0; y < fromWindow.height(); ++y) {
           for (int x = 0; x < fromWindow.width(); ++x) {
+            if (mark.contains(left + x, top + y)) continue;
             if (fromWindow.pixel(x, y) != shownAt(left + x, top + y)) return false;
           }
         }
@@ -283,6 +287,14 @@ class RenderPictures : public QObject {
         }
       }
       QCOMPARE(places.size(), std::size_t{1});
+      // The square's rows below the box's lower edge hold nothing else: inked in the window,
+      // white in the piece.
+      for (int y = initial.y + 2; y <= mark.bottom(); ++y) {
+        for (int x = mark.left(); x <= mark.right(); ++x) {
+          QVERIFY(shownAt(x, y) != QColor(Qt::white).rgb());
+          QCOMPARE(fromWindow.pixel(x - places.front().x(), y - places.front().y()), QColor(Qt::white).rgb());
+        }
+      }
       // The status lines (x 3, y 5 to 85) and the mouse lines (y 140 to 185) are inked in
       // the window and lie outside the piece.
       const QRect piece(places.front(), fromWindow.size());

@@ -184,6 +184,46 @@ class BlockTextPainter : public TextPainter {
   }
 };
 
+// The worked example at twice its size, plot only: the initial point's 9 by 9 square
+// (columns 555 to 563, rows 1076 to 1084, its lowest rows below the frame's lower line at
+// row 1080, where no point's square reaches beyond row 1081) is left out, and every kept point inside the range covers
+// 2 by 2 pixels from its own pixel (1104 / 7 pixels per unit across from column 480, 960 / 7
+// up from row 1080).
+TEST(Picture, PlotOnlyAtTwiceLeavesOutTheMarkAndDrawsPointsAtItsScale) {
+  Scenario sc;  // Standard Map, range [0, 7] x [0, 7]
+  OrbitraState& s = sc.State();
+  sc.Apply(StartRun(s));
+  ASSERT_EQ(s.Store.Buf, 1000);
+  ASSERT_NE(s.Run.Settings.BoldPoints, 0);
+
+  Canvas whole(1600, 1200), plot(1600, 1200);
+  for (Canvas* c : {&whole, &plot}) c->SetTextScale(2.0);
+  plot.SetFixedTextsShown(false);
+  plot.SetMarksShown(false);
+  DrawPicture(s, whole);
+  DrawPicture(s, plot);
+  for (int y = 1082; y <= 1084; ++y) {
+    for (int x = 555; x <= 563; ++x) {
+      EXPECT_EQ(whole.GetPixel(x, y), kBlack) << x << "," << y;
+      EXPECT_EQ(plot.GetPixel(x, y), kWhite) << x << "," << y;
+    }
+  }
+  int lone = 0;  // points whose neighbours on the right and below no other point reaches
+  for (std::int32_t i = 0; i < s.Store.Buf; ++i) {
+    const StoredPoint& p = s.Store.Slots[i];
+    if (p.x < 0.1 || p.x > 6.9 || p.y < 0.1 || p.y > 6.9) continue;
+    const int px = static_cast<int>(480 + p.x * 1104 / 7 + 0.5);
+    const int py = static_cast<int>(1080 - p.y * 960 / 7 + 0.5);
+    for (const Canvas* c : {&whole, &plot}) {
+      for (int dy = 0; dy <= 1; ++dy) {
+        for (int dx = 0; dx <= 1; ++dx) EXPECT_NE(c->GetPixel(px + dx, py + dy), kWhite) << i << " " << dx << dy;
+      }
+    }
+    lone += plot.GetPixel(px + 2, py) == kWhite && plot.GetPixel(px, py + 2) == kWhite;
+  }
+  EXPECT_GT(lone, 100);  // squares, not a filled sea of points
+}
+
 // "Plot only" on the three boxes of mode 1, at a size whose sides differ from the window's
 // ratio: every box text and every pixel of the whole picture but the status, mouse and
 // "x= y=" lines; erasing those lines from a drawn picture leaves what never drawing them

@@ -18,5 +18,18 @@ TEST(UserGuide, ContentsUnderTheTitleLinkEveryHeading) {
   EXPECT_EQ(AddGuideContents("one line").text, "one line");
 }
 
+// A link between pages names a page's file, with or without a folder or a heading after
+// '#'; any other link names no page.
+TEST(UserGuide, LinksBetweenPagesNameTheirPage) {
+  EXPECT_EQ(GuidePageOfLink("guide-window.md"), 0);
+  EXPECT_EQ(GuidePageOfLink("docs/guide-sweeps.md"), 1);
+  EXPECT_EQ(GuidePageOfLink("./guide-clusters.md#on-a-cluster"), 5);
+  EXPECT_EQ(GuidePageOfLink("guide-command-line.md"), 4);
+  EXPECT_EQ(GuidePageOfLink("session-format.md"), -1);
+  EXPECT_EQ(GuidePageOfLink("#h3"), -1);
+  EXPECT_EQ(GuidePageOfLink("guide-sweeps.mdx"), -1);
+  EXPECT_EQ(GuidePageOfLink(""), -1);
+}
+
 }  // namespace
 }  // namespace orbitra

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <utility>
+#include <vector>
 
 #include "platform/canvas.h"
 #include "support/recording_text_painter.h"
@@ -109,6 +110,33 @@ TEST(Canvas, EmptyCanvasIsHarmless) {
     EXPECT_EQ(c.Bits()[c.ScratchIndex()], sentinel) << w << " x " << h;
     EXPECT_EQ(c.GetPixel(0, 0), kWhite);
   }
+}
+
+// A point's square at the canvas's edges: only the part on the canvas, nothing wrapped
+// onto the next or the first row.
+TEST(Canvas, PointSquaresAreCutAtTheEdges) {
+  const auto drawn = [](const Canvas& c) {
+    std::vector<std::pair<int, int>> at;
+    for (int y = 0; y < c.Height(); ++y) {
+      for (int x = 0; x < c.Width(); ++x) {
+        if (c.GetPixel(x, y) != kWhite) at.emplace_back(x, y);
+      }
+    }
+    return at;
+  };
+  Canvas c(5, 5);
+  c.SetTextScale(3.0);
+  c.SetPointRaw(4, 4, 0xFF000000u);
+  EXPECT_EQ(drawn(c), (std::vector<std::pair<int, int>>{{3, 3}, {4, 3}, {3, 4}, {4, 4}}));
+  c.Clear();
+  c.SetPointRaw(0, 0, 0xFF000000u);
+  EXPECT_EQ(drawn(c), (std::vector<std::pair<int, int>>{{0, 0}, {1, 0}, {0, 1}, {1, 1}}));
+  c.Clear();
+  c.SetTextScale(2.0);
+  c.SetPointRaw(4, -1, 0xFF000000u);
+  EXPECT_EQ(drawn(c), (std::vector<std::pair<int, int>>{{4, 0}}));
+  c.SetPointRaw(-7, 9, 0xFF000000u);  // far off: nothing
+  EXPECT_EQ(drawn(c).size(), 1u);
 }
 
 }  // namespace

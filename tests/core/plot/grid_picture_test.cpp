@@ -108,6 +108,33 @@ TEST(GridPicture, EveryCellIsOnePixelRowsFromTheBottom) {
 
 // A plane by λ1 whose most negative value lies far below its largest: each side of zero has
 // a scale of its own, RdBu's anchors at -1, -0.2, 0.2 and 1 of each side's end.
+
+// The same grid on a picture twice as large (a window's picture saved at 2x): the larger
+// layout's 78 by 326 pixels show the 38 by 162 cells, at least 2 by 2 pixels each, so the
+// corner cells fill the 2 by 2 pixels at the grid's corners.
+TEST(GridPicture, ALargerPictureShowsEachCellAsABlock) {
+  const GridPictureLayout layout = LayoutGridPicture(480, 500, 2.0);
+  ASSERT_EQ(layout.gridWidth, 78);
+  ASSERT_EQ(layout.gridHeight, 326);
+  const GridValues g = HandMadeGrid();
+  ASSERT_EQ(g.settings.width, 38);
+  Canvas canvas(480, 500);
+  canvas.SetTextScale(2.0);
+  canvas.Clear(kWhite);
+  DrawGridPicture(canvas, g, GridPictureText{"Title", "k1", "k2"});
+  for (int d = 0; d < 4; ++d) {
+    const int dx = d % 2, dy = d / 2;
+    EXPECT_EQ(canvas.GetPixel(layout.PixelX(dx), layout.PixelY(dy)), Expected(g, 0, 0)) << d;
+    EXPECT_EQ(canvas.GetPixel(layout.PixelX(77 - dx), layout.PixelY(325 - dy)), Expected(g, 37, 161)) << d;
+    EXPECT_EQ(canvas.GetPixel(layout.PixelX(77 - dx), layout.PixelY(dy)), Expected(g, 37, 0)) << d;
+  }
+  // Every pixel of the grid shows one of the grid's cells: none is left white.
+  for (std::int32_t r = 0; r < layout.gridHeight; ++r) {
+    for (std::int32_t c = 0; c < layout.gridWidth; ++c) {
+      ASSERT_NE(canvas.GetPixel(layout.PixelX(c), layout.PixelY(r)), kWhite) << c << ", " << r;
+    }
+  }
+}
 TEST(GridPicture, EachSideOfZeroHasItsOwnScale) {
   GridSettings s;
   s.colouring = GridColouring::Lyapunov;

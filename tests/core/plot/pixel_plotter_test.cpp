@@ -48,6 +48,32 @@ TEST(PixelPlotter, SetsExactlyThePixelsOfPlotPixel) {
   EXPECT_TRUE(SamePicture(untouched, plotted));
 }
 
+// Points drawn from the kept ones in a picture at twice or three times the window's size
+// cover a square of that side: pixels (x, y) to (x + 1, y + 1) at 2x, (x - 1, y - 1) to
+// (x + 1, y + 1) at 3x; 1.25 rounds to single pixels.
+TEST(PlotBox, PointSquaresHaveThePicturesScale) {
+  PlotBox box;
+  box.SetRange(0.0, 0.0, 10.0, 10.0);
+  box.SetScreenRect(0, 0, 40, 40);
+  const PixelPoint at = box.WorldToScreen(5.0, 5.0);
+  struct Case {
+    double scale;
+    int first, last;  // the square's offsets from the point's pixel
+  };
+  for (const Case c : {Case{1.25, 0, 0}, Case{2.0, 0, 1}, Case{3.0, -1, 1}}) {
+    Canvas canvas(40, 40);
+    canvas.SetTextScale(c.scale);
+    box.PlotPointSquare(canvas, 5.0, 5.0, 0xFF000000u);
+    box.PlotPointSquare(canvas, 10.5, 5.0, 0xFF000000u);  // outside the range: nothing
+    for (int y = 0; y < 40; ++y) {
+      for (int x = 0; x < 40; ++x) {
+        const bool inside = x >= at.x + c.first && x <= at.x + c.last && y >= at.y + c.first && y <= at.y + c.last;
+        ASSERT_EQ(canvas.GetPixel(x, y), inside ? kBlack : kWhite) << c.scale << " " << x << "," << y;
+      }
+    }
+  }
+}
+
 TEST(EvolutionPlotter, MatchesTwoSeparatePlotsWithSharedOrOwnColumns) {
   for (bool sameColumns : {true, false}) {
     PlotBox xBox, yBox;

@@ -134,6 +134,59 @@ TEST(OrbitDiagramWindow, ProgressMovesWithinUnits) {
   w.Stop();
 }
 
+// A resize while the diagram computes keeps the job at its size and offers the new size;
+// once it rests with no job computing (stopped here, or finished), it computes at once.
+TEST(OrbitDiagramWindow, AResizeWhileComputingIsOfferedAndOneAtRestIsComputed) {
+  Scenario sc;
+  ChooseHenon(sc);
+  OrbitDiagramValues values = Values(sc, 0.2, 1.0);
+  values.view.transient = 2000000000;  // no column ends within the test
+  values.threads = 1;
+  OrbitDiagramWindowLogic w(sc.State(), sc.Prompts(), values);
+  w.Resize(300, 200);
+  ASSERT_TRUE(w.Working());
+  w.SizeChanged(360, 240);
+  EXPECT_FALSE(w.SizeOffered());  // not before the resizing rests
+  EXPECT_FALSE(w.ResizeRested());
+  EXPECT_TRUE(w.Working());
+  EXPECT_EQ(w.Shown().Width(), 300);
+  EXPECT_EQ(w.Shown().Height(), 200);
+  EXPECT_TRUE(w.SizeOffered());
+  // Back to the picture's size: nothing to offer.
+  w.SizeChanged(300, 200);
+  EXPECT_FALSE(w.SizeOffered());
+  EXPECT_FALSE(w.ResizeRested());
+  EXPECT_FALSE(w.SizeOffered());
+  // F5 computes the offered size.
+  w.SizeChanged(360, 240);
+  EXPECT_FALSE(w.ResizeRested());
+  ASSERT_TRUE(w.ComputeAtNewSize());
+  EXPECT_EQ(w.Shown().Width(), 360);
+  EXPECT_EQ(w.Shown().Height(), 240);
+  EXPECT_FALSE(w.SizeOffered());
+  EXPECT_FALSE(w.ComputeAtNewSize());
+
+  // Stopped: the rested resize computes at the new size at once.
+  w.Stop();
+  w.SizeChanged(420, 260);
+  EXPECT_TRUE(w.ResizeRested());
+  EXPECT_EQ(w.Shown().Width(), 420);
+  EXPECT_EQ(w.Shown().Height(), 260);
+  EXPECT_FALSE(w.SizeOffered());
+  w.Stop();
+
+  // Finished: the same.
+  OrbitDiagramWindowLogic quick(sc.State(), sc.Prompts(), Values(sc, 0.2, 1.0));
+  quick.Resize(250, 180);
+  Finish(quick);
+  ASSERT_TRUE(quick.Runner().Complete());
+  quick.SizeChanged(280, 190);
+  EXPECT_TRUE(quick.ResizeRested());
+  EXPECT_EQ(quick.Shown().Width(), 280);
+  EXPECT_FALSE(quick.SizeOffered());
+  quick.Stop();
+}
+
 // Each map keeps what its dialogs were accepted with; another map opens at its defaults,
 // and planes and basins keep theirs apart.
 TEST(SweepDialogMemory, EachMapKeepsItsOwnValues) {
