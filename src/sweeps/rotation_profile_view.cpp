@@ -164,7 +164,7 @@ std::string RotationProfileJob::Remarks(const std::vector<std::uint8_t>& done) c
   return lost == 0 ? std::string() : std::to_string(lost) + " orbits escaped";
 }
 
-void RotationProfileJob::DrawFrame(Canvas& canvas) {
+void RotationProfileJob::DrawFrameOn(Canvas& canvas, DiagramLayout& layout) const {
   canvas.Clear(kWhite);
   const std::string title = mapName_ + ": rotation number along a segment";
   char subtitle[160];
@@ -176,23 +176,38 @@ void RotationProfileJob::DrawFrame(Canvas& canvas) {
     std::snprintf(centre, sizeof centre, ", turns about (%.6g, %.6g)", settings_.centre->x, settings_.centre->y);
     under += centre;
   }
-  DrawDiagramFrame(canvas, layout_, title, "s", "rotation", under);
+  DrawDiagramFrame(canvas, layout, title, "s", "rotation", under);
 }
 
-void RotationProfileJob::DrawUnit(Canvas& canvas, std::int64_t unit) const {
-  // A dot of 3 x 3 pixels per point, kept inside the plot.
+void RotationProfileJob::DrawPointsOn(Canvas& canvas, const DiagramLayout& layout, std::int64_t unit,
+                                      int radius) const {
+  // A square dot per point (3 x 3 pixels on the screen), kept inside the plot.
   const Canvas::Pixel dot = Canvas::ToPixel(kProfileDot);
   for (std::int32_t i = UnitBegin(unit); i < UnitEnd(settings_, unit); ++i) {
-    const std::optional<int> row = ProfileRow(layout_, settings_, profile_[static_cast<std::size_t>(i)].rotation);
+    const std::optional<int> row = ProfileRow(layout, settings_, profile_[static_cast<std::size_t>(i)].rotation);
     if (!row) continue;
-    const int column = ProfileColumn(layout_, settings_, i);
-    for (int dc = -1; dc <= 1; ++dc) {
-      for (int dr = -1; dr <= 1; ++dr) {
+    const int column = ProfileColumn(layout, settings_, i);
+    for (int dc = -radius; dc <= radius; ++dc) {
+      for (int dr = -radius; dr <= radius; ++dr) {
         const int c = column + dc, r = *row + dr;
-        if (c < 0 || c >= layout_.columns || r < 0 || r >= layout_.rows) continue;
-        canvas.SetPixelRaw(layout_.gridLeft + c, layout_.gridBottom - r, dot);
+        if (c < 0 || c >= layout.columns || r < 0 || r >= layout.rows) continue;
+        canvas.SetPixelRaw(layout.gridLeft + c, layout.gridBottom - r, dot);
       }
     }
+  }
+}
+
+void RotationProfileJob::DrawFrame(Canvas& canvas) { DrawFrameOn(canvas, layout_); }
+
+void RotationProfileJob::DrawUnit(Canvas& canvas, std::int64_t unit) const { DrawPointsOn(canvas, layout_, unit, 1); }
+
+void RotationProfileJob::DrawAtSize(Canvas& canvas, const std::vector<std::uint8_t>& done) const {
+  DiagramLayout layout = LayOutDiagram(canvas.Width(), canvas.Height(), AxesOf(settings_), canvas.TextScale());
+  DrawFrameOn(canvas, layout);
+  // Dots grow with the picture, as its texts do.
+  const int radius = std::max(1, static_cast<int>(std::lround(canvas.TextScale())));
+  for (std::size_t u = 0; u < done.size(); ++u) {
+    if (done[u] != 0) DrawPointsOn(canvas, layout, static_cast<std::int64_t>(u), radius);
   }
 }
 

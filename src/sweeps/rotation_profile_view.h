@@ -107,8 +107,13 @@ class RotationProfileJob : public SweepJob {
   void DrawFrame(Canvas& canvas) override;
   void DrawUnit(Canvas& canvas, std::int64_t unit) const override;
   void DrawOverlay(Canvas& /*canvas*/) const override {}
+  void DrawAtSize(Canvas& canvas, const std::vector<std::uint8_t>& done) const override;
 
  private:
+  void DrawFrameOn(Canvas& canvas, DiagramLayout& layout) const;  // the layout takes the labels' widths
+  // The points of a unit as squares of 2 radius + 1 pixels.
+  void DrawPointsOn(Canvas& canvas, const DiagramLayout& layout, std::int64_t unit, int radius) const;
+
   PlaneMap map_;
   RotationProfileSettings settings_;
   std::string mapName_;

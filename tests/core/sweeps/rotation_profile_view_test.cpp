@@ -4,6 +4,7 @@
 // y / 2pi; the window's export and zoom; the winding centre of a map whose x does not wrap.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <fstream>
@@ -92,6 +93,30 @@ TEST(RotationProfile, TheTwistMapTurnsByTheHeight) {
     EXPECT_NEAR(p.at.y, y, 1e-12) << i;
     EXPECT_NEAR(p.rotation, y / kTwoPi, 1e-12) << i;
   }
+}
+
+// A picture saved twice as large draws each point as a square twice as wide (plus one), as
+// its texts grow: five points of the twist map at distinct heights, 3 x 3 on the screen.
+TEST(RotationProfile, ALargerPictureDrawsLargerDots) {
+  Scenario sc;
+  ChooseStandardMap(sc, 0.0);
+  RotationProfileJob job(AnalysisMapOf(sc.State()), Along({1.0, 0.5}, {1.0, 5.5}, 5, 100), "Standard Map", 400, 300);
+  std::vector<std::uint8_t> done(static_cast<std::size_t>(job.Units()), 1);
+  for (std::int64_t u = 0; u < job.Units(); ++u) ASSERT_TRUE(job.ComputeUnit(u, {}));
+  const auto dots = [](const Canvas& c) {
+    const Canvas::Pixel dot = Canvas::ToPixel(Colour::FromRgb(0, 0, 160));  // the profile's dark blue
+    return std::count(c.Bits(), c.Bits() + static_cast<std::ptrdiff_t>(c.Width()) * c.Height(), dot);
+  };
+  Canvas screen(400, 300);
+  job.DrawFrame(screen);
+  for (std::int64_t u = 0; u < job.Units(); ++u) job.DrawUnit(screen, u);
+  // The first and last points sit on the plot's left and right edges: their outer columns
+  // are cut.
+  EXPECT_EQ(dots(screen), 3 * 9 + 2 * 6);
+  Canvas twice(800, 600);
+  twice.SetTextScale(2.0);
+  job.DrawAtSize(twice, done);
+  EXPECT_EQ(dots(twice), 3 * 25 + 2 * 15);
 }
 
 void Finish(SweepView& view) {
