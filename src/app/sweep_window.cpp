@@ -62,11 +62,14 @@ SweepWindow::SweepWindow(std::unique_ptr<SweepView> view, Prompter& prompter, Ex
   progress_ = new QProgressBar(this);
   progress_->setRange(0, 100);
   progress_->setMaximumWidth(160);
-  // In a narrow window the two texts wrap within their halves rather than overlap.
+  // In a narrow window the two texts wrap within their halves rather than overlap; their
+  // height follows the window's width, never the text (FitStatusLines).
   for (QLabel* label : {status_, pointerText_}) {
     label->setWordWrap(true);
-    label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   }
+  FitStatusLines(width());
   statusBar()->addWidget(status_, 1);
   statusBar()->addWidget(pointerText_, 1);
   statusBar()->addPermanentWidget(progress_);
@@ -275,7 +278,21 @@ void SweepWindow::resizeEvent(QResizeEvent* event) {
     picture_->setMinimumSize(200, 150);
     picture_->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
   }
+  FitStatusLines(event->size().width());
   QMainWindow::resizeEvent(event);
+}
+
+void SweepWindow::FitStatusLines(int windowWidth) {
+  // As many lines as a long status text needs in half of what the progress bar leaves. A
+  // status bar that grew and shrank with what its texts say would resize the picture, and
+  // a picture resized while computing offers a new size.
+  static const QString kLongText = QStringLiteral("Parameter plane: 100% of 1234567 pixels, 1.23e+08 iterations/s");
+  const int labelWidth = std::max(40, (windowWidth - progress_->maximumWidth() - 24) / 2);
+  const QFontMetrics metrics = status_->fontMetrics();
+  // A quarter more than the text's length: lines break between words.
+  const int needed = metrics.horizontalAdvance(kLongText) * 5 / 4;
+  const int lines = std::clamp((needed + labelWidth - 1) / labelWidth, 1, 6);
+  for (QLabel* label : {status_, pointerText_}) label->setFixedHeight(lines * metrics.lineSpacing() + 2);
 }
 
 void SweepWindow::closeEvent(QCloseEvent* event) {

@@ -92,6 +92,7 @@ class SweepWindow : public QMainWindow {
 
  private:
   void BuildToolbar();
+  void FitStatusLines(int windowWidth);
   void Poll();
   void UpdateControls();
   void UpdatePointerText();

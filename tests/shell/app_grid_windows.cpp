@@ -176,7 +176,7 @@ class AppGridWindows : public QObject {
       QVERIFY(!label->text().isEmpty());
       const bool whole = label->wordWrap() ? label->heightForWidth(label->width()) <= label->height()
                                            : label->minimumSizeHint().width() <= label->width();
-      QVERIFY2(whole, qPrintable(label->text()));
+      QVERIFY2(whole, qPrintable(label->text() + QString(" w %1 hfw %2 h %3").arg(label->width()).arg(label->heightForWidth(label->width())).arg(label->height())));
     }
     QVERIFY(!window->StatusLine()->geometry().intersects(window->PointerLine()->geometry()));
     window->close();
@@ -224,10 +224,17 @@ class AppGridWindows : public QObject {
     QApplication::processEvents();
     const QSize stopped(window->View().Shown().Width(), window->View().Shown().Height());
     QVERIFY(stopped != window->PictureWidget().size());
-    // (The new work's status line may wrap otherwise and move the picture's lower edge
-    // again: the width tells the size the view took.)
     QTRY_VERIFY(QSize(window->View().Shown().Width(), window->View().Shown().Height()) != stopped);
     QCOMPARE(window->View().Shown().Width(), window->PictureWidget().width());
+    QCOMPARE(window->View().Shown().Height(), window->PictureWidget().height());
+
+    // The status texts keep two lines' height whatever they say, so a new text never
+    // resizes the picture.
+    const int pictureHeight = window->PictureWidget().height();
+    QVERIFY(window->statusBar()->height() <= 3 * window->fontMetrics().lineSpacing() + 12);
+    window->StopAction()->trigger();
+    QApplication::processEvents();
+    QCOMPARE(window->PictureWidget().height(), pictureHeight);
     window->close();
   }
 
