@@ -27,6 +27,12 @@ install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/docs/session
 # The guide's pages, where the README's links find them (F1 shows the copies compiled in).
 file(GLOB ORBITRA_GUIDE_PAGES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/docs/guide-*.md)
 install(FILES ${ORBITRA_GUIDE_PAGES} DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/orbitra/docs)
+# Their pictures beside them, and the session format (one folder up, where the manual page
+# names it) reached from there by a relative link, as the pages link to it.
+file(GLOB ORBITRA_GUIDE_PICTURES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/docs/*.png)
+install(FILES ${ORBITRA_GUIDE_PICTURES} DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/orbitra/docs)
+install(CODE "file(CREATE_LINK ../session-format.md
+  \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_DATADIR}/doc/orbitra/docs/session-format.md\" SYMBOLIC)")
 
 # Man pages and the changelog are installed compressed, as Debian wants them: gzip -9n
 # (no name or time stamp inside, so the same text gives the same bytes).

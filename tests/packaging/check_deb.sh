@@ -26,7 +26,8 @@ for f in bin/orbitra bin/orbitra-render libexec/orbitra/orbitra-compile-map \
          share/man/man1/orbitra.1.gz share/man/man1/orbitra-render.1.gz \
          share/doc/orbitra/copyright share/doc/orbitra/changelog.Debian.gz \
          share/doc/orbitra/README.md share/doc/orbitra/session-format.md \
-         share/doc/orbitra/docs/guide-window.md share/doc/orbitra/docs/guide-clusters.md; do
+         share/doc/orbitra/docs/guide-window.md share/doc/orbitra/docs/guide-clusters.md \
+         share/doc/orbitra/docs/phase-space-megno-standard-map.png share/doc/orbitra/docs/session-format.md; do
   [ -e "$root/$f" ] || { echo "missing from the package: /usr/$f"; exit 1; }
 done
 
