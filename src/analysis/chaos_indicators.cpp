@@ -88,7 +88,7 @@ void IndicatorLanes(const Step& step, const PhaseSpaceSettings& s, const double*
     }
     for (std::int32_t done = 0; done < n;) {
       const std::int32_t chunk = std::min(kBlock, n - done);
-      double blockLargest[kLanes], size[kLanes];
+      double blockLargest[kLanes], size[kLanes] = {};
       for (int l = 0; l < kLanes; ++l) blockLargest[l] = 1.0;  // |w|^2 at the block's start
       for (std::int32_t k = 0; k < chunk; ++k) {
         const double count = static_cast<double>(done + k + 1);
@@ -118,13 +118,17 @@ void IndicatorLanes(const Step& step, const PhaseSpaceSettings& s, const double*
         }
       }
       done += chunk;
+      // size holds |w|^2 at the block's end: ln|w| is half its logarithm, the same number
+      // MEGNO's last L_k took.
+      double logSize[kLanes];
+      InlineLogs(size, logSize);
       for (int l = 0; l < kLanes; ++l) {
         if constexpr (C == PhaseColouring::Fli) {
           largest[l] = std::max(largest[l], logScale[l] + 0.5 * std::log(blockLargest[l]));
         }
-        const double length = std::sqrt(wx[l] * wx[l] + wy[l] * wy[l]);
+        const double length = std::sqrt(size[l]);
         const bool usable = length > 0.0 && length < HUGE_VAL;
-        logScale[l] += std::log(length);
+        logScale[l] += 0.5 * logSize[l];
         wx[l] = usable ? wx[l] / length : 0.6;
         wy[l] = usable ? wy[l] / length : 0.8;
       }
