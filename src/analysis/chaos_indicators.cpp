@@ -201,7 +201,8 @@ PhaseSpaceValues::PhaseSpaceValues(const PhaseSpaceSettings& s, RowBand band)
       value(static_cast<std::size_t>(s.width) * static_cast<std::size_t>(band.count), NAN),
       done(value.size(), 0) {}
 
-void ComputePhaseSpaceRow(const MappingModel& model, PhaseSpaceValues& values, std::int32_t row) {
+void ComputePhaseSpaceRow(const MappingModel& model, PhaseSpaceValues& values, std::int32_t row,
+                          std::atomic<std::int64_t>* pixelsDone) {
   const PhaseSpaceSettings& s = values.settings;
   const double y = CellCentre(s.range.Ymin, s.range.Ymax, s.height, row);
   WithStep(model, s.wrap, [&](const auto& step) {
@@ -218,6 +219,7 @@ void ComputePhaseSpaceRow(const MappingModel& model, PhaseSpaceValues& values, s
         values.value[i] = out[l];
         values.done[i] = 1;
       }
+      if (pixelsDone) pixelsDone->fetch_add(used, std::memory_order_relaxed);
     }
   });
 }

@@ -72,8 +72,10 @@ struct PhaseSpaceValues {
 };
 
 // One row of the values for the model's map, eight pixels at a time; a pixel's value
-// depends on nothing but the settings, the model and the pixel.
-void ComputePhaseSpaceRow(const MappingModel& model, PhaseSpaceValues& values, std::int32_t row);
+// depends on nothing but the settings, the model and the pixel. `pixelsDone`, if given,
+// grows by each group of pixels as it is done, for progress within the row.
+void ComputePhaseSpaceRow(const MappingModel& model, PhaseSpaceValues& values, std::int32_t row,
+                          std::atomic<std::int64_t>* pixelsDone = nullptr);
 
 // The value of one initial point, by the same code as a pixel's.
 double PhaseSpaceValueAt(const MappingModel& model, const PhaseSpaceSettings& settings, WorldPoint from);

@@ -45,7 +45,7 @@ bool PhaseSpaceJob::ComputeUnit(std::int64_t unit, std::stop_token stop) {
   if (stop.stop_requested()) return false;
   std::unique_lock<std::mutex> lock(evaluate_, std::defer_lock);
   if (oneAtATime_) lock.lock();
-  ComputePhaseSpaceRow(model_, values_, static_cast<std::int32_t>(unit));
+  ComputePhaseSpaceRow(model_, values_, static_cast<std::int32_t>(unit), &pixelsDone_);
   finished_[static_cast<std::size_t>(unit)] = 1;
   return true;
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <atomic>
 #include <filesystem>
 #include <memory>
 #include <mutex>
@@ -42,6 +43,13 @@ class PhaseSpaceJob : public SweepJob {
   std::int64_t Items() const override {
     return static_cast<std::int64_t>(values_.settings.width) * values_.rows.count;
   }
+  // Pixels done so far, rows not finished included: the percentage and the speed move
+  // within a heavy row.
+  double WorkDone() const override {
+    const std::int64_t all = Items();
+    return all > 0 ? static_cast<double>(RateCountSoFar()) / static_cast<double>(all) : -1.0;
+  }
+  std::int64_t RateCountSoFar() const override { return pixelsDone_.load(std::memory_order_relaxed); }
   std::string WorkName() const override { return "Phase space"; }
   std::string ItemName() const override { return "pixels"; }
   std::string Remarks(const std::vector<std::uint8_t>& /*done*/) const override { return {}; }
@@ -58,6 +66,7 @@ class PhaseSpaceJob : public SweepJob {
   GridPictureLayout layout_;
   bool oneAtATime_ = false;
   std::mutex evaluate_;
+  std::atomic<std::int64_t> pixelsDone_{0};
 };
 
 // The "Phase Space" window: a zoom computes the rectangle's range anew, the pointer's

@@ -61,5 +61,27 @@ TEST(PhaseSpaceWindow, ResumedPictureIsTheOneThreadOneAndClicksStartOrbits) {
   EXPECT_DOUBLE_EQ(sc.State().Run.InitialPoint.y, y);
 }
 
+// Progress counts pixels as each group of eight is done, so a heavy row moves the
+// percentage before it ends: a row of 13 pixels (8 and 5) counts 13, a third of 3 rows.
+TEST(PhaseSpaceWindow, ProgressCountsThePixelsOfRowsNotFinished) {
+  Scenario sc;
+  PhaseSpaceSettings s;
+  s.colouring = PhaseColouring::Fli;
+  s.width = 13;
+  s.height = 3;
+  s.iterations = 50;
+  const GridPictureLayout layout = LayoutGridPicture(240, 170, 1.0);
+  PhaseSpaceJob job(sc.State().Model, s, "Standard Map", layout);
+  EXPECT_EQ(job.RateCountSoFar(), 0);
+  ASSERT_TRUE(job.ComputeUnit(1, {}));
+  EXPECT_EQ(job.RateCountSoFar(), 13);
+  EXPECT_DOUBLE_EQ(job.WorkDone(), 1.0 / 3.0);
+
+  std::atomic<std::int64_t> counted{0};
+  PhaseSpaceValues values(s, {0, 3});
+  ComputePhaseSpaceRow(sc.State().Model, values, 2, &counted);
+  EXPECT_EQ(counted.load(), 13);
+}
+
 }  // namespace
 }  // namespace orbitra
