@@ -5,15 +5,13 @@
 #include <memory>
 #include <new>
 
-#include <QTemporaryDir>
-
 #include "analysis/grid_sweep.h"
-#include "explorer/startup.h"
 #include "platform/worker_pool.h"
 #include "render/console_prompter.h"
 #include "render/picture_file.h"
 #include "render/progress_line.h"
 #include "render/render_canvas.h"
+#include "render/render_workspace.h"
 #include "render/render_program.h"
 #include "render/thread_note.h"
 #include "storage/grid_files.h"
@@ -91,14 +89,9 @@ int RenderGrid(const RenderRequest& request, std::ostream& err, bool errIsTermin
   const GridRequest& asked = *request.grid;
   if (!asked.mergeFiles.empty()) return Merge(request, prompter);
 
-  const QTemporaryDir folder;
-  if (!folder.isValid()) {
-    prompter.ShowMessage("cannot create a temporary working folder: " + folder.errorString().toStdString());
-    return kRenderWriteFailed;
-  }
-  OrbitraState state(folder.path().toStdString());
-  if (request.interpreted) state.CompiledMaps = NativeMaps(InterpretedOnly());
-  StartUp(state, prompter);
+  const std::unique_ptr<RenderWorkspace> work = RenderWorkspace::Open(request.interpreted, prompter);
+  if (!work) return kRenderWriteFailed;
+  OrbitraState& state = work->State();
   if (!SelectRenderJobMap(state, request.job, prompter)) return kRenderWriteFailed;
   const GridViewMap map = GridViewMapOf(state);
 

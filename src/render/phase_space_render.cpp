@@ -6,14 +6,12 @@
 #include <new>
 #include <thread>
 
-#include <QTemporaryDir>
-
-#include "explorer/startup.h"
 #include "render/console_prompter.h"
 #include "render/grid_render.h"
 #include "render/picture_file.h"
 #include "render/progress_line.h"
 #include "render/render_canvas.h"
+#include "render/render_workspace.h"
 #include "render/render_program.h"
 #include "storage/phase_space_files.h"
 #include "sweeps/phase_space_view.h"
@@ -51,14 +49,9 @@ int WriteOutputs(const PhaseSpaceValues& values, const PhaseSpaceIdentity& id, c
 int RenderPhaseSpace(const RenderRequest& request, std::ostream& err, bool errIsTerminal) {
   ConsolePrompter prompter(err);
   const GridRequest& asked = *request.grid;
-  const QTemporaryDir folder;
-  if (!folder.isValid()) {
-    prompter.ShowMessage("cannot create a temporary working folder: " + folder.errorString().toStdString());
-    return kRenderWriteFailed;
-  }
-  OrbitraState state(folder.path().toStdString());
-  if (request.interpreted) state.CompiledMaps = NativeMaps(InterpretedOnly());
-  StartUp(state, prompter);
+  const std::unique_ptr<RenderWorkspace> work = RenderWorkspace::Open(request.interpreted, prompter);
+  if (!work) return kRenderWriteFailed;
+  OrbitraState& state = work->State();
   if (!SelectRenderJobMap(state, request.job, prompter)) return kRenderWriteFailed;
   const GridViewMap map = GridViewMapOf(state);
 

@@ -3,12 +3,9 @@
 
 #include <new>
 
-#include <QTemporaryDir>
-
 #include "explorer/export_command.h"
 #include "explorer/orbit_report.h"
 #include "explorer/picture.h"
-#include "explorer/startup.h"
 #include "render/console_prompter.h"
 #include "render/grid_render.h"
 #include "render/phase_space_render.h"
@@ -17,6 +14,7 @@
 #include "render/qt_text_painter.h"
 #include "render/render_arguments.h"
 #include "render/render_canvas.h"
+#include "render/render_workspace.h"
 #include "render/structure_output.h"
 #include "render/thread_note.h"
 #include "sessions/session_commands.h"
@@ -116,14 +114,9 @@ int RenderDiagram(OrbitraState& state, const RenderRequest& request, Canvas& can
 
 // --session FILE --view N --png OUT: the session's window N drawn as it was saved.
 int RenderSavedView(const RenderRequest& request, Prompter& prompter) {
-  const QTemporaryDir folder;
-  if (!folder.isValid()) {
-    prompter.ShowMessage("cannot create a temporary working folder: " + folder.errorString().toStdString());
-    return kRenderWriteFailed;
-  }
-  OrbitraState state(folder.path().toStdString());
-  if (request.interpreted) state.CompiledMaps = NativeMaps(InterpretedOnly());
-  StartUp(state, prompter);
+  const std::unique_ptr<RenderWorkspace> work = RenderWorkspace::Open(request.interpreted, prompter);
+  if (!work) return kRenderWriteFailed;
+  OrbitraState& state = work->State();
   std::vector<SavedSweepView> sweeps;
   if (OpenSession(state, prompter, *request.job.session, &sweeps) == Invalidation::None) return kRenderWriteFailed;
   const auto n = static_cast<std::size_t>(*request.view);
@@ -151,14 +144,9 @@ int RenderSavedView(const RenderRequest& request, Prompter& prompter) {
 int Render(const RenderRequest& request, std::ostream& out, std::ostream& err, bool errIsTerminal) {
   ProgressLine progress(err, errIsTerminal);
   ConsolePrompter prompter(err, &progress);
-  const QTemporaryDir folder;
-  if (!folder.isValid()) {
-    prompter.ShowMessage("cannot create a temporary working folder: " + folder.errorString().toStdString());
-    return kRenderWriteFailed;
-  }
-  OrbitraState state(folder.path().toStdString());
-  if (request.interpreted) state.CompiledMaps = NativeMaps(InterpretedOnly());
-  StartUp(state, prompter);
+  const std::unique_ptr<RenderWorkspace> work = RenderWorkspace::Open(request.interpreted, prompter);
+  if (!work) return kRenderWriteFailed;
+  OrbitraState& state = work->State();
 
   RenderCanvas picture(request.picture.width, request.picture.height, request.picture.textScale);
   if (!picture.canvas) {
