@@ -206,28 +206,6 @@ class AppRotationProfile : public QObject {
     QCOMPARE(program.answers.SeenWindows().size(), std::size_t{1});
     QVERIFY(Program::ProfileWindow() == nullptr);
   }
-
-  // A map whose x does not wrap and that has no elliptic fixed point near the segment has
-  // nothing to count turns about: said plainly, no window.
-  void AProfileWithoutACentreIsRefused() {
-    Program program;
-    OrbitraState& state = program.app.State();
-    SelectSystemWithDefaults(state.Model, 2);
-    state.Model.k1 = 1.4;
-    state.Model.k2 = 0.3;
-    state.Model.k3 = 1.0;
-    state.Boxes.XYBox.SetRange(-1.5, -0.45, 1.5, 0.45);
-    program.app.Frame().Action(CommandId::Refresh)->trigger();
-    QTest::qWait(50);
-    program.app.Frame().Action(CommandId::RotationProfile)->trigger();
-    program.AnswerDialog("10", "0", "100");
-    program.Draw(program.PixelOf(-1.0, 0.0), program.PixelOf(1.0, 0.2));
-    QTRY_COMPARE(program.answers.Texts().size(), std::size_t{2});
-    QCOMPARE(program.answers.Texts()[1],
-             QString("The map's x does not wrap, and no elliptic fixed point lies near the segment to count turns "
-                     "about."));
-    QVERIFY(Program::ProfileWindow() == nullptr);
-  }
 };
 
 }  // namespace
